@@ -1,0 +1,24 @@
+#pragma once
+// The current choices of the window's controls that the core needs, as plain values.
+// The window keeps this struct up to date on every change of the controls.
+// Texts are Windows-1251 bytes, exactly as they are sent or compared.
+#include <string>
+
+namespace comtrax {
+
+enum class SendMode { Manual = 1, OnSelect = 2, AfterAnswer = 3, Period = 4 };
+
+struct TerminalOptions {
+    bool hex = false;                    // RBHEX selected (else RBASCII)
+    SendMode sendMode = SendMode::Manual;
+    bool showTime = false;               // VisTime
+    std::string filter;                  // FiltrLog
+    std::string suffix = "$0D";          // AddStrCmd
+    std::string commandText;             // MainStrCmd
+    std::string periodText = "1000";     // PeriodTX
+    bool cyclic = false;                 // CiklSend
+    bool sendOnConnect = false;          // SendAsReconn
+    bool autoConnect = false;            // AutoConnect
+};
+
+}  // namespace comtrax

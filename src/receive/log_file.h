@@ -1,0 +1,63 @@
+#pragma once
+// The log file: created by the first Start Log of a run, paused and resumed,
+// appended and flushed line by line, closed at shut-down.
+#include <cstdio>
+#include <string>
+
+#include "common/clock.h"
+
+namespace comtrax {
+
+class TerminalView;
+
+class LogFile {
+public:
+    // dir is where the file is made ("." in the program).
+    LogFile(TerminalView& view, std::string dir = ".");
+    ~LogFile();
+
+    // "LOG_2021 3 5 7 4 9.txt"
+    static std::string fileNameFor(const LocalDateTime& t);
+
+    void StartLogClick(const LocalDateTime& now);
+    // Writes one line followed by CR LF if LogActive. A failure reports once and pauses.
+    void writeLine(const std::string& line);
+    void close();
+
+    bool active() const { return active_; }       // LogActive
+    bool fileOpen() const { return fileOpen_; }   // LogFileOpen
+    int tag() const { return tag_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::string& caption() const { return caption_; }  // StartLog (UTF-8)
+    const std::string& status() const { return status_; }    // STLog (UTF-8)
+
+private:
+    void pause();
+    TerminalView& view_;
+    std::string dir_;
+    std::FILE* file_ = nullptr;
+    bool active_ = false;
+    bool fileOpen_ = false;
+    int tag_ = 0;
+    std::string fileName_;
+    std::string caption_ = "Start Log";
+    std::string status_;
+};
+
+// Shows a line in the log window and writes it to the log file, when the filter
+// lets it through. Shared by sent echoes and received packets.
+class LogOutput {
+public:
+    LogOutput(TerminalView& view, LogFile& file);
+    // Returns true when the line passed the filter.
+    bool emit(const std::string& line, const std::string& filter);
+
+private:
+    TerminalView& view_;
+    LogFile& file_;
+};
+
+// The TimeOutRx arrows: steps that grow with the value, capped at 100000 going up.
+int32_t timeoutStep(int32_t value, bool up);
+
+}  // namespace comtrax

@@ -1,0 +1,59 @@
+#pragma once
+// The receive poll: bytes from the port into RxBuffer, packets ended by silence
+// or by more than 1500 held bytes, each packet one display line.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/clock.h"
+#include "common/options.h"
+
+namespace comtrax {
+
+class PortAccess;
+class TrafficCounters;
+class LogOutput;
+
+class Receiver {
+public:
+    static constexpr uint32_t BufferSize = 2048;
+    static constexpr uint32_t EarlyCut = 1500;
+
+    Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log,
+             const TerminalOptions& options, const Clock& clock);
+
+    // Called after every built line when after-answer mode finds no bytes waiting.
+    void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
+
+    void RxTimerTimer();
+
+    int32_t rxTimeoutMs() const { return rxTimeoutMs_; }
+    void setRxTimeoutMs(int32_t v) { rxTimeoutMs_ = v; }
+    uint32_t rxCount() const { return rxCount_; }
+    // Milliseconds until a held packet must be shown, or -1 when nothing is held.
+    // Lets the window sleep between polls without changing when a packet ends.
+    int64_t msUntilPacketEnd() const;
+
+    // The display line of held bytes without time stamp (exposed for tests and fuzzing).
+    static std::string convertAscii(const uint8_t* data, uint32_t n);
+    static std::string convertHex(const uint8_t* data, uint32_t n);
+
+private:
+    void ReadComInBufRx(uint32_t n);
+    void ReadBufRxInLog(bool final);
+
+    PortAccess& port_;
+    TrafficCounters& counters_;
+    LogOutput& log_;
+    const TerminalOptions& options_;
+    const Clock& clock_;
+    std::function<void()> afterAnswer_;
+    std::array<uint8_t, BufferSize> rxBuffer_{};
+    uint32_t rxCount_ = 0;
+    int32_t lastRxTime_ = 0;
+    int32_t rxTimeoutMs_ = 0;
+    bool rxBusy_ = false;
+};
+
+}  // namespace comtrax

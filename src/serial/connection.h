@@ -1,0 +1,44 @@
+#pragma once
+// The user's side of the link: Connect/Disconnect, the ComPort indicator colour,
+// and the once-a-second check that notices a lost device and reconnects.
+#include <cstdint>
+#include <functional>
+
+#include "serial/port_access.h"
+
+namespace comtrax {
+
+// Indicator colours of ComPort (0x00BBGGRR, or 0xFF0000nn for system colour nn).
+inline constexpr uint32_t ColourWindow = 0xFF000005;
+inline constexpr uint32_t ColourLime = 0x0000FF00;
+inline constexpr uint32_t ColourRed = 0x000000FF;
+inline constexpr uint32_t ColourYellow = 0x0000FFFF;
+
+class Connection {
+public:
+    struct Hooks {
+        // Sleeps without serving the user (the 2000 ms pause after a reconnection).
+        std::function<void(int ms)> sleep;
+        // The send-on-connect step (CheckSendDataAftConnect).
+        std::function<void()> sendAfterConnect;
+    };
+
+    Connection(PortAccess& access, TerminalView& view, Hooks hooks);
+
+    // BTConnect click. params are read from the boxes at the moment of the click.
+    void connectClick(const PortParameters& params, bool sendOnConnect);
+    // CheckConnect timer tick, once a second.
+    void checkConnectTimer(const PortParameters& params, bool autoConnect, bool sendOnConnect);
+
+    bool connected() const { return tag_ == 1; }  // BTConnect's Tag
+    uint32_t indicatorColour() const { return colour_; }
+
+private:
+    PortAccess& access_;
+    TerminalView& view_;
+    Hooks hooks_;
+    int tag_ = 0;
+    uint32_t colour_ = ColourWindow;
+};
+
+}  // namespace comtrax

@@ -1,0 +1,68 @@
+#pragma once
+// Port discovery and access: ScanPorts, OpenPort, ClosePort and the primitives
+// the rest of the terminal uses, with the state PortOpen and PortName.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "serial/serial_port.h"
+
+namespace comtrax {
+
+class TerminalView;
+
+// The ComPort box: a list of names and the selected entry (-1 for none).
+struct PortChoice {
+    std::vector<std::string> names;
+    int selected = -1;
+};
+
+// What the four port-parameter boxes hold when Connect is pressed.
+// A text is empty when the box has no selected entry.
+struct PortParameters {
+    std::string portName;   // ComPort's selected entry
+    std::string baudText;   // BaudRate's selected entry
+    std::string bitsText;   // ComBits's selected entry
+    int stopIndex = -1;     // ComStopBits's selected index
+};
+
+// The fallback list used when no port is found.
+std::vector<std::string> fallbackPortNames();
+
+class PortAccess {
+public:
+    PortAccess(SerialPort& port, PortLister& lister, TerminalView& view);
+
+    // Builds the ComPort list. With quiet (start-up) no message is shown when
+    // nothing is found. The first found port is selected; with the fallback
+    // list nothing is.
+    PortChoice scanPorts(bool quiet);
+
+    // Opens and configures the port. Shows "Выбери порт!" when no port is
+    // selected and the conversion error when a box holds no entry.
+    bool openPort(const PortParameters& p);
+    void closePort();
+    bool probePort();
+
+    uint32_t portInputCount();
+    uint32_t readPort(uint8_t* buffer, uint32_t n);
+    void purgePort();
+    void writePort(const uint8_t* data, uint32_t n);
+
+    bool portOpen() const { return portOpen_; }
+    // Ends the quiet start-up state: PortOpen is cleared after the scan.
+    void setPortOpenFlag(bool v) { portOpen_ = v; }
+    const std::string& portName() const { return portName_; }
+    int stopCode() const { return stopCode_; }
+    SerialPort& port() { return port_; }
+
+private:
+    SerialPort& port_;
+    PortLister& lister_;
+    TerminalView& view_;
+    bool portOpen_ = false;
+    std::string portName_;
+    int stopCode_ = OneStop;
+};
+
+}  // namespace comtrax

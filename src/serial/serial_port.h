@@ -1,0 +1,45 @@
+#pragma once
+// The port as the rest of the terminal sees it: a handful of synchronous
+// primitives. The real one is QtSerialPort; tests use FakeSerialPort or a pty.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace comtrax {
+
+// Stop-bit codes as the terminal stores them: 0 = one, 1 = one and a half, 2 = two.
+enum StopBitsCode : int { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // Opens the named port exclusively, no parity, no flow control, DTR and RTS
+    // low. Returns false if the port cannot be opened or the platform refuses
+    // the configuration; in that case the port is left closed.
+    virtual bool open(const std::string& name, int baud, int dataBits, int stopCode) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // True while the device is still there. False when no port is open, when a
+    // USB adapter was pulled out, or when a pty's other end has closed.
+    virtual bool probe() = 0;
+    // Bytes waiting in the input queue; clears any line error condition.
+    virtual uint32_t inputCount() = 0;
+    // Reads up to n waiting bytes; returns how many were read (0 on failure).
+    virtual uint32_t read(uint8_t* buffer, uint32_t n) = 0;
+    // Discards everything queued in both directions.
+    virtual void purge() = 0;
+    // Hands all n bytes to the system before returning.
+    virtual void write(const uint8_t* data, uint32_t n) = 0;
+    // A file descriptor that becomes readable when bytes arrive, or -1.
+    // Lets the window sleep instead of polling when nothing happens.
+    virtual int readNotifierHandle() const { return -1; }
+};
+
+// The list of ports present, in the order the system gives them.
+class PortLister {
+public:
+    virtual ~PortLister() = default;
+    virtual std::vector<std::string> listPorts() = 0;
+};
+
+}  // namespace comtrax
