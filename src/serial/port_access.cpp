@@ -1,0 +1,132 @@
+#include "serial/port_access.h"
+
+#include <charconv>
+
+#include "common/terminal_view.h"
+
+namespace comtrax {
+
+namespace {
+
+// The toolkit's strict integer conversion: optional blanks and sign, decimal digits only.
+bool toInteger(const std::string& text, int& value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    std::size_t end = text.size();
+    while (end > i && text[end - 1] == ' ')
+        --end;
+    if (i < end && text[i] == '+')
+        ++i;
+    if (i == end)
+        return false;
+    const char* first = text.data() + i;
+    const char* last = text.data() + end;
+    const auto r = std::from_chars(first, last, value);
+    return r.ec == std::errc() && r.ptr == last;
+}
+
+std::string conversionError(const std::string& text)
+{
+    return "'" + text + "' is not a valid integer value";
+}
+
+}  // namespace
+
+std::vector<std::string> fallbackPortNames()
+{
+#ifdef _WIN32
+    return {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"};
+#else
+    return {"ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyUSB4",
+            "ttyACM0", "ttyACM1", "ttyACM2", "ttyACM3"};
+#endif
+}
+
+PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
+    : port_(port), lister_(lister), view_(view)
+{
+}
+
+PortChoice PortAccess::scanPorts(bool quiet)
+{
+    PortChoice choice;
+    choice.names = lister_.listPorts();
+    if (!choice.names.empty()) {
+        choice.selected = 0;
+        return choice;
+    }
+    if (!quiet) {
+        view_.showMessage(":-(");
+        view_.showMessage("Запустите программу от имени администратора или выберите порт вручную");
+    }
+    choice.names = fallbackPortNames();
+    return choice;
+}
+
+bool PortAccess::openPort(const PortParameters& p)
+{
+    portName_ = p.portName;
+    int baud = 0;
+    if (!toInteger(p.baudText, baud)) {
+        view_.showError(conversionError(p.baudText));
+        return false;
+    }
+    int bits = 0;
+    if (!toInteger(p.bitsText, bits)) {
+        view_.showError(conversionError(p.bitsText));
+        return false;
+    }
+    if (p.stopIndex >= 0 && p.stopIndex <= 2)
+        stopCode_ = p.stopIndex;
+    if (portName_.empty())
+        view_.showMessage("Выбери порт!");
+    // A handle still held from an earlier attempt is released before the new open.
+    if (port_.isOpen())
+        port_.close();
+    if (portName_.empty())
+        return false;
+    if (!port_.open(portName_, baud, bits, stopCode_))
+        return false;
+    portOpen_ = true;
+    return true;
+}
+
+void PortAccess::closePort()
+{
+    if (!portOpen_)
+        return;
+    port_.purge();
+    port_.close();
+    portOpen_ = false;
+}
+
+bool PortAccess::probePort()
+{
+    return port_.isOpen() && port_.probe();
+}
+
+uint32_t PortAccess::portInputCount()
+{
+    return port_.isOpen() ? port_.inputCount() : 0;
+}
+
+uint32_t PortAccess::readPort(uint8_t* buffer, uint32_t n)
+{
+    return port_.isOpen() ? port_.read(buffer, n) : 0;
+}
+
+void PortAccess::purgePort()
+{
+    if (port_.isOpen())
+        port_.purge();
+}
+
+void PortAccess::writePort(const uint8_t* data, uint32_t n)
+{
+    if (port_.isOpen())
+        port_.write(data, n);
+}
+
+}  // namespace comtrax

@@ -1,0 +1,73 @@
+#include "support/fake_serial_port.h"
+
+#include <cctype>
+#include <algorithm>
+#include <cstdio>
+
+namespace comtrax::testing {
+
+bool FakeSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
+{
+    calls.push_back("open");
+    opens.push_back({name, baud, dataBits, stopCode});
+    if (failOpen)
+        return false;
+    opened = true;
+    return true;
+}
+
+void FakeSerialPort::close()
+{
+    calls.push_back("close");
+    opened = false;
+}
+
+uint32_t FakeSerialPort::read(uint8_t* buffer, uint32_t n)
+{
+    if (!opened)
+        return 0;
+    uint32_t got = static_cast<uint32_t>(std::min<std::size_t>(n, input.size()));
+    got = std::min(got, maxPerRead);
+    for (uint32_t i = 0; i < got; ++i)
+        buffer[i] = static_cast<uint8_t>(input[i]);
+    input.erase(0, got);
+    return got;
+}
+
+void FakeSerialPort::purge()
+{
+    calls.push_back("purge");
+    input.clear();
+}
+
+void FakeSerialPort::write(const uint8_t* data, uint32_t n)
+{
+    std::string bytes(reinterpret_cast<const char*>(data), n);
+    calls.push_back("write:" + toHex(bytes));
+    written += bytes;
+}
+
+std::string hexBytes(const std::string& spaced)
+{
+    std::string digits;
+    for (char c : spaced)
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
+    std::string out;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+std::string toHex(const std::string& bytes)
+{
+    std::string out;
+    char buf[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", static_cast<unsigned char>(bytes[i]));
+        out += buf;
+    }
+    return out;
+}
+
+}  // namespace comtrax::testing

@@ -1,0 +1,54 @@
+#pragma once
+// A scripted serial port: tests queue input, read what was written, and make
+// the open or the probe fail.
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "serial/serial_port.h"
+
+namespace comtrax::testing {
+
+class FakeSerialPort : public SerialPort {
+public:
+    struct OpenCall {
+        std::string name;
+        int baud, dataBits, stopCode;
+    };
+    // Everything that happened, in order: "open", "close", "purge", "write:<hex>".
+    std::vector<std::string> calls;
+    std::vector<OpenCall> opens;
+    std::string written;        // all bytes written since construction
+    std::string input;          // bytes waiting to be read
+    bool failOpen = false;
+    bool deviceGone = false;    // probe fails while set
+    bool opened = false;
+    uint32_t maxPerRead = 0xFFFFFFFF;  // caps one read (0xFFFFFFFF: no cap)
+    std::vector<std::string> availablePorts{"ttyUSB0"};
+
+    bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
+    void close() override;
+    bool isOpen() const override { return opened; }
+    bool probe() override { return opened && !deviceGone; }
+    uint32_t inputCount() override { return opened ? static_cast<uint32_t>(input.size()) : 0; }
+    uint32_t read(uint8_t* buffer, uint32_t n) override;
+    void purge() override;
+    void write(const uint8_t* data, uint32_t n) override;
+
+    void feed(const std::string& bytes) { input += bytes; }
+    std::string takeWritten() { std::string w; w.swap(written); return w; }
+};
+
+class FakePortLister : public PortLister {
+public:
+    std::vector<std::string> ports;
+    std::vector<std::string> listPorts() override { return ports; }
+};
+
+// "01 02 0D" -> bytes; "414243" style without blanks is also accepted.
+std::string hexBytes(const std::string& spaced);
+// bytes -> "01 02 0D"
+std::string toHex(const std::string& bytes);
+
+}  // namespace comtrax::testing
