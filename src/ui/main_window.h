@@ -4,6 +4,7 @@
 // keys into calls on the core.
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,7 @@ struct WindowEnvironment {
     DialogService* dialogs = nullptr;
     std::string directory = ".";  // CfgTerminal, CmdConfig, OldCmd and the log files
     bool startTimers = true;      // tests drive the timer handlers by hand
+    std::function<void(int ms)> sleep;  // the pause after a reconnection (tests: none)
 };
 
 class TForm1 : public QWidget, public TerminalView {
@@ -109,6 +111,8 @@ private:
     void updateFiltrColour(bool focused);
     void setSchemeColours(uint32_t back, uint32_t text);
     void scheduleRx();
+    void schedulePeriod();
+    void pauseProgram(int ms);
     std::string path(const char* name) const;
 
     WindowEnvironment env_;
@@ -128,8 +132,7 @@ private:
     int startStopTag_ = 0;
     int readFileTag_ = 0;
     bool historyLoaded_ = false;
-    bool settingsLoaded_ = false;
-    bool startupDone_ = false;
+    bool settingsReached_ = false;
     QTimer* rxTimer_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QTimer* checkConnect_ = nullptr;
