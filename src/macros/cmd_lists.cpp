@@ -77,30 +77,28 @@ CmdLists::LoadResult CmdLists::LoadCmdConfig(const std::string& path)
     const bool exists = fileExists(path);
     bool bad = !exists;
     if (exists) {
-        // One read of the whole image into a scratch buffer. A file that passes
-        // every check simply becomes the lists; otherwise only the records the
-        // check got through are taken, as a record-by-record reader would have.
-        std::vector<unsigned char> image(FileSize);
+        // One read of the whole image straight into the lists: on this path a
+        // second 10 MB buffer costs more than the read itself.
         std::size_t got = 0;
-        if (auto r = readFileInto(path, image.data(), image.size(), got); !r) {
+        if (auto r = readFileInto(path, data_.data(), data_.size(), got); !r) {
             result.io = r;
             return result;
         }
         const auto whole = static_cast<int>(got / RecordSize);
-        int taken = 0;
+        int taken = 0;  // records read before the check failed, the failing one included
         for (int n = 1; n <= Lists && !bad; ++n) {
             if (n > whole) {
                 bad = true;
                 break;
             }
             taken = n;
-            if (getLE32(image.data() + std::size_t(n - 1) * RecordSize + ValidMarkOffset) != ValidMarkValue)
+            if (validMark(n) != ValidMarkValue)
                 bad = true;
         }
-        if (!bad)
-            data_.swap(image);
-        else
-            std::memcpy(data_.data(), image.data(), std::size_t(taken) * RecordSize);
+        // A record-by-record reader would never have looked past the failing
+        // record: what follows it stays as a fresh start leaves it, zero.
+        if (bad)
+            std::memset(rec(taken + 1), 0, std::size_t(Lists - taken) * RecordSize);
     }
     if (!bad)
         return result;
