@@ -107,7 +107,8 @@ private:
     void refreshConnectionControls();
     void modeSelected(SendMode mode);
     void encodingSelected(bool hex);
-    void updateTimeOutAns();
+    void updateTimeOutAns(bool fromArrows);
+    void applyFontSize();
     void updateFiltrColour(bool focused);
     void setSchemeColours(uint32_t back, uint32_t text);
     void scheduleRx();
