@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     if (size == 0) {
         removeFile(path);
-        CmdLists lists;
+        static CmdLists lists;
+        resetLists(lists);
         const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
         FUZZ_CHECK(r.io.ok && r.rebuilt && !r.backupKept, "missing file: " + r.io.error);
         for (int n = 1; n <= CmdLists::Lists; ++n)
@@ -87,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const int badRecord = in.byte();
     const auto badMark = static_cast<int32_t>(in.u32());
 
-    std::string file = sampleRecords().substr(0, std::size_t(records) * CmdRec + tail);
+    static std::string file;  // kept between runs, like every 10 MB buffer here
+    file.assign(sampleRecords(), 0, std::size_t(records) * CmdRec + tail);
     if (badRecord >= 1 && badRecord <= records) {
         std::string rec = recordIn(file, badRecord);
         setMark(rec, badMark);
@@ -107,29 +109,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     for (int n = 1; n <= CmdLists::Lists && !failing; ++n) {
         if (std::size_t(n) * CmdRec > file.size()) {
             failing = n;
-        } else if (markOf(recordIn(file, n)) != CmdLists::ValidMarkValue) {
+        } else if (markAt(file, std::size_t(n - 1) * CmdRec) != CmdLists::ValidMarkValue) {
             failing = n;
             failingWasRead = true;
         }
     }
 
-    CmdLists lists;
+    static CmdLists lists;
+    resetLists(lists);
     const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
     FUZZ_CHECK(r.io.ok, r.io.error);
+    static std::string disk;
     FUZZ_CHECK(r.rebuilt == (failing != 0), "rebuilt " + std::to_string(r.rebuilt) + ", failing record "
                                                  + std::to_string(failing) + " of " + std::to_string(records));
     if (!failing) {
         // Accepted as it is, a longer file included: only the first 100 records count.
         FUZZ_CHECK(!r.backupKept && readFile(backup).empty(), "backup of a good file");
         for (int n = 1; n <= CmdLists::Lists; ++n)
-            FUZZ_CHECK(recordOf(lists, n) == recordIn(file, n), "record " + std::to_string(n) + " not as in the file");
-        FUZZ_CHECK(readFile(path) == file, "a good file was rewritten");
+            FUZZ_CHECK(sameRecord(lists, n, file, std::size_t(n - 1) * CmdRec),
+                       "record " + std::to_string(n) + " not as in the file");
+        readFileTo(path, disk);
+        FUZZ_CHECK(disk == file, "a good file was rewritten");
         return 0;
     }
 
     // Damaged: the file is kept as a backup, every list gets its defaults over
     // what had been read, and the defaults are written.
-    FUZZ_CHECK(r.backupKept && readFile(backup) == file, "backup is not the damaged file");
+    readFileTo(backup, disk);
+    FUZZ_CHECK(r.backupKept && disk == file, "backup is not the damaged file");
     for (int n = 1; n <= CmdLists::Lists; ++n) {
         const bool read = n < failing || (n == failing && failingWasRead);
         const std::string base = read ? recordIn(file, n) : std::string(CmdRec, '\0');
@@ -137,9 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     for (const int n : {1, failing, 100})
         checkDefaultTexts(lists, n);
-    std::string image;
+    readFileTo(path, disk);
+    FUZZ_CHECK(disk.size() == CmdLists::FileSize, "the defaults written are not 100 records");
     for (int n = 1; n <= CmdLists::Lists; ++n)
-        image += recordOf(lists, n);
-    FUZZ_CHECK(readFile(path) == image, "the defaults written are not the lists in memory");
+        FUZZ_CHECK(sameRecord(lists, n, disk, std::size_t(n - 1) * CmdRec), "the defaults written are not the lists in memory");
     return 0;
 }

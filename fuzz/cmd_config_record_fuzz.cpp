@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     writeRecordOne(path, record);
     removeFile(backup);
 
-    CmdLists lists;
+    static CmdLists lists;
+    resetLists(lists);
     const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
     FUZZ_CHECK(r.io.ok, r.io.error);
 
@@ -103,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         // Damaged: the file is kept as it was, and every list is a default one.
         diskIsGood = false;
         FUZZ_CHECK(r.rebuilt && r.backupKept, "a bad mark in record 1 was not noticed");
-        const std::string kept = readFile(backup);
+        static std::string kept;
+        readFileTo(backup, kept);
         FUZZ_CHECK(kept.size() == CmdLists::FileSize && kept.compare(0, CmdRec, record) == 0,
                    "backup is not the damaged file");
         for (int n = 1; n <= CmdLists::Lists; ++n) {
@@ -121,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     FUZZ_CHECK(!r.rebuilt && !r.backupKept, "a good file was rebuilt");
     checkListOne(lists, record, "load");
     for (int n = 2; n <= CmdLists::Lists; ++n)
-        FUZZ_CHECK(recordOf(lists, n) == goodFile().substr(std::size_t(n - 1) * CmdRec, CmdRec),
+        FUZZ_CHECK(sameRecord(lists, n, goodFile(), std::size_t(n - 1) * CmdRec),
                    "record " + std::to_string(n) + " differs from the file");
 
     // The panel shows the fields and the editor stores them back unchanged:
@@ -169,7 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const FileResult saved = lists.SaveCmdConfig(path);
     FUZZ_CHECK(saved.ok, saved.error);
     diskIsGood = false;
-    CmdLists again;
+    static CmdLists again;
+    resetLists(again);
     const CmdLists::LoadResult r2 = again.LoadCmdConfig(path);
     FUZZ_CHECK(r2.io.ok && !r2.rebuilt, "saved file does not load back");
     checkListOne(again, expected, "reload");

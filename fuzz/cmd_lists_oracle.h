@@ -53,6 +53,11 @@ inline int32_t markOf(const std::string& record)
     return getLE32(reinterpret_cast<const unsigned char*>(record.data() + 102500));
 }
 
+inline int32_t markAt(const std::string& image, std::size_t recordStart)
+{
+    return getLE32(reinterpret_cast<const unsigned char*>(image.data() + recordStart + 102500));
+}
+
 inline void setMark(std::string& record, int32_t mark)
 {
     putLE32(reinterpret_cast<unsigned char*>(record.data() + 102500), mark);
@@ -86,6 +91,20 @@ inline std::string sampleRecord(int n)
 inline std::string recordOf(const CmdLists& lists, int n)
 {
     return std::string(reinterpret_cast<const char*>(lists.record(n)), CmdRec);
+}
+
+// List n in memory against record n of a file image (or any 102 580 bytes at `at`).
+inline bool sameRecord(const CmdLists& lists, int n, const std::string& image, std::size_t at)
+{
+    return image.size() >= at + CmdRec && image.compare(at, CmdRec, reinterpret_cast<const char*>(lists.record(n)), CmdRec) == 0;
+}
+
+// The lists as start-up finds them: all zero bytes. Copied over a kept
+// instance, which reuses its 10 MB instead of mapping fresh pages each run.
+inline void resetLists(CmdLists& lists)
+{
+    static const CmdLists fresh;
+    lists = fresh;
 }
 
 }  // namespace comtrax::fuzz

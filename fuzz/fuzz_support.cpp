@@ -66,14 +66,21 @@ void checkFailed(const char* expr, const char* file, int line, const std::string
 
 std::string readFile(const std::string& path)
 {
+    std::string bytes;
+    readFileTo(path, bytes);
+    return bytes;
+}
+
+void readFileTo(const std::string& path, std::string& out)
+{
+    out.clear();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
-        return {};
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+        return;
+    out.resize(static_cast<std::size_t>(in.tellg()));
     in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
+    in.read(out.data(), static_cast<std::streamsize>(out.size()));
+    out.resize(static_cast<std::size_t>(in.gcount()));
 }
 
 void writeFile(const std::string& path, std::string_view bytes)

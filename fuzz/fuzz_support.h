@@ -18,6 +18,9 @@ std::string scratchFile(const std::string& name);
 
 // Reads a file whole; an absent file gives an empty string.
 std::string readFile(const std::string& path);
+// The same into a buffer kept between inputs: the command-list files are 10 MB,
+// and fresh pages for every run would cost more than the code under test.
+void readFileTo(const std::string& path, std::string& out);
 // Writes bytes as the whole file (not atomically: the readers must cope with
 // any file, and this is how a foreign one arrives).
 void writeFile(const std::string& path, std::string_view bytes);

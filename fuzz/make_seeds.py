@@ -221,6 +221,9 @@ def receive_seeds():
     put(t, "nulls_and_log", script(10, LOG, feed(b"A\x00BC"), TICK, advance(11), LOG, feed(b"\n\n"), TICK,
                                    advance(20), LOG, feed(b"x\r"), TICK, WAKE))
     put(t, "burst_1600", script(1000, bytes([1, 133, 0x41, 1]), TICK, TICK, advance(5), WAKE))
+    # Exactly 1500 held bytes wait for silence; one more ends the packet at once.
+    put(t, "burst_1500_then_one", script(1000, HEX, bytes([1, 124, 0x30, 7]), TICK, advance(1), feed(b"!"), advance(1),
+                                         WAKE))
     put(t, "timeout_minus_one", script(-1, feed(b"AB"), TICK, feed(b"C"), advance(1)))
     put(t, "filter_after_answer", script(0, bytes([7, 3]) + b"ERR", AFTER, feed(b"OK"), TICK, advance(1),
                                          feed(b"ERR 5"), TICK, advance(1)))
