@@ -300,11 +300,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         r.open();
     r.port.maxPerRead = 0xFFFFFFFF;
     r.rx.setRxTimeoutMs(0);
-    for (int i = 0; i < 64 && (!r.port.input.empty() || r.rx.rxCount() > 0); ++i) {
+    // Each poll reads at most 2048 bytes and a packet ends one tick later.
+    const std::size_t polls = 2 * (r.port.input.size() / 1500 + 2);
+    for (std::size_t i = 0; i < polls && (!r.port.input.empty() || r.rx.rxCount() > 0); ++i) {
         r.clock.advance(1);
         r.tick();
     }
-    FUZZ_CHECK(r.port.input.empty() && r.rx.rxCount() == 0, "bytes left after the line went silent");
+    FUZZ_CHECK(r.port.input.empty() && r.rx.rxCount() == 0,
+               "bytes left after the line went silent: " + std::to_string(r.port.input.size()) + " waiting, "
+                   + std::to_string(r.rx.rxCount()) + " held");
     FUZZ_CHECK(r.port.readLog == r.stream, "bytes read are not the bytes fed: " + hexDump(r.port.readLog));
     FUZZ_CHECK(r.shown == r.stream.size(), "bytes read but never shown");
 
