@@ -67,8 +67,11 @@ TInfo::TInfo(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
 
     panel_ = new QFrame(this);
     panel_->setObjectName("Panel1");
-    panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel_->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel_->setLineWidth(1);
+    QPalette edge = panel_->palette();
+    edge.setColor(QPalette::WindowText, QColor(0xA0, 0xA8, 0xB0));  // a bevel would vanish on white
+    panel_->setPalette(edge);
     const int frame = panel_->frameWidth();
     panel_->setGeometry((width - kPictureWidth) / 2 - frame, 84, kPictureWidth + 2 * frame,
                         kPictureHeight + 2 * frame);
@@ -129,6 +132,11 @@ QPixmap TInfo::drawPicture()
     cable.cubicTo(55.5, 66, 80, 58, 104, 72);
     p.setPen(QPen(QColor(0x33, 0x33, 0x33), 6, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(cable);
+
+    // The flange, holding the fixing screws.
+    p.setPen(QPen(QColor(0x55, 0x5E, 0x6A), 1.5));
+    p.setBrush(QColor(0xB8, 0xBF, 0xC8));
+    p.drawRoundedRect(QRectF(1.5, 19.5, 108, 16), 4, 4);
 
     // The metal shell of a DE-9 plug: a trapezoid with rounded corners.
     QPainterPath shell;

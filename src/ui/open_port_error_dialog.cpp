@@ -50,30 +50,35 @@ void drawPlug(QPainter& p, QPointF tip)
     shell.lineTo(x - 52, y + 32);
     shell.closeSubpath();
     p.drawPath(shell);
+    p.setPen(QPen(kPin, 4, Qt::SolidLine, Qt::FlatCap));
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(QPointF(x, y - 18 + i * 9), QPointF(x + 12, y - 18 + i * 9));
 }
 
-// A DE-9 socket facing left, as it sits in the computer's panel.
+// A DE-9 socket facing left, standing out of the device's panel.
 void drawSocket(QPainter& p, QPointF mouth)
 {
     const qreal x = mouth.x();
     const qreal y = mouth.y();
     p.setPen(QPen(kMetalEdge, 2));
     p.setBrush(QColor(0xD5, 0xDA, 0xE0));
-    p.drawRect(QRectF(x + 14, y - 90, 90, 180));  // the device's panel
+    p.drawRect(QRectF(x + 50, y - 100, 120, 200));  // the device
     p.setBrush(kMetal);
-    p.drawRect(QRectF(x + 4, y - 48, 10, 96));     // flange
-    p.setBrush(kInk);
-    QPainterPath mouthShape;
-    mouthShape.moveTo(x + 4, y - 30);
-    mouthShape.lineTo(x + 4, y + 30);
-    mouthShape.lineTo(x - 6, y + 24);
-    mouthShape.lineTo(x - 6, y - 24);
-    mouthShape.closeSubpath();
-    p.drawPath(mouthShape);
+    p.drawRect(QRectF(x + 40, y - 48, 10, 96));      // flange
+    QPainterPath shell;
+    shell.moveTo(x + 40, y - 34);
+    shell.lineTo(x, y - 28);
+    shell.lineTo(x, y + 28);
+    shell.lineTo(x + 40, y + 34);
+    shell.closeSubpath();
+    p.drawPath(shell);
     p.setPen(Qt::NoPen);
-    p.setBrush(kPin);
-    for (int i = 0; i < 5; ++i)
-        p.drawEllipse(QPointF(x + 60, y - 40 + i * 20), 5, 5);
+    p.setBrush(kInk);
+    p.drawRect(QRectF(x - 1, y - 22, 6, 44));         // the open mouth
+    // The device's name plate.
+    p.setPen(kInk);
+    p.setFont(pixelFont(16, true));
+    p.drawText(QRectF(x + 50, y + 60, 120, 30), Qt::AlignCenter, QStringLiteral("COM"));
 }
 
 }  // namespace
@@ -114,7 +119,7 @@ QPixmap TOpenPortError::drawPicture()
     // The plug hangs loose in front of the socket, with a gap and a red cross.
     const qreal midY = 220;
     drawPlug(p, QPointF(250, midY));
-    drawSocket(p, QPointF(380, midY));
+    drawSocket(p, QPointF(370, midY));
 
     p.setPen(QPen(kAlarm, 6, Qt::SolidLine, Qt::RoundCap));
     const QPointF c(315, midY);
@@ -133,10 +138,10 @@ QPixmap TOpenPortError::drawPicture()
     p.setFont(pixelFont(26, true));
     p.drawText(QRectF(0, 340, kClientWidth, 40), Qt::AlignCenter,
                QStringLiteral("Выберите порт и нажмите Connect"));
-    p.setFont(pixelFont(18, false));
-    p.drawText(QRectF(40, 390, kClientWidth - 80, 80), Qt::AlignCenter | Qt::TextWordWrap,
+    p.setFont(pixelFont(17, false));
+    p.drawText(QRectF(0, 388, kClientWidth, 80), Qt::AlignCenter,
                QStringLiteral("Список портов находится справа от кнопки ReScan.\n"
-                              "Если нужного порта в нём нет, подключите устройство\n"
+                              "Если нужного порта нет, подключите устройство\n"
                               "и нажмите ReScan."));
     return picture;
 }

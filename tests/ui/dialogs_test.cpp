@@ -220,6 +220,30 @@ TEST_F(HelpEditorTest, FieldsFollowTheWindowWidth)
     EXPECT_EQ(dlg.helpEdit(1)->width(), 0);
 }
 
+TEST_F(HelpEditorTest, OnlyActivationFromAnotherWindowOfTheProgramReloads)
+{
+    open();
+    QApplication::processEvents();
+    dlg.helpEdit(5)->setFocus();
+    host.help[5] = "changed behind the editor";
+
+    // Coming back from another program: the caret stays where the user left it.
+    QEvent back(QEvent::WindowActivate);
+    QApplication::sendEvent(&dlg, &back);
+    EXPECT_EQ(focused(), dlg.helpEdit(5));
+    EXPECT_EQ(dlg.helpEdit(5)->text(), "help 5");
+
+    // Coming back from another window of the program is a new activation.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QApplication::processEvents();
+    dlg.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(focused(), dlg.cmdName());
+    EXPECT_EQ(dlg.helpEdit(5)->text(), "changed behind the editor");
+}
+
 TEST_F(HelpEditorTest, EscapeDoesNotClose)
 {
     open();
