@@ -83,7 +83,13 @@ protected:
         field->setFocus(Qt::MouseFocusReason);
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
+        type(field, text);
+    }
+    // Key by key, Cyrillic too (QTest::keyClicks takes Latin-1 only).
+    static void type(QWidget* field, const QString& text)
+    {
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
     // What a user's pick of item `index` in the list chooser does.
     void pick(int index)
@@ -416,15 +422,17 @@ TEST_F(MacroPanelTest, EnteringAFieldShowsItsHelpButTheWindowsReturnDoesNot)
     lists.SetCmdHelp(1, 4, 1, "four");
     enterEditor();
 
-    c.Edit[4]->setFocus(Qt::TabFocusReason);
+    auto focusIn = [](QWidget* w, Qt::FocusReason reason) {
+        QFocusEvent e(QEvent::FocusIn, reason);
+        QApplication::sendEvent(w, &e);
+    };
+    focusIn(c.Edit[4], Qt::TabFocusReason);
     EXPECT_EQ(c.STH[1]->text(), "four");
 
     c.STH[1]->setText("typed in the editor");
-    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
-    QApplication::sendEvent(c.Edit[3], &back);
+    focusIn(c.Edit[3], Qt::ActiveWindowFocusReason);
     EXPECT_EQ(c.STH[1]->text(), "typed in the editor");
-    QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(c.Edit[3], &tab);
+    focusIn(c.Edit[3], Qt::MouseFocusReason);
     EXPECT_EQ(c.STH[1]->text(), "three");
 }
 
@@ -468,7 +476,7 @@ TEST_F(MacroPanelTest, TheRealHelpEditorChangesTheMacroInPlace)
         QTimer::singleShot(0, &editor, [&] {
             QTest::keyClicks(editor.cmdName(), "Reset");
             QTest::keyClicks(editor.cmdData(), "AT+RST");
-            QTest::keyClicks(editor.helpEdit(2), "Перезапуск");
+            type(editor.helpEdit(2), "Перезапуск");
             editor.accept();
         });
         editor.exec();
