@@ -94,7 +94,7 @@ void Receiver::ReadBufRxInLog(bool final)
         // The reading of this poll is the moment of display.
         text = " [ " + formatLogTime(tickTime_) + " < ] " + text;
     }
-    log_.emit(text, options_.filter);
+    log_.addLine(text, options_.filter);
 
     // The next command goes out only when the device has stopped talking, and
     // also when the filter kept the answer out of the window.

@@ -58,7 +58,7 @@ void Sender::SendPortData(const std::string& line)
     else
         echo = encoded.echo;
     // A log-file failure is reported and handled inside; the line still goes out.
-    log_.emit(echo, options_.filter);
+    log_.addLine(echo, options_.filter);
 
     port_.purgePort();
     // The bytes string holds the whole line: nothing is cut at a buffer size.
