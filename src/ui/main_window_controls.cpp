@@ -73,6 +73,7 @@ void TForm1::wireControls()
     connect(ui_.CiklSend, &QCheckBox::toggled, this, [this](bool on) {
         terminal_->options().cyclic = on;
         schedulePeriod();
+        scheduleHousekeeping();
     });
     connect(ui_.SendAsReconn, &QCheckBox::toggled, this,
             [this](bool on) { terminal_->options().sendOnConnect = on; });
@@ -308,6 +309,7 @@ void TForm1::modeSelected(SendMode mode)
     ui_.CiklSend->setEnabled(s.cyclicEnabled());
     ui_.OldCmdList->setEnabled(true);
     schedulePeriod();
+    scheduleHousekeeping();
 }
 
 void TForm1::SendStartClick()
