@@ -80,14 +80,43 @@ FileResult readWholeFile(const std::string& path, std::string& out)
     return readFilePrefix(path, static_cast<std::size_t>(-1), out);
 }
 
+FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity, std::size_t& got)
+{
+    got = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileResult::failure(describe("Cannot open", path, errno));
+    auto* out = static_cast<char*>(buf);
+    while (got < capacity) {
+        const ssize_t n = ::read(fd, out + got, capacity - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            return FileResult::failure(describe("Cannot read", path, err));
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return {};
+}
+
 FileResult replaceFileAtomically(const std::string& path, const std::string& bytes)
+{
+    return replaceFileAtomically(path, bytes.data(), bytes.size());
+}
+
+FileResult replaceFileAtomically(const std::string& path, const void* data, std::size_t size)
 {
     std::string tmp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return FileResult::failure(describe("Cannot create a temporary file for", path, errno));
     ::fchmod(fd, 0644);
-    if (!writeAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) {
+    if (!writeAll(fd, static_cast<const char*>(data), size) || ::fsync(fd) != 0) {
         const int err = errno;
         ::close(fd);
         ::unlink(tmp.c_str());

@@ -18,7 +18,12 @@ bool fileExists(const std::string& path);
 FileResult readWholeFile(const std::string& path, std::string& out);
 // Reads at most maxBytes from the start of the file.
 FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out);
+// Reads at most capacity bytes from the start of the file straight into buf;
+// got is the number of bytes read. For large fixed images that must not be
+// copied through an intermediate string.
+FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity, std::size_t& got);
 // Writes bytes to path atomically (temporary file + fsync + rename).
 FileResult replaceFileAtomically(const std::string& path, const std::string& bytes);
+FileResult replaceFileAtomically(const std::string& path, const void* data, std::size_t size);
 
 }  // namespace comtrax

@@ -1,7 +1,9 @@
 #pragma once
 // The log file: created by the first Start Log of a run, paused and resumed,
 // appended and flushed line by line, closed at shut-down.
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "common/clock.h"
@@ -19,6 +21,11 @@ public:
     // "LOG_2021 3 5 7 4 9.txt"
     static std::string fileNameFor(const LocalDateTime& t);
 
+    // How the file is opened for appending (fopen(path, "ab") in the program).
+    // Tests put a failing device such as /dev/full behind it.
+    using Opener = std::function<std::FILE*(const std::string& path)>;
+    void setOpener(Opener opener) { opener_ = std::move(opener); }
+
     void StartLogClick(const LocalDateTime& now);
     // Writes one line followed by CR LF if LogActive. A failure reports once and pauses.
     void writeLine(const std::string& line);
@@ -35,6 +42,7 @@ private:
     void pause();
     TerminalView& view_;
     std::string dir_;
+    Opener opener_;
     std::FILE* file_ = nullptr;
     bool active_ = false;
     bool fileOpen_ = false;
@@ -50,7 +58,7 @@ class LogOutput {
 public:
     LogOutput(TerminalView& view, LogFile& file);
     // Returns true when the line passed the filter.
-    bool emit(const std::string& line, const std::string& filter);
+    bool addLine(const std::string& line, const std::string& filter);
 
 private:
     TerminalView& view_;

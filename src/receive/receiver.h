@@ -33,9 +33,13 @@ public:
     uint32_t rxCount() const { return rxCount_; }
     // Milliseconds until a held packet must be shown, or -1 when nothing is held.
     // Lets the window sleep between polls without changing when a packet ends.
+    // Also -1 while the port is closed (the poll does nothing then): ask again
+    // after the port opens, and after every poll.
     int64_t msUntilPacketEnd() const;
 
     // The display line of held bytes without time stamp (exposed for tests and fuzzing).
+    // ASCII: CR becomes CR LF, LF is dropped, a zero byte is "<NULL>"; the LF
+    // of a final CR LF is removed again. HEX: "XX" pairs separated by blanks.
     static std::string convertAscii(const uint8_t* data, uint32_t n);
     static std::string convertHex(const uint8_t* data, uint32_t n);
 
@@ -54,6 +58,7 @@ private:
     int32_t lastRxTime_ = 0;
     int32_t rxTimeoutMs_ = 0;
     bool rxBusy_ = false;
+    LocalDateTime tickTime_;  // the clock reading of the running poll
 };
 
 }  // namespace comtrax

@@ -32,6 +32,11 @@ public:
 
     bool connected() const { return tag_ == 1; }  // BTConnect's Tag
     uint32_t indicatorColour() const { return colour_; }
+    // BTConnect's caption: "Connect" or "Disconnect".
+    const char* caption() const { return tag_ == 1 ? "Disconnect" : "Connect"; }
+    // ComPort, BaudRate, BTRescan, ComBits and ComStopBits: usable only while
+    // not connected (also in the lost state they stay disabled).
+    bool parametersEnabled() const { return tag_ == 0; }
 
 private:
     PortAccess& access_;

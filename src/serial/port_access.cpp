@@ -68,13 +68,16 @@ PortChoice PortAccess::scanPorts(bool quiet)
 bool PortAccess::openPort(const PortParameters& p)
 {
     portName_ = p.portName;
+    conversionFailed_ = false;
     int baud = 0;
     if (!toInteger(p.baudText, baud)) {
+        conversionFailed_ = true;
         view_.showError(conversionError(p.baudText));
         return false;
     }
     int bits = 0;
     if (!toInteger(p.bitsText, bits)) {
+        conversionFailed_ = true;
         view_.showError(conversionError(p.bitsText));
         return false;
     }

@@ -50,6 +50,9 @@ public:
     void writePort(const uint8_t* data, uint32_t n);
 
     bool portOpen() const { return portOpen_; }
+    // True when the latest openPort ended on a box with no entry (the
+    // conversion error was shown, nothing was tried).
+    bool conversionFailed() const { return conversionFailed_; }
     // Ends the quiet start-up state: PortOpen is cleared after the scan.
     void setPortOpenFlag(bool v) { portOpen_ = v; }
     const std::string& portName() const { return portName_; }
@@ -61,6 +64,7 @@ private:
     PortLister& lister_;
     TerminalView& view_;
     bool portOpen_ = false;
+    bool conversionFailed_ = false;
     std::string portName_;
     int stopCode_ = OneStop;
 };

@@ -2,28 +2,347 @@
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#ifndef _WIN32
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
 
 namespace comtrax {
+
+namespace {
+
+// The stop-bit setting for a stop-bit code, or false when the platform cannot
+// give it. Linux has no one and a half stop bits; QSerialPort would quietly
+// send one instead. A UART sends one and a half when asked for two with five
+// data bits, which is also the only size Windows allows them with; for any
+// other size the open is refused, as Windows refuses it.
+bool stopBitsFor(int stopCode, int dataBits, QSerialPort::StopBits& out)
+{
+    switch (stopCode) {
+    case OneAndHalfStop:
+#ifdef _WIN32
+        out = QSerialPort::OneAndHalfStop;
+        return true;
+#else
+        out = QSerialPort::TwoStop;
+        return dataBits == 5;
+#endif
+    case TwoStop:
+        out = QSerialPort::TwoStop;
+        return true;
+    default:
+        out = QSerialPort::OneStop;
+        return true;
+    }
+}
+
+#ifndef _WIN32
+// How long a write may wait for room in the output queue before the peer is
+// taken to be stuck: the time the bytes need on the line, plus a second. Without
+// flow control a real UART always drains; only a pty whose other end stopped
+// reading can stall, and the terminal must not hang on it for ever.
+int writeWaitMs(uint32_t bytes, int baud)
+{
+    const long long bitsPerChar = 12;  // start, 8 data, parity, 2 stop at most
+    const long long lineMs = baud > 0 ? static_cast<long long>(bytes) * bitsPerChar * 1000 / baud : 0;
+    return static_cast<int>(std::min<long long>(lineMs + 1000, INT_MAX));
+}
+#endif
+
+}  // namespace
 
 QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
 QtSerialPort::~QtSerialPort() = default;
 
-bool QtSerialPort::open(const std::string&, int, int, int) { return false; }
-void QtSerialPort::close() { port_->close(); }
-bool QtSerialPort::isOpen() const { return port_->isOpen(); }
-bool QtSerialPort::probe() { return false; }
-uint32_t QtSerialPort::inputCount() { return 0; }
-uint32_t QtSerialPort::read(uint8_t*, uint32_t) { return 0; }
-void QtSerialPort::purge() {}
-void QtSerialPort::write(const uint8_t*, uint32_t) {}
-int QtSerialPort::readNotifierHandle() const { return -1; }
+std::string QtSerialPort::devicePath(const std::string& name)
+{
+    if (name.find('/') != std::string::npos)
+        return name;
+#ifdef _WIN32
+    return name;
+#else
+    return "/dev/" + name;
+#endif
+}
+
+bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
+{
+    if (port_->isOpen())
+        port_->close();
+    if (name.empty() || baud <= 0 || dataBits < 5 || dataBits > 8)
+        return false;
+
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    if (!stopBitsFor(stopCode, dataBits, stopBits))
+        return false;
+
+    port_->setPortName(QString::fromStdString(devicePath(name)));
+    if (!port_->open(QIODevice::ReadWrite)) {
+        port_->clearError();
+        return false;
+    }
+    // Once open, each setting reaches the driver and reports whether it took. A
+    // baud rate or a combination the platform refuses fails the open and the
+    // port is released at once, instead of being held until the program ends.
+    const bool configured = port_->setBaudRate(baud)
+        && port_->setDataBits(static_cast<QSerialPort::DataBits>(dataBits))
+        && port_->setParity(QSerialPort::NoParity)
+        && port_->setStopBits(stopBits)
+        && port_->setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        port_->close();
+        port_->clearError();
+        return false;
+    }
+    baud_ = baud;
+
+    // A board that resets on DTR must not reset because the terminal connected.
+    // A pty has no modem lines and refuses both calls; that is no failure.
+    port_->setDataTerminalReady(false);
+    port_->setRequestToSend(false);
+    port_->clearError();
+
+#ifndef _WIN32
+    // The terminal reads the descriptor itself. QSerialPort's own read notifier
+    // would take bytes into its buffer whenever the event loop runs and, once the
+    // line hangs up, fire without pause until the port is closed. Should a Qt
+    // version keep it elsewhere, inputCount() and read() still take its buffer
+    // into account.
+    for (QSocketNotifier* n : port_->findChildren<QSocketNotifier*>())
+        if (n->type() == QSocketNotifier::Read)
+            n->setEnabled(false);
+#endif
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (port_->isOpen())
+        port_->close();
+    port_->clearError();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return port_->isOpen();
+}
+
+int QtSerialPort::readNotifierHandle() const
+{
+#ifdef _WIN32
+    return -1;
+#else
+    return port_->isOpen() ? static_cast<int>(port_->handle()) : -1;
+#endif
+}
+
+#ifndef _WIN32
+
+bool QtSerialPort::probe()
+{
+    if (!port_->isOpen())
+        return false;
+    if (port_->error() == QSerialPort::ResourceError)
+        return false;
+    const int fd = static_cast<int>(port_->handle());
+    // QSerialPort raises no error of its own when a pty's other end closes, nor
+    // before the event loop has run after a USB adapter was pulled. Both hang
+    // the line up, which poll reports whatever events are asked for.
+    pollfd p{fd, 0, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, 0);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return false;
+    // Every terminal request on a hung-up line fails. Reading the settings is
+    // enough to see that; writing them back would reprogram the UART each second.
+    termios t{};
+    return ::tcgetattr(fd, &t) == 0;
+}
+
+uint32_t QtSerialPort::inputCount()
+{
+    if (!port_->isOpen())
+        return 0;
+    port_->clearError();
+    // Bytes may sit in two places: in QSerialPort's buffer, when the event loop
+    // let its notifier read them, and in the system's queue. Both count; read()
+    // takes them in that order, which is the order they came in.
+    long long total = port_->bytesAvailable();
+    int queued = 0;
+    if (::ioctl(static_cast<int>(port_->handle()), FIONREAD, &queued) == 0 && queued > 0)
+        total += queued;
+    return static_cast<uint32_t>(std::min<long long>(total, UINT32_MAX));
+}
+
+uint32_t QtSerialPort::read(uint8_t* buffer, uint32_t n)
+{
+    if (!port_->isOpen() || n == 0)
+        return 0;
+    uint32_t got = 0;
+    const long long buffered = port_->bytesAvailable();
+    if (buffered > 0) {
+        const qint64 r = port_->read(reinterpret_cast<char*>(buffer),
+                                     std::min<long long>(buffered, n));
+        if (r > 0)
+            got = static_cast<uint32_t>(r);
+    }
+    const int fd = static_cast<int>(port_->handle());
+    while (got < n) {
+        const ssize_t r = ::read(fd, buffer + got, n - got);
+        if (r > 0) {
+            got += static_cast<uint32_t>(r);
+            continue;
+        }
+        if (r < 0 && errno == EINTR)
+            continue;
+        break;  // nothing more waiting (EAGAIN), end of input or a lost line
+    }
+    return got;
+}
+
+void QtSerialPort::purge()
+{
+    if (!port_->isOpen())
+        return;
+    // Input waiting is discarded, in QSerialPort's buffer and in the system's.
+    // Output is not flushed from the system's queue: write() has handed those
+    // bytes over as a finished send, the way a synchronous write completes, and
+    // the next send's purge must not cut the previous line short on a slow line.
+    port_->clear(QSerialPort::Input);
+    ::tcflush(static_cast<int>(port_->handle()), TCIFLUSH);
+    port_->clearError();
+}
+
+void QtSerialPort::write(const uint8_t* data, uint32_t n)
+{
+    if (!port_->isOpen())
+        return;
+    const int fd = static_cast<int>(port_->handle());
+    uint32_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::write(fd, data + done, n - done);
+        if (r > 0) {
+            done += static_cast<uint32_t>(r);
+            continue;
+        }
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The queue is full: wait for room, but not for ever.
+            pollfd p{fd, POLLOUT, 0};
+            int w;
+            do {
+                w = ::poll(&p, 1, writeWaitMs(n - done, baud_));
+            } while (w < 0 && errno == EINTR);
+            if (w > 0 && (p.revents & POLLOUT) && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                continue;
+        }
+        // The line is gone or stuck; the connection check will notice a lost line.
+        return;
+    }
+}
+
+#else  // _WIN32: QSerialPort's own calls; its buffers fill while the event loop runs.
+
+bool QtSerialPort::probe()
+{
+    if (!port_->isOpen() || port_->error() == QSerialPort::ResourceError)
+        return false;
+    return port_->setBaudRate(baud_);
+}
+
+uint32_t QtSerialPort::inputCount()
+{
+    if (!port_->isOpen())
+        return 0;
+    port_->clearError();
+    return static_cast<uint32_t>(std::min<long long>(port_->bytesAvailable(), UINT32_MAX));
+}
+
+uint32_t QtSerialPort::read(uint8_t* buffer, uint32_t n)
+{
+    if (!port_->isOpen())
+        return 0;
+    const qint64 r = port_->read(reinterpret_cast<char*>(buffer), n);
+    return r > 0 ? static_cast<uint32_t>(r) : 0;
+}
+
+void QtSerialPort::purge()
+{
+    if (port_->isOpen())
+        port_->clear(QSerialPort::Input);
+}
+
+void QtSerialPort::write(const uint8_t* data, uint32_t n)
+{
+    if (!port_->isOpen())
+        return;
+    port_->write(reinterpret_cast<const char*>(data), n);
+    while (port_->bytesToWrite() > 0)
+        if (!port_->waitForBytesWritten(1000))
+            return;
+}
+
+#endif
+
+QtPortLister::QtPortLister(std::string devDir) : devDir_(std::move(devDir)) {}
 
 std::vector<std::string> QtPortLister::listPorts()
 {
     std::vector<std::string> names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         names.push_back(info.portName().toStdString());
+    for (const std::string& link : ptyLinks())
+        if (std::find(names.begin(), names.end(), link) == names.end())
+            names.push_back(link);
     return names;
+}
+
+std::vector<std::string> QtPortLister::ptyLinks() const
+{
+    std::vector<std::string> links;
+#ifndef _WIN32
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir(devDir_);
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e;
+        if (!it->is_symlink(e))
+            continue;
+        // Only the link itself is followed, one step: /dev/stdin and its kind
+        // reach a terminal through /proc and must not be offered as ports.
+        fs::path target = fs::read_symlink(it->path(), e);
+        if (e)
+            continue;
+        if (target.is_relative())
+            target = dir / target;
+        target = target.lexically_normal();
+        if (target.parent_path() != "/dev/pts")
+            continue;
+        const std::string number = target.filename().string();
+        if (number.empty() || !std::all_of(number.begin(), number.end(),
+                                           [](char c) { return c >= '0' && c <= '9'; }))
+            continue;  // /dev/pts/ptmx and the like
+        // A link left behind by a pty pair that has gone points at nothing.
+        if (!fs::is_character_file(target, e))
+            continue;
+        links.push_back(it->path().filename().string());
+    }
+    std::sort(links.begin(), links.end());
+#endif
+    return links;
 }
 
 }  // namespace comtrax

@@ -1,6 +1,8 @@
 #pragma once
-// The real port, over QSerialPort, and the real port list, over QSerialPortInfo.
+// The real port, over QSerialPort, and the real port list, over QSerialPortInfo
+// plus the pseudo-terminal links a user makes in /dev for virtual ports.
 #include <memory>
+#include <string>
 
 #include "serial/serial_port.h"
 
@@ -8,6 +10,10 @@ class QSerialPort;
 
 namespace comtrax {
 
+// QSerialPort does the open: the lock file, the exclusive mode and the line
+// settings, on Linux and Windows alike. Input and output go through the
+// descriptor directly, because QSerialPort moves bytes only when the event loop
+// runs and the terminal's primitives must work synchronously inside a handler.
 class QtSerialPort final : public SerialPort {
 public:
     QtSerialPort();
@@ -23,13 +29,26 @@ public:
     void write(const uint8_t* data, uint32_t n) override;
     int readNotifierHandle() const override;
 
+    // "ttyUSB0" -> "/dev/ttyUSB0"; a name with a slash is already a path.
+    static std::string devicePath(const std::string& name);
+
 private:
     std::unique_ptr<QSerialPort> port_;
+    int baud_ = 9600;
 };
 
 class QtPortLister final : public PortLister {
 public:
+    // devDir is where the pseudo-terminal links are looked for ("/dev").
+    explicit QtPortLister(std::string devDir = "/dev");
     std::vector<std::string> listPorts() override;
+
+    // Names of the links directly in devDir that point at a live /dev/pts/N,
+    // sorted by name.
+    std::vector<std::string> ptyLinks() const;
+
+private:
+    std::string devDir_;
 };
 
 }  // namespace comtrax

@@ -9,20 +9,18 @@
 #include "common/clock.h"
 #include "common/file_io.h"
 #include "common/options.h"
+#include "transmit/command_file.h"
 
 namespace comtrax {
 
 class TerminalView;
 
-// A text file of command lines, read as bytes (Windows-1251), CR LF, LF or CR
-// line ends. At most 500 lines are read; lines of 255 or more characters are
-// skipped but counted. bigFile is set when 500 lines were read.
-struct CommandFile {
-    std::vector<std::string> lines;
-    bool bigFile = false;
-};
-CommandFile parseCommandFile(const std::string& bytes);
+// "Все команды отправлены" and "Большой файл" (UTF-8, the program's own texts).
+extern const char* const AllSentText;
+extern const char* const BigFileText;
 
+// The current send mode is read from options.sendMode: the window updates it
+// before calling modeSelected.
 class SendScheduler {
 public:
     struct Hooks {
@@ -33,6 +31,7 @@ public:
     SendScheduler(const TerminalOptions& options, const Clock& clock, TerminalView& view, Hooks hooks);
 
     // Mode selection actions; returns nothing, the window reads the enabled states below.
+    // Selecting the mode that is already selected does nothing.
     void modeSelected(SendMode mode);
     void TimerPeriodTimer();
     void StartSendCommands();
@@ -42,7 +41,17 @@ public:
 
     // File view.
     void loadFile(const std::string& bytes);   // after the dialog and the read
+    // After the dialog: switches to the file view, then reads the file in pieces.
+    // A failure is shown with view.showError and returned; the lines read so far stay.
+    FileResult loadFileFromPath(const std::string& path);
     void leaveFile();
+
+    // How long the window may sleep before the next TimerPeriodTimer call with
+    // the same outcome as ticking every millisecond: 0 = tick now, -1 = no tick
+    // can do anything (timer off, another mode, no valid period, port closed).
+    // Ask again after every tick and whenever the options, the port state or
+    // the file view change.
+    int64_t msUntilNextPeriodSend() const;
 
     bool fileMode() const { return fileMode_; }
     const std::vector<std::string>& fileLines() const { return fileLines_; }
@@ -54,10 +63,14 @@ public:
     int32_t lastPeriodSend() const { return lastPeriodSend_; }
 
 private:
+    void applyLoadedFile(CommandFile file);
+    void sendFileLine();
+
     const TerminalOptions& options_;
     const Clock& clock_;
     TerminalView& view_;
     Hooks hooks_;
+    SendMode selectedMode_ = SendMode::Manual;
     bool fileMode_ = false;
     std::vector<std::string> fileLines_;
     uint32_t fileLineIndex_ = 0;
@@ -66,5 +79,8 @@ private:
     bool sendStartEnabled_ = true;
     bool cyclicEnabled_ = false;
 };
+
+// PeriodTX as a period in ms; false when the text is empty or not a decimal number.
+bool parsePeriod(const std::string& text, int64_t& periodMs);
 
 }  // namespace comtrax

@@ -1,12 +1,144 @@
 #pragma once
+// TForm1: the terminal's main window. It builds its controls, owns the core
+// Terminal and the command lists, runs the four timers and turns clicks and
+// keys into calls on the core.
 #include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/settings_record.h"
+#include "app/terminal.h"
+#include "app/window_layout.h"
+#include "common/terminal_view.h"
+#include "macros/cmd_lists.h"
+#include "ui/controls.h"
+#include "ui/dialog_service.h"
+
+class QTimer;
+class QSocketNotifier;
 
 namespace comtrax {
 
-class TForm1 : public QWidget {
+class MacroPanel;
+class HelpHover;
+
+// What the window runs on: the real port, clock and dialogs in the program,
+// fakes in widget tests.
+struct WindowEnvironment {
+    SerialPort* port = nullptr;
+    PortLister* lister = nullptr;
+    const Clock* clock = nullptr;
+    DialogService* dialogs = nullptr;
+    std::string directory = ".";  // CfgTerminal, CmdConfig, OldCmd and the log files
+    bool startTimers = true;      // tests drive the timer handlers by hand
+    std::function<void(int ms)> sleep;  // the pause after a reconnection (tests: none)
+};
+
+class TForm1 : public QWidget, public TerminalView {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // The program's window: real port, system clock, real dialogs, current directory.
+    TForm1();
+    explicit TForm1(const WindowEnvironment& env);
+    ~TForm1() override;
+
+    Controls& controls() { return ui_; }
+    Terminal& terminal() { return *terminal_; }
+    CmdLists& cmdLists() { return cmdLists_; }
+    MacroPanel& macros() { return *macros_; }
+
+    // Timer handlers, public so that tests can call them with a fake clock.
+    void RxTimerTimer();
+    void HousekeepingTick();
+    void CheckConnectTimer();
+    void TimerPeriodTimer();
+
+    // Handlers of the main window's own controls.
+    void BTConnectClick();
+    void BTRescanClick();
+    void ButtonSendClick();
+    void StartLogClick();
+    void BTLogClick();
+    void StartStopClick();
+    void TimeOutRxClick(bool up);
+    void NextColourScheme();
+    void ChangeFontSize(bool up);
+    void ShowAbout();
+    void ButtonReadFileClick();
+    void SendStartClick();
+    void ReadOldCmd();
+    void OldCmdListClick(int row);
+    void BTClrStatClick();
+
+    // Settings.
+    void LoadSettings();
+    void SaveSettings();
+
+    int32_t DisplayFontSize = 8;
+    bool CloseVetoed = false;
+    bool isTimerPeriodActive() const;
+
+    // TerminalView.
+    void addLogLine(const std::string& line) override;
+    void setByteTotals(const std::string& text) override;
+    void setSentCount(const std::string& text) override;
+    void setReadCount(const std::string& text) override;
+    void setGaps(const std::string& minText, const std::string& maxText) override;
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& text) override;
+    void showNoPortWindow() override;
+    void setPeriodTimerEnabled(bool on) override;
+    void logStateChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void init(const WindowEnvironment& env);
+    void StartUp();
+    bool ShutDown();
+    void wireControls();
+    void applyPortChoice(const PortChoice& choice);
+    PortParameters portParameters() const;
+    void refreshConnectionControls();
+    void modeSelected(SendMode mode);
+    void encodingSelected(bool hex);
+    void updateTimeOutAns(bool fromArrows);
+    void applyFontSize();
+    void updateFiltrColour(bool focused);
+    void setSchemeColours(uint32_t back, uint32_t text);
+    void scheduleRx();
+    void schedulePeriod();
+    void pauseProgram(int ms);
+    std::string path(const char* name) const;
+
+    WindowEnvironment env_;
+    std::unique_ptr<SerialPort> ownedPort_;
+    std::unique_ptr<PortLister> ownedLister_;
+    std::unique_ptr<Clock> ownedClock_;
+    std::unique_ptr<DialogService> ownedDialogs_;
+    Controls ui_;
+    std::unique_ptr<Terminal> terminal_;
+    CmdLists cmdLists_;
+    MacroPanel* macros_ = nullptr;
+    HelpHover* hover_ = nullptr;
+    SettingsRecord settings_;
+    InitialLayout initialLayout_;
+    bool layoutCaptured_ = false;
+    int colourScheme_ = 0;  // BTPalitra's tag
+    int startStopTag_ = 0;
+    int readFileTag_ = 0;
+    bool historyLoaded_ = false;
+    bool settingsReached_ = false;
+    QTimer* rxTimer_ = nullptr;
+    QTimer* housekeeping_ = nullptr;
+    QTimer* checkConnect_ = nullptr;
+    QTimer* timerPeriod_ = nullptr;
+    QSocketNotifier* rxNotifier_ = nullptr;
 };
 
 }  // namespace comtrax

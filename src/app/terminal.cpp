@@ -1,0 +1,23 @@
+#include "app/terminal.h"
+
+namespace comtrax {
+
+Terminal::Terminal(const Setup& s)
+    : clock_(s.clock),
+      directory_(s.directory),
+      access_(s.port, s.lister, s.view),
+      counters_(s.view),
+      logFile_(s.view, s.directory),
+      logOutput_(s.view, logFile_),
+      sender_(access_, history_, logOutput_, counters_, options_, s.clock, s.view),
+      receiver_(access_, counters_, logOutput_, options_, s.clock),
+      scheduler_(options_, s.clock, s.view,
+                 SendScheduler::Hooks{[this](const std::string& line) { sender_.SendPortData(line); },
+                                      [this] { return access_.portOpen(); }}),
+      connection_(access_, s.view,
+                  Connection::Hooks{s.sleep, [this] { scheduler_.CheckSendDataAftConnect(); }})
+{
+    receiver_.setAfterAnswer([this] { scheduler_.SendNextAfterAnswer(); });
+}
+
+}  // namespace comtrax

@@ -1,0 +1,193 @@
+#include "macros/cmd_lists.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+#include "common/bytes.h"
+
+namespace comtrax {
+
+namespace {
+
+constexpr std::size_t HelpsPerMacroStride = CmdLists::CmdHelpStride * CmdLists::HelpLinesPerMacro;
+
+bool validList(int n) { return n >= 1 && n <= CmdLists::Lists; }
+bool validMacro(int k) { return k >= 1 && k <= CmdLists::Macros; }
+bool validHelpLine(int j) { return j >= 1 && j <= CmdLists::HelpLinesPerMacro; }
+
+std::size_t cmdLineAt(int k) { return CmdLists::CmdLinesOffset + std::size_t(k - 1) * CmdLists::CmdLineStride; }
+std::size_t cmdNameAt(int k) { return CmdLists::CmdNamesOffset + std::size_t(k - 1) * CmdLists::CmdNameStride; }
+std::size_t cmdHelpAt(int k, int j)
+{
+    return CmdLists::CmdHelpsOffset + std::size_t(k - 1) * HelpsPerMacroStride
+        + std::size_t(j - 1) * CmdLists::CmdHelpStride;
+}
+
+// The damaged file is kept under path + ".bak" before the defaults replace it.
+// A hard link costs nothing and keeps every byte, however long the file is;
+// where links are not possible the file is copied.
+FileResult keepBackup(const std::string& path)
+{
+    const std::string bak = path + ".bak";
+    if (::unlink(bak.c_str()) != 0 && errno != ENOENT)
+        return FileResult::failure("Cannot replace '" + bak + "': " + std::strerror(errno));
+    if (::link(path.c_str(), bak.c_str()) == 0)
+        return {};
+    std::string bytes;
+    if (auto r = readWholeFile(path, bytes); !r)
+        return r;
+    return replaceFileAtomically(bak, bytes);
+}
+
+}  // namespace
+
+CmdLists::CmdLists() : data_(FileSize, 0) {}
+
+unsigned char* CmdLists::rec(int n)
+{
+    return data_.data() + std::size_t(n - 1) * RecordSize;
+}
+
+const unsigned char* CmdLists::record(int n) const
+{
+    if (!validList(n))
+        return nullptr;
+    return data_.data() + std::size_t(n - 1) * RecordSize;
+}
+
+int32_t CmdLists::validMark(int n) const
+{
+    const unsigned char* r = record(n);
+    return r ? getLE32(r + ValidMarkOffset) : 0;
+}
+
+void CmdLists::setDefaults()
+{
+    for (int n = 1; n <= Lists; ++n) {
+        ClrListCmd(n);
+        SetListName(n, "List " + std::to_string(n));
+        putLE32(rec(n) + ValidMarkOffset, ValidMarkValue);
+    }
+}
+
+CmdLists::LoadResult CmdLists::LoadCmdConfig(const std::string& path)
+{
+    LoadResult result;
+    const bool exists = fileExists(path);
+    bool bad = !exists;
+    if (exists) {
+        // One read of the whole image straight into the lists: on this path a
+        // second 10 MB buffer costs more than the read itself.
+        std::size_t got = 0;
+        if (auto r = readFileInto(path, data_.data(), data_.size(), got); !r) {
+            result.io = r;
+            return result;
+        }
+        const auto whole = static_cast<int>(got / RecordSize);
+        int taken = 0;  // records read before the check failed, the failing one included
+        for (int n = 1; n <= Lists && !bad; ++n) {
+            if (n > whole) {
+                bad = true;
+                break;
+            }
+            taken = n;
+            if (validMark(n) != ValidMarkValue)
+                bad = true;
+        }
+        // A record-by-record reader would never have looked past the failing
+        // record: what follows it stays as a fresh start leaves it, zero.
+        if (bad)
+            std::memset(rec(taken + 1), 0, std::size_t(Lists - taken) * RecordSize);
+    }
+    if (!bad)
+        return result;
+
+    setDefaults();
+    result.rebuilt = true;
+    if (exists) {
+        if (auto r = keepBackup(path); !r) {
+            // Without a backup the damaged file is left alone: the user still
+            // has it, and the defaults reach the disk at the next save.
+            result.io = r;
+            return result;
+        }
+        result.backupKept = true;
+    }
+    result.io = SaveCmdConfig(path);
+    return result;
+}
+
+FileResult CmdLists::SaveCmdConfig(const std::string& path) const
+{
+    return replaceFileAtomically(path, data_.data(), data_.size());
+}
+
+void CmdLists::ClrListCmd(int n)
+{
+    if (!validList(n))
+        return;
+    unsigned char* r = rec(n);
+    // Only the length bytes: the old characters stay behind them, as in the file.
+    r[ListNameOffset] = 0;
+    for (int k = 1; k <= Macros; ++k) {
+        r[cmdLineAt(k)] = 0;
+        r[cmdNameAt(k)] = 0;
+        for (int j = 1; j <= HelpLinesPerMacro; ++j)
+            r[cmdHelpAt(k, j)] = 0;
+    }
+}
+
+void CmdLists::SetCmdLine(int n, int k, const std::string& text)
+{
+    if (validList(n) && validMacro(k))
+        putShortString(rec(n) + cmdLineAt(k), CmdLineCapacity, text);
+}
+
+void CmdLists::SetCmdName(int n, int k, const std::string& text)
+{
+    if (validList(n) && validMacro(k))
+        putShortString(rec(n) + cmdNameAt(k), CmdNameCapacity, text);
+}
+
+void CmdLists::SetCmdHelp(int n, int k, int j, const std::string& text)
+{
+    if (validList(n) && validMacro(k) && validHelpLine(j))
+        putShortString(rec(n) + cmdHelpAt(k, j), CmdHelpCapacity, text);
+}
+
+void CmdLists::SetListName(int n, const std::string& text)
+{
+    if (validList(n))
+        putShortString(rec(n) + ListNameOffset, ListNameCapacity, text);
+}
+
+std::string CmdLists::GetCmdLine(int n, int k) const
+{
+    if (!validList(n) || !validMacro(k))
+        return {};
+    return getShortString(record(n) + cmdLineAt(k), CmdLineCapacity);
+}
+
+std::string CmdLists::GetCmdName(int n, int k) const
+{
+    if (!validList(n) || !validMacro(k))
+        return {};
+    return getShortString(record(n) + cmdNameAt(k), CmdNameCapacity);
+}
+
+std::string CmdLists::GetCmdHelp(int n, int k, int j) const
+{
+    if (!validList(n) || !validMacro(k) || !validHelpLine(j))
+        return {};
+    return getShortString(record(n) + cmdHelpAt(k, j), CmdHelpCapacity);
+}
+
+std::string CmdLists::GetListName(int n) const
+{
+    if (!validList(n))
+        return {};
+    return getShortString(record(n) + ListNameOffset, ListNameCapacity);
+}
+
+}  // namespace comtrax

@@ -1,0 +1,168 @@
+#include "receive/log_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/terminal_view.h"
+
+namespace comtrax {
+
+namespace {
+
+const char* const NotLogging = "Запись в файл не ведётся";
+
+std::string reason(int err)
+{
+    return err ? std::string(" (") + std::strerror(err) + ")" : std::string();
+}
+
+std::FILE* openForAppend(const std::string& path)
+{
+    return std::fopen(path.c_str(), "ab");
+}
+
+}  // namespace
+
+LogFile::LogFile(TerminalView& view, std::string dir)
+    : view_(view), dir_(std::move(dir)), opener_(openForAppend), status_(NotLogging)
+{
+}
+
+LogFile::~LogFile()
+{
+    close();
+}
+
+std::string LogFile::fileNameFor(const LocalDateTime& t)
+{
+    return "LOG_" + std::to_string(t.year) + " " + std::to_string(t.month) + " " + std::to_string(t.day) + " " +
+           std::to_string(t.hour) + " " + std::to_string(t.minute) + " " + std::to_string(t.second) + ".txt";
+}
+
+void LogFile::StartLogClick(const LocalDateTime& now)
+{
+    if (tag_ == 1) {
+        pause();
+        return;
+    }
+    if (!fileOpen_) {
+        const std::string name = fileNameFor(now);
+        const std::string path = dir_.empty() ? name : dir_ + "/" + name;
+        // Appending: a second start within the same second (or a clock set
+        // back) must never wipe a log that is already on disk.
+        errno = 0;
+        std::FILE* f = opener_ ? opener_(path) : nullptr;
+        if (!f) {
+            // One message, and logging stays off: there is no file that every
+            // following line could fail to reach.
+            const int err = errno;
+            view_.showError("Не удалось создать файл лога " + name + reason(err));
+            view_.logStateChanged();
+            return;
+        }
+        // Unbuffered: each line reaches the system in the call that writes it,
+        // so a crash keeps every line and a failed write leaves nothing queued
+        // that could turn up later out of place.
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        file_ = f;
+        fileName_ = name;
+        fileOpen_ = true;
+    }
+    tag_ = 1;
+    caption_ = "Pause Log";
+    active_ = true;
+    status_ = "Лог записывается в файл " + fileName_;
+    view_.logStateChanged();
+}
+
+void LogFile::pause()
+{
+    tag_ = 0;
+    caption_ = "Go Log";
+    status_ = "Запись в файл лога приостановлена (" + fileName_ + ")";
+    active_ = false;
+    view_.logStateChanged();
+}
+
+void LogFile::writeLine(const std::string& line)
+{
+    if (!active_ || !file_)
+        return;
+    std::clearerr(file_);
+    std::string record;
+    record.reserve(line.size() + 2);
+    record += line;
+    record += "\r\n";
+    errno = 0;
+    const bool written = std::fwrite(record.data(), 1, record.size(), file_) == record.size();
+    const bool flushed = std::fflush(file_) == 0;
+    if (written && flushed && !std::ferror(file_))
+        return;
+    // A full disk: say so once and stop writing. The caller goes on showing
+    // and sending; "Go Log" tries again into the same file. Paused before the
+    // box opens, so lines arriving under its modal loop are not written (and
+    // reported) again.
+    const int err = errno;
+    pause();
+    view_.showError("Ошибка записи в файл лога " + fileName_ + reason(err));
+}
+
+void LogFile::close()
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    // Nothing may be written after this; a later Start Log would append to a
+    // file opened anew.
+    fileOpen_ = false;
+    active_ = false;
+    tag_ = 0;
+}
+
+LogOutput::LogOutput(TerminalView& view, LogFile& file) : view_(view), file_(file) {}
+
+bool LogOutput::addLine(const std::string& line, const std::string& filter)
+{
+    if (!filter.empty() && line.find(filter) == std::string::npos)
+        return false;
+    view_.addLogLine(line);
+    file_.writeLine(line);
+    return true;
+}
+
+int32_t timeoutStep(int32_t v, bool up)
+{
+    constexpr int32_t Cap = 100000;
+    if (!up) {
+        if (v <= 0)
+            return v;
+        if (v < 10)
+            return v - 1;
+        if (v < 100)
+            return v - 5;
+        if (v < 1000)
+            return v - 50;
+        if (v < 10000)
+            return v - 500;
+        if (v < Cap)
+            return v - 5000;
+        return v - 50000;
+    }
+    int32_t next;
+    if (v < 10)
+        next = v + 1;
+    else if (v < 100)
+        next = v + 5;
+    else if (v < 1000)
+        next = v + 50;
+    else if (v < 10000)
+        next = v + 500;
+    else if (v < Cap)
+        next = v + 5000;
+    else
+        next = Cap;
+    return next > Cap ? Cap : next;
+}
+
+}  // namespace comtrax

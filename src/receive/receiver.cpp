@@ -1,0 +1,168 @@
+#include "receive/receiver.h"
+
+#include <algorithm>
+
+#include "receive/log_file.h"
+#include "receive/statistics.h"
+#include "serial/port_access.h"
+
+namespace comtrax {
+
+namespace {
+
+// WeekTimeMs falls back to 0 here, at Monday 00:00.
+constexpr int64_t WeekLengthMs = 7LL * 24 * 60 * 60 * 1000;
+
+// Clears RxBusy on every way out of the poll, an exception included.
+class BusyGuard {
+public:
+    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyGuard() { flag_ = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, const TerminalOptions& options,
+                   const Clock& clock)
+    : port_(port), counters_(counters), log_(log), options_(options), clock_(clock)
+{
+}
+
+void Receiver::RxTimerTimer()
+{
+    // A modal box opened by the after-answer step keeps ticks coming; those
+    // must not start a second poll inside this one.
+    if (rxBusy_)
+        return;
+    BusyGuard busy(rxBusy_);
+    if (!port_.portOpen())
+        return;
+
+    // An idle tick costs exactly this: one status query, one clock reading.
+    const uint32_t q = port_.portInputCount();
+    tickTime_ = clock_.now();
+    const int32_t now = weekTimeMs(tickTime_);
+    if (q > 0) {
+        ReadComInBufRx(q);
+        counters_.UpdateReadStatistics(now);
+    }
+    if (now < lastRxTime_)  // Monday 00:00 has passed: measure from the new week
+        lastRxTime_ = now;
+    if (q > 0)
+        lastRxTime_ = now;
+    const int32_t silence = now - lastRxTime_;
+    if (silence > rxTimeoutMs_)
+        ReadBufRxInLog(!options_.hex);
+    else if (rxCount_ > EarlyCut)
+        ReadBufRxInLog(false);
+}
+
+void Receiver::ReadComInBufRx(uint32_t n)
+{
+    n = std::min(n, BufferSize - rxCount_);
+    uint32_t got = port_.readPort(rxBuffer_.data() + rxCount_, n);
+    got = std::min(got, n);  // never trust a count beyond what was asked for
+    counters_.addRxBytes(static_cast<int32_t>(got));
+    rxCount_ += got;
+}
+
+void Receiver::ReadBufRxInLog(bool final)
+{
+    if (rxCount_ == 0)
+        return;
+    std::string text;
+    if (!options_.hex) {
+        const uint8_t last = rxBuffer_[rxCount_ - 1];
+        if (last == 13 || last == 10 || rxCount_ > EarlyCut || final) {
+            text = convertAscii(rxBuffer_.data(), rxCount_);
+            rxCount_ = 0;
+        }
+    } else {
+        text = convertHex(rxBuffer_.data(), rxCount_);
+        rxCount_ = 0;
+    }
+    // A packet of nothing but LF bytes leaves no text: nothing is shown and
+    // the after-answer step waits for a real answer.
+    if (text.empty())
+        return;
+    if (options_.showTime) {
+        // The reading of this poll is the moment of display.
+        text = " [ " + formatLogTime(tickTime_) + " < ] " + text;
+    }
+    log_.addLine(text, options_.filter);
+
+    // The next command goes out only when the device has stopped talking, and
+    // also when the filter kept the answer out of the window.
+    const uint32_t q = port_.portInputCount();
+    if (options_.sendMode == SendMode::AfterAnswer && q == 0 && afterAnswer_)
+        afterAnswer_();
+}
+
+int64_t Receiver::msUntilPacketEnd() const
+{
+    if (rxCount_ == 0 || !port_.portOpen())
+        return -1;
+    if (rxCount_ > EarlyCut)
+        return 0;
+    const int64_t now = weekTimeMs(clock_.now());
+    if (now < lastRxTime_)
+        return 0;  // the week has wrapped: the next poll takes its new reference
+    // The packet ends at the first tick where silence exceeds the timeout.
+    int64_t due = int64_t(lastRxTime_) + int64_t(rxTimeoutMs_) + 1;
+    // Silence is measured afresh from the first poll of the new week, so wake
+    // then rather than at a deadline the wrap will move.
+    due = std::min(due, WeekLengthMs);
+    return std::max<int64_t>(0, due - now);
+}
+
+// A CR in the data becomes CR LF, so the line the window gets holds CR LF
+// pairs, and a packet ending in CR (or CR LF) ends in a lone CR once the
+// added LF is taken off again. The window shows each CR LF as a line break
+// and treats that closing CR as the end of the line, not as an extra empty
+// line; the log file gets the line exactly as built, followed by CR LF.
+//
+// Only what the conversion itself added is taken off the end: a packet that
+// does not end in a line break keeps its last character ("OK" shows "OK").
+std::string Receiver::convertAscii(const uint8_t* data, uint32_t n)
+{
+    std::string text;
+    text.reserve(n + n / 4);
+    for (uint32_t i = 0; i < n; ++i) {
+        switch (data[i]) {
+        case 13:
+            text += "\r\n";
+            break;
+        case 10:
+            break;
+        case 0:
+            text += "<NULL>";
+            break;
+        default:
+            text += static_cast<char>(data[i]);
+        }
+    }
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+std::string Receiver::convertHex(const uint8_t* data, uint32_t n)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(std::size_t(n) * 3);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (i > 0)
+            text += ' ';
+        text += Digits[data[i] >> 4];
+        text += Digits[data[i] & 0x0F];
+    }
+    return text;
+}
+
+}  // namespace comtrax

@@ -1,0 +1,80 @@
+#include "serial/connection.h"
+
+#include <utility>
+
+#include "common/terminal_view.h"
+
+namespace comtrax {
+
+namespace {
+
+const char* const OpenFailedText =
+    "Что-то не открывается порт. Программа может работать только с COM1..COM9.";
+
+// The pause after a reconnection lets a device that has just come back finish
+// starting up before the terminal talks to it.
+constexpr int ReconnectPauseMs = 2000;
+
+}  // namespace
+
+Connection::Connection(PortAccess& access, TerminalView& view, Hooks hooks)
+    : access_(access), view_(view), hooks_(std::move(hooks))
+{
+}
+
+void Connection::connectClick(const PortParameters& params, bool sendOnConnect)
+{
+    if (tag_ == 1) {
+        // In the lost state the port is already closed; this only resets the display.
+        access_.closePort();
+        tag_ = 0;
+        colour_ = ColourWindow;
+        return;
+    }
+
+    if (!access_.openPort(params)) {
+        // With no port chosen "Выбери порт!" has been said, and a box with no
+        // entry has had its conversion error; one message per click is enough.
+        if (!params.portName.empty() && !access_.conversionFailed())
+            view_.showMessage(OpenFailedText);
+        return;
+    }
+    tag_ = 1;
+    colour_ = ColourLime;
+    if (sendOnConnect && hooks_.sendAfterConnect)
+        hooks_.sendAfterConnect();
+}
+
+void Connection::checkConnectTimer(const PortParameters& params, bool autoConnect, bool sendOnConnect)
+{
+    const bool alive = access_.probePort();
+
+    if (!autoConnect && !alive && access_.portOpen())
+        colour_ = ColourRed;
+    if (tag_ == 1 && !access_.portOpen() && !autoConnect)
+        colour_ = ColourRed;
+
+    if (!alive)
+        access_.closePort();
+
+    if (!autoConnect)
+        return;
+    if (tag_ == 0) {
+        colour_ = ColourWindow;
+        return;
+    }
+    if (alive)
+        return;
+
+    if (!access_.openPort(params)) {
+        colour_ = ColourYellow;  // tried again on the next tick
+        return;
+    }
+    colour_ = ColourLime;
+    if (hooks_.sleep)
+        hooks_.sleep(ReconnectPauseMs);
+    if (sendOnConnect && hooks_.sendAfterConnect)
+        hooks_.sendAfterConnect();
+}
+
+}  // namespace comtrax

@@ -1,0 +1,31 @@
+#pragma once
+// The modal windows the main window opens, behind one seam: the real ones show
+// Qt dialogs; widget tests record what was asked and return at once.
+#include <QString>
+
+#include "ui/save_prompt.h"
+
+namespace comtrax {
+
+using SavePromptAnswer = TSave::Result;
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // A message box with one text and OK.
+    virtual void message(const QString& text) = 0;
+    // The standard error box.
+    virtual void error(const QString& text) = 0;
+    // TOpenPortError.
+    virtual void noPortWindow() = 0;
+    // The open-file dialog; an empty result means cancelled.
+    virtual QString openFileName() = 0;
+    // TSave: "Сохранить изменения  макросов?"
+    virtual SavePromptAnswer askSaveMacros() = 0;
+    // TInfo.
+    virtual void about() = 0;
+    // TFormEditHelpCmd, modal; returns when it is closed.
+    virtual void editMacroHelp() = 0;
+};
+
+}  // namespace comtrax

@@ -1,0 +1,491 @@
+// The main window's own controls: connection, sending, the two input fields and
+// their drop-downs, the command-file view, the log controls and appearance.
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include "receive/log_file.h"
+#include "ui/click_label.h"
+#include "ui/colours.h"
+#include "ui/macro_panel.h"
+#include "ui/main_window.h"
+#include "ui/text_codec.h"
+#include "ui/up_down.h"
+
+namespace comtrax {
+
+namespace {
+
+// The six colour schemes of BTPalitra, by the index reached.
+struct Scheme {
+    uint32_t back;
+    uint32_t text;
+};
+constexpr Scheme Schemes[6] = {
+    {clWindow, clWindowText},          // 0
+    {clInactiveBorder, clWindowText},  // 1
+    {clMenuBar, clWindowText},         // 2
+    {clAqua, clWindowText},            // 3
+    {clBlack, clLime},                 // 4
+    {clRed, clBlue},                   // 5
+};
+
+// The entry of an editable box that its text names, or "" when the text is
+// not one of the entries: a value typed by hand is not a selection.
+QString selectedEntry(const QComboBox* box)
+{
+    const int i = box->findText(box->currentText(), Qt::MatchExactly);
+    return i >= 0 ? box->itemText(i) : QString();
+}
+
+int selectedIndex(const QComboBox* box)
+{
+    return box->findText(box->currentText(), Qt::MatchExactly);
+}
+
+}  // namespace
+
+void TForm1::wireControls()
+{
+    TerminalOptions& o = terminal_->options();
+
+    // Keep the core's view of the options in step with the controls.
+    connect(ui_.MainStrCmd, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_->options().commandText = toCp1251(t); });
+    connect(ui_.AddStrCmd, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_->options().suffix = toCp1251(t); });
+    connect(ui_.FiltrLog, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_->options().filter = toCp1251(t); });
+    connect(ui_.PeriodTX, &QLineEdit::textChanged, this, [this](const QString& t) {
+        terminal_->options().periodText = toCp1251(t);
+        schedulePeriod();
+    });
+    connect(ui_.VisTime, &QCheckBox::toggled, this, [this](bool on) { terminal_->options().showTime = on; });
+    connect(ui_.CiklSend, &QCheckBox::toggled, this, [this](bool on) {
+        terminal_->options().cyclic = on;
+        schedulePeriod();
+    });
+    connect(ui_.SendAsReconn, &QCheckBox::toggled, this,
+            [this](bool on) { terminal_->options().sendOnConnect = on; });
+    connect(ui_.AutoConnect, &QCheckBox::toggled, this,
+            [this](bool on) { terminal_->options().autoConnect = on; });
+    o.commandText = toCp1251(ui_.MainStrCmd->text());
+    o.suffix = toCp1251(ui_.AddStrCmd->text());
+    o.filter = toCp1251(ui_.FiltrLog->text());
+    o.periodText = toCp1251(ui_.PeriodTX->text());
+    o.showTime = ui_.VisTime->isChecked();
+    o.cyclic = ui_.CiklSend->isChecked();
+    o.sendOnConnect = ui_.SendAsReconn->isChecked();
+    o.autoConnect = ui_.AutoConnect->isChecked();
+    o.hex = ui_.RBHEX->isChecked();
+
+    // The period accepts digits only, typed or pasted.
+    ui_.PeriodTX->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ui_.PeriodTX));
+
+    // Selecting a radio button, by the user or from code, runs its action.
+    connect(ui_.RBASCII, &QRadioButton::toggled, this, [this](bool on) { if (on) encodingSelected(false); });
+    connect(ui_.RBHEX, &QRadioButton::toggled, this, [this](bool on) { if (on) encodingSelected(true); });
+    connect(ui_.RBManual, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::Manual); });
+    connect(ui_.RBSel, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::OnSelect); });
+    connect(ui_.RBAfterAns, &QRadioButton::toggled, this,
+            [this](bool on) { if (on) modeSelected(SendMode::AfterAnswer); });
+    connect(ui_.RBPeriod, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::Period); });
+
+    connect(ui_.BTConnect, &QPushButton::clicked, this, &TForm1::BTConnectClick);
+    connect(ui_.BTRescan, &QPushButton::clicked, this, &TForm1::BTRescanClick);
+    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TForm1::ButtonSendClick);
+    connect(ui_.StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
+    connect(ui_.BTLog, &QPushButton::clicked, this, &TForm1::BTLogClick);
+    connect(ui_.StartStop, &QPushButton::clicked, this, &TForm1::StartStopClick);
+    connect(ui_.BTPalitra, &QPushButton::clicked, this, &TForm1::NextColourScheme);
+    connect(ui_.BtInfo, &QPushButton::clicked, this, &TForm1::ShowAbout);
+    connect(ui_.BTClrStat, &QPushButton::clicked, this, &TForm1::BTClrStatClick);
+    connect(ui_.ButtonReadFile, &QPushButton::clicked, this, &TForm1::ButtonReadFileClick);
+    connect(ui_.SendStart, &QPushButton::clicked, this, &TForm1::SendStartClick);
+    connect(ui_.TimeOutRx, &UpDown::upClicked, this, [this] { TimeOutRxClick(true); });
+    connect(ui_.TimeOutRx, &UpDown::downClicked, this, [this] { TimeOutRxClick(false); });
+    connect(ui_.Srift, &UpDown::upClicked, this, [this] { ChangeFontSize(true); });
+    connect(ui_.Srift, &UpDown::downClicked, this, [this] { ChangeFontSize(false); });
+    connect(ui_.Str1, &ClickLabel::clicked, this, [this] {
+        ReadOldCmd();
+        if (ui_.FastOldCmd->isVisible()) {
+            ui_.FastOldCmd->hide();
+        } else {
+            ui_.FastOldCmd->show();
+            ui_.FastOldCmd->raise();
+            ui_.FastOldCmd->setFocus();
+        }
+    });
+    connect(ui_.Str2, &ClickLabel::clicked, this, [this] {
+        if (ui_.LBTail->isVisible()) {
+            ui_.LBTail->hide();
+        } else {
+            ui_.LBTail->show();
+            ui_.LBTail->raise();
+            ui_.LBTail->setFocus();
+        }
+    });
+    connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OldCmdListClick(ui_.OldCmdList->row(item)); });
+
+    for (QObject* o2 : {static_cast<QObject*>(ui_.MainStrCmd), static_cast<QObject*>(ui_.AddStrCmd),
+                        static_cast<QObject*>(ui_.FastOldCmd), static_cast<QObject*>(ui_.LBTail),
+                        static_cast<QObject*>(ui_.FiltrLog)})
+        o2->installEventFilter(this);
+}
+
+// ---- Keys of the two input fields and their drop-downs ----------------------
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool escape = key->key() == Qt::Key_Escape;
+        const bool press = type == QEvent::KeyPress;
+
+        if (watched == ui_.MainStrCmd) {
+            if (press && enter) {
+                terminal_->SendPortData(toCp1251(ui_.MainStrCmd->text()));
+                return true;
+            }
+            if (press && escape) {
+                ui_.MainStrCmd->clear();
+                return true;
+            }
+            if (!press && key->key() == Qt::Key_Down) {
+                ReadOldCmd();
+                ui_.FastOldCmd->show();
+                ui_.FastOldCmd->raise();
+                ui_.FastOldCmd->setFocus();
+                return true;
+            }
+        } else if (watched == ui_.AddStrCmd) {
+            if (press && enter)
+                return true;  // the suffix field never sends
+            if (press && escape) {
+                ui_.AddStrCmd->clear();
+                return true;
+            }
+            if (!press && key->key() == Qt::Key_Down) {
+                ui_.LBTail->show();
+                ui_.LBTail->raise();
+                ui_.LBTail->setFocus();
+                return true;
+            }
+        } else if (watched == ui_.FastOldCmd && press) {
+            if (enter) {
+                if (QListWidgetItem* item = ui_.FastOldCmd->currentItem(); item && item->isSelected()) {
+                    ui_.MainStrCmd->setText(item->text());
+                    ui_.FastOldCmd->hide();
+                    ui_.MainStrCmd->setFocus();
+                }
+                return true;
+            }
+            if (escape) {
+                ui_.FastOldCmd->hide();
+                ui_.MainStrCmd->setFocus();
+                return true;
+            }
+        } else if (watched == ui_.LBTail && press) {
+            if (enter) {
+                if (QListWidgetItem* item = ui_.LBTail->currentItem(); item && item->isSelected()) {
+                    ui_.AddStrCmd->setText(item->text());
+                    ui_.LBTail->hide();
+                    ui_.AddStrCmd->setFocus();
+                }
+                return true;
+            }
+            if (escape) {
+                ui_.LBTail->hide();
+                ui_.AddStrCmd->setFocus();
+                return true;
+            }
+        }
+    } else if (type == QEvent::FocusOut) {
+        if (watched == ui_.FastOldCmd)
+            ui_.FastOldCmd->hide();
+        else if (watched == ui_.LBTail)
+            ui_.LBTail->hide();
+        else if (watched == ui_.FiltrLog)
+            updateFiltrColour(false);
+    } else if (type == QEvent::MouseButtonPress && watched == ui_.FiltrLog) {
+        updateFiltrColour(true);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::ReadOldCmd()
+{
+    ui_.FastOldCmd->clear();
+    for (const std::string& line : terminal_->history().nonEmpty())
+        ui_.FastOldCmd->addItem(fromCp1251(line));
+    ui_.FastOldCmd->setCurrentRow(-1);
+}
+
+// ---- Connection ---------------------------------------------------------------
+
+PortParameters TForm1::portParameters() const
+{
+    PortParameters p;
+    p.portName = toCp1251(selectedEntry(ui_.ComPort));
+    p.baudText = toCp1251(selectedEntry(ui_.BaudRate));
+    p.bitsText = toCp1251(selectedEntry(ui_.ComBits));
+    p.stopIndex = selectedIndex(ui_.ComStopBits);
+    return p;
+}
+
+void TForm1::applyPortChoice(const PortChoice& choice)
+{
+    ui_.ComPort->clear();
+    for (const std::string& name : choice.names)
+        ui_.ComPort->addItem(fromCp1251(name));
+    ui_.ComPort->setCurrentIndex(choice.selected);
+    if (choice.selected < 0)
+        ui_.ComPort->setEditText(QString());
+}
+
+void TForm1::BTConnectClick()
+{
+    ui_.BTConnect->setEnabled(false);
+    terminal_->connection().connectClick(portParameters(), terminal_->options().sendOnConnect);
+    refreshConnectionControls();
+    ui_.BTConnect->setEnabled(true);
+}
+
+void TForm1::BTRescanClick()
+{
+    applyPortChoice(terminal_->access().scanPorts(false));
+}
+
+void TForm1::refreshConnectionControls()
+{
+    const Connection& c = terminal_->connection();
+    const bool connected = c.connected();
+    ui_.BTConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    for (QWidget* w : {static_cast<QWidget*>(ui_.ComPort), static_cast<QWidget*>(ui_.BaudRate),
+                       static_cast<QWidget*>(ui_.BTRescan), static_cast<QWidget*>(ui_.ComBits),
+                       static_cast<QWidget*>(ui_.ComStopBits)})
+        w->setEnabled(!connected);
+    if (backgroundColour(ui_.ComPort) != c.indicatorColour())
+        setBackgroundColour(ui_.ComPort, c.indicatorColour());
+    scheduleRx();
+    schedulePeriod();
+}
+
+// ---- Sending ------------------------------------------------------------------
+
+void TForm1::ButtonSendClick()
+{
+    terminal_->SendPortData(toCp1251(ui_.MainStrCmd->text()));
+}
+
+void TForm1::encodingSelected(bool hex)
+{
+    terminal_->options().hex = hex;
+    if (hex)
+        ui_.AddStrCmd->clear();
+    else
+        ui_.AddStrCmd->setText(QStringLiteral("$0D"));
+}
+
+void TForm1::modeSelected(SendMode mode)
+{
+    terminal_->options().sendMode = mode;
+    SendScheduler& s = terminal_->scheduler();
+    s.modeSelected(mode);
+    ui_.SendStart->setEnabled(s.sendStartEnabled());
+    ui_.CiklSend->setEnabled(s.cyclicEnabled());
+    ui_.OldCmdList->setEnabled(true);
+    schedulePeriod();
+}
+
+void TForm1::SendStartClick()
+{
+    terminal_->scheduler().StartSendCommands();
+    schedulePeriod();
+}
+
+void TForm1::ButtonReadFileClick()
+{
+    SendScheduler& s = terminal_->scheduler();
+    if (readFileTag_ == 0) {
+        const QString name = env_.dialogs->openFileName();
+        if (name.isEmpty())
+            return;
+        readFileTag_ = 1;
+        ui_.ButtonReadFile->setText(QStringLiteral("Назад"));
+        ui_.CBLists->hide();
+        ui_.STListName->setToolTip(QString());
+        ui_.STListName->resize(ui_.STListName->x() + ui_.ButtonReadFile->x() - 20, ui_.STListName->height());
+        ui_.CiklSend->show();
+        const SendMode mode = terminal_->options().sendMode;
+        ui_.CiklSend->setEnabled(mode == SendMode::AfterAnswer || mode == SendMode::Period);
+        ui_.STListName->setText(name);
+        ui_.STListName->show();
+        ui_.OldCmdList->clear();
+        ui_.OldCmdList->show();
+        ui_.OldCmdList->raise();
+        ui_.OldCmdList->setEnabled(true);
+        ui_.EditAllCmd->hide();
+        ui_.SendStart->show();
+        ui_.RBName->hide();
+        ui_.RbData->hide();
+        s.loadFileFromPath(toCp1251(name).empty() ? name.toStdString() : name.toLocal8Bit().toStdString());
+        for (const std::string& line : s.fileLines())
+            ui_.OldCmdList->addItem(fromCp1251(line));
+    } else {
+        readFileTag_ = 0;
+        ui_.ButtonReadFile->setText(QStringLiteral("Из файла"));
+        s.leaveFile();
+        ui_.STListName->setText(fromCp1251(cmdLists_.GetListName(macros_->CurrentList)));
+        ui_.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
+        ui_.OldCmdList->clear();
+        ui_.CiklSend->hide();
+        ui_.OldCmdList->hide();
+        ui_.STListName->hide();
+        ui_.SendStart->hide();
+        ui_.EditAllCmd->show();
+        ui_.CBLists->show();
+        ui_.RBName->show();
+        ui_.RbData->show();
+    }
+    schedulePeriod();
+}
+
+void TForm1::OldCmdListClick(int row)
+{
+    const auto& lines = terminal_->scheduler().fileLines();
+    if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
+        return;
+    ui_.OldCmdList->setEnabled(false);
+    macros_->selectedCommand = lines[static_cast<std::size_t>(row)];
+    if (terminal_->options().sendMode == SendMode::OnSelect)
+        terminal_->SendPortData(macros_->selectedCommand);
+    else
+        ui_.MainStrCmd->setText(fromCp1251(macros_->selectedCommand));
+    ui_.OldCmdList->setEnabled(true);
+    ui_.MainStrCmd->setFocus();
+}
+
+// ---- Log display controls -------------------------------------------------------
+
+void TForm1::StartLogClick()
+{
+    terminal_->logFile().StartLogClick(env_.clock->now());
+    logStateChanged();
+}
+
+void TForm1::BTLogClick()
+{
+    ui_.MainWindow->clear();
+}
+
+void TForm1::StartStopClick()
+{
+    ui_.SecondWindow->clear();
+    if (startStopTag_ == 0) {
+        startStopTag_ = 1;
+        ui_.StartStop->setText(QStringLiteral(">"));
+        ui_.MainWindow->hide();
+        ui_.SecondWindow->show();
+        // The frozen copy is taken directly: the user's clipboard stays as it was.
+        ui_.SecondWindow->setPlainText(ui_.MainWindow->toPlainText());
+        ui_.SecondWindow->appendPlainText(QString());
+        ui_.SecondWindow->appendPlainText(QStringLiteral(">>>>>>>>>> STOP <<<<<<<<<<"));
+    } else {
+        startStopTag_ = 0;
+        ui_.StartStop->setText(QStringLiteral("||"));
+        ui_.SecondWindow->hide();
+        ui_.MainWindow->show();
+    }
+}
+
+void TForm1::TimeOutRxClick(bool up)
+{
+    Receiver& r = terminal_->receiver();
+    r.setRxTimeoutMs(timeoutStep(r.rxTimeoutMs(), up));
+    updateTimeOutAns(true);
+    scheduleRx();
+}
+
+// The read-out of the receive timeout; after an arrow any value but 0 is
+// yellow, while a restored value turns it yellow only when positive.
+void TForm1::updateTimeOutAns(bool fromArrows)
+{
+    const int32_t v = terminal_->receiver().rxTimeoutMs();
+    ui_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
+    const bool yellow = fromArrows ? v != 0 : v > 0;
+    if (yellow)
+        setBackgroundColour(ui_.TimeOutAns, clYellow);
+    else if (fromArrows)
+        setBackgroundColour(ui_.TimeOutAns, clBtnFace);
+}
+
+void TForm1::updateFiltrColour(bool clicked)
+{
+    if (clicked || !ui_.FiltrLog->text().isEmpty())
+        setBackgroundColour(ui_.FiltrLog, clWindow);
+    else
+        setBackgroundColour(ui_.FiltrLog, clBtnFace);
+}
+
+void TForm1::BTClrStatClick()
+{
+    terminal_->counters().BTClrStatClick();
+}
+
+// ---- Appearance ------------------------------------------------------------------
+
+void TForm1::setSchemeColours(uint32_t back, uint32_t text)
+{
+    QWidget* scheme[] = {ui_.MainStrCmd, ui_.FastOldCmd, ui_.AddStrCmd, ui_.OldCmdList, ui_.LBTail, ui_.MainWindow};
+    for (QWidget* w : scheme)
+        setBackgroundColour(w, back);
+    for (QWidget* w : scheme)
+        setTextColour(w, text);
+}
+
+void TForm1::NextColourScheme()
+{
+    colourScheme_ = (colourScheme_ + 1) % 6;
+    setSchemeColours(Schemes[colourScheme_].back, Schemes[colourScheme_].text);
+}
+
+void TForm1::applyFontSize()
+{
+    // A stored size the toolkit cannot draw is drawn at the nearest size it can;
+    // the value itself is kept and saved as it is.
+    const int drawn = std::clamp<int32_t>(DisplayFontSize, 1, 100);
+    for (QPlainTextEdit* w : {ui_.MainWindow, ui_.SecondWindow}) {
+        QFont f = w->font();
+        f.setPointSize(drawn);
+        w->setFont(f);
+    }
+}
+
+void TForm1::ChangeFontSize(bool up)
+{
+    if (up && DisplayFontSize < 100)
+        ++DisplayFontSize;
+    else if (!up && DisplayFontSize > 2)
+        --DisplayFontSize;
+    applyFontSize();
+}
+
+void TForm1::ShowAbout()
+{
+    env_.dialogs->about();
+}
+
+}  // namespace comtrax

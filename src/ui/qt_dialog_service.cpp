@@ -1,0 +1,73 @@
+#include "ui/qt_dialog_service.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/about_dialog.h"
+#include "ui/edit_help_dialog.h"
+#include "ui/open_port_error_dialog.h"
+#include "ui/save_prompt.h"
+
+namespace comtrax {
+
+QtDialogService::QtDialogService(QWidget* mainWindow, MacroEditorHost* editorHost)
+    : main_(mainWindow), host_(editorHost)
+{
+}
+
+QtDialogService::~QtDialogService() = default;
+
+void QtDialogService::createWindows()
+{
+    if (!editor_)
+        editor_ = new TFormEditHelpCmd(host_, main_);
+    if (!save_)
+        save_ = new TSave(main_);
+    if (!info_)
+        info_ = new TInfo(main_);
+    if (!noPort_)
+        noPort_ = new TOpenPortError(main_);
+}
+
+void QtDialogService::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Comtrax"), text, QMessageBox::Ok, main_);
+    box.exec();
+}
+
+void QtDialogService::error(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, main_);
+    box.exec();
+}
+
+void QtDialogService::noPortWindow()
+{
+    createWindows();
+    noPort_->exec();
+}
+
+QString QtDialogService::openFileName()
+{
+    return QFileDialog::getOpenFileName(main_);
+}
+
+SavePromptAnswer QtDialogService::askSaveMacros()
+{
+    createWindows();
+    return save_->ask();
+}
+
+void QtDialogService::about()
+{
+    createWindows();
+    info_->exec();
+}
+
+void QtDialogService::editMacroHelp()
+{
+    createWindows();
+    editor_->exec();
+}
+
+}  // namespace comtrax

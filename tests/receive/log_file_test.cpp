@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "receive/log_file.h"
+#include "support/fake_clock.h"
+#include "support/recording_view.h"
+#include "support/temp_dir.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+LocalDateTime at(int y, int mo, int d, int h, int mi, int s)
+{
+    FakeClock c;
+    c.set(y, mo, d, h, mi, s, 987);
+    return c.now();
+}
+
+struct Rig {
+    TempDir dir;
+    RecordingView view;
+    LogFile log{view, dir.path()};
+    LogOutput out{view, log};
+    LocalDateTime start = at(2019, 1, 7, 9, 5, 3);
+    std::string path() const { return dir.file("LOG_2019 1 7 9 5 3.txt"); }
+};
+
+}  // namespace
+
+TEST(LogFileName, NumbersWithoutLeadingZerosSeparatedByBlanks)
+{
+    EXPECT_EQ(LogFile::fileNameFor(at(2019, 1, 7, 9, 5, 3)), "LOG_2019 1 7 9 5 3.txt");
+    EXPECT_EQ(LogFile::fileNameFor(at(2021, 3, 5, 7, 4, 9)), "LOG_2021 3 5 7 4 9.txt");
+    EXPECT_EQ(LogFile::fileNameFor(at(2024, 12, 31, 23, 59, 0)), "LOG_2024 12 31 23 59 0.txt");
+}
+
+TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
+{
+    Rig r;
+    EXPECT_EQ(r.log.caption(), "Start Log");
+    EXPECT_EQ(r.log.status(), "Запись в файл не ведётся");
+    r.out.addLine("before", "");  // not logging yet
+
+    r.log.StartLogClick(r.start);
+    EXPECT_TRUE(r.log.active());
+    EXPECT_EQ(r.log.tag(), 1);
+    EXPECT_EQ(r.log.caption(), "Pause Log");
+    EXPECT_EQ(r.log.status(), "Лог записывается в файл LOG_2019 1 7 9 5 3.txt");
+    r.out.addLine("one\r\ntwo", "");
+    // Flushed line by line: on disk while the file is still open.
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n");
+
+    r.log.StartLogClick(at(2019, 1, 7, 9, 6, 0));
+    EXPECT_FALSE(r.log.active());
+    EXPECT_EQ(r.log.caption(), "Go Log");
+    EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
+    r.out.addLine("paused", "");
+
+    r.log.StartLogClick(at(2019, 1, 7, 9, 7, 0));  // no new file
+    r.out.addLine("\xC0\xC1", "");                    // Windows-1251 bytes as given
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.dir.path()), {}), 1);
+    EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"before", "one\r\ntwo", "paused", "\xC0\xC1"}));
+    EXPECT_EQ(r.view.logStateChanges, 3);
+    r.log.close();
+    r.out.addLine("after close", "");
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
+}
+
+TEST(LogFile, AnExistingFileOfTheSameNameIsAppendedTo)
+{
+    Rig r;
+    writeFileBytes(r.path(), "earlier run\r\n");
+    r.log.StartLogClick(r.start);
+    r.log.writeLine("new");
+    EXPECT_EQ(readFileBytes(r.path()), "earlier run\r\nnew\r\n");
+}
+
+TEST(LogFile, AFileThatCannotBeCreatedGivesOneErrorAndLeavesLoggingOff)
+{
+    Rig r;
+    const std::string ro = r.dir.file("ro");
+    ASSERT_EQ(::mkdir(ro.c_str(), 0555), 0);
+    // Root writes into read-only directories; only a missing one stops it then.
+    const bool permissionsBite = ::access(ro.c_str(), W_OK) != 0;
+    for (const std::string& where : {r.dir.file("missing"), ro}) {
+        if (where == ro && !permissionsBite)
+            continue;
+        SCOPED_TRACE(where);
+        RecordingView view;
+        LogFile log(view, where);
+        LogOutput out(view, log);
+        log.StartLogClick(r.start);
+        out.addLine("a", "");
+        out.addLine("b", "");
+        EXPECT_EQ(view.errors.size(), 1u);
+        EXPECT_FALSE(log.active());
+        EXPECT_FALSE(log.fileOpen());
+        EXPECT_EQ(log.tag(), 0);
+        EXPECT_EQ(log.caption(), "Start Log");
+        EXPECT_EQ(log.status(), "Запись в файл не ведётся");
+        EXPECT_EQ(view.logLines.size(), 2u);  // the window still shows them
+    }
+}
+
+TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
+{
+    Rig r;
+    r.log.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
+    r.log.StartLogClick(r.start);
+    ASSERT_TRUE(r.log.active());
+    EXPECT_TRUE(r.out.addLine("first", ""));
+    EXPECT_TRUE(r.out.addLine("second", ""));
+    EXPECT_EQ(r.view.errors.size(), 1u);
+    EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"first", "second"}));
+    EXPECT_FALSE(r.log.active());
+    EXPECT_EQ(r.log.tag(), 0);
+    EXPECT_EQ(r.log.caption(), "Go Log");
+    EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
+    // Go Log tries again and fails again, once.
+    r.log.StartLogClick(r.start);
+    r.out.addLine("third", "");
+    EXPECT_EQ(r.view.errors.size(), 2u);
+    EXPECT_FALSE(r.log.active());
+}
+
+TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)
+{
+    struct Case {
+        std::string line, filter;
+        bool passes;
+    };
+    const Case cases[] = {
+        {"OK", "", true},          {"OK", "ERR", false},         {"ERROR 5", "ERR", true},
+        {"error", "ERR", false},   {" [ 10:00:00:000 < ] x", "10:00", true},
+        {"A\r\nERR", "ERR", true}, {"ER", "ERR", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line + " / " + c.filter);
+        Rig r;
+        r.log.StartLogClick(r.start);
+        EXPECT_EQ(r.out.addLine(c.line, c.filter), c.passes);
+        EXPECT_EQ(r.view.logLines.size(), c.passes ? 1u : 0u);
+        EXPECT_EQ(readFileBytes(r.path()), c.passes ? c.line + "\r\n" : "");
+    }
+}
+
+TEST(TimeoutStep, StepsGrowWithTheValue)
+{
+    std::vector<int32_t> ups;
+    int32_t v = 0;
+    for (int i = 0; i < 11; ++i)
+        ups.push_back(v = timeoutStep(v, true));
+    EXPECT_EQ(ups, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15}));
+
+    const std::pair<int32_t, int32_t> up[] = {{-7, -6}, {95, 100}, {950, 1000}, {9500, 10000},
+                                              {95000, 100000}, {100000, 100000}, {250000, 100000}};
+    for (auto [from, to] : up)
+        EXPECT_EQ(timeoutStep(from, true), to) << from;
+    const std::pair<int32_t, int32_t> down[] = {{10, 5},       {100, 50},       {1000, 500},  {10000, 5000},
+                                                {100000, 50000}, {250000, 200000}, {1, 0},      {0, 0},
+                                                {-3, -3},      {99, 94}};
+    for (auto [from, to] : down)
+        EXPECT_EQ(timeoutStep(from, false), to) << from;
+}

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include "receive/log_file.h"
+#include "receive/receiver.h"
+#include "receive/statistics.h"
+#include "serial/port_access.h"
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/recording_view.h"
+#include "support/temp_dir.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+struct Rig {
+    FakeSerialPort port;
+    FakePortLister lister;
+    RecordingView view;
+    FakeClock clock;
+    TerminalOptions options;
+    PortAccess access{port, lister, view};
+    TrafficCounters counters{view};
+    LogFile logFile{view, "."};
+    LogOutput log{view, logFile};
+    Receiver rx{access, counters, log, options, clock};
+    int afterAnswers = 0;
+
+    explicit Rig(int32_t timeout, bool hex = false)
+    {
+        options.hex = hex;
+        rx.setRxTimeoutMs(timeout);
+        rx.setAfterAnswer([this] { ++afterAnswers; });
+        access.openPort({"ttyUSB0", "9600", "8", 0});
+    }
+    // One 1 ms tick of the poll.
+    void tick()
+    {
+        clock.advance(1);
+        rx.RxTimerTimer();
+    }
+    // Ticks until a line appears; returns how many it took (0: none within limit).
+    int ticksUntilLine(int limit = 5000)
+    {
+        const std::size_t before = view.logLines.size();
+        for (int i = 1; i <= limit; ++i) {
+            tick();
+            if (view.logLines.size() > before)
+                return i;
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+TEST(Receiver, APacketEndsAtTheFirstTickPastTheTimeout)
+{
+    const std::pair<int32_t, int> cases[] = {{0, 1}, {50, 51}, {1000, 1001}};
+    for (auto [timeout, ticks] : cases) {
+        SCOPED_TRACE(timeout);
+        Rig r(timeout, true);
+        r.port.feed(hexBytes("01 02 0D"));
+        r.rx.RxTimerTimer();
+        EXPECT_EQ(r.ticksUntilLine(), ticks);
+        EXPECT_EQ(r.view.logLines, std::vector<std::string>{"01 02 0D"});
+        EXPECT_EQ(r.rx.rxCount(), 0u);
+    }
+}
+
+TEST(Receiver, ANegativeTimeoutShowsEveryReadAsItsOwnLine)
+{
+    Rig r(-1);
+    r.port.feed("AB");
+    r.rx.RxTimerTimer();
+    r.port.feed("C");
+    r.tick();
+    EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"AB", "C"}));
+    EXPECT_EQ(r.view.readCount, "Read: 2");
+    EXPECT_EQ(r.view.byteTotals, "TX: 0 RX: 3");
+}
+
+TEST(Receiver, ALineBreakAtTheEndDoesNotEndAPacketEarly)
+{
+    for (const std::string end : {"\r", "\n", "\r\n"}) {
+        Rig r(50);
+        r.port.feed("AB" + end);
+        r.rx.RxTimerTimer();
+        r.port.feed("CD" + end);
+        r.tick();  // more bytes within the timeout join the packet
+        EXPECT_EQ(r.ticksUntilLine(), 51);
+        ASSERT_EQ(r.view.logLines.size(), 1u);
+        EXPECT_EQ(r.view.logLines[0].substr(0, 2), "AB");
+    }
+}
+
+TEST(Receiver, MoreThan1500HeldBytesAreShownWithoutWaitingForSilence)
+{
+    Rig r(1000);
+    r.port.feed(std::string(1000, 'x'));
+    r.rx.RxTimerTimer();
+    EXPECT_TRUE(r.view.logLines.empty());
+    r.port.feed(std::string(600, 'y'));
+    r.tick();
+    ASSERT_EQ(r.view.logLines.size(), 1u);
+    EXPECT_EQ(r.view.logLines[0], std::string(1000, 'x') + std::string(600, 'y'));
+
+    // The buffer takes 2048 bytes at most; the rest waits for the next poll.
+    r.port.feed(std::string(3000, 'z'));
+    r.tick();
+    ASSERT_EQ(r.view.logLines.size(), 2u);
+    EXPECT_EQ(r.view.logLines[1].size(), 2048u);
+    EXPECT_EQ(r.port.input.size(), 952u);
+    r.tick();
+    EXPECT_EQ(r.rx.rxCount(), 952u);
+    EXPECT_EQ(r.view.byteTotals, "TX: 0 RX: 4600");
+}
+
+TEST(Receiver, DisplayLinesKeepEverythingButWhatTheConversionAdded)
+{
+    struct Case {
+        std::string bytes;
+        bool hex;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"OK\r\n", false, "OK\r"},
+        {"OK", false, "OK"},
+        {hexBytes("41 00 42 43"), false, "A<NULL>BC"},
+        {"A\rB\n\nC", false, "A\r\nBC"},
+        {"\r", false, "\r"},
+        {"\xC0\xFF", false, "\xC0\xFF"},
+        {hexBytes("01 02 0D"), true, "01 02 0D"},
+        {hexBytes("FF 00 0A"), true, "FF 00 0A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Rig r(0, c.hex);
+        r.port.feed(c.bytes);
+        r.rx.RxTimerTimer();
+        r.tick();
+        EXPECT_EQ(r.view.logLines, std::vector<std::string>{c.line});
+    }
+}
+
+TEST(Receiver, APacketOfOnlyLineFeedsShowsNothingAndSendsNothing)
+{
+    Rig r(0);
+    r.options.sendMode = SendMode::AfterAnswer;
+    r.port.feed("\n\n");
+    r.rx.RxTimerTimer();
+    r.tick();
+    EXPECT_TRUE(r.view.logLines.empty());
+    EXPECT_EQ(r.rx.rxCount(), 0u);
+    EXPECT_EQ(r.afterAnswers, 0);
+}
+
+TEST(Receiver, TheTimeStampIsTheMomentOfDisplay)
+{
+    Rig r(50, true);
+    r.options.showTime = true;
+    r.clock.set(2024, 3, 6, 14, 3, 6, 994);
+    r.port.feed(hexBytes("01 02 0D"));
+    r.rx.RxTimerTimer();
+    r.ticksUntilLine();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{" [ 14:03:07:045 < ] 01 02 0D"});
+}
+
+TEST(Receiver, TheAfterAnswerStepFollowsEveryBuiltLineOnceNothingWaits)
+{
+    Rig r(-1);
+    r.options.sendMode = SendMode::AfterAnswer;
+    r.options.filter = "ERR";
+    r.port.maxPerRead = 2;
+    r.port.feed("OKOK");
+    r.rx.RxTimerTimer();  // "OK" built, two bytes still waiting
+    EXPECT_EQ(r.afterAnswers, 0);
+    r.tick();  // the filter keeps it out, the next command still goes
+    EXPECT_TRUE(r.view.logLines.empty());
+    EXPECT_EQ(r.afterAnswers, 1);
+
+    r.options.sendMode = SendMode::Manual;
+    r.port.maxPerRead = 100;
+    r.port.feed("ERROR 5");
+    r.tick();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"ERROR 5"});
+    EXPECT_EQ(r.afterAnswers, 1);
+}
+
+TEST(Receiver, FramingGoesOnAcrossMondayMidnight)
+{
+    Rig r(50);
+    r.clock.set(2024, 1, 7, 23, 59, 59, 990);  // a Sunday
+    r.port.feed("A");
+    r.rx.RxTimerTimer();
+    // Silence is measured afresh from Monday 00:00:00.000.
+    EXPECT_EQ(r.ticksUntilLine(), 61);
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"A"});
+    r.port.feed("B");
+    r.tick();
+    EXPECT_EQ(r.ticksUntilLine(), 51);
+}
+
+TEST(Receiver, ANestedTickDuringTheAfterAnswerStepDoesNothing)
+{
+    Rig r(-1);
+    r.options.sendMode = SendMode::AfterAnswer;
+    r.rx.setAfterAnswer([&] {
+        ++r.afterAnswers;
+        r.port.feed("late");
+        r.tick();  // a modal box's own loop delivering the timer
+    });
+    r.port.feed("A");
+    r.rx.RxTimerTimer();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"A"});
+    EXPECT_EQ(r.port.input, "late");
+    r.rx.setAfterAnswer({});
+    r.tick();  // the busy flag was cleared: the next tick polls normally
+    EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"A", "late"}));
+}
+
+TEST(Receiver, HeldBytesWaitWhileThePortIsClosed)
+{
+    Rig r(10);
+    r.port.feed("AB");
+    r.rx.RxTimerTimer();
+    r.access.closePort();
+    for (int i = 0; i < 100; ++i)
+        r.tick();
+    EXPECT_TRUE(r.view.logLines.empty());
+    EXPECT_EQ(r.rx.msUntilPacketEnd(), -1);
+    r.access.openPort({"ttyUSB0", "9600", "8", 0});
+    r.tick();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"AB"});
+}
+
+TEST(Receiver, AFailedLogWriteStillShowsTheLineAndSendsTheNextCommand)
+{
+    Rig r(-1);
+    r.options.sendMode = SendMode::AfterAnswer;
+    r.logFile.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
+    r.logFile.StartLogClick(r.clock.now());
+    r.port.feed("OK");
+    r.rx.RxTimerTimer();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"OK"});
+    EXPECT_EQ(r.view.errors.size(), 1u);
+    EXPECT_EQ(r.afterAnswers, 1);
+    EXPECT_EQ(r.logFile.caption(), "Go Log");
+}
+
+// A window that sleeps until msUntilPacketEnd() must show each packet at the
+// same moment as the plain 1 ms poll.
+TEST(Receiver, SleepingUntilThePacketEndChangesNothingObservable)
+{
+    struct Case {
+        int32_t timeout;
+        int startMs;  // Sunday 23:59:59.startMs
+    };
+    const Case cases[] = {{0, 100}, {50, 100}, {50, 990}, {1000, 500}, {-1, 100}, {5, 998}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.timeout) + " at " + std::to_string(c.startMs));
+        std::vector<std::string> shown[2];
+        for (int sleeping = 0; sleeping < 2; ++sleeping) {
+            Rig r(c.timeout);
+            r.options.showTime = true;
+            r.clock.set(2024, 1, 7, 23, 59, 59, c.startMs);
+            r.port.feed("A");
+            r.rx.RxTimerTimer();
+            r.clock.advance(3);
+            r.port.feed("B");
+            r.rx.RxTimerTimer();
+            for (int guard = 0; guard < 5000 && r.rx.msUntilPacketEnd() >= 0; ++guard) {
+                const int64_t wait = r.rx.msUntilPacketEnd();
+                if (sleeping) {
+                    r.clock.advance(std::max<int64_t>(wait, 1));
+                    r.rx.RxTimerTimer();
+                } else {
+                    r.tick();
+                }
+            }
+            EXPECT_EQ(r.rx.rxCount(), 0u);
+            shown[sleeping] = r.view.logLines;
+        }
+        EXPECT_FALSE(shown[0].empty());
+        EXPECT_EQ(shown[0], shown[1]);
+    }
+}
+
+TEST(Receiver, TheWaitIsUntilTheFirstTickPastTheTimeoutOrTheWeekWrap)
+{
+    struct Case {
+        int32_t timeout;
+        int readAtMs;  // Sunday 23:59:59.readAtMs
+        int elapsed;
+        int64_t wait;
+    };
+    const Case cases[] = {{50, 0, 0, 51},  {50, 0, 20, 31},  {0, 0, 0, 1},
+                          {50, 990, 0, 10}, {50, 990, 10, 0}, {1000, 0, 2000, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.timeout) + " " + std::to_string(c.readAtMs) + " " + std::to_string(c.elapsed));
+        Rig r(c.timeout);
+        EXPECT_EQ(r.rx.msUntilPacketEnd(), -1);
+        r.clock.set(2024, 1, 7, 23, 59, 59, c.readAtMs);
+        r.port.feed("A");
+        r.rx.RxTimerTimer();
+        r.clock.advance(c.elapsed);
+        EXPECT_EQ(r.rx.msUntilPacketEnd(), c.wait);
+    }
+}

@@ -1,0 +1,383 @@
+// The real back end over pseudo-terminals: the slave side plays the serial
+// port, the master side plays the device at the other end of the cable.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "serial/qt_serial_port.h"
+#include "support/temp_dir.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+// QSerialPort's notifier needs an application object on the thread, as in the
+// terminal itself.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_qtserial";
+        static char* argv[] = {name, nullptr};
+        app_ = new QCoreApplication(argc, argv);
+    }
+    void TearDown() override { delete app_; }
+
+private:
+    QCoreApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// One pty pair, the master kept by the test.
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+
+    Pty()
+    {
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) == 0) {
+            path = name;
+            ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        }
+    }
+    ~Pty()
+    {
+        closeMaster();
+        closeSlave();
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    void closeMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    void closeSlave()
+    {
+        if (slave >= 0)
+            ::close(slave);
+        slave = -1;
+    }
+
+    void send(const std::string& bytes) const
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t r = ::write(master, bytes.data() + done, bytes.size() - done);
+            if (r > 0)
+                done += static_cast<std::size_t>(r);
+            else
+                waitFor(POLLOUT);
+        }
+    }
+
+    // Everything the device receives, until `count` bytes are in or a generous
+    // bound runs out (the bound only ends a failing test).
+    std::string receive(std::size_t count) const
+    {
+        std::string got;
+        char buf[4096];
+        for (int rounds = 0; got.size() < count && rounds < 200; ++rounds) {
+            waitFor(POLLIN);
+            const ssize_t r = ::read(master, buf, sizeof buf);
+            if (r > 0)
+                got.append(buf, static_cast<std::size_t>(r));
+        }
+        return got;
+    }
+
+    void waitFor(short events) const
+    {
+        pollfd p{master, events, 0};
+        ::poll(&p, 1, 20);
+    }
+};
+
+std::string allByteValues()
+{
+    std::string s;
+    for (int i = 0; i < 256; ++i)
+        s += static_cast<char>(i);
+    return s;
+}
+
+// The kernel moves bytes from one side of a pty to the other a moment later.
+// Waiting for readiness is no help once earlier bytes are waiting, so look
+// again every millisecond, within a bound that only ends a failing test.
+uint32_t waitForInput(QtSerialPort& port, uint32_t count)
+{
+    uint32_t n = port.inputCount();
+    for (int rounds = 0; n < count && rounds < 2000; ++rounds) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        n = port.inputCount();
+    }
+    return n;
+}
+
+std::string readAll(QtSerialPort& port, uint32_t n)
+{
+    std::string out(n, '\0');
+    const uint32_t got = port.read(reinterpret_cast<uint8_t*>(out.data()), n);
+    out.resize(got);
+    return out;
+}
+
+void write(QtSerialPort& port, const std::string& bytes)
+{
+    port.write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(QtSerialPort, DeviceNamesBecomePathsUnderDev)
+{
+    const struct {
+        const char* name;
+        const char* path;
+    } cases[] = {
+        {"ttyUSB0", "/dev/ttyUSB0"},
+        {"ttyV0", "/dev/ttyV0"},
+        {"/dev/pts/3", "/dev/pts/3"},
+        {"/tmp/x/ttyV1", "/tmp/x/ttyV1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QtSerialPort::devicePath(c.name), c.path) << c.name;
+}
+
+TEST(QtSerialPort, EveryByteValueReachesTheDeviceUnchanged)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_TRUE(port.isOpen());
+
+    // Raw line: CR stays CR, LF gets no CR, nothing is echoed or swallowed.
+    const std::string bytes = allByteValues() + "AT\r\n";
+    write(port, bytes);
+    EXPECT_EQ(pty.receive(bytes.size()), bytes);
+}
+
+TEST(QtSerialPort, TheChosenSettingsReachTheLine)
+{
+    const struct {
+        int baud, bits, stop;
+        tcflag_t size;
+        bool twoStopFlag;
+        speed_t speed;
+    } cases[] = {
+        {9600, 8, OneStop, CS8, false, B9600},
+        {115200, 8, TwoStop, CS8, true, B115200},
+        // One and a half stop bits: what the UART sends for two with five bits.
+        // (A pty keeps eight bits whatever is asked, so the size is not looked at.)
+        {300, 5, OneAndHalfStop, 0, true, B300},
+    };
+    for (const auto& c : cases) {
+        Pty pty;
+        QtSerialPort port;
+        ASSERT_TRUE(port.open(pty.path, c.baud, c.bits, c.stop)) << c.baud;
+        termios t{};
+        ASSERT_EQ(::tcgetattr(port.readNotifierHandle(), &t), 0);
+        if (c.size) {
+            EXPECT_EQ(t.c_cflag & CSIZE, c.size) << c.baud;
+        }
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStopFlag) << c.baud;
+        EXPECT_EQ(t.c_cflag & (PARENB | CRTSCTS), 0u) << c.baud;
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u) << c.baud;
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u) << c.baud;
+        EXPECT_EQ(::cfgetospeed(&t), c.speed) << c.baud;
+    }
+}
+
+TEST(QtSerialPort, DeviceBytesAreCountedAndReadInOrder)
+{
+    Pty pty;
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 115200, 8, TwoStop));
+    EXPECT_EQ(port.inputCount(), 0u);
+
+    const std::string bytes = allByteValues();
+    pty.send(bytes);
+    ASSERT_EQ(waitForInput(port, 256), 256u);
+    // A short read takes the front and leaves the rest waiting.
+    EXPECT_EQ(readAll(port, 100), bytes.substr(0, 100));
+    EXPECT_EQ(port.inputCount(), 156u);
+    EXPECT_EQ(readAll(port, 1000), bytes.substr(100));
+    EXPECT_EQ(port.inputCount(), 0u);
+    EXPECT_EQ(readAll(port, 10), "");
+}
+
+TEST(QtSerialPort, BytesTheEventLoopBufferedAreNeitherLostNorReordered)
+{
+    Pty pty;
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+
+    pty.send("first ");
+    ASSERT_EQ(waitForInput(port, 6), 6u);
+    // The window's event loop runs between two polls. QSerialPort's own
+    // notifier must not take the bytes out of the system's queue then: it would
+    // fire without pause once the line hangs up.
+    QCoreApplication::processEvents();
+    int queued = 0;
+    ASSERT_EQ(::ioctl(port.readNotifierHandle(), FIONREAD, &queued), 0);
+    EXPECT_EQ(queued, 6);
+    pty.send("second");
+    ASSERT_EQ(waitForInput(port, 12), 12u);
+    EXPECT_EQ(readAll(port, 4), "firs");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(readAll(port, 100), "t second");
+}
+
+TEST(QtSerialPort, PurgeDropsWaitingInputButNotTheLineAlreadySent)
+{
+    Pty pty;
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+
+    pty.send("stale answer");
+    ASSERT_EQ(waitForInput(port, 12), 12u);
+    QCoreApplication::processEvents();
+    pty.send("more");
+    ASSERT_EQ(waitForInput(port, 16), 16u);
+
+    write(port, "CMD1\r");
+    port.purge();
+    EXPECT_EQ(port.inputCount(), 0u);
+    write(port, "CMD2\r");
+    EXPECT_EQ(pty.receive(10), "CMD1\rCMD2\r");
+
+    pty.send("fresh");
+    ASSERT_EQ(waitForInput(port, 5), 5u);
+    EXPECT_EQ(readAll(port, 100), "fresh");
+}
+
+TEST(QtSerialPort, ProbeFailsWhenTheOtherEndClosesOrNoPortIsOpen)
+{
+    Pty pty;
+    QtSerialPort port;
+    EXPECT_FALSE(port.probe());
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_TRUE(port.probe());
+
+    // The test's own slave handle going away is no loss of the device.
+    pty.closeSlave();
+    EXPECT_TRUE(port.probe());
+    EXPECT_TRUE(port.probe());
+
+    pty.closeMaster();
+    EXPECT_FALSE(port.probe());
+    // The event loop seeing the hang-up changes nothing.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(port.probe());
+    EXPECT_EQ(port.inputCount(), 0u);
+    EXPECT_EQ(readAll(port, 10), "");
+
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.probe());
+}
+
+TEST(QtSerialPort, RefusedOpensLeaveThePortClosedAndFree)
+{
+    Pty pty;
+    QtSerialPort port;
+    const struct {
+        std::string name;
+        int baud, bits, stop;
+    } refused[] = {
+        {"/dev/pts/no-such-port", 9600, 8, OneStop},
+        {"", 9600, 8, OneStop},
+        {pty.path, 9600, 9, OneStop},
+        {pty.path, 9600, 4, OneStop},
+        {pty.path, 0, 8, OneStop},
+        {pty.path, 9600, 8, OneAndHalfStop},  // only five-bit characters have it
+        {pty.path, 9600, 6, OneAndHalfStop},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(port.open(c.name, c.baud, c.bits, c.stop)) << c.name << " " << c.bits;
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(port.readNotifierHandle(), -1);
+    }
+
+    // Nothing is still held from the refused attempts.
+    QtSerialPort other;
+    ASSERT_TRUE(other.open(pty.path, 9600, 8, OneStop));
+    EXPECT_GE(other.readNotifierHandle(), 0);
+}
+
+TEST(QtSerialPort, APortIsOpenedByOneOwnerAtATime)
+{
+    Pty pty;
+    QtSerialPort first;
+    QtSerialPort second;
+    ASSERT_TRUE(first.open(pty.path, 9600, 8, OneStop));
+    EXPECT_FALSE(second.open(pty.path, 9600, 8, OneStop));
+    EXPECT_TRUE(first.probe());
+
+    first.close();
+    EXPECT_TRUE(second.open(pty.path, 19200, 8, TwoStop));
+}
+
+TEST(QtSerialPort, AWriteToADeviceThatStoppedReadingEnds)
+{
+    Pty pty;
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 4000000, 8, OneStop));
+
+    // Fill the line until the system takes no more.
+    const std::string block(4096, 'x');
+    const int fd = port.readNotifierHandle();
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ASSERT_EQ(errno, EAGAIN);
+    write(port, "stuck");  // returns after a bounded wait instead of hanging
+    EXPECT_TRUE(port.probe());
+}
+
+TEST(QtPortLister, ListsLinksToLivePtysOnceAndNothingElse)
+{
+    Pty pty;
+    TempDir dev;
+    namespace fs = std::filesystem;
+    fs::create_symlink(pty.path, dev.file("ttyV0"));
+    fs::create_symlink(fs::path(pty.path).lexically_relative(dev.path()), dev.file("ttyRel"));
+    fs::create_symlink("/dev/null", dev.file("notapty"));
+    fs::create_symlink("/dev/pts/ptmx", dev.file("ptmx"));
+    fs::create_symlink("/dev/pts/999999", dev.file("gone"));
+    fs::create_symlink("/proc/self/fd/0", dev.file("stdin"));
+    writeFileBytes(dev.file("plain"), "x");
+
+    QtPortLister lister(dev.path());
+    EXPECT_EQ(lister.ptyLinks(), (std::vector<std::string>{"ttyRel", "ttyV0"}));
+
+    const std::vector<std::string> all = lister.listPorts();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "ttyV0"), 1);
+
+    // The listed name opens the pty behind the link.
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(dev.file("ttyV0"), 9600, 8, OneStop));
+    write(port, "via link");
+    EXPECT_EQ(pty.receive(8), "via link");
+}

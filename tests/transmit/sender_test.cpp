@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "receive/log_file.h"
+#include "receive/statistics.h"
+#include "serial/port_access.h"
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/recording_view.h"
+#include "support/temp_dir.h"
+#include "transmit/history.h"
+#include "transmit/sender.h"
+
+namespace comtrax {
+namespace {
+
+using testing::hexBytes;
+using testing::toHex;
+using Lines = std::vector<std::string>;
+
+// A view that can act while a modal window of the send path is open, as the
+// nested event loop of a real window does.
+class NestingView : public testing::RecordingView {
+public:
+    std::function<void()> duringNoPortWindow;
+    std::function<void()> duringLogLine;
+    void showNoPortWindow() override
+    {
+        RecordingView::showNoPortWindow();
+        if (duringNoPortWindow)
+            duringNoPortWindow();
+    }
+    void addLogLine(const std::string& line) override
+    {
+        RecordingView::addLogLine(line);
+        if (duringLogLine)
+            duringLogLine();
+    }
+};
+
+class SenderTest : public ::testing::Test {
+protected:
+    testing::TempDir dir;
+    testing::FakeSerialPort port;
+    testing::FakePortLister lister;
+    NestingView view;
+    testing::FakeClock clock;
+    TerminalOptions opts;
+    PortAccess access{port, lister, view};
+    SentHistory history;
+    TrafficCounters counters{view};
+    LogFile logFile{view, dir.path()};
+    LogOutput log{view, logFile};
+    Sender sender{access, history, log, counters, opts, clock, view};
+
+    void connect()
+    {
+        ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0}));
+        port.calls.clear();
+    }
+    std::string logFileText() { return testing::readFileBytes(dir.file(logFile.fileName())); }
+};
+
+TEST_F(SenderTest, PurgesThenWritesAndCounts)
+{
+    connect();
+    sender.SendPortData("AT");
+    EXPECT_EQ(port.calls, (Lines{"purge", "write:41 54 0D"}));
+    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
+    EXPECT_EQ(view.sentCount, "Send: 1");
+    EXPECT_EQ(history.slot(1), "AT");
+    EXPECT_FALSE(sender.busy());
+}
+
+TEST_F(SenderTest, TxBytesCountSuffixBytes)
+{
+    connect();
+    opts.suffix = "$0D$0A";
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.byteTotals, "TX: 4 RX: 0");
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.byteTotals, "TX: 8 RX: 0");
+    EXPECT_EQ(view.sentCount, "Send: 2");
+    EXPECT_EQ(toHex(port.written), "41 54 0D 0A 41 54 0D 0A");
+}
+
+TEST_F(SenderTest, HexEchoShowsTheTypedTextWithTheExpandedSuffix)
+{
+    connect();
+    opts.hex = true;
+    opts.suffix = "$[SUM_8(0..n)]$0D";
+    sender.SendPortData("01 02 03");
+    EXPECT_EQ(view.logLines, Lines{"01 02 03$06$0D"});
+    EXPECT_EQ(toHex(port.written), "01 02 03 06 0D");
+}
+
+TEST_F(SenderTest, FilterDecidesWhatIsShownAndLoggedNotWhatIsSent)
+{
+    connect();
+    logFile.StartLogClick(clock.now());
+    ASSERT_TRUE(logFile.active());
+    clock.set(2024, 1, 1, 12, 34, 56, 789);
+
+    opts.filter = "OK";
+    sender.SendPortData("AT");  // rejected, yet written and counted
+    EXPECT_TRUE(view.logLines.empty());
+    EXPECT_EQ(toHex(port.written), "41 54 0D");
+    EXPECT_EQ(view.sentCount, "Send: 1");
+
+    opts.showTime = true;
+    opts.filter = "5";  // only the time stamp holds it
+    sender.SendPortData("AT");
+    opts.filter = "";
+    opts.showTime = false;
+    sender.SendPortData("B");
+    const std::string stamped = " [ 12:34:56:789 > ] AT\r";
+    EXPECT_EQ(view.logLines, (Lines{stamped, "B\r"}));
+    EXPECT_EQ(logFileText(), stamped + "\r\n" + "B\r\r\n");
+    EXPECT_EQ(view.sentCount, "Send: 3");
+}
+
+TEST_F(SenderTest, ClosedPortShowsOnlyTheNoPortWindow)
+{
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.noPortWindows, 1);
+    EXPECT_TRUE(view.logLines.empty());
+    EXPECT_TRUE(history.nonEmpty().empty());
+    EXPECT_TRUE(port.calls.empty());
+    EXPECT_EQ(view.byteTotals, "TX: 0, RX: 0");
+    EXPECT_EQ(view.sentCount, "Send: 0");
+    EXPECT_FALSE(sender.busy());
+}
+
+TEST_F(SenderTest, EmptyLineDoesNothingEvenWithASuffix)
+{
+    connect();
+    sender.SendPortData("");
+    EXPECT_TRUE(port.calls.empty());
+    EXPECT_TRUE(view.logLines.empty());
+    EXPECT_EQ(view.noPortWindows, 0);
+    EXPECT_EQ(view.sentCount, "Send: 0");
+}
+
+TEST_F(SenderTest, NestedCallsWhileASendRunsAreDropped)
+{
+    // Closed port: the modal no-port window's event loop tries another send.
+    int nested = 0;
+    view.duringNoPortWindow = [&] {
+        ++nested;
+        sender.SendPortData("X");
+    };
+    sender.SendPortData("AT");
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(view.noPortWindows, 1);
+    view.duringNoPortWindow = nullptr;
+
+    // Open port: a nested send during the echo changes nothing of the outer one.
+    connect();
+    view.duringLogLine = [&] { sender.SendPortData("X"); };
+    sender.SendPortData("AT");
+    EXPECT_EQ(toHex(port.written), "41 54 0D");
+    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(history.nonEmpty(), Lines{"AT"});
+    EXPECT_EQ(view.sentCount, "Send: 1");
+
+    // The flag is down again afterwards.
+    view.duringLogLine = nullptr;
+    sender.SendPortData("B");
+    EXPECT_EQ(view.sentCount, "Send: 2");
+}
+
+TEST_F(SenderTest, LongLinesAreSentWholeAndKeptOutOfTheHistory)
+{
+    connect();
+    const std::string line(3000, 'x');
+    sender.SendPortData(line);
+    EXPECT_EQ(port.written, line + "\r");
+    EXPECT_EQ(view.byteTotals, "TX: 3001 RX: 0");
+    EXPECT_TRUE(history.nonEmpty().empty());
+    sender.SendPortData(std::string(254, 'y'));
+    EXPECT_EQ(history.nonEmpty(), Lines{std::string(254, 'y')});
+}
+
+TEST_F(SenderTest, LogWriteFailureStillSendsAndCounts)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    logFile.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
+    connect();
+    logFile.StartLogClick(clock.now());
+    sender.SendPortData("AT");
+    EXPECT_EQ(toHex(port.written), "41 54 0D");
+    EXPECT_EQ(view.sentCount, "Send: 1");
+    EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
+    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_FALSE(logFile.active());
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.sentCount, "Send: 2");
+    EXPECT_FALSE(sender.busy());
+}
+
+}  // namespace
+}  // namespace comtrax
