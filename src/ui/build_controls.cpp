@@ -50,8 +50,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 {
     QPushButton* b = place<QPushButton>(parent, name, left, top, width, height);
     b->setText(caption);
-    // A click must not leave a default-button frame that steals Enter.
-    b->setAutoDefault(false);
     return b;
 }
 
