@@ -122,7 +122,7 @@ void LogFile::close()
 
 LogOutput::LogOutput(TerminalView& view, LogFile& file) : view_(view), file_(file) {}
 
-bool LogOutput::emit(const std::string& line, const std::string& filter)
+bool LogOutput::addLine(const std::string& line, const std::string& filter)
 {
     if (!filter.empty() && line.find(filter) == std::string::npos)
         return false;

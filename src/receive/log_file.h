@@ -58,7 +58,7 @@ class LogOutput {
 public:
     LogOutput(TerminalView& view, LogFile& file);
     // Returns true when the line passed the filter.
-    bool emit(const std::string& line, const std::string& filter);
+    bool addLine(const std::string& line, const std::string& filter);
 
 private:
     TerminalView& view_;

@@ -1,3 +1,4 @@
+#include "common/busy_guard.h"
 #include "transmit/sender.h"
 
 #include <limits>
@@ -13,17 +14,6 @@ namespace comtrax {
 
 namespace {
 
-// SendBusy goes back to 0 on every way out, an exception included.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -58,7 +48,7 @@ void Sender::SendPortData(const std::string& line)
     else
         echo = encoded.echo;
     // A log-file failure is reported and handled inside; the line still goes out.
-    log_.emit(echo, options_.filter);
+    log_.addLine(echo, options_.filter);
 
     port_.purgePort();
     // The bytes string holds the whole line: nothing is cut at a buffer size.

@@ -3,9 +3,11 @@
 // Qt dialogs; widget tests record what was asked and return at once.
 #include <QString>
 
+#include "ui/save_prompt.h"
+
 namespace comtrax {
 
-enum class SavePromptAnswer { Yes, No, Cancel };
+using SavePromptAnswer = TSave::Result;
 
 class DialogService {
 public:

@@ -1,6 +1,8 @@
 #include "ui/main_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QRadioButton>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QThread>
+
+#include <algorithm>
 #include <QTimer>
 
 #include "app/help_texts.h"
@@ -112,6 +116,7 @@ void TForm1::init(const WindowEnvironment& env)
     if (env_.startTimers) {
         housekeeping_->start();
         checkConnect_->start();
+        scheduleHousekeeping();
         scheduleRx();
         schedulePeriod();
     }
@@ -238,6 +243,7 @@ void TForm1::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (layoutCaptured_)
         applyWindowLayout(ui_, initialLayout_, size(), terminal_->scheduler().fileMode());
+    scheduleHousekeeping();
 }
 
 // ---- TerminalView ---------------------------------------------------------
@@ -252,6 +258,8 @@ void TForm1::addLogLine(const std::string& line)
         text.chop(1);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     ui_.MainWindow->appendPlainText(text);
+    if (ui_.MainWindow->document()->blockCount() > 5000 && housekeeping_ && housekeeping_->remainingTime() > 10)
+        scheduleHousekeeping();
 }
 
 void TForm1::setByteTotals(const std::string& text)
@@ -307,7 +315,16 @@ void TForm1::logStateChanged()
 
 void TForm1::RxTimerTimer()
 {
+    const int32_t before = terminal_->counters().rxBytes();
     terminal_->receiver().RxTimerTimer();
+    const bool gotBytes = terminal_->counters().rxBytes() != before;
+    rxSpurious_ = rxWokenByPort_ && !gotBytes;
+    rxWokenByPort_ = false;
+    rxStreaming_ = gotBytes;
+    // More bytes than one poll can take are waiting: the device sends faster
+    // than a poll a millisecond can read, so poll again at once rather than
+    // let the system's queue overflow.
+    rxBacklog_ = gotBytes && terminal_->access().portInputCount() > 0;
     scheduleRx();
 }
 
@@ -331,6 +348,8 @@ void TForm1::HousekeepingTick()
     if (ui_.TextTime->text() != now)
         ui_.TextTime->setText(now);
     terminal_->scheduler().HousekeepingTick();
+    schedulePeriod();
+    scheduleHousekeeping();
 }
 
 void TForm1::CheckConnectTimer()
@@ -340,28 +359,88 @@ void TForm1::CheckConnectTimer()
     refreshConnectionControls();
 }
 
-// The receive poll runs every millisecond while the port is open; with the port
-// closed it has nothing to do and sleeps.
+// The timing rules are stated in 1 ms ticks, but a tick that can change nothing
+// is not run: the receive poll sleeps while the port is closed, and while it is
+// open and silent it wakes when bytes arrive or when a held packet's silence
+// runs out; the period timer wakes when the next period is due. Every packet
+// still ends, and every period still fires, on the tick it would have with a
+// poll every millisecond.
 void TForm1::scheduleRx()
 {
     if (!rxTimer_ || !env_.startTimers)
         return;
     const bool open = terminal_->access().portOpen();
-    if (open && !rxTimer_->isActive())
-        rxTimer_->start();
-    else if (!open && rxTimer_->isActive())
+    const int fd = open ? env_.port->readNotifierHandle() : -1;
+    if (rxNotifier_ && (!open || rxNotifier_->socket() != fd)) {
+        delete rxNotifier_;
+        rxNotifier_ = nullptr;
+    }
+    if (!open) {
         rxTimer_->stop();
+        return;
+    }
+    if (fd < 0) {
+        // No way to be woken by the port: poll every millisecond.
+        rxTimer_->setSingleShot(false);
+        rxTimer_->setInterval(1);
+        if (!rxTimer_->isActive())
+            rxTimer_->start();
+        return;
+    }
+    if (!rxNotifier_) {
+        rxNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+        connect(rxNotifier_, &QSocketNotifier::activated, this, [this] {
+            // One wake per arrival: the poll decides what comes next.
+            rxNotifier_->setEnabled(false);
+            rxWokenByPort_ = true;
+            RxTimerTimer();
+        });
+        rxStreaming_ = false;
+    }
+    const int64_t untilEnd = terminal_->receiver().msUntilPacketEnd();
+    rxTimer_->setSingleShot(true);
+    if (rxStreaming_ || rxSpurious_) {
+        // Bytes came in on the last poll (or the port woke us with nothing to
+        // read, as a hung-up pty does): keep the millisecond poll going.
+        rxNotifier_->setEnabled(false);
+        rxTimer_->start(rxBacklog_ ? 0 : 1);
+        return;
+    }
+    rxNotifier_->setEnabled(true);
+    if (untilEnd < 0)
+        rxTimer_->stop();
+    else
+        rxTimer_->start(static_cast<int>(std::clamp<int64_t>(untilEnd, 0, 24 * 3600 * 1000)));
 }
 
 void TForm1::schedulePeriod()
 {
     if (!timerPeriod_ || !env_.startTimers)
         return;
-    const bool on = terminal_->scheduler().periodTimerEnabled();
-    if (on && !timerPeriod_->isActive())
-        timerPeriod_->start();
-    else if (!on && timerPeriod_->isActive())
+    const int64_t wait = terminal_->scheduler().msUntilNextPeriodSend();
+    if (wait < 0) {
         timerPeriod_->stop();
+        return;
+    }
+    timerPeriod_->setSingleShot(true);
+    timerPeriod_->start(static_cast<int>(std::min<int64_t>(wait, 24 * 3600 * 1000)));
+}
+
+// The housekeeping tick runs every 10 ms while it has something to watch (the
+// cyclic restart in period mode, a log over its line limit, a drop-down that
+// lags behind a resize); otherwise it wakes once a second for the clock.
+void TForm1::scheduleHousekeeping()
+{
+    if (!housekeeping_ || !env_.startTimers)
+        return;
+    const bool watch = (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked())
+                       || ui_.MainWindow->document()->blockCount() > 5000
+                       || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
+    int wait = 10;
+    if (!watch)
+        wait = 1000 - env_.clock->now().msec + 1;
+    housekeeping_->setSingleShot(true);
+    housekeeping_->start(wait);
 }
 
 }  // namespace comtrax

@@ -113,6 +113,7 @@ private:
     void setSchemeColours(uint32_t back, uint32_t text);
     void scheduleRx();
     void schedulePeriod();
+    void scheduleHousekeeping();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
 
@@ -139,6 +140,10 @@ private:
     QTimer* checkConnect_ = nullptr;
     QTimer* timerPeriod_ = nullptr;
     QSocketNotifier* rxNotifier_ = nullptr;
+    bool rxStreaming_ = false;   // the last poll read bytes
+    bool rxWokenByPort_ = false; // this poll was started by the port's notifier
+    bool rxSpurious_ = false;    // the port woke us with nothing to read
+    bool rxBacklog_ = false;     // bytes still waiting after the last poll
 };
 
 }  // namespace comtrax

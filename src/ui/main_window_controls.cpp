@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,6 +74,7 @@ void TForm1::wireControls()
     connect(ui_.CiklSend, &QCheckBox::toggled, this, [this](bool on) {
         terminal_->options().cyclic = on;
         schedulePeriod();
+        scheduleHousekeeping();
     });
     connect(ui_.SendAsReconn, &QCheckBox::toggled, this,
             [this](bool on) { terminal_->options().sendOnConnect = on; });
@@ -308,6 +310,7 @@ void TForm1::modeSelected(SendMode mode)
     ui_.CiklSend->setEnabled(s.cyclicEnabled());
     ui_.OldCmdList->setEnabled(true);
     schedulePeriod();
+    scheduleHousekeeping();
 }
 
 void TForm1::SendStartClick()
@@ -341,7 +344,7 @@ void TForm1::ButtonReadFileClick()
         ui_.SendStart->show();
         ui_.RBName->hide();
         ui_.RbData->hide();
-        s.loadFileFromPath(toCp1251(name).empty() ? name.toStdString() : name.toLocal8Bit().toStdString());
+        s.loadFileFromPath(QFile::encodeName(name).toStdString());
         for (const std::string& line : s.fileLines())
             ui_.OldCmdList->addItem(fromCp1251(line));
     } else {

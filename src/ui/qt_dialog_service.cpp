@@ -55,15 +55,7 @@ QString QtDialogService::openFileName()
 SavePromptAnswer QtDialogService::askSaveMacros()
 {
     createWindows();
-    switch (save_->ask()) {
-    case TSave::Result::Yes:
-        return SavePromptAnswer::Yes;
-    case TSave::Result::No:
-        return SavePromptAnswer::No;
-    case TSave::Result::Cancel:
-        break;
-    }
-    return SavePromptAnswer::Cancel;
+    return save_->ask();
 }
 
 void QtDialogService::about()

@@ -45,14 +45,14 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
     Rig r;
     EXPECT_EQ(r.log.caption(), "Start Log");
     EXPECT_EQ(r.log.status(), "Запись в файл не ведётся");
-    r.out.emit("before", "");  // not logging yet
+    r.out.addLine("before", "");  // not logging yet
 
     r.log.StartLogClick(r.start);
     EXPECT_TRUE(r.log.active());
     EXPECT_EQ(r.log.tag(), 1);
     EXPECT_EQ(r.log.caption(), "Pause Log");
     EXPECT_EQ(r.log.status(), "Лог записывается в файл LOG_2019 1 7 9 5 3.txt");
-    r.out.emit("one\r\ntwo", "");
+    r.out.addLine("one\r\ntwo", "");
     // Flushed line by line: on disk while the file is still open.
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n");
 
@@ -60,16 +60,16 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
     EXPECT_FALSE(r.log.active());
     EXPECT_EQ(r.log.caption(), "Go Log");
     EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
-    r.out.emit("paused", "");
+    r.out.addLine("paused", "");
 
     r.log.StartLogClick(at(2019, 1, 7, 9, 7, 0));  // no new file
-    r.out.emit("\xC0\xC1", "");                    // Windows-1251 bytes as given
+    r.out.addLine("\xC0\xC1", "");                    // Windows-1251 bytes as given
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.dir.path()), {}), 1);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"before", "one\r\ntwo", "paused", "\xC0\xC1"}));
     EXPECT_EQ(r.view.logStateChanges, 3);
     r.log.close();
-    r.out.emit("after close", "");
+    r.out.addLine("after close", "");
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
 }
 
@@ -97,8 +97,8 @@ TEST(LogFile, AFileThatCannotBeCreatedGivesOneErrorAndLeavesLoggingOff)
         LogFile log(view, where);
         LogOutput out(view, log);
         log.StartLogClick(r.start);
-        out.emit("a", "");
-        out.emit("b", "");
+        out.addLine("a", "");
+        out.addLine("b", "");
         EXPECT_EQ(view.errors.size(), 1u);
         EXPECT_FALSE(log.active());
         EXPECT_FALSE(log.fileOpen());
@@ -115,8 +115,8 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
     r.log.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
     r.log.StartLogClick(r.start);
     ASSERT_TRUE(r.log.active());
-    EXPECT_TRUE(r.out.emit("first", ""));
-    EXPECT_TRUE(r.out.emit("second", ""));
+    EXPECT_TRUE(r.out.addLine("first", ""));
+    EXPECT_TRUE(r.out.addLine("second", ""));
     EXPECT_EQ(r.view.errors.size(), 1u);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"first", "second"}));
     EXPECT_FALSE(r.log.active());
@@ -125,7 +125,7 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
     EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
     // Go Log tries again and fails again, once.
     r.log.StartLogClick(r.start);
-    r.out.emit("third", "");
+    r.out.addLine("third", "");
     EXPECT_EQ(r.view.errors.size(), 2u);
     EXPECT_FALSE(r.log.active());
 }
@@ -145,7 +145,7 @@ TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)
         SCOPED_TRACE(c.line + " / " + c.filter);
         Rig r;
         r.log.StartLogClick(r.start);
-        EXPECT_EQ(r.out.emit(c.line, c.filter), c.passes);
+        EXPECT_EQ(r.out.addLine(c.line, c.filter), c.passes);
         EXPECT_EQ(r.view.logLines.size(), c.passes ? 1u : 0u);
         EXPECT_EQ(readFileBytes(r.path()), c.passes ? c.line + "\r\n" : "");
     }

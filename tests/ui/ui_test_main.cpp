@@ -1,9 +1,11 @@
-// Widget tests need a QApplication before any widget exists.
+// Widget tests need one QApplication for the whole run; gtest runs inside it.
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
-int main(int argc, char* argv[])
+int main(int argc, char** argv)
 {
+    // Headless unless the caller asked for a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,0 +1,115 @@
+#include "ui/help_hover.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "ui/controls.h"
+
+namespace comtrax {
+
+void setHelpLines(Controls& c, const HelpText& text)
+{
+    for (int k = 1; k <= HelpLineTotal; ++k) {
+        const std::string_view line = text[static_cast<std::size_t>(k - 1)];
+        c.STH[k]->setText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    }
+}
+
+void clearHelp(Controls& c)
+{
+    for (int k = 1; k <= HelpLineTotal; ++k)
+        c.STH[k]->clear();
+}
+
+HelpHover::HelpHover(Controls& c, std::function<void(int k)> macroHelp, QObject* parent)
+    : QObject(parent), c_(c), macroHelp_(std::move(macroHelp))
+{
+}
+
+void HelpHover::watch(QObject* o, Action a)
+{
+    actions_.insert(o, a);
+    o->installEventFilter(this);
+}
+
+void HelpHover::install()
+{
+    const struct {
+        QWidget* control;
+        const HelpText& text;
+    } texts[] = {
+        {c_.BTConnect, OutHelpConnect()},
+        {c_.BTRescan, OutHelpRescan()},
+        {c_.AutoConnect, OutHelpAutoConnect()},
+        {c_.TimeOutAns, OutHelpTimeRX()},
+        {c_.FiltrLog, OutHelpFiltr()},
+        {c_.RBManual, OutHelpModeManual()},
+        {c_.RBSel, OutHelpModeSel()},
+        {c_.RBAfterAns, OutHelpModeAfterAns()},
+        {c_.RBPeriod, OutHelpModePeriod()},
+        {c_.SendAsReconn, OutHelpForConnect()},
+        {c_.CiklSend, OutHelpCiklSend()},
+        {c_.MainStrCmd, OutHelpConsol()},
+        {c_.AddStrCmd, OutHelpAddConsol()},
+    };
+    for (const auto& t : texts)
+        watch(t.control, {Kind::Text, &t.text, 0});
+
+    for (QWidget* w : {static_cast<QWidget*>(c_.EditAllCmd), static_cast<QWidget*>(c_.DelList),
+                       static_cast<QWidget*>(c_.ListInc), static_cast<QWidget*>(c_.ListDec),
+                       static_cast<QWidget*>(c_.ButtonReadFile), static_cast<QWidget*>(c_.SendStart),
+                       static_cast<QWidget*>(c_.ButtonSend)})
+        watch(w, {Kind::Clear, nullptr, 0});
+    // The pointer over a text area is over its viewport, which gets the event.
+    for (QPlainTextEdit* log : {c_.MainWindow, c_.SecondWindow}) {
+        watch(log, {Kind::Clear, nullptr, 0});
+        watch(log->viewport(), {Kind::Clear, nullptr, 0});
+    }
+    for (QWidget* w : {c_.Panel1, c_.LogPanel, c_.MainPanel})
+        watch(w, {Kind::BareArea, nullptr, 0});
+    for (int k = 1; k <= MacroCount; ++k) {
+        watch(c_.Button[k], {Kind::Macro, nullptr, k});
+        watch(c_.Edit[k], {Kind::Macro, nullptr, k});
+    }
+}
+
+bool HelpHover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseMove)
+        return false;
+    const auto it = actions_.constFind(watched);
+    if (it == actions_.cend())
+        return false;
+    switch (it->kind) {
+    case Kind::Text:
+        setHelpLines(c_, *it->text);
+        break;
+    case Kind::Clear:
+        clearHelp(c_);
+        break;
+    case Kind::BareArea: {
+        // A move that a child control left unhandled travels on to its panel;
+        // only a move over the panel itself is over its bare area.
+        const auto* panel = static_cast<QWidget*>(watched);
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (panel->childAt(at) == nullptr)
+            clearHelp(c_);
+        break;
+    }
+    case Kind::Macro:
+        if (macroHelp_)
+            macroHelp_(it->macro);
+        break;
+    }
+    // The control still handles the move as usual.
+    return false;
+}
+
+}  // namespace comtrax

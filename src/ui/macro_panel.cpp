@@ -1,0 +1,492 @@
+#include "ui/macro_panel.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "macros/cmd_lists.h"
+#include "ui/click_label.h"
+#include "ui/colours.h"
+#include "ui/controls.h"
+#include "ui/text_codec.h"
+
+namespace comtrax {
+
+namespace {
+
+constexpr int kListNameMaxLength = 150;
+
+// A field's length limit holds back typing, not loading. The lists hold one
+// character more than the fields accept (51 for a name, 251 for a command
+// line, 151 for a list name), and a field that cut a loaded text to its limit
+// would hand the cut text straight back to the list through its change
+// handler. So while a loaded text is longer, the limit grows to fit it.
+void loadField(QLineEdit* field, int limit, const QString& text)
+{
+    {
+        const QSignalBlocker quiet(field);
+        field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    }
+    // Not blocked: a changed text runs SaveEditTextCmd, which stores the same
+    // value back.
+    field->setText(text);
+}
+
+void setBold(QWidget* w, bool bold)
+{
+    QFont f = w->font();
+    if (f.bold() == bold)
+        return;
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+}  // namespace
+
+MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent)
+    : QObject(parent), c_(c), lists_(lists), hooks_(std::move(hooks))
+{
+}
+
+void MacroPanel::showFirstList()
+{
+    CurrentList = 1;
+    ReadListCmd(1);
+}
+
+void MacroPanel::wire()
+{
+    for (int k = 1; k <= MacroCount; ++k) {
+        QPushButton* button = c_.Button[k];
+        QLineEdit* edit = c_.Edit[k];
+        button->setProperty("Tag", k);
+        edit->setProperty("Tag", k);
+        connect(button, &QPushButton::clicked, this, [this, k] { ButtonCmdClick(k); });
+        connect(edit, &QLineEdit::textChanged, this, [this, k] { SaveEditTextCmd(k); });
+        // Double click and focus-in have no signals of their own.
+        edit->installEventFilter(this);
+    }
+
+    // Only a user's pick of an item switches lists: `activated` is not sent
+    // when ReadListCmd selects the item in code.
+    connect(c_.CBLists, &QComboBox::activated, this, [this](int) { CBListsClick(); });
+    c_.CBLists->installEventFilter(this);
+    if (QLineEdit* typed = c_.CBLists->lineEdit()) {
+        typed->installEventFilter(this);
+        // An editable combo box selects the item whose name was typed when its
+        // edit part loses the focus, and reports that as a pick. Text typed
+        // there must change nothing.
+        QObject::disconnect(typed, SIGNAL(editingFinished()), c_.CBLists, nullptr);
+    }
+    connect(c_.STListName, &ClickLabel::doubleClicked, this, &MacroPanel::STListNameDblClick);
+
+    connect(c_.ListInc, &QPushButton::clicked, this, &MacroPanel::ListIncClick);
+    connect(c_.ListDec, &QPushButton::clicked, this, &MacroPanel::ListDecClick);
+    connect(c_.DelList, &QPushButton::clicked, this, &MacroPanel::DelListClick);
+    connect(c_.EditAllCmd, &QPushButton::clicked, this, &MacroPanel::EditAllCmdClick);
+    connect(c_.SaveF, &QPushButton::clicked, this, &MacroPanel::SaveFClick);
+
+    // Checking a radio button from code runs its handler as a click does;
+    // restoring the settings relies on that.
+    connect(c_.RBName, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RBNameClick();
+    });
+    connect(c_.RbData, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RbDataClick();
+    });
+}
+
+// --- Showing a list and reading it back ---------------------------------------
+
+void MacroPanel::ReadListCmd(int n)
+{
+    if (n < 1 || n > CmdLists::Lists)
+        return;
+    const bool names = c_.RBName->isChecked();
+    const bool lines = c_.RbData->isChecked();
+    for (int k = 1; k <= MacroCount; ++k) {
+        QPushButton* button = c_.Button[k];
+        QLineEdit* edit = c_.Edit[k];
+        const QString name = fromCp1251(lists_.GetCmdName(n, k));
+        const QString line = fromCp1251(lists_.GetCmdLine(n, k));
+        if (names) {
+            setBold(button, true);
+            setBold(edit, true);
+            button->setText(name);
+            loadField(edit, kNameMaxLength, name);
+            button->setToolTip(line);
+            edit->setToolTip(line);
+        } else if (lines) {
+            setBold(button, false);
+            setBold(edit, false);
+            button->setText(line);
+            loadField(edit, kLineMaxLength, line);
+            button->setToolTip(name);
+            edit->setToolTip(name);
+        }
+    }
+
+    if (lists_.GetListName(n).empty())
+        lists_.SetListName(n, "[" + std::to_string(n) + "]");
+    const QString listName = fromCp1251(lists_.GetListName(n));
+    c_.STListName->setText(listName);
+    loadField(c_.ListNameEDT, kListNameMaxLength, listName);
+
+    const QSignalBlocker quiet(c_.CBLists);
+    c_.CBLists->clear();
+    QStringList items;
+    items.reserve(CmdLists::Lists);
+    for (int i = 1; i <= CmdLists::Lists; ++i)
+        items << fromCp1251(lists_.GetListName(i));
+    c_.CBLists->addItems(items);
+    c_.CBLists->setCurrentIndex(n - 1);
+}
+
+void MacroPanel::WriteListCmd(int /*n*/)
+{
+    // Always the list on the panel: the fields show nothing else.
+    lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
+    const bool names = c_.RBName->isChecked();
+    const bool lines = c_.RbData->isChecked();
+    for (int k = 1; k <= MacroCount; ++k) {
+        const std::string text = toCp1251(c_.Edit[k]->text());
+        if (names)
+            lists_.SetCmdName(CurrentList, k, text);
+        else if (lines)
+            lists_.SetCmdLine(CurrentList, k, text);
+    }
+}
+
+// --- Macro buttons and the display switch -------------------------------------
+
+void MacroPanel::ButtonCmdClick(int k)
+{
+    if (k < 1 || k > MacroCount)
+        return;
+    selectedCommand = lists_.GetCmdLine(CurrentList, k);
+    if (hooks_.onSelectMode && hooks_.onSelectMode()) {
+        if (hooks_.send)
+            hooks_.send(selectedCommand);
+        c_.ButtonSend->setFocus(Qt::OtherFocusReason);
+    } else {
+        c_.MainStrCmd->setText(fromCp1251(selectedCommand));
+        c_.MainStrCmd->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void MacroPanel::setEditLimits(int limit)
+{
+    for (int k = 1; k <= MacroCount; ++k) {
+        // A lower limit cuts the text the field holds; that text belongs to
+        // the other display mode and must not be stored into this one.
+        // ReadListCmd refills every field right after.
+        const QSignalBlocker quiet(c_.Edit[k]);
+        c_.Edit[k]->setMaxLength(limit);
+    }
+}
+
+void MacroPanel::RBNameClick()
+{
+    setEditLimits(kNameMaxLength);
+    ReadListCmd(CurrentList);
+}
+
+void MacroPanel::RbDataClick()
+{
+    setEditLimits(kLineMaxLength);
+    ReadListCmd(CurrentList);
+}
+
+// --- List navigation ------------------------------------------------------------
+
+void MacroPanel::updateStepButtons()
+{
+    c_.ListDec->setEnabled(CurrentList > 1);
+    c_.ListInc->setEnabled(CurrentList < CmdLists::Lists);
+}
+
+void MacroPanel::CBListsClick()
+{
+    const int index = c_.CBLists->currentIndex();
+    if (index < 0 || index >= CmdLists::Lists)
+        return;
+    CurrentList = index + 1;
+    ReadListCmd(CurrentList);
+    updateStepButtons();
+}
+
+void MacroPanel::ListIncClick()
+{
+    c_.ListDec->setEnabled(true);
+    if (editorMode())
+        WriteListCmd(CurrentList);
+    if (CurrentList >= CmdLists::Lists)
+        return;
+    ++CurrentList;
+    ReadListCmd(CurrentList);
+    if (CurrentList == CmdLists::Lists)
+        c_.ListInc->setEnabled(false);
+}
+
+void MacroPanel::ListDecClick()
+{
+    c_.ListInc->setEnabled(true);
+    if (editorMode())
+        WriteListCmd(CurrentList);
+    if (CurrentList <= 1)
+        return;
+    --CurrentList;
+    ReadListCmd(CurrentList);
+    if (CurrentList == 1)
+        c_.ListDec->setEnabled(false);
+}
+
+void MacroPanel::DelListClick()
+{
+    lists_.ClrListCmd(CurrentList);
+    ReadListCmd(CurrentList);
+}
+
+void MacroPanel::CBListsDblClick()
+{
+    c_.CBLists->hide();
+    c_.STListName->setText(fromCp1251(lists_.GetListName(CurrentList)));
+    c_.STListName->show();
+}
+
+void MacroPanel::STListNameDblClick()
+{
+    // In the file view the caption shows the file's name and stays.
+    if (hooks_.fileMode && hooks_.fileMode())
+        return;
+    c_.CBLists->show();
+    c_.STListName->hide();
+}
+
+// --- Editor mode ----------------------------------------------------------------
+
+void MacroPanel::EditAllCmdClick()
+{
+    if (editorTag_ == 0) {
+        editorTag_ = 1;
+        c_.EditAllCmd->setText(QStringLiteral("Назад"));
+        c_.CBLists->hide();
+        c_.ListNameEDT->show();
+        c_.DelList->show();
+        c_.ListInc->show();
+        c_.ListDec->show();
+        c_.STLog->hide();
+        c_.SaveF->show();
+        c_.StaticText1->show();
+        c_.ButtonReadFile->hide();
+        ReadListCmd(CurrentList);
+        for (int k = 1; k <= MacroCount; ++k) {
+            c_.Button[k]->hide();
+            c_.Edit[k]->show();
+        }
+        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.GetListName(CurrentList)));
+        return;
+    }
+
+    editorTag_ = 0;
+    c_.EditAllCmd->setText(QStringLiteral("Редактор"));
+    lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
+    c_.ListNameEDT->hide();
+    c_.STListName->setText(fromCp1251(lists_.GetListName(CurrentList)));
+    c_.STListName->hide();
+    c_.CBLists->show();
+    c_.DelList->hide();
+    c_.ListInc->hide();
+    c_.ListDec->hide();
+    c_.STLog->show();
+    c_.SaveF->hide();
+    c_.StaticText1->hide();
+    c_.ButtonReadFile->show();
+    WriteListCmd(CurrentList);
+    ReadListCmd(CurrentList);
+    for (int k = 1; k <= MacroCount; ++k) {
+        c_.Button[k]->show();
+        c_.Edit[k]->hide();
+    }
+    SaveCmdConfig();
+}
+
+void MacroPanel::SaveEditTextCmd(int k)
+{
+    if (k < 1 || k > MacroCount)
+        return;
+    EditedCmd = k;
+    const std::string text = toCp1251(c_.Edit[k]->text());
+    if (c_.RBName->isChecked())
+        lists_.SetCmdName(CurrentList, k, text);
+    if (c_.RbData->isChecked())
+        lists_.SetCmdLine(CurrentList, k, text);
+}
+
+void MacroPanel::SaveFClick()
+{
+    c_.SaveF->setEnabled(false);
+    SaveCmdConfig();
+    c_.SaveF->setEnabled(true);
+}
+
+bool MacroPanel::SaveCmdConfig()
+{
+    WriteListCmd(CurrentList);
+    const FileResult result = lists_.SaveCmdConfig(hooks_.cmdConfigPath);
+    if (!result) {
+        reportError(result.error);
+        return false;
+    }
+    return true;
+}
+
+void MacroPanel::ShowWindowEdtHelp(int k)
+{
+    if (k < 1 || k > MacroCount)
+        return;
+    EditedCmd = k;
+    QLineEdit* field = c_.Edit[k];
+    // The editor starts from the help area and the area becomes the macro's
+    // help when it closes, so the area must hold this macro's help first,
+    // whatever the pointer showed last; otherwise another text would replace
+    // the macro's help.
+    showMacroHelp(k);
+    setBackgroundColour(field, clLime);
+    WriteListCmd(CurrentList);
+    if (hooks_.editHelpModal)
+        hooks_.editHelpModal();
+    ReadListCmd(CurrentList);
+    for (int j = 1; j <= HelpLineTotal; ++j)
+        lists_.SetCmdHelp(CurrentList, k, j, toCp1251(c_.STH[j]->text()));
+    setBackgroundColour(field, clWindow);
+}
+
+bool MacroPanel::confirmClose(SavePromptAnswer answer)
+{
+    switch (answer) {
+    case SavePromptAnswer::Yes:
+        // A save that failed leaves the window open, so the changes are not lost.
+        return SaveCmdConfig();
+    case SavePromptAnswer::No:
+        return true;
+    case SavePromptAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool MacroPanel::offerSaveOnClose(const std::function<SavePromptAnswer()>& ask)
+{
+    if (!editorMode() || !ask)
+        return true;
+    return confirmClose(ask());
+}
+
+// --- Help display ---------------------------------------------------------------
+
+void MacroPanel::showMacroHelp(int k)
+{
+    if (k < 1 || k > MacroCount)
+        return;
+    for (int j = 1; j <= HelpLineTotal; ++j)
+        c_.STH[j]->setText(fromCp1251(lists_.GetCmdHelp(CurrentList, k, j)));
+}
+
+// --- The help editor's view of the lists ------------------------------------------
+
+QString MacroPanel::GetCmdName(int list, int k)
+{
+    return fromCp1251(lists_.GetCmdName(list, k));
+}
+
+QString MacroPanel::GetCmdLine(int list, int k)
+{
+    return fromCp1251(lists_.GetCmdLine(list, k));
+}
+
+void MacroPanel::SetCmdName(int list, int k, const QString& text)
+{
+    lists_.SetCmdName(list, k, toCp1251(text));
+}
+
+void MacroPanel::SetCmdLine(int list, int k, const QString& text)
+{
+    lists_.SetCmdLine(list, k, toCp1251(text));
+}
+
+QString MacroPanel::helpLine(int j)
+{
+    if (j < 1 || j > HelpLineTotal)
+        return {};
+    return c_.STH[j]->text();
+}
+
+void MacroPanel::setHelpLine(int j, const QString& text)
+{
+    if (j >= 1 && j <= HelpLineTotal)
+        c_.STH[j]->setText(text);
+}
+
+// --- Events without signals ---------------------------------------------------------
+
+int MacroPanel::editIndex(const QObject* o) const
+{
+    for (int k = 1; k <= MacroCount; ++k)
+        if (c_.Edit[k] == o)
+            return k;
+    return 0;
+}
+
+bool MacroPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick: {
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            break;
+        if (const int k = editIndex(watched)) {
+            ShowWindowEdtHelp(k);
+            return true;
+        }
+        if (watched == c_.CBLists || watched == c_.CBLists->lineEdit()) {
+            CBListsDblClick();
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusIn: {
+        // A field is entered when the focus moves to it inside the window, not
+        // when the window itself becomes active again (for example when the
+        // help editor closes): that return must not replace the help lines
+        // just typed in the editor.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            break;
+        if (const int k = editIndex(watched))
+            ShowHelpAsFocus(k);
+        break;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MacroPanel::reportError(const std::string& why)
+{
+    if (hooks_.error)
+        hooks_.error(QString::fromStdString(why));
+}
+
+}  // namespace comtrax

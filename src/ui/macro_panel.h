@@ -1,0 +1,113 @@
+#pragma once
+// The macro panel of the main window: 48 buttons fed from the current command
+// list, the list chooser, the name/command-line switch, editor mode with its 48
+// edit fields, and the help area showing a macro's 12 help lines.
+//
+// The main window owns the controls and the lists; this object holds the
+// panel's behaviour and the two pieces of state that belong to it
+// (CurrentList, EditedCmd).
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "ui/edit_help_dialog.h"
+#include "ui/save_prompt.h"
+
+namespace comtrax {
+
+class CmdLists;
+struct Controls;
+
+using SavePromptAnswer = TSave::Result;
+
+// What the panel needs from the rest of the window.
+struct MacroPanelHooks {
+    std::function<void(const std::string& cp1251Line)> send;  // SendPortData
+    std::function<bool()> onSelectMode;                        // RBSel checked
+    std::function<bool()> fileMode;                            // a command file is loaded
+    std::function<void()> editHelpModal;  // shows TFormEditHelpCmd modally and returns
+    std::function<void(const QString&)> error;                 // standard error box
+    std::string cmdConfigPath;                                 // "CmdConfig"
+};
+
+class MacroPanel : public QObject, public MacroEditorHost {
+    Q_OBJECT
+public:
+    static constexpr int kNameMaxLength = 50;
+    static constexpr int kLineMaxLength = 250;
+
+    MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent = nullptr);
+
+    // Start-up: list 1 on the panel, before anything is wired, so this first
+    // display stores nothing back.
+    void showFirstList();
+    // Start-up: connects the buttons, edit fields and list controls.
+    void wire();
+
+    void ReadListCmd(int n);
+    void WriteListCmd(int n);
+    void ButtonCmdClick(int k);
+    void RBNameClick();
+    void RbDataClick();
+    void CBListsClick();
+    void CBListsDblClick();
+    void STListNameDblClick();
+    void ListIncClick();
+    void ListDecClick();
+    void DelListClick();
+
+    void EditAllCmdClick();
+    void SaveEditTextCmd(int k);
+    void SaveFClick();
+    // Stores the panel into the current list and rewrites CmdConfig; a
+    // failure goes to hooks.error. True when the file was written.
+    bool SaveCmdConfig();
+    void ShowWindowEdtHelp(int k);
+
+    // The 12 help lines of macro k of the current list into STH1..STH12.
+    void ButtonCmdHelp(int k) { showMacroHelp(k); }
+    void EditCmdHelp(int k) { showMacroHelp(k); }
+    void ShowHelpAsFocus(int k) { showMacroHelp(k); }
+
+    bool editorMode() const { return editorTag_ != 0; }  // EditAllCmd's Tag
+
+    // Closing the window: the answer of the save prompt. Yes saves, No drops
+    // the unsaved changes, Cancel keeps the window open. False when the close
+    // must be refused (Cancel, or a save that failed).
+    bool confirmClose(SavePromptAnswer answer);
+    // Asks only in editor mode, where unsaved changes can exist.
+    bool offerSaveOnClose(const std::function<SavePromptAnswer()>& ask);
+
+    // MacroEditorHost: the help editor works on (CurrentList, EditedCmd).
+    int GetCurrentList() override { return CurrentList; }
+    int editedCmd() override { return EditedCmd; }
+    QString GetCmdName(int list, int k) override;
+    QString GetCmdLine(int list, int k) override;
+    void SetCmdName(int list, int k, const QString& text) override;
+    void SetCmdLine(int list, int k, const QString& text) override;
+    QString helpLine(int j) override;
+    void setHelpLine(int j, const QString& text) override;
+
+    int CurrentList = 1;
+    int EditedCmd = 1;
+    std::string selectedCommand;  // SelectedCommand
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showMacroHelp(int k);
+    void setEditLimits(int limit);
+    void updateStepButtons();
+    int editIndex(const QObject* o) const;
+    void reportError(const std::string& why);
+
+    Controls& c_;
+    CmdLists& lists_;
+    MacroPanelHooks hooks_;
+    int editorTag_ = 0;
+};
+
+}  // namespace comtrax

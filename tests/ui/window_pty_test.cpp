@@ -1,0 +1,186 @@
+// The whole program on a real pseudo-terminal: the window's own timers and
+// port wake-ups, the Qt port, the framer and the log file, against a "device"
+// that is the other end of the pty.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "receive/log_file.h"
+#include "serial/qt_serial_port.h"
+#include "support/fake_serial_port.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "recording_dialogs.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+struct PtyDevice {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+
+    PtyDevice()
+    {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        if (openpty(&master, &slave, name, &raw, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        path = name;
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    }
+    ~PtyDevice()
+    {
+        if (slave >= 0)
+            ::close(slave);
+        if (master >= 0)
+            ::close(master);
+    }
+    // Writes everything, letting the window's event loop read meanwhile.
+    void send(const std::string& bytes)
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
+            if (n > 0)
+                done += static_cast<std::size_t>(n);
+            else
+                QTest::qWait(1);
+        }
+    }
+    std::string drain()
+    {
+        std::string out;
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(master, buf, sizeof buf)) > 0)
+            out.append(buf, static_cast<std::size_t>(n));
+        return out;
+    }
+};
+
+struct LiveWindow {
+    TempDir dir;
+    PtyDevice device;
+    QtSerialPort port;
+    FakePortLister lister;
+    SystemClock clock;
+    RecordingDialogs dialogs;
+    std::unique_ptr<TForm1> window;
+
+    explicit LiveWindow(int32_t timeoutMs)
+    {
+        lister.ports = {device.path};
+        WindowEnvironment env;
+        env.port = &port;
+        env.lister = &lister;
+        env.clock = &clock;
+        env.dialogs = &dialogs;
+        env.directory = dir.path();
+        env.sleep = [](int) {};
+        window = std::make_unique<TForm1>(env);
+        window->terminal().receiver().setRxTimeoutMs(timeoutMs);
+        window->controls().ComPort->setCurrentIndex(0);
+        window->controls().BaudRate->setCurrentIndex(7);
+        window->BTConnectClick();
+        window->StartLogClick();
+    }
+
+    std::string logFile()
+    {
+        return readFileBytes(dir.file(window->terminal().logFile().fileName()));
+    }
+
+    // Waits (bounded) until the log file holds at least n bytes.
+    std::string waitForLog(std::size_t n, int maxMs = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        std::string log = logFile();
+        while (log.size() < n && t.elapsed() < maxMs) {
+            QTest::qWait(5);
+            log = logFile();
+        }
+        return log;
+    }
+};
+
+std::string withoutLineBreaks(const std::string& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+}  // namespace
+
+TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
+{
+    LiveWindow w(50);
+    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    std::string expected;
+    for (int i = 0; i < 5; ++i) {
+        const std::string burst = "burst " + std::to_string(i) + " \x01\x7f end";
+        w.device.send(burst);
+        expected += burst + "\r\n";
+        // Longer than the timeout: the burst must end as a packet of its own.
+        QTest::qWait(150);
+    }
+    EXPECT_EQ(w.waitForLog(expected.size()), expected);
+
+    // The window's echo of a sent line reaches the device byte for byte.
+    w.window->terminal().SendPortData("AT+X");
+    QTest::qWait(20);
+    EXPECT_EQ(w.device.drain(), "AT+X\r");
+}
+
+TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
+{
+    LiveWindow w(1000);
+    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    std::string stream;
+    stream.reserve(2 << 20);
+    for (std::size_t i = 0; stream.size() < (2u << 20); ++i)
+        stream += static_cast<char>(' ' + (i * 7 + i / 95) % 95);  // printable, no line breaks
+    w.device.send(stream);
+    // After the stream the line falls silent and the last packet ends too.
+    QElapsedTimer t;
+    t.start();
+    std::string got;
+    while (t.elapsed() < 120000) {
+        got = withoutLineBreaks(w.logFile());
+        if (got.size() >= stream.size())
+            break;
+        QTest::qWait(20);
+    }
+    ASSERT_EQ(got.size(), stream.size());
+    EXPECT_TRUE(got == stream);
+    // Every line but the last was cut by the 1500-byte limit.
+    const std::string log = w.logFile();
+    std::size_t start = 0, longLines = 0;
+    while (start < log.size()) {
+        const std::size_t end = log.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        const std::size_t len = end - start;
+        EXPECT_LE(len, 2048u);
+        if (len > 1500)
+            ++longLines;
+        start = end + 2;
+    }
+    EXPECT_GT(longLines, 100u);
+}

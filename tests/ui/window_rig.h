@@ -1,0 +1,51 @@
+#pragma once
+// The real main window on the fake port, clock and dialogs, in a fresh directory.
+#include <memory>
+
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "recording_dialogs.h"
+
+namespace comtrax::testing {
+
+struct WindowRig {
+    TempDir dir;
+    FakeSerialPort port;
+    FakePortLister lister;
+    FakeClock clock;
+    RecordingDialogs dialogs;
+    std::unique_ptr<TForm1> window;
+
+    WindowRig() { lister.ports = {"ttyUSB0", "ttyUSB1"}; }
+
+    TForm1& open()
+    {
+        WindowEnvironment env;
+        env.port = &port;
+        env.lister = &lister;
+        env.clock = &clock;
+        env.dialogs = &dialogs;
+        env.directory = dir.path();
+        env.startTimers = false;
+        env.sleep = [](int) {};
+        window = std::make_unique<TForm1>(env);
+        return *window;
+    }
+
+    // Closes the window as the user would; true when it closed.
+    bool close() { return window->close(); }
+
+    // Closes and opens again in the same directory: a restart.
+    TForm1& restart()
+    {
+        close();
+        window.reset();
+        return open();
+    }
+
+    Controls& ui() { return window->controls(); }
+};
+
+}  // namespace comtrax::testing
