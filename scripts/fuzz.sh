@@ -38,6 +38,13 @@ build_targets=()
 for t in $TARGETS; do build_targets+=("fuzz_$t"); done
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target "${build_targets[@]}"
 
+# The targets write their files under TMPDIR (tmpfs when there is one); a
+# crashed run cannot clean up after itself, so all of it goes when we end.
+scratch_base=/tmp
+if [ -w /dev/shm ]; then scratch_base=/dev/shm; fi
+export TMPDIR="$(mktemp -d "$scratch_base/comtrax-fuzz-run-XXXXXX")"
+trap 'rm -rf "$TMPDIR"' EXIT
+
 run_one() {
   local t="$1"
   local corpus="$BUILD/corpus/$t" artifacts="$BUILD/artifacts/$t/" log="$BUILD/logs/$t.log"
