@@ -1,7 +1,7 @@
 // A device on a pseudo-terminal for the receive benchmarks: it waits until a
 // program opens the slave end, then streams the checkable byte pattern.
 //
-//   bench_device [--wait-open MS] [--settle MS] [--stall MS] [--hold]
+//   bench_device [--pattern text|binary] [--wait-open MS] [--settle MS] [--stall MS] [--hold]
 //                (--stream BYTES | --bursts COUNT SIZE SILENCE_MS | --paced BYTES BYTES_PER_S)
 //
 // Protocol on standard output, one line each:
@@ -36,6 +36,7 @@ struct Args {
     uint64_t bytes = 16u << 20;
     int count = 0, size = 0, silenceMs = 0;
     double rate = 0;
+    std::string pattern = "binary";
 };
 
 void say(const std::string& line)
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
             a.settleMs = std::stoi(next());
         else if (k == "--stall")
             a.stallMs = std::stoi(next());
+        else if (k == "--pattern")
+            a.pattern = next();
         else if (k == "--hold")
             a.hold = true;
         else if (k == "--stream") {
@@ -96,7 +99,7 @@ int main(int argc, char* argv[])
     // written before that could be echoed or translated.
     sleepMs(a.settleMs);
 
-    const std::string data = pattern(0, a.bytes);
+    const std::string data = pattern(0, a.bytes, patternNamed(a.pattern));
     std::size_t written = 0;
     const int64_t t0 = monotonicNs();
     say("start " + std::to_string(t0));
@@ -127,6 +130,7 @@ int main(int argc, char* argv[])
     const double secs = secondsSince(t0);
     Json j;
     j.add("phase", a.phase)
+        .add("pattern", a.pattern)
         .add("bytes_planned", std::size_t(a.bytes))
         .add("bytes_written", written)
         .add("write_seconds", secs)

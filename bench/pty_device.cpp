@@ -13,13 +13,15 @@
 
 namespace comtrax::bench {
 
-uint8_t patternByte(uint64_t i)
+uint8_t patternByte(uint64_t i, Pattern kind)
 {
     // splitmix64 of the position: no period a reader's buffer could hide.
     uint64_t z = i + 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     z ^= z >> 31;
+    if (kind == Pattern::Text)
+        return static_cast<uint8_t>(0x20 + z % 95);
     // 252 values: 1..255 without LF and CR.
     uint8_t b = static_cast<uint8_t>(1 + z % 252);
     if (b >= 10)
@@ -29,15 +31,20 @@ uint8_t patternByte(uint64_t i)
     return b;
 }
 
-std::string pattern(uint64_t from, uint64_t count)
+std::string pattern(uint64_t from, uint64_t count, Pattern kind)
 {
     std::string s(count, '\0');
     for (uint64_t k = 0; k < count; ++k)
-        s[k] = static_cast<char>(patternByte(from + k));
+        s[k] = static_cast<char>(patternByte(from + k, kind));
     return s;
 }
 
-LogCheck checkLog(const std::string& logBytes, uint64_t count)
+Pattern patternNamed(const std::string& name)
+{
+    return name == "text" ? Pattern::Text : Pattern::Binary;
+}
+
+LogCheck checkLog(const std::string& logBytes, uint64_t count, Pattern kind)
 {
     LogCheck c;
     c.expected = count;
@@ -45,7 +52,7 @@ LogCheck checkLog(const std::string& logBytes, uint64_t count)
     for (char ch : logBytes) {
         if (ch == '\r' || ch == '\n')
             continue;
-        if (c.firstMismatch < 0 && (k >= count || static_cast<uint8_t>(ch) != patternByte(k)))
+        if (c.firstMismatch < 0 && (k >= count || static_cast<uint8_t>(ch) != patternByte(k, kind)))
             c.firstMismatch = static_cast<int64_t>(k);
         ++k;
     }

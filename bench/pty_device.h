@@ -10,8 +10,13 @@ namespace comtrax::bench {
 // a zero as "<NULL>" and turns CR into a line break, so those would not come
 // back from the log file unchanged), and the sequence never repeats within any
 // stretch the terminal buffers, so a lost, doubled or swapped chunk shows.
-uint8_t patternByte(uint64_t i);
-std::string pattern(uint64_t from, uint64_t count);
+//
+// The text pattern keeps to printable ASCII (0x20..0x7E), what most devices
+// send; the binary one is the worst case for the display.
+enum class Pattern { Text, Binary };
+uint8_t patternByte(uint64_t i, Pattern kind = Pattern::Binary);
+std::string pattern(uint64_t from, uint64_t count, Pattern kind = Pattern::Binary);
+Pattern patternNamed(const std::string& name);
 
 // Compares a log file, line breaks taken out, with the first `count` bytes of
 // the pattern.
@@ -22,7 +27,7 @@ struct LogCheck {
     int64_t firstMismatch = -1; // offset of the first differing byte, -1 if none
     bool intact = false;        // byte for byte the pattern
 };
-LogCheck checkLog(const std::string& logBytes, uint64_t count);
+LogCheck checkLog(const std::string& logBytes, uint64_t count, Pattern kind);
 
 class PtyDevice {
 public:

@@ -25,7 +25,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <map>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -79,8 +81,12 @@ public:
         timer_.setInterval(1);
         connect(&timer_, &QTimer::timeout, this, [this] {
             const int64_t now = monotonicNs();
-            if (last_ && measuring)
-                longestMs = std::max(longestMs, double(now - last_) / 1e6);
+            if (last_ && measuring) {
+                const double gap = double(now - last_) / 1e6;
+                longestMs = std::max(longestMs, gap);
+                if (gap > 20 && std::getenv("BENCH_STALLS"))
+                    std::fprintf(stderr, "stall %.1f ms at %.3f s\n", gap, double(now) / 1e9);
+            }
             last_ = now;
             onTick_();
         });
@@ -108,6 +114,7 @@ int runRx(const std::vector<std::string>& args)
             after = true;
     }
     devArgs.push_back("--hold");
+    const std::string patternName = optionValue(devArgs, "--pattern", "binary");
     DeviceProcess device(deviceProgram(), devArgs);
     const std::string pathLine = device.readLine();
     if (pathLine.rfind("path ", 0) != 0) {
@@ -188,13 +195,14 @@ int runRx(const std::vector<std::string>& args)
     }
     device.finish();
 
-    const LogCheck check = checkLog(logOn ? readWholeFile(w.logPath()) : std::string(), written);
+    const LogCheck check = checkLog(logOn ? readWholeFile(w.logPath()) : std::string(), written, patternNamed(patternName));
     const double seconds = double(endNs - startNs) / 1e9;
     const double mb = double(written) / 1e6;
     const double cpu = cpuEnd - cpuStart;
     Json j;
     j.add("bench", "rx")
         .add("phase", phase)
+        .add("pattern", patternName)
         .add("platform", QGuiApplication::platformName().toStdString())
         .add("timeout_ms", timeoutMs)
         .add("log", logOn)
@@ -218,6 +226,23 @@ int runRx(const std::vector<std::string>& args)
     return 0;
 }
 
+// Counts paint events by widget, to see what an idle second repaints.
+class PaintCounter : public QObject {
+public:
+    std::map<std::string, int> counts;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            std::string name = o->objectName().toStdString();
+            if (name.empty())
+                name = std::string(o->metaObject()->className()) + " in " +
+                       (o->parent() ? o->parent()->objectName().toStdString() : std::string("?"));
+            ++counts[name];
+        }
+        return false;
+    }
+};
+
 int runIdle(const std::vector<std::string>& args)
 {
     const bool open = hasOption(args, "--open");
@@ -240,10 +265,15 @@ int runIdle(const std::vector<std::string>& args)
     }
     w.window->show();
     waitInLoop(warmMs);
+    PaintCounter paints;
+    if (std::getenv("BENCH_PAINTS"))
+        qApp->installEventFilter(&paints);
     const double cpu0 = processCpuSeconds();
     const int64_t t0 = monotonicNs();
     waitInLoop(int(seconds * 1000));
     const double cpu = processCpuSeconds() - cpu0;
+    for (const auto& [name, n] : paints.counts)
+        std::fprintf(stderr, "paint %s: %d\n", name.c_str(), n);
     const double elapsed = secondsSince(t0);
     const bool stillOpen = w.connected();
     if (device)
@@ -367,6 +397,35 @@ int runPeriod(const std::vector<std::string>& args)
     return 0;
 }
 
+// What one wake of each timer costs when nothing happens (port closed): the
+// handlers called directly, many times, with the paint that follows included.
+int runTicks(const std::vector<std::string>& args)
+{
+    const int n = std::stoi(optionValue(args, "--count", "2000"));
+    BenchWindow w("");
+    w.window->show();
+    waitInLoop(300);
+    auto perCall = [&](const std::function<void()>& f) {
+        const double c0 = processCpuSeconds();
+        for (int i = 0; i < n; ++i) {
+            f();
+            QCoreApplication::processEvents();
+        }
+        return (processCpuSeconds() - c0) / n * 1e6;
+    };
+    const double empty = perCall([] {});
+    const double check = perCall([&] { w.window->CheckConnectTimer(); });
+    const double house = perCall([&] { w.window->HousekeepingTick(); });
+    Json j;
+    j.add("bench", "ticks")
+        .add("calls", n)
+        .add("empty_turn_us", empty, 1)
+        .add("check_connect_us", check, 1)
+        .add("housekeeping_us", house, 1);
+    std::printf("%s\n", j.str().c_str());
+    return 0;
+}
+
 int runMemory(const std::vector<std::string>& args)
 {
     const int lines = std::stoi(optionValue(args, "--lines", "5000"));
@@ -378,9 +437,7 @@ int runMemory(const std::vector<std::string>& args)
     const long rssWindow = statusKb("VmRSS");
     // Printable text that differs from line to line, as a device's would.
     for (int i = 0; i < lines; ++i) {
-        std::string line = pattern(uint64_t(i) * length, uint64_t(length));
-        for (char& c : line)
-            c = static_cast<char>(' ' + static_cast<uint8_t>(c) % 95);
+        const std::string line = pattern(uint64_t(i) * length, uint64_t(length), Pattern::Text);
         w.window->addLogLine(line);
         if (i % 50 == 49)
             QCoreApplication::processEvents();
@@ -421,6 +478,8 @@ int main(int argc, char* argv[])
         return runSend(args);
     if (mode == "period")
         return runPeriod(args);
+    if (mode == "ticks")
+        return runTicks(args);
     if (mode == "memory")
         return runMemory(args);
     std::fprintf(stderr, "unknown mode %s\n", mode.c_str());

@@ -476,6 +476,9 @@ void TForm1::scheduleHousekeeping()
     int wait = 10;
     if (!watch)
         wait = 1000 - env_.clock->now().msec + 1;
+    // A coarse timer may fire up to 5 % early, before the second has turned,
+    // and the clock would need a second wake to catch it.
+    housekeeping_->setTimerType(watch ? Qt::CoarseTimer : Qt::PreciseTimer);
     housekeeping_->setSingleShot(true);
     housekeeping_->start(wait);
 }
