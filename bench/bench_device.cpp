@@ -9,6 +9,7 @@
 //   open                     when a program has the slave open (or "noopen" and exit 2)
 //   start NS                 CLOCK_MONOTONIC of the first byte written
 //   done {json}              bytes written, seconds, MB/s
+// bench_device --print-pattern text|binary COUNT writes the pattern itself.
 // With --hold it then keeps the master open (and drains what the program sends)
 // until its standard input closes, so the program's port stays alive.
 #include <poll.h>
@@ -55,6 +56,12 @@ void sleepMs(double ms)
 
 int main(int argc, char* argv[])
 {
+    // bench_device --print-pattern text|binary COUNT: the bytes a log should hold.
+    if (argc == 4 && std::string(argv[1]) == "--print-pattern") {
+        const std::string p = pattern(0, std::stoull(argv[3]), patternNamed(argv[2]));
+        std::fwrite(p.data(), 1, p.size(), stdout);
+        return 0;
+    }
     Args a;
     for (int i = 1; i < argc; ++i) {
         const std::string k = argv[i];
