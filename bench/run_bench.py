@@ -523,9 +523,19 @@ def report(r):
 
 
 def write_docs(path, r, table):
+    """Rewrites the table; the notes after it, kept by hand, stay."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
+    tail = DOC_TAIL
+    try:
+        with open(path) as f:
+            old = f.read()
+        at = old.find("\n## Notes")
+        if at >= 0:
+            tail = old[at:]
+    except OSError:
+        pass
     with open(path, "w") as f:
-        f.write(DOC_HEAD + table + DOC_TAIL)
+        f.write(DOC_HEAD + table + tail)
 
 
 DOC_HEAD = """# Performance
