@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "full_files.h"
 #include "macros/cmd_lists.h"
 
 using namespace comtrax;
@@ -38,21 +39,6 @@ Stats stats(std::vector<double> v)
     return {median, v.front(), v.back()};
 }
 
-// Every field of every list holds text, so nothing is cheaper than in real use.
-void fill(CmdLists& lists)
-{
-    lists.setDefaults();  // for the validity marks
-    for (int n = 1; n <= CmdLists::Lists; ++n) {
-        lists.SetListName(n, "List of commands number " + std::to_string(n));
-        for (int k = 1; k <= CmdLists::Macros; ++k) {
-            lists.SetCmdLine(n, k, std::string(250, char('A' + k % 26)));
-            lists.SetCmdName(n, k, "Macro " + std::to_string(k));
-            for (int j = 1; j <= CmdLists::HelpLinesPerMacro; ++j)
-                lists.SetCmdHelp(n, k, j, std::string(50, char('a' + j)));
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -75,7 +61,7 @@ int main(int argc, char* argv[])
     const std::string path = dir + "/CmdConfig";
 
     CmdLists lists;
-    fill(lists);
+    bench::fillCmdLists(lists);
     if (auto r = lists.SaveCmdConfig(path); !r) {
         std::fprintf(stderr, "%s\n", r.error.c_str());
         return 1;
@@ -108,6 +94,12 @@ int main(int argc, char* argv[])
     } rows[] = {{"LoadCmdConfig", stats(load)}, {"SaveCmdConfig", stats(save)}};
     for (const auto& row : rows)
         std::printf("%-16s %10.2f %10.2f %10.2f\n", row.name, row.s.median, row.s.min, row.s.max);
+
+    // The same figures as one JSON line, for bench/run.sh.
+    const Stats l = stats(load), s = stats(save);
+    std::printf("{\"bench\": \"cmd_config\", \"bytes\": %zu, \"runs\": %d, \"load_median_ms\": %.3f, "
+                "\"load_max_ms\": %.3f, \"save_median_ms\": %.3f, \"save_min_ms\": %.3f, \"save_max_ms\": %.3f}\n",
+                CmdLists::FileSize, runs, l.median, l.max, s.median, s.min, s.max);
 
     std::error_code ec;
     fs::remove(path, ec);

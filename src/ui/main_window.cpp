@@ -70,6 +70,9 @@ void TForm1::init(const WindowEnvironment& env)
     }
 
     buildMainWindowControls(this, ui_);
+    logFlush_ = new QTimer(this);
+    logFlush_->setSingleShot(true);
+    connect(logFlush_, &QTimer::timeout, this, &TForm1::flushLog);
 
     Terminal::Setup setup{*env_.port, *env_.lister, *env_.clock, *this, env_.directory,
                           [this](int ms) { pauseProgram(ms); }};
@@ -257,7 +260,34 @@ void TForm1::addLogLine(const std::string& line)
     if (text.endsWith(QLatin1Char('\r')))
         text.chop(1);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    ui_.MainWindow->appendPlainText(text);
+    // Lines that follow the last one within a display frame wait for the next.
+    constexpr int FrameMs = 40;
+    if (env_.startTimers && lastLogAppend_.isValid() && lastLogAppend_.elapsed() < FrameMs) {
+        pendingLog_.append(text);
+        if (!logFlush_->isActive())
+            logFlush_->start(std::max<int>(1, FrameMs - static_cast<int>(lastLogAppend_.elapsed())));
+        return;
+    }
+    pendingLog_.append(text);
+    flushLog();
+}
+
+// Appending lines one by one makes the text box lay out, scroll and paint each
+// at once. When the device sends faster than that, it becomes most of the
+// program's work and the port falls behind; so a line that comes within 40 ms
+// of the last one waits, and the lines of a frame are added in one go, at
+// most 25 times a second, which the eye cannot tell from line by line. The
+// log file gets every line as it is built.
+void TForm1::flushLog()
+{
+    if (logFlush_)
+        logFlush_->stop();
+    if (pendingLog_.isEmpty())
+        return;
+    const QString lines = pendingLog_.join(QLatin1Char('\n'));
+    pendingLog_.clear();
+    ui_.MainWindow->appendPlainText(lines);
+    lastLogAppend_.start();
     if (ui_.MainWindow->document()->blockCount() > 5000 && housekeeping_ && housekeeping_->remainingTime() > 10)
         scheduleHousekeeping();
 }
@@ -316,15 +346,21 @@ void TForm1::logStateChanged()
 void TForm1::RxTimerTimer()
 {
     const int32_t before = terminal_->counters().rxBytes();
+    const uint32_t room = Receiver::BufferSize - terminal_->receiver().rxCount();
     terminal_->receiver().RxTimerTimer();
-    const bool gotBytes = terminal_->counters().rxBytes() != before;
+    const int64_t got = int64_t(terminal_->counters().rxBytes()) - before;
+    const bool gotBytes = got != 0;
     rxSpurious_ = rxWokenByPort_ && !gotBytes;
     rxWokenByPort_ = false;
     rxStreaming_ = gotBytes;
     // More bytes than one poll can take are waiting: the device sends faster
     // than a poll a millisecond can read, so poll again at once rather than
-    // let the system's queue overflow.
-    rxBacklog_ = gotBytes && terminal_->access().portInputCount() > 0;
+    // let the system's queue overflow. A poll that filled the receive buffer
+    // counts too: the system hands a pty's or a USB adapter's bytes on in
+    // pieces, so its queue can look empty for a moment while more are on the
+    // way, and waiting a whole millisecond each time caps the rate at one
+    // buffer a millisecond.
+    rxBacklog_ = gotBytes && (got >= int64_t(room) || terminal_->access().portInputCount() > 0);
     scheduleRx();
 }
 
@@ -341,6 +377,7 @@ bool TForm1::isTimerPeriodActive() const
 
 void TForm1::HousekeepingTick()
 {
+    flushLog();
     ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
     if (ui_.MainWindow->document()->blockCount() > 5000)
         ui_.MainWindow->clear();
@@ -439,6 +476,9 @@ void TForm1::scheduleHousekeeping()
     int wait = 10;
     if (!watch)
         wait = 1000 - env_.clock->now().msec + 1;
+    // A coarse timer may fire up to 5 % early, before the second has turned,
+    // and the clock would need a second wake to catch it.
+    housekeeping_->setTimerType(watch ? Qt::CoarseTimer : Qt::PreciseTimer);
     housekeeping_->setSingleShot(true);
     housekeeping_->start(wait);
 }

@@ -2,6 +2,8 @@
 // TForm1: the terminal's main window. It builds its controls, owns the core
 // Terminal and the command lists, runs the four timers and turns clicks and
 // keys into calls on the core.
+#include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -114,6 +116,7 @@ private:
     void scheduleRx();
     void schedulePeriod();
     void scheduleHousekeeping();
+    void flushLog();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
 
@@ -144,6 +147,9 @@ private:
     bool rxWokenByPort_ = false; // this poll was started by the port's notifier
     bool rxSpurious_ = false;    // the port woke us with nothing to read
     bool rxBacklog_ = false;     // bytes still waiting after the last poll
+    QStringList pendingLog_;     // log lines not yet in MainWindow
+    QTimer* logFlush_ = nullptr;
+    QElapsedTimer lastLogAppend_;
 };
 
 }  // namespace comtrax

@@ -391,11 +391,13 @@ void TForm1::StartLogClick()
 
 void TForm1::BTLogClick()
 {
+    flushLog();
     ui_.MainWindow->clear();
 }
 
 void TForm1::StartStopClick()
 {
+    flushLog();
     ui_.SecondWindow->clear();
     if (startStopTag_ == 0) {
         startStopTag_ = 1;

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <fcntl.h>
@@ -183,4 +184,32 @@ TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
         start = end + 2;
     }
     EXPECT_GT(longLines, 100u);
+}
+
+// Lines that come faster than the display's frames are shown together; none
+// may be lost or reordered on the way, and a sent line's echo keeps its place.
+TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
+{
+    LiveWindow w(5);
+    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    std::string stream;
+    for (std::size_t i = 0; stream.size() < (1u << 20); ++i)
+        stream += static_cast<char>('A' + (i * 7 + i / 26) % 26);
+    w.device.send(stream);
+    QElapsedTimer t;
+    t.start();
+    while (uint64_t(w.window->terminal().counters().rxBytes()) < stream.size() && t.elapsed() < 30000)
+        QTest::qWait(10);
+    QTest::qWait(100);  // the last packet's silence, then the last frame
+    w.window->terminal().SendPortData("ECHO");
+    QTest::qWait(100);
+    const QString shown = w.window->controls().MainWindow->toPlainText();
+    std::string text = withoutLineBreaks(shown.toStdString());
+    ASSERT_GE(text.size(), 4u);
+    EXPECT_EQ(text.substr(text.size() - 4), "ECHO");
+    text.resize(text.size() - 4);
+    // The window is emptied past 5000 lines; what it holds is the stream's tail.
+    ASSERT_LE(text.size(), stream.size());
+    EXPECT_TRUE(text == stream.substr(stream.size() - text.size()));
+    EXPECT_GT(text.size(), 100000u);
 }

@@ -1,0 +1,598 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks, takes medians of repeated runs, compares with CuteCom,
+and writes bench/results/latest.json, bench/results/latest.md and
+docs/performance.md. Called by bench/run.sh."""
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+MIB = 1 << 20
+
+
+def log(msg):
+    print(msg, flush=True)
+
+
+def json_line(text):
+    for line in reversed(text.splitlines()):
+        line = line.strip()
+        if line.startswith("{"):
+            return json.loads(line)
+    raise RuntimeError("no result in output:\n" + text[-2000:])
+
+
+def run_json(cmd, env=None, timeout=600):
+    e = dict(os.environ)
+    e.update(env or {})
+    p = subprocess.run(cmd, env=e, capture_output=True, text=True, timeout=timeout)
+    if p.returncode != 0:
+        raise RuntimeError(f"{cmd[0]} failed ({p.returncode}): {p.stderr[-2000:]}")
+    return json_line(p.stdout)
+
+
+def median_of(runs, key):
+    vals = [r[key] for r in runs if r.get(key) is not None]
+    return statistics.median(vals) if vals else None
+
+
+def summarize(runs, keys):
+    out = {"runs": runs}
+    for k in keys:
+        out[k] = median_of(runs, k)
+        vals = [r[k] for r in runs if r.get(k) is not None]
+        if vals:
+            out[k + "_min"] = min(vals)
+            out[k + "_max"] = max(vals)
+    return out
+
+
+def sched_cpu(pid):
+    """CPU seconds of all threads of pid, from the scheduler's ns counters."""
+    total = 0
+    try:
+        for t in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{t}/schedstat") as f:
+                total += int(f.read().split()[0])
+    except OSError:
+        return None
+    return total / 1e9
+
+
+def stat_cpu(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        rest = f.read().rsplit(")", 1)[1].split()
+    return (int(rest[11]) + int(rest[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def measure_idle(pid, seconds):
+    s0, t0, w0 = sched_cpu(pid), stat_cpu(pid), time.monotonic()
+    time.sleep(seconds)
+    s1, t1, w1 = sched_cpu(pid), stat_cpu(pid), time.monotonic()
+    el = w1 - w0
+    return {"seconds": el, "cpu_seconds": s1 - s0, "core_percent": 100 * (s1 - s0) / el,
+            "stat_cpu_seconds": t1 - t0}
+
+
+class Xvfb:
+    def __init__(self):
+        self.proc = None
+        self.display = None
+
+    def start(self):
+        if not shutil.which("Xvfb"):
+            return False
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        with os.fdopen(r) as f:
+            num = f.readline().strip()
+        if not num:
+            return False
+        self.display = ":" + num
+        return True
+
+    def stop(self):
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait()
+
+
+class Device:
+    """bench_device as a child; lines read as they come."""
+
+    def __init__(self, build, args):
+        self.p = subprocess.Popen([os.path.join(build, "bench", "bench_device")] + args + ["--hold"],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.path = self.p.stdout.readline().split()[1]
+        self.lines = []
+
+    def wait_line(self, prefix, timeout):
+        import select
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            for l in self.lines:
+                if l.startswith(prefix):
+                    return l
+            r, _, _ = select.select([self.p.stdout], [], [], 0.05)
+            if r:
+                line = self.p.stdout.readline()
+                if not line:
+                    return None
+                self.lines.append(line.strip())
+        return None
+
+    def close(self):
+        try:
+            self.p.stdin.close()
+        except OSError:
+            pass
+        try:
+            self.p.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.p.kill()
+            self.p.wait()
+
+
+# ---- the peer ---------------------------------------------------------------------
+
+CUTECOM_CONF = """[sessions]
+1\\BaudRate=115200
+1\\DataBits=8
+1\\Device={device}
+1\\FlowControl=0
+1\\OpenMode=3
+1\\Parity=0
+1\\StopBits=1
+1\\autoReconnect=false
+1\\name=Default
+1\\showCtrlCharacters=false
+1\\showTimestamp=false
+size=1
+"""
+
+# Where CuteCom 0.51 puts its controls at its default size, in the top-left
+# corner of an Xvfb screen with no window manager (taken from a screenshot).
+CUTECOM_LOGGING_CHECKBOX = (206, 640)
+CUTECOM_OPEN_BUTTON = (50, 43)
+
+
+class CuteCom:
+    def __init__(self, xvfb, device_path):
+        self.home = tempfile.mkdtemp(prefix="comtrax-bench-cutecom-")
+        os.makedirs(os.path.join(self.home, ".config", "CuteCom"))
+        with open(os.path.join(self.home, ".config", "CuteCom", "CuteCom5.conf"), "w") as f:
+            f.write(CUTECOM_CONF.format(device=device_path))
+        self.env = dict(os.environ, HOME=self.home, DISPLAY=xvfb.display, QT_QPA_PLATFORM="xcb",
+                        XDG_RUNTIME_DIR=self.home)
+        self.p = subprocess.Popen(["cutecom"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.log = os.path.join(self.home, "cutecom.log")
+
+    def wait_window(self, timeout=20):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            r = subprocess.run(["xdotool", "search", "--name", "CuteCom"], env=self.env, capture_output=True, text=True)
+            if r.stdout.strip():
+                time.sleep(1.0)  # let it lay out and paint
+                return True
+            time.sleep(0.2)
+        return False
+
+    def click(self, xy):
+        subprocess.run(["xdotool", "mousemove", str(xy[0]), str(xy[1]), "click", "1"], env=self.env,
+                       capture_output=True)
+
+    def open_port(self, logging):
+        if logging:
+            self.click(CUTECOM_LOGGING_CHECKBOX)
+            time.sleep(0.3)
+        self.click(CUTECOM_OPEN_BUTTON)
+
+    def close(self):
+        self.p.terminate()
+        try:
+            self.p.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.p.kill()
+            self.p.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def log_check(path, count, pattern):
+    """Bytes lost and intactness, the same rule as bench_device's checkLog."""
+    sys.path.insert(0, os.path.dirname(__file__))
+    try:
+        with open(path, "rb") as f:
+            data = f.read().replace(b"\r", b"").replace(b"\n", b"")
+    except OSError:
+        data = b""
+    expected = expected_pattern(count, pattern)
+    got = len(data)
+    return {"bytes_in_log": got, "bytes_lost": max(0, count - got), "log_intact": data == expected}
+
+
+_PATTERN_CACHE = {}
+
+
+def expected_pattern(count, pattern):
+    key = (count, pattern)
+    if key not in _PATTERN_CACHE:
+        out = subprocess.run([BUILD_BENCH + "/bench_device", "--print-pattern", pattern, str(count)],
+                             capture_output=True).stdout
+        _PATTERN_CACHE[key] = out
+    return _PATTERN_CACHE[key]
+
+
+def cutecom_rx(build, xvfb, dev_args, count, pattern, limit_s=90, busy_after_s=15):
+    dev = Device(build, ["--pattern", pattern, "--settle", "1500"] + dev_args)
+    cc = CuteCom(xvfb, dev.path)
+    result = {"bench": "rx", "program": "cutecom", "pattern": pattern, "bytes_device": count}
+    try:
+        if not cc.wait_window():
+            result["error"] = "CuteCom's window did not appear"
+            return result
+        cc.open_port(logging=True)
+        if not dev.wait_line("open", 10):
+            result["error"] = "CuteCom did not open the port after the click on Open"
+            return result
+        start = dev.wait_line("start", 10)
+        cpu0 = sched_cpu(cc.p.pid)
+        t0 = time.monotonic()
+        done_at = None
+        end = t0 + limit_s
+        last_cpu, quiet_since = cpu0, None
+        while time.monotonic() < end:
+            time.sleep(0.05)
+            size = os.path.getsize(cc.log) if os.path.exists(cc.log) else 0
+            now = time.monotonic()
+            if done_at is None and size >= count:
+                done_at = now
+            cpu = sched_cpu(cc.p.pid)
+            if cpu - last_cpu < 0.002:
+                quiet_since = quiet_since or now
+            else:
+                quiet_since = None
+            last_cpu = cpu
+            if done_at is not None and quiet_since is not None and now - quiet_since > 0.3:
+                break
+            if done_at is not None and now - done_at > busy_after_s:
+                result["still_busy_after_log_complete"] = True  # still drawing: CPU so far only
+                break
+            if done_at is None and dev.wait_line("done", 0) and quiet_since and now - quiet_since > 5:
+                break  # everything written, nothing more happens: bytes were lost
+        cpu = last_cpu - cpu0
+        el = (done_at or time.monotonic()) - t0
+        dev.wait_line("done", 5)
+        result.update(log_check(cc.log, count, pattern))
+        result.update({"seconds": el, "mb_per_s": count / 1e6 / el, "cpu_seconds": cpu,
+                       "cpu_s_per_mb": cpu / (count / 1e6), "finished": done_at is not None})
+        return result
+    finally:
+        cc.close()
+        dev.close()
+
+
+def cutecom_idle(build, xvfb, open_port, seconds):
+    dev = Device(build, ["--stream", "0"])
+    cc = CuteCom(xvfb, dev.path)
+    try:
+        if not cc.wait_window():
+            return {"error": "CuteCom's window did not appear"}
+        if open_port:
+            cc.open_port(logging=False)
+            if not dev.wait_line("open", 10):
+                return {"error": "CuteCom did not open the port after the click on Open"}
+        time.sleep(2)
+        r = measure_idle(cc.p.pid, seconds)
+        r.update({"bench": "idle", "program": "cutecom", "port": "open" if open_port else "closed"})
+        return r
+    finally:
+        cc.close()
+        dev.close()
+
+
+def comtrax_idle_closed(build, files_dir, seconds, env):
+    work = tempfile.mkdtemp(prefix="comtrax-bench-idle-")
+    for name in ("CmdConfig", "OldCmd", "CfgTerminal"):
+        shutil.copy(os.path.join(files_dir, name), work)
+    e = dict(os.environ)
+    e.update(env)
+    p = subprocess.Popen([os.path.join(build, "comtrax")], cwd=work, env=e,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(3)
+        r = measure_idle(p.pid, seconds)
+        r.update({"bench": "idle", "program": "comtrax", "port": "closed"})
+        return r
+    finally:
+        p.terminate()
+        p.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+# ---- report ------------------------------------------------------------------------
+
+def fmt(v, digits=2):
+    if v is None:
+        return "n/a"
+    if isinstance(v, bool):
+        return "yes" if v else "no"
+    if isinstance(v, int):
+        return str(v)
+    return f"{v:.{digits}f}"
+
+
+def machine():
+    info = {}
+    try:
+        out = subprocess.run(["lscpu"], capture_output=True, text=True).stdout
+        for line in out.splitlines():
+            k, _, v = line.partition(":")
+            info[k.strip()] = v.strip()
+    except OSError:
+        pass
+    load = os.getloadavg()
+    return {"cpu_model": info.get("Model name", "?"), "cores": os.cpu_count(),
+            "load_average_at_start": round(load[0], 2)}
+
+
+def main():
+    global BUILD_BENCH
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--build", default="build")
+    ap.add_argument("--repeat", type=int, default=3)
+    ap.add_argument("--idle-seconds", type=float, default=10)
+    ap.add_argument("--no-peer", action="store_true")
+    ap.add_argument("--results", default=os.path.join(ROOT, "bench", "results"))
+    ap.add_argument("--docs", default=os.path.join(ROOT, "docs", "performance.md"))
+    a = ap.parse_args()
+    build = os.path.abspath(a.build)
+    bench = os.path.join(build, "bench")
+    BUILD_BENCH = bench
+    R = a.repeat
+    off = {"QT_QPA_PLATFORM": "offscreen"}
+    res = {"machine": machine(), "started": time.strftime("%Y-%m-%d %H:%M:%S")}
+    t_start = time.monotonic()
+
+    log("== SaveCmdConfig / LoadCmdConfig")
+    files = tempfile.mkdtemp(prefix="comtrax-bench-files-")
+    res["cmd_config"] = run_json([bench + "/bench_cmd_config", files, "11"])
+
+    log("== start-up with full files")
+    run_json_prepare = subprocess.run([bench + "/bench_startup", "prepare", files], env=dict(os.environ, **off),
+                                      capture_output=True, text=True)
+    if run_json_prepare.returncode != 0:
+        raise RuntimeError("prepare failed: " + run_json_prepare.stderr)
+    res["startup"] = run_json([bench + "/bench_startup", "run", files, "11"], env=off)
+
+    rx_keys = ["mb_per_s", "bytes_lost", "cpu_s_per_mb", "longest_stall_ms", "cpu_share_of_core", "seconds"]
+    phases = {
+        "stream_text": (["--pattern", "text", "--stream", str(16 * MIB)], 10),
+        "bursts_text": (["--pattern", "text", "--bursts", "64", str(64 * 1024), "30"], 10),
+        "paced_text_1MBps": (["--pattern", "text", "--paced", str(2 * MIB), "1000000"], 10),
+        "stream_binary": (["--pattern", "binary", "--stream", str(8 * MIB)], 10),
+    }
+    res["rx"] = {}
+    for name, (dev_args, timeout) in phases.items():
+        log(f"== receive {name} x{R}")
+        runs = [run_json([bench + "/bench_window", "rx", "--timeout", str(timeout), "--"] + dev_args, env=off)
+                for _ in range(R)]
+        res["rx"][name] = summarize(runs, rx_keys)
+        res["rx"][name]["all_intact"] = all(r["log_intact"] for r in runs)
+
+    log(f"== idle x{R}")
+    res["idle"] = {
+        "comtrax_closed": summarize([comtrax_idle_closed(build, files, a.idle_seconds, off) for _ in range(R)],
+                                    ["core_percent"]),
+        "window_open": summarize([run_json([bench + "/bench_window", "idle", "--open", "--seconds",
+                                            str(a.idle_seconds)], env=off) for _ in range(R)], ["core_percent"]),
+    }
+    res["ticks"] = run_json([bench + "/bench_window", "ticks"], env=off)
+
+    log("== send path, period mode, memory")
+    res["send"] = run_json([bench + "/bench_window", "send", "--lines", "10000"], env=off)
+    res["period"] = run_json([bench + "/bench_window", "period", "--seconds", "3"], env=off)
+    res["memory"] = run_json([bench + "/bench_window", "memory", "--lines", "5000", "--length", "1500"], env=off)
+
+    peer = {"available": False}
+    if not a.no_peer:
+        peer = run_peer(build, bench, R, a.idle_seconds)
+    res["peer"] = peer
+    shutil.rmtree(files, ignore_errors=True)
+    res["total_seconds"] = round(time.monotonic() - t_start, 1)
+
+    os.makedirs(a.results, exist_ok=True)
+    with open(os.path.join(a.results, "latest.json"), "w") as f:
+        json.dump(res, f, indent=1)
+    table = report(res)
+    with open(os.path.join(a.results, "latest.md"), "w") as f:
+        f.write(table)
+    write_docs(a.docs, res, table)
+    print(table)
+
+
+def run_peer(build, bench, R, idle_seconds):
+    peer = {"available": False}
+    if not (shutil.which("cutecom") and shutil.which("xdotool") and shutil.which("Xvfb")):
+        peer["reason"] = "cutecom, xdotool or Xvfb is not installed"
+        return peer
+    xvfb = Xvfb()
+    if not xvfb.start():
+        peer["reason"] = "Xvfb did not start"
+        return peer
+    try:
+        xenv = {"QT_QPA_PLATFORM": "xcb", "DISPLAY": xvfb.display}
+        peer["available"] = True
+        # Smaller than the main runs: CuteCom takes a long time to draw them.
+        stream = ["--stream", str(4 * MIB)]
+        bursts = ["--bursts", "16", str(64 * 1024), "30"]
+        keys = ["mb_per_s", "bytes_lost", "cpu_s_per_mb", "seconds"]
+        for label, dev_args, count in (("stream_text", stream, 4 * MIB), ("bursts_text", bursts, 16 * 64 * 1024)):
+            log(f"== peer: receive {label} x{R}, CuteCom and Comtrax under Xvfb")
+            peer["cutecom_rx_" + label] = summarize(
+                [cutecom_rx(build, xvfb, dev_args, count, "text") for _ in range(R)], keys)
+            peer["comtrax_rx_" + label] = summarize(
+                [run_json([bench + "/bench_window", "rx", "--timeout", "10", "--", "--pattern", "text",
+                           "--settle", "1500"] + dev_args, env=xenv) for _ in range(R)], keys)
+        log(f"== peer: idle x{R}")
+        peer["cutecom_idle_closed"] = summarize([cutecom_idle(build, xvfb, False, idle_seconds) for _ in range(R)],
+                                                ["core_percent"])
+        peer["cutecom_idle_open"] = summarize([cutecom_idle(build, xvfb, True, idle_seconds) for _ in range(R)],
+                                              ["core_percent"])
+        peer["comtrax_idle_open"] = summarize(
+            [run_json([bench + "/bench_window", "idle", "--open", "--seconds", str(idle_seconds)], env=xenv)
+             for _ in range(R)], ["core_percent"])
+        peer["comtrax_idle_closed"] = summarize(
+            [run_json([bench + "/bench_window", "idle", "--closed", "--seconds", str(idle_seconds)], env=xenv)
+             for _ in range(R)], ["core_percent"])
+        errors = [r.get("error") for k, v in peer.items() if isinstance(v, dict) for r in v.get("runs", [])
+                  if r.get("error")]
+        if errors:
+            peer["errors"] = sorted(set(errors))
+    finally:
+        xvfb.stop()
+    return peer
+
+
+def ratio(a, b):
+    if a is None or b in (None, 0):
+        return None
+    return a / b
+
+
+def report(r):
+    rx = r["rx"]
+    st = rx["stream_text"]
+    rows = []
+
+    def row(what, value, goal, met):
+        rows.append(f"| {what} | {value} | {goal} | {'yes' if met else 'NO' if met is not None else '-'} |")
+
+    total_lost = sum(v["bytes_lost"] or 0 for v in rx.values())
+    intact = all(v["all_intact"] for v in rx.values())
+    row("bytes lost, all receive runs (log file on)", f"{total_lost} ({'log byte for byte' if intact else 'log differs'})",
+        "0", total_lost == 0 and intact)
+    for name, v in rx.items():
+        row(f"receive {name}: MB/s (min..max)", f"{fmt(v['mb_per_s'])} ({fmt(v['mb_per_s_min'])}..{fmt(v['mb_per_s_max'])})",
+            "≥ 5 (stream)" if name.startswith("stream") else "-",
+            (v["mb_per_s"] >= 5) if name.startswith("stream") else None)
+        row(f"receive {name}: CPU s per MB", fmt(v["cpu_s_per_mb"], 3), "-", None)
+        row(f"receive {name}: longest event-loop stall, ms (max)", f"{fmt(v['longest_stall_ms'], 1)} ({fmt(v['longest_stall_ms_max'], 1)})",
+            "≤ 50", v["longest_stall_ms_max"] is not None and v["longest_stall_ms_max"] <= 50)
+    ic = r["idle"]["comtrax_closed"]["core_percent"]
+    io = r["idle"]["window_open"]["core_percent"]
+    row("idle, port closed (comtrax binary), % of a core", fmt(ic, 3), "< 0.1", ic is not None and ic < 0.1)
+    row("idle, port open and silent, % of a core", fmt(io, 3), "< 0.5", io is not None and io < 0.5)
+    su = r["startup"]["to_paint_median_ms"]
+    row("start-up to first paint, full files, ms (median of 11)", fmt(su, 1), "< 300", su < 300)
+    sv = r["cmd_config"]["save_median_ms"]
+    row("SaveCmdConfig, 10 MB, ms (median of 11; max)", f"{fmt(sv, 1)} ({fmt(r['cmd_config']['save_max_ms'], 1)})", "< 100", sv < 100)
+    row("LoadCmdConfig, 10 MB, ms (median)", fmt(r["cmd_config"]["load_median_ms"], 1), "-", None)
+    s = r["send"]
+    row("send path SendPortData → device, ms (median / p99 / max, 10 000 lines)",
+        f"{fmt(s['median_ms'], 3)} / {fmt(s['p99_ms'], 3)} / {fmt(s['max_ms'], 3)}", "median < 1", s["median_ms"] < 1)
+    row("period mode, PeriodTX 0: lines per second", fmt(r["period"]["lines_per_s"], 0), "-", None)
+    m = r["memory"]
+    row("VmRSS after 5000 lines of 1500 bytes, MB (growth)",
+        f"{fmt(m['rss_after_lines_kb'] / 1024, 1)} (+{fmt(m['rss_growth_kb'] / 1024, 1)})", "-", None)
+    p = r["peer"]
+    if p.get("available"):
+        for label in ("stream_text", "bursts_text"):
+            c, q = p["comtrax_rx_" + label], p["cutecom_rx_" + label]
+            rr = ratio(c["cpu_s_per_mb"], q["cpu_s_per_mb"])
+            row(f"Xvfb, {label}: CPU s/MB Comtrax vs CuteCom (ratio)",
+                f"{fmt(c['cpu_s_per_mb'], 3)} vs {fmt(q['cpu_s_per_mb'], 3)} ({fmt(rr, 2)})", "≤ 0.5",
+                rr is not None and rr <= 0.5)
+            row(f"Xvfb, {label}: MB/s Comtrax vs CuteCom", f"{fmt(c['mb_per_s'])} vs {fmt(q['mb_per_s'])}", "-", None)
+            row(f"Xvfb, {label}: bytes lost Comtrax vs CuteCom", f"{fmt(c['bytes_lost'])} vs {fmt(q['bytes_lost'])}",
+                "0 where the peer loses", (c["bytes_lost"] or 0) == 0)
+        for state in ("closed", "open"):
+            c, q = p[f"comtrax_idle_{state}"]["core_percent"], p[f"cutecom_idle_{state}"]["core_percent"]
+            row(f"Xvfb, idle port {state}, % of a core: Comtrax vs CuteCom (ratio)",
+                f"{fmt(c, 3)} vs {fmt(q, 3)} ({fmt(ratio(c, q), 2)})", "-", None)
+    else:
+        row("peer terminal CuteCom", p.get("reason", "not run"), "-", None)
+    head = ("| measure | result (median) | goal | met |\n|---|---|---|---|\n")
+    mach = r["machine"]
+    return (f"Run {r['started']} on {mach['cpu_model']}, {mach['cores']} cores "
+            f"(load average at start {mach['load_average_at_start']}); {r['total_seconds']} s in all.\n\n"
+            + head + "\n".join(rows) + "\n")
+
+
+def write_docs(path, r, table):
+    """Rewrites the table; the notes after it, kept by hand, stay."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    tail = DOC_TAIL
+    try:
+        with open(path) as f:
+            old = f.read()
+        at = old.find("\n## Notes")
+        if at >= 0:
+            tail = old[at:]
+    except OSError:
+        pass
+    with open(path, "w") as f:
+        f.write(DOC_HEAD + table + tail)
+
+
+DOC_HEAD = """# Performance
+
+`make bench` (or `bash bench/run.sh BUILD_DIR`) runs every benchmark and rewrites
+this table, `bench/results/latest.json` (every run's figures) and
+`bench/results/latest.md`. Figures are medians of repeated runs; the machine is
+shared and the spread between runs is often 30 % or more, so compare medians and
+look at min..max in the JSON before reading much into a difference.
+
+What is measured:
+
+- **Receive**: `bench_window rx` runs the real `TForm1` with the Qt serial port
+  (offscreen) on a pty, log file on, RxTimeoutMs 10. A separate process,
+  `bench_device`, writes a pseudo-random pattern into the pty's master as fast
+  as the pty takes it (stream), in 64 KiB bursts with 30 ms silences, or paced at
+  1 MB/s; text is printable ASCII, binary is every byte but 0, LF and CR. The log
+  file, line breaks taken out, is compared byte for byte with the pattern. MB/s
+  is bytes over the time from the first byte written to the last byte shown; CPU
+  is the window process's own (getrusage), the device's is not counted; a 1 ms
+  timer measures the longest time the event loop did not turn.
+- **Idle**: CPU over 10 s from the scheduler's counters of the process
+  (`/proc/PID/task/*/schedstat`): the `comtrax` binary itself with the port
+  closed, and `bench_window` connected to a silent pty for the port open.
+- **Start-up**: `bench_startup` starts itself as the program (what `main` does:
+  QApplication, TForm1 with the real port, clock and dialogs, show) in a directory
+  with a full CmdConfig (10 258 000 bytes), OldCmd and CfgTerminal, from just
+  before the process is spawned to the first paint of the main window.
+- **SaveCmdConfig**: `bench_cmd_config`, full lists, with the fsync of the save.
+- **Send path**: `SendPortData` on the connected window until the bytes are read
+  at the pty's master, one line per event-loop turn, 10 000 lines, log on.
+- **Period mode**: RBPeriod, PeriodTX "0", lines counted at the device over 3 s.
+- **Memory**: VmRSS after 5000 lines of 1500 bytes were added to the log window.
+- **Peer**: CuteCom 0.51 (Debian) and Comtrax both under the same Xvfb, on the
+  same device stream. CuteCom has no option to open a port from the command
+  line (`-s SESSION` only picks a session); its settings file sets the device,
+  and the bench clicks its "Logging to" box and its Open button with xdotool at
+  fixed positions of its default layout, then checks through the pty that the
+  port was really opened. Its CPU is read from /proc until its log file holds
+  every byte and it has gone quiet. Comtrax's figures in these rows include its
+  1 ms stall-measuring timer.
+
+## Latest results
+
+"""
+
+DOC_TAIL = """
+## Notes
+
+See the end of `bench/results/latest.json` for every run. Changes made to reach
+the goals, and goals not met with their causes, are listed in the section below,
+kept by hand.
+"""
+
+if __name__ == "__main__":
+    main()
