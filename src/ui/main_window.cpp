@@ -118,7 +118,6 @@ void TForm1::init(const WindowEnvironment& env)
     connect(timerPeriod_, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);
     if (env_.startTimers) {
         housekeeping_->start();
-        checkConnect_->start();
         scheduleHousekeeping();
         scheduleRx();
         schedulePeriod();

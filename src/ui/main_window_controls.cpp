@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 
 #include "receive/log_file.h"
 #include "ui/click_label.h"
@@ -281,6 +282,14 @@ void TForm1::refreshConnectionControls()
         w->setEnabled(!connected);
     if (backgroundColour(ui_.ComPort) != c.indicatorColour())
         setBackgroundColour(ui_.ComPort, c.indicatorColour());
+    // Until Connect is pressed the connection check has nothing to look at
+    // (no port, and the indicator already in the window colour), so it sleeps.
+    if (checkConnect_ && env_.startTimers) {
+        if (!connected)
+            checkConnect_->stop();
+        else if (!checkConnect_->isActive())
+            checkConnect_->start();
+    }
     scheduleRx();
     schedulePeriod();
 }
