@@ -20,6 +20,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -148,7 +149,8 @@ LogContent parseLog(const std::string& log)
             ++out.pings;
             i += 4;
         } else if (s.compare(i, 3, "rx ") == 0 && i + 8 <= s.size() && s[i + 7] == ';'
-                   && std::all_of(s.begin() + long(i) + 3, s.begin() + long(i) + 7, ::isdigit)) {
+                   && std::all_of(s.begin() + long(i) + 3, s.begin() + long(i) + 7,
+                                  [](unsigned char c) { return c >= '0' && c <= '9'; })) {
             out.lines.push_back(std::stoi(s.substr(i + 3, 4)));
             i += 8;
         } else {
