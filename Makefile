@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run test bench sanitize fuzz clean
 
 all: build
 
@@ -27,6 +27,10 @@ bench: build
 
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCOMTRAX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+
+# libFuzzer on every reader of outside data: FUZZ_SECONDS per target (default 60).
+fuzz:
+	@bash scripts/fuzz.sh
 
 clean:
 	rm -rf $(BUILD) build-asan

@@ -42,6 +42,24 @@ bool writeAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
+// Reads until capacity bytes are in or the file ends.
+FileResult readAll(int fd, const std::string& path, char* out, std::size_t capacity, std::size_t& got)
+{
+    got = 0;
+    while (got < capacity) {
+        const ssize_t n = ::read(fd, out + got, capacity - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return FileResult::failure(describe("Cannot read", path, errno));
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path)
@@ -56,20 +74,20 @@ FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::st
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileResult::failure(describe("Cannot open", path, errno));
-    char buf[65536];
-    while (out.size() < maxBytes) {
-        const std::size_t want = std::min(sizeof buf, maxBytes - out.size());
-        const ssize_t n = ::read(fd, buf, want);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
+    constexpr std::size_t Chunk = 65536;
+    for (;;) {
+        const std::size_t want = std::min(Chunk, maxBytes - out.size());
+        const std::size_t before = out.size();
+        out.resize(before + want);
+        std::size_t got = 0;
+        const FileResult r = readAll(fd, path, out.data() + before, want, got);
+        out.resize(before + got);
+        if (!r) {
             ::close(fd);
-            return FileResult::failure(describe("Cannot read", path, err));
+            return r;
         }
-        if (n == 0)
+        if (got < want || out.size() >= maxBytes)
             break;
-        out.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return {};
@@ -86,22 +104,9 @@ FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileResult::failure(describe("Cannot open", path, errno));
-    auto* out = static_cast<char*>(buf);
-    while (got < capacity) {
-        const ssize_t n = ::read(fd, out + got, capacity - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            return FileResult::failure(describe("Cannot read", path, err));
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    const FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
     ::close(fd);
-    return {};
+    return r;
 }
 
 FileResult replaceFileAtomically(const std::string& path, const std::string& bytes)

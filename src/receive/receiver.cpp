@@ -1,3 +1,4 @@
+#include "common/busy_guard.h"
 #include "receive/receiver.h"
 
 #include <algorithm>
@@ -13,17 +14,6 @@ namespace {
 // WeekTimeMs falls back to 0 here, at Monday 00:00.
 constexpr int64_t WeekLengthMs = 7LL * 24 * 60 * 60 * 1000;
 
-// Clears RxBusy on every way out of the poll, an exception included.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 

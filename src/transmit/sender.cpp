@@ -1,3 +1,4 @@
+#include "common/busy_guard.h"
 #include "transmit/sender.h"
 
 #include <limits>
@@ -13,17 +14,6 @@ namespace comtrax {
 
 namespace {
 
-// SendBusy goes back to 0 on every way out, an exception included.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 

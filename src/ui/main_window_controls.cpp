@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -343,7 +344,7 @@ void TForm1::ButtonReadFileClick()
         ui_.SendStart->show();
         ui_.RBName->hide();
         ui_.RbData->hide();
-        s.loadFileFromPath(toCp1251(name).empty() ? name.toStdString() : name.toLocal8Bit().toStdString());
+        s.loadFileFromPath(QFile::encodeName(name).toStdString());
         for (const std::string& line : s.fileLines())
             ui_.OldCmdList->addItem(fromCp1251(line));
     } else {

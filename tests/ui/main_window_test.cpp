@@ -18,6 +18,7 @@
 
 #include "app/settings_record.h"
 #include "macros/cmd_lists.h"
+#include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
 #include "ui/up_down.h"
@@ -369,4 +370,74 @@ TEST(WindowLog, FreezingCopiesTheLogAndLeavesTheClipboardAlone)
     r.window->StartStopClick();
     EXPECT_EQ(c.StartStop->text(), "||");
     EXPECT_TRUE(c.MainWindow->toPlainText().endsWith("four"));
+}
+
+TEST(WindowFileView, ACommandFileIsListedSentStepByStepAndLeftAgain)
+{
+    WindowRig r;
+    r.open();
+    writeFileBytes(r.dir.file("cmds.txt"), "one\r\ntwo\nthree");
+    r.dialogs.fileToOpen = QString::fromStdString(r.dir.file("cmds.txt"));
+    connectPort(r);
+    Controls& c = r.ui();
+    r.window->ButtonReadFileClick();
+    EXPECT_EQ(c.ButtonReadFile->text(), "Назад");
+    EXPECT_FALSE(c.OldCmdList->isHidden());
+    EXPECT_FALSE(c.SendStart->isHidden());
+    EXPECT_TRUE(c.CBLists->isHidden());
+    EXPECT_TRUE(c.RBName->isHidden());
+    EXPECT_EQ(c.STListName->text(), r.dialogs.fileToOpen);
+    ASSERT_EQ(c.OldCmdList->count(), 3);
+    EXPECT_EQ(c.OldCmdList->item(2)->text(), "three");
+
+    for (int i = 0; i < 4; ++i)
+        r.window->SendStartClick();
+    EXPECT_EQ(r.port.takeWritten(), "one\rtwo\rthree\r");
+    EXPECT_EQ(r.dialogs.messages.last(), "Все команды отправлены");
+
+    // A click on a line copies it into the command line, or sends it on select.
+    r.window->OldCmdListClick(1);
+    EXPECT_EQ(c.MainStrCmd->text(), "two");
+    EXPECT_EQ(r.port.takeWritten(), "");
+    c.RBSel->setChecked(true);
+    r.window->OldCmdListClick(0);
+    EXPECT_EQ(r.port.takeWritten(), "one\r");
+
+    r.window->ButtonReadFileClick();
+    EXPECT_EQ(c.ButtonReadFile->text(), "Из файла");
+    EXPECT_TRUE(c.OldCmdList->isHidden());
+    EXPECT_FALSE(c.CBLists->isHidden());
+    EXPECT_FALSE(c.EditAllCmd->isHidden());
+}
+
+TEST(WindowControls, TheTimeoutArrowsPaintTheReadOutAndThePeriodTakesDigitsOnly)
+{
+    WindowRig r;
+    r.open();
+    Controls& c = r.ui();
+    r.window->TimeOutRxClick(true);
+    EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 1");
+    EXPECT_EQ(backgroundColour(c.TimeOutAns), clYellow);
+    r.window->TimeOutRxClick(false);
+    EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 0");
+    EXPECT_EQ(backgroundColour(c.TimeOutAns), clBtnFace);
+
+    c.PeriodTX->clear();
+    QTest::keyClicks(c.PeriodTX, "12a3x");
+    EXPECT_EQ(c.PeriodTX->text(), "123");
+    c.PeriodTX->clear();
+    c.PeriodTX->insert("4x5");  // pasted text that is no number is refused
+    EXPECT_EQ(c.PeriodTX->text(), "");
+}
+
+TEST(WindowControls, EncodingButtonsSetTheSuffix)
+{
+    WindowRig r;
+    r.open();
+    Controls& c = r.ui();
+    c.RBHEX->setChecked(true);
+    EXPECT_EQ(c.AddStrCmd->text(), "");
+    c.AddStrCmd->setText(" [SUM_8(0..n)]");
+    c.RBASCII->setChecked(true);
+    EXPECT_EQ(c.AddStrCmd->text(), "$0D");
 }

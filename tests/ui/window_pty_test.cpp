@@ -154,15 +154,15 @@ TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
     LiveWindow w(1000);
     ASSERT_TRUE(w.window->terminal().access().portOpen());
     std::string stream;
-    stream.reserve(3 << 20);
-    for (std::size_t i = 0; stream.size() < (3u << 20); ++i)
+    stream.reserve(2 << 20);
+    for (std::size_t i = 0; stream.size() < (2u << 20); ++i)
         stream += static_cast<char>(' ' + (i * 7 + i / 95) % 95);  // printable, no line breaks
     w.device.send(stream);
     // After the stream the line falls silent and the last packet ends too.
     QElapsedTimer t;
     t.start();
     std::string got;
-    while (t.elapsed() < 30000) {
+    while (t.elapsed() < 120000) {
         got = withoutLineBreaks(w.logFile());
         if (got.size() >= stream.size())
             break;
