@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/terminal_view.h"
 
@@ -93,6 +95,12 @@ void LogFile::writeLine(const std::string& line)
     record.reserve(line.size() + 2);
     record += line;
     record += "\r\n";
+    // Where the line starts, so that a line the disk could only take in part
+    // can be taken back: a torn piece would glue itself to the next line
+    // written after "Go Log".
+    const int fd = ::fileno(file_);
+    struct stat st {};
+    const bool sized = fd >= 0 && ::fstat(fd, &st) == 0;
     errno = 0;
     const bool written = std::fwrite(record.data(), 1, record.size(), file_) == record.size();
     const bool flushed = std::fflush(file_) == 0;
@@ -103,6 +111,8 @@ void LogFile::writeLine(const std::string& line)
     // box opens, so lines arriving under its modal loop are not written (and
     // reported) again.
     const int err = errno;
+    if (sized && ::ftruncate(fd, st.st_size) == 0)
+        std::clearerr(file_);
     pause();
     view_.showError("Ошибка записи в файл лога " + fileName_ + reason(err));
 }

@@ -31,6 +31,30 @@ std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<
     return WEXITSTATUS(status) == 0;
 }
 
+ScopedFileSizeLimit::ScopedFileSizeLimit(std::size_t limit)
+{
+    rlimit rl{};
+    if (::getrlimit(RLIMIT_FSIZE, &rl) != 0 || (rl.rlim_max != RLIM_INFINITY && rl.rlim_max < limit))
+        return;
+    oldSoft_ = rl.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rl.rlim_cur = limit;  // the hard limit stays, so the old soft one can come back
+    active_ = ::setrlimit(RLIMIT_FSIZE, &rl) == 0;
+    if (!active_)
+        std::signal(SIGXFSZ, oldHandler_);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    if (!active_)
+        return;
+    rlimit rl{};
+    ::getrlimit(RLIMIT_FSIZE, &rl);
+    rl.rlim_cur = oldSoft_;
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+    std::signal(SIGXFSZ, oldHandler_);
+}
+
 std::vector<std::string> filesStartingWith(const std::string& dir, const std::string& prefix)
 {
     std::vector<std::string> names;

@@ -14,6 +14,23 @@ namespace comtrax::testing {
 // when the child could not be set up or did not end normally.
 std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<bool()>& body);
 
+// The same limit on this very process for as long as the object lives: for
+// code that cannot run in a forked child, such as a window with its widgets.
+// Every regular file the process writes meanwhile is held to limit bytes.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(std::size_t limit);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    bool active_ = false;
+    unsigned long long oldSoft_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // Names of the entries in dir that start with prefix.
 std::vector<std::string> filesStartingWith(const std::string& dir, const std::string& prefix);
 
