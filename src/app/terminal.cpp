@@ -18,6 +18,7 @@ Terminal::Terminal(const Setup& s)
                   Connection::Hooks{s.sleep, [this] { scheduler_.CheckSendDataAftConnect(); }})
 {
     receiver_.setAfterAnswer([this] { scheduler_.SendNextAfterAnswer(); });
+    sender_.setBeforePurge([this] { receiver_.takeWaitingBytes(); });
 }
 
 }  // namespace comtrax

@@ -50,6 +50,8 @@ void Sender::SendPortData(const std::string& line)
     // A log-file failure is reported and handled inside; the line still goes out.
     log_.addLine(echo, options_.filter);
 
+    if (beforePurge_)
+        beforePurge_();
     port_.purgePort();
     // The bytes string holds the whole line: nothing is cut at a buffer size.
     const std::size_t size = encoded.bytes.size();

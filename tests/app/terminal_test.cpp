@@ -1,0 +1,76 @@
+// The core wired together: what one part hands another.
+#include <gtest/gtest.h>
+
+#include "app/terminal.h"
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/recording_view.h"
+#include "support/temp_dir.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+struct Rig {
+    TempDir dir;
+    FakeSerialPort port;
+    FakePortLister lister;
+    FakeClock clock;
+    RecordingView view;
+    Terminal terminal{Terminal::Setup{port, lister, clock, view, dir.path(), {}}};
+
+    Rig()
+    {
+        EXPECT_TRUE(terminal.access().openPort({"ttyUSB0", "9600", "8", 0}));
+    }
+    void pollFor(int ms)
+    {
+        for (int i = 0; i < ms; ++i) {
+            terminal.receiver().RxTimerTimer();
+            clock.advance(1);
+        }
+    }
+};
+
+}  // namespace
+
+TEST(TerminalWiring, ASendKeepsWhatTheDeviceHadAlreadySent)
+{
+    Rig r;
+    r.terminal.receiver().setRxTimeoutMs(5);
+    r.port.feed("late answer\r\n");  // arrived, not yet polled
+    r.terminal.SendPortData("NEXT");
+    EXPECT_EQ(r.port.written, "NEXT\r");
+    r.pollFor(10);
+    EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"NEXT\r", "late answer\r"}));
+    EXPECT_EQ(r.terminal.counters().rxBytes(), 13);
+}
+
+TEST(TerminalWiring, TakingWaitingBytesBeforeASendShowsFullPacketsButNeverAnswers)
+{
+    Rig r;
+    r.terminal.options().sendMode = SendMode::AfterAnswer;
+    r.terminal.options().hex = true;
+    r.terminal.options().suffix = "";
+    r.terminal.receiver().setRxTimeoutMs(1000);
+    r.port.feed(std::string(3000, '\x55'));
+    r.terminal.SendPortData("01");
+    // The first 2048 bytes made a full packet on the way; the rest is held, and
+    // no answer was sent for what was shown.
+    EXPECT_EQ(r.port.written, std::string(1, '\x01'));
+    ASSERT_EQ(r.view.logLines.size(), 2u);  // the echo, then the early cut
+    EXPECT_EQ(r.view.logLines[1].size(), 2048u * 3 - 1);
+    EXPECT_EQ(r.terminal.receiver().rxCount(), 952u);
+}
+
+TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
+{
+    Rig r;
+    r.terminal.options().sendMode = SendMode::AfterAnswer;
+    r.terminal.options().commandText = "PING";
+    r.terminal.receiver().setRxTimeoutMs(2);
+    r.port.feed("PONG\r\n");
+    r.pollFor(5);
+    EXPECT_EQ(r.port.written, "PING\r");
+}
