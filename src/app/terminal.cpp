@@ -18,7 +18,6 @@ Terminal::Terminal(const Setup& s)
                   Connection::Hooks{s.sleep, [this] { scheduler_.CheckSendDataAftConnect(); }})
 {
     receiver_.setAfterAnswer([this] { scheduler_.SendNextAfterAnswer(); });
-    sender_.setBeforePurge([this] { receiver_.takeWaitingBytes(); });
 }
 
 }  // namespace comtrax

@@ -14,6 +14,7 @@ namespace {
 // WeekTimeMs falls back to 0 here, at Monday 00:00.
 constexpr int64_t WeekLengthMs = 7LL * 24 * 60 * 60 * 1000;
 
+
 }  // namespace
 
 Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, const TerminalOptions& options,
@@ -60,45 +61,10 @@ void Receiver::ReadComInBufRx(uint32_t n)
     rxCount_ += got;
 }
 
-void Receiver::takeWaitingBytes()
-{
-    if (!port_.portOpen())
-        return;
-    // Bounded, so a device that never stops talking cannot hold up the send.
-    for (int round = 0; round < 64; ++round) {
-        const uint32_t q = port_.portInputCount();
-        if (q == 0)
-            return;
-        if (rxCount_ >= BufferSize && !showHeldBytes(false))
-            return;
-        tickTime_ = clock_.now();
-        const int32_t now = weekTimeMs(tickTime_);
-        ReadComInBufRx(q);
-        counters_.UpdateReadStatistics(now);
-        lastRxTime_ = now;
-        if (rxCount_ > EarlyCut)
-            showHeldBytes(false);
-    }
-}
-
 void Receiver::ReadBufRxInLog(bool final)
 {
-    if (!showHeldBytes(final))
-        return;
-
-    // The next command goes out only when the device has stopped talking, and
-    // also when the filter kept the answer out of the window.
-    const uint32_t q = port_.portInputCount();
-    if (options_.sendMode == SendMode::AfterAnswer && q == 0 && afterAnswer_)
-        afterAnswer_();
-}
-
-// Turns the held bytes into a display line and shows it; false when nothing
-// was shown.
-bool Receiver::showHeldBytes(bool final)
-{
     if (rxCount_ == 0)
-        return false;
+        return;
     std::string text;
     if (!options_.hex) {
         const uint8_t last = rxBuffer_[rxCount_ - 1];
@@ -113,13 +79,18 @@ bool Receiver::showHeldBytes(bool final)
     // A packet of nothing but LF bytes leaves no text: nothing is shown and
     // the after-answer step waits for a real answer.
     if (text.empty())
-        return false;
+        return;
     if (options_.showTime) {
         // The reading of this poll is the moment of display.
         text = " [ " + formatLogTime(tickTime_) + " < ] " + text;
     }
     log_.addLine(text, options_.filter);
-    return true;
+
+    // The next command goes out only when the device has stopped talking, and
+    // also when the filter kept the answer out of the window.
+    const uint32_t q = port_.portInputCount();
+    if (options_.sendMode == SendMode::AfterAnswer && q == 0 && afterAnswer_)
+        afterAnswer_();
 }
 
 int64_t Receiver::msUntilPacketEnd() const

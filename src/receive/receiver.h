@@ -27,11 +27,6 @@ public:
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
 
     void RxTimerTimer();
-    // Reads what waits in the port into the held packet (showing full packets
-    // as the early cut would), without ending the packet or taking the
-    // after-answer step. A send calls it before it purges the port, so bytes the
-    // device has already sent are kept rather than discarded.
-    void takeWaitingBytes();
 
     int32_t rxTimeoutMs() const { return rxTimeoutMs_; }
     void setRxTimeoutMs(int32_t v) { rxTimeoutMs_ = v; }
@@ -51,7 +46,6 @@ public:
 private:
     void ReadComInBufRx(uint32_t n);
     void ReadBufRxInLog(bool final);
-    bool showHeldBytes(bool final);
 
     PortAccess& port_;
     TrafficCounters& counters_;

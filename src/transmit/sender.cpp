@@ -50,9 +50,9 @@ void Sender::SendPortData(const std::string& line)
     // A log-file failure is reported and handled inside; the line still goes out.
     log_.addLine(echo, options_.filter);
 
-    if (beforePurge_)
-        beforePurge_();
-    port_.purgePort();
+    // No purge of the port before the write: bytes the device has sent and no
+    // poll has read yet are answers the user is waiting for, and the receive
+    // poll shows them as it shows any other.
     // The bytes string holds the whole line: nothing is cut at a buffer size.
     const std::size_t size = encoded.bytes.size();
     const auto n = static_cast<uint32_t>(

@@ -1,7 +1,6 @@
 #pragma once
 // SendPortData: the one way a command line leaves the terminal.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "common/clock.h"
@@ -22,9 +21,6 @@ public:
 
     // Sends one line (Windows-1251 bytes). Dropped silently while a send runs.
     void SendPortData(const std::string& line);
-    // Runs just before the port's queues are purged: the receive side takes in
-    // what the device has already sent, so a send never throws it away.
-    void setBeforePurge(std::function<void()> hook) { beforePurge_ = std::move(hook); }
     bool busy() const { return sendBusy_; }
 
 private:
@@ -36,7 +32,6 @@ private:
     const Clock& clock_;
     TerminalView& view_;
     bool sendBusy_ = false;
-    std::function<void()> beforePurge_;
 };
 
 }  // namespace comtrax

@@ -47,23 +47,6 @@ TEST(TerminalWiring, ASendKeepsWhatTheDeviceHadAlreadySent)
     EXPECT_EQ(r.terminal.counters().rxBytes(), 13);
 }
 
-TEST(TerminalWiring, TakingWaitingBytesBeforeASendShowsFullPacketsButNeverAnswers)
-{
-    Rig r;
-    r.terminal.options().sendMode = SendMode::AfterAnswer;
-    r.terminal.options().hex = true;
-    r.terminal.options().suffix = "";
-    r.terminal.receiver().setRxTimeoutMs(1000);
-    r.port.feed(std::string(3000, '\x55'));
-    r.terminal.SendPortData("01");
-    // The first 2048 bytes made a full packet on the way; the rest is held, and
-    // no answer was sent for what was shown.
-    EXPECT_EQ(r.port.written, std::string(1, '\x01'));
-    ASSERT_EQ(r.view.logLines.size(), 2u);  // the echo, then the early cut
-    EXPECT_EQ(r.view.logLines[1].size(), 2048u * 3 - 1);
-    EXPECT_EQ(r.terminal.receiver().rxCount(), 952u);
-}
-
 TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
 {
     Rig r;

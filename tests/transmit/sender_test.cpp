@@ -66,11 +66,13 @@ protected:
     std::string logFileText() { return testing::readFileBytes(dir.file(logFile.fileName())); }
 };
 
-TEST_F(SenderTest, PurgesThenWritesAndCounts)
+TEST_F(SenderTest, WritesAndCountsWithoutPurgingWhatTheDeviceSent)
 {
     connect();
+    port.feed("unread");
     sender.SendPortData("AT");
-    EXPECT_EQ(port.calls, (Lines{"purge", "write:41 54 0D"}));
+    EXPECT_EQ(port.calls, (Lines{"write:41 54 0D"}));
+    EXPECT_EQ(port.input, "unread");
     EXPECT_EQ(view.logLines, Lines{"AT\r"});
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
     EXPECT_EQ(view.sentCount, "Send: 1");
