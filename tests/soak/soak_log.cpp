@@ -117,7 +117,7 @@ Verdict compare(const DeviceTranscript& device, const LogRecords& log)
     if (expected - 1 != device.answers && v.ok)
         v.fail("the log holds " + n(log.answers.size()) + " answers of " + n(device.answers));
 
-    // Ticks: rising, none twice; some may be lost to purges.
+    // Ticks: rising, none twice; any missing one is reported as lost.
     long last = 0;
     for (long t : log.ticks) {
         if (t <= last || t > device.ticks) {
@@ -132,7 +132,7 @@ Verdict compare(const DeviceTranscript& device, const LogRecords& log)
 
     v.facts.push_back("log:    " + n(log.sent.size()) + " sent lines, " + n(log.packets) + " received packets with "
                       + n(log.answers.size()) + " answers and " + n(log.ticks.size()) + " ticks ("
-                      + n(lostTicks) + " ticks purged unread by a send)");
+                      + n(lostTicks) + " ticks lost)");
     v.facts.push_back("order:  " + n(log.answersNotAfterTheirLine)
                       + " answers did not follow exactly one sent line (two lines in flight after a slow turn)");
     return v;
