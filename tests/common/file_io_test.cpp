@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "common/file_io.h"
 #include "support/file_limits.h"
+#include "support/kill_during_save.h"
 #include "support/temp_dir.h"
 
 using namespace comtrax;
@@ -137,40 +136,17 @@ TEST(FileIo, KillDuringReplaceLeavesOldOrNewContent)
     const std::string a = pattern(3 << 20, 4);
     const std::string b = pattern((3 << 20) + 4097, 5);
     writeFileBytes(path, a);
-    std::minstd_rand gen(20240601);
-    for (int round = 0; round < 20; ++round) {
-        SCOPED_TRACE(round);
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(ready[0]);
-            bool told = false;
-            for (unsigned i = 0;; ++i) {
-                if (!replaceFileAtomically(path, i % 2 ? a : b).ok)
-                    ::_exit(1);
-                if (!told) {
-                    told = ::write(ready[1], "r", 1) == 1;
-                }
-            }
-        }
-        ::close(ready[1]);
-        char c;
-        ASSERT_EQ(::read(ready[0], &c, 1), 1);  // the child has finished one save
-        ::close(ready[0]);
-        // A random moment within the next few saves.
-        ::usleep(static_cast<useconds_t>(gen() % 40000));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child stopped by itself";
-
-        const std::string now = slurp(path);
-        ASSERT_TRUE(now == a || now == b) << "the file holds " << now.size() << " mixed bytes";
-        const auto temporaries = filesStartingWith(dir.path(), "data.tmp");
-        EXPECT_LE(temporaries.size(), 1u);
-        for (const auto& t : temporaries)
-            ::unlink(dir.file(t).c_str());
-    }
+    KillPlan plan;
+    plan.rounds = 20;
+    plan.seed = 20240601;
+    killSaverAtRandomMoments(
+        plan, [&](unsigned i) { return replaceFileAtomically(path, i % 2 ? a : b).ok; },
+        [&](int) {
+            const std::string now = slurp(path);
+            ASSERT_TRUE(now == a || now == b) << "the file holds " << now.size() << " mixed bytes";
+            const auto temporaries = filesStartingWith(dir.path(), "data.tmp");
+            EXPECT_LE(temporaries.size(), 1u);
+            for (const auto& t : temporaries)
+                ::unlink(dir.file(t).c_str());
+        });
 }

@@ -32,6 +32,7 @@
 #include "support/temp_dir.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
+#include "pty_io.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -88,28 +89,11 @@ public:
         ::unlink(link_.c_str());
     }
 
-    void send(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-            if (n > 0)
-                done += static_cast<std::size_t>(n);
-            else
-                QTest::qWait(1);
-        }
-    }
+    void send(const std::string& bytes) { sendToPty(master_, bytes); }
+
 
     // Everything the terminal has written since the last call.
-    std::string drain()
-    {
-        std::string out;
-        char buf[4096];
-        ssize_t n;
-        while (master_ >= 0 && (n = ::read(master_, buf, sizeof buf)) > 0)
-            out.append(buf, static_cast<std::size_t>(n));
-        return out;
-    }
+    std::string drain() { return drainPty(master_); }
 
 private:
     std::string link_;

@@ -20,6 +20,7 @@
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
+#include "pty_io.h"
 #include "recording_dialogs.h"
 
 using namespace comtrax;
@@ -49,27 +50,8 @@ struct PtyDevice {
         if (master >= 0)
             ::close(master);
     }
-    // Writes everything, letting the window's event loop read meanwhile.
-    void send(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
-            if (n > 0)
-                done += static_cast<std::size_t>(n);
-            else
-                QTest::qWait(1);
-        }
-    }
-    std::string drain()
-    {
-        std::string out;
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(master, buf, sizeof buf)) > 0)
-            out.append(buf, static_cast<std::size_t>(n));
-        return out;
-    }
+    void send(const std::string& bytes) { sendToPty(master, bytes); }
+    std::string drain() { return drainPty(master); }
 };
 
 struct LiveWindow {
