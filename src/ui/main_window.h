@@ -18,6 +18,7 @@
 #include "ui/controls.h"
 #include "ui/dialog_service.h"
 
+class QListWidget;
 class QTimer;
 class QSocketNotifier;
 
@@ -111,6 +112,8 @@ private:
     void encodingSelected(bool hex);
     void updateTimeOutAns(bool fromArrows);
     void applyFontSize();
+    void showDropDown(QListWidget* list);
+    void toggleDropDown(QListWidget* list);
     void updateFiltrColour(bool focused);
     void setSchemeColours(uint32_t back, uint32_t text);
     void scheduleRx();

@@ -120,23 +120,9 @@ void TForm1::wireControls()
     connect(ui_.Srift, &UpDown::downClicked, this, [this] { ChangeFontSize(false); });
     connect(ui_.Str1, &ClickLabel::clicked, this, [this] {
         ReadOldCmd();
-        if (ui_.FastOldCmd->isVisible()) {
-            ui_.FastOldCmd->hide();
-        } else {
-            ui_.FastOldCmd->show();
-            ui_.FastOldCmd->raise();
-            ui_.FastOldCmd->setFocus();
-        }
+        toggleDropDown(ui_.FastOldCmd);
     });
-    connect(ui_.Str2, &ClickLabel::clicked, this, [this] {
-        if (ui_.LBTail->isVisible()) {
-            ui_.LBTail->hide();
-        } else {
-            ui_.LBTail->show();
-            ui_.LBTail->raise();
-            ui_.LBTail->setFocus();
-        }
-    });
+    connect(ui_.Str2, &ClickLabel::clicked, this, [this] { toggleDropDown(ui_.LBTail); });
     connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { OldCmdListClick(ui_.OldCmdList->row(item)); });
 
@@ -168,9 +154,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             }
             if (!press && key->key() == Qt::Key_Down) {
                 ReadOldCmd();
-                ui_.FastOldCmd->show();
-                ui_.FastOldCmd->raise();
-                ui_.FastOldCmd->setFocus();
+                showDropDown(ui_.FastOldCmd);
                 return true;
             }
         } else if (watched == ui_.AddStrCmd) {
@@ -181,37 +165,25 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (!press && key->key() == Qt::Key_Down) {
-                ui_.LBTail->show();
-                ui_.LBTail->raise();
-                ui_.LBTail->setFocus();
+                showDropDown(ui_.LBTail);
                 return true;
             }
-        } else if (watched == ui_.FastOldCmd && press) {
+        } else if ((watched == ui_.FastOldCmd || watched == ui_.LBTail) && press) {
+            // The two drop-downs: Enter takes the selected entry into their field
+            // (nothing is sent), Escape closes them; both return to the field.
+            auto* list = static_cast<QListWidget*>(watched);
+            QLineEdit* field = list == ui_.FastOldCmd ? ui_.MainStrCmd : ui_.AddStrCmd;
             if (enter) {
-                if (QListWidgetItem* item = ui_.FastOldCmd->currentItem(); item && item->isSelected()) {
-                    ui_.MainStrCmd->setText(item->text());
-                    ui_.FastOldCmd->hide();
-                    ui_.MainStrCmd->setFocus();
+                if (QListWidgetItem* item = list->currentItem(); item && item->isSelected()) {
+                    field->setText(item->text());
+                    list->hide();
+                    field->setFocus();
                 }
                 return true;
             }
             if (escape) {
-                ui_.FastOldCmd->hide();
-                ui_.MainStrCmd->setFocus();
-                return true;
-            }
-        } else if (watched == ui_.LBTail && press) {
-            if (enter) {
-                if (QListWidgetItem* item = ui_.LBTail->currentItem(); item && item->isSelected()) {
-                    ui_.AddStrCmd->setText(item->text());
-                    ui_.LBTail->hide();
-                    ui_.AddStrCmd->setFocus();
-                }
-                return true;
-            }
-            if (escape) {
-                ui_.LBTail->hide();
-                ui_.AddStrCmd->setFocus();
+                list->hide();
+                field->setFocus();
                 return true;
             }
         }
@@ -226,6 +198,22 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         updateFiltrColour(true);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The drop-downs lie over the macro panel, so they come to the front when opened.
+void TForm1::showDropDown(QListWidget* list)
+{
+    list->show();
+    list->raise();
+    list->setFocus();
+}
+
+void TForm1::toggleDropDown(QListWidget* list)
+{
+    if (list->isVisible())
+        list->hide();
+    else
+        showDropDown(list);
 }
 
 void TForm1::ReadOldCmd()

@@ -441,3 +441,37 @@ TEST(WindowControls, EncodingButtonsSetTheSuffix)
     c.RBASCII->setChecked(true);
     EXPECT_EQ(c.AddStrCmd->text(), "$0D");
 }
+
+TEST(WindowSend, TheHistoryDropDownTakesAnEntryWithEnterAndSendsNothing)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    connectPort(r);
+    Controls& c = r.ui();
+    for (const char* line : {"first", "second"}) {
+        c.MainStrCmd->setText(line);
+        r.window->ButtonSendClick();
+    }
+    r.port.takeWritten();
+    c.MainStrCmd->setFocus();
+    QTest::keyRelease(c.MainStrCmd, Qt::Key_Down);
+    ASSERT_TRUE(c.FastOldCmd->isVisible());
+    ASSERT_EQ(c.FastOldCmd->count(), 2);
+    EXPECT_EQ(c.FastOldCmd->item(0)->text(), "second");
+
+    // Nothing selected yet: Enter does nothing.
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Return);
+    EXPECT_TRUE(c.FastOldCmd->isVisible());
+    c.FastOldCmd->setCurrentRow(1);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Return);
+    EXPECT_EQ(c.MainStrCmd->text(), "first");
+    EXPECT_FALSE(c.FastOldCmd->isVisible());
+    EXPECT_EQ(r.port.written, "");
+
+    // Escape closes it again without touching the line.
+    QTest::keyRelease(c.MainStrCmd, Qt::Key_Down);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Escape);
+    EXPECT_FALSE(c.FastOldCmd->isVisible());
+    EXPECT_EQ(c.MainStrCmd->text(), "first");
+}
