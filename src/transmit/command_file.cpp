@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace comtrax {
@@ -22,6 +23,11 @@ void CommandFileParser::feed(std::string_view bytes)
     for (const char c : bytes) {
         if (full())
             return;
+        if (bytesRead_ == CommandFile::MaxBytes) {
+            cutOff_ = true;
+            return;
+        }
+        ++bytesRead_;
         if (c == '\n' && afterCR_) {
             afterCR_ = false;
             continue;
@@ -56,14 +62,41 @@ CommandFile parseCommandFile(const std::string& bytes)
     return parser.finish();
 }
 
+namespace {
+
+FileResult notRegular(const std::string& path)
+{
+    return FileResult::failure("Это не обычный файл: " + path);
+}
+
+}  // namespace
+
 FileResult readCommandFile(const std::string& path, CommandFile& out)
 {
     CommandFileParser parser;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Looked at before it is opened: opening a pipe waits for a writer, and
+    // opening a device can act on it (a serial port raises its modem lines).
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const int err = errno;
+        out = parser.finish();
+        return FileResult::failure("Cannot open '" + path + "': " + std::strerror(err));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        out = parser.finish();
+        return notRegular(path);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         out = parser.finish();
         return FileResult::failure("Cannot open '" + path + "': " + std::strerror(err));
+    }
+    // The name may have been given to something else in between.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        out = parser.finish();
+        return notRegular(path);
     }
     char buf[65536];
     FileResult result;

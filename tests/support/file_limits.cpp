@@ -10,16 +10,17 @@
 
 namespace comtrax::testing {
 
-std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<bool()>& body)
+namespace {
+
+// prepare runs in the child before body; false there means the child could
+// not be set up.
+std::optional<bool> runInChild(const std::function<bool()>& prepare, const std::function<bool()>& body)
 {
     const pid_t pid = ::fork();
     if (pid < 0)
         return std::nullopt;
     if (pid == 0) {
-        // Past the limit write() must fail with EFBIG instead of killing the child.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit rl{limit, limit};
-        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0)
+        if (!prepare())
             ::_exit(2);
         ::_exit(body() ? 0 : 1);
     }
@@ -29,6 +30,31 @@ std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<
     if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
         return std::nullopt;
     return WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<bool()>& body)
+{
+    return runInChild(
+        [limit] {
+            // Past the limit write() must fail with EFBIG instead of killing the child.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit rl{limit, limit};
+            return ::setrlimit(RLIMIT_FSIZE, &rl) == 0;
+        },
+        body);
+}
+
+std::optional<bool> runWithTimeLimit(unsigned seconds, const std::function<bool()>& body)
+{
+    return runInChild(
+        [seconds] {
+            std::signal(SIGALRM, SIG_DFL);
+            ::alarm(seconds);
+            return true;
+        },
+        body);
 }
 
 ScopedFileSizeLimit::ScopedFileSizeLimit(std::size_t limit)

@@ -14,6 +14,11 @@ namespace comtrax::testing {
 // when the child could not be set up or did not end normally.
 std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<bool()>& body);
 
+// Runs body in a forked child that is killed after the given number of
+// seconds: for code that, when faulty, would never return. Returns body's
+// result, or nothing when the child was killed or did not end normally.
+std::optional<bool> runWithTimeLimit(unsigned seconds, const std::function<bool()>& body);
+
 // The same limit on this very process for as long as the object lives: for
 // code that cannot run in a forked child, such as a window with its widgets.
 // Every regular file the process writes meanwhile is held to limit bytes.
