@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,15 +19,45 @@ std::string reason(int err)
     return err ? std::string(" (") + std::strerror(err) + ")" : std::string();
 }
 
-std::FILE* openForAppend(const std::string& path)
+// The log is made in the current directory, which others may be able to
+// write to as well. What already lies under the coming name is appended to
+// only when it is a plain file of one name: a link planted there (of either
+// kind) would send the device's data into a file of someone else's choosing,
+// and a pipe or a device could swallow it or hold the window up. refused
+// tells such a find from an ordinary failure.
+std::FILE* openForAppend(const std::string& path, bool& refused)
 {
-    return std::fopen(path.c_str(), "ab");
+    refused = false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                          0666);
+    if (fd < 0) {
+        const int err = errno;
+        struct stat st {};
+        refused = ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+        errno = err;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        refused = true;
+        return nullptr;
+    }
+    // Not opened waiting only so that a pipe could not hold the open up.
+    ::fcntl(fd, F_SETFL, O_APPEND);
+    std::FILE* f = ::fdopen(fd, "ab");
+    if (!f) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+    }
+    return f;
 }
 
 }  // namespace
 
 LogFile::LogFile(TerminalView& view, std::string dir)
-    : view_(view), dir_(std::move(dir)), opener_(openForAppend), status_(NotLogging)
+    : view_(view), dir_(std::move(dir)), status_(NotLogging)
 {
 }
 
@@ -53,12 +84,15 @@ void LogFile::StartLogClick(const LocalDateTime& now)
         // Appending: a second start within the same second (or a clock set
         // back) must never wipe a log that is already on disk.
         errno = 0;
-        std::FILE* f = opener_ ? opener_(path) : nullptr;
+        bool refused = false;
+        std::FILE* f = opener_ ? opener_(path) : openForAppend(path, refused);
         if (!f) {
             // One message, and logging stays off: there is no file that every
             // following line could fail to reach.
             const int err = errno;
-            view_.showError("Не удалось создать файл лога " + name + reason(err));
+            view_.showError(refused ? "Файл лога " + name +
+                                          " не создан: под этим именем уже есть ссылка или не обычный файл"
+                                    : "Не удалось создать файл лога " + name + reason(err));
             view_.logStateChanged();
             return;
         }

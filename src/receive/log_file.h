@@ -21,8 +21,9 @@ public:
     // "LOG_2021 3 5 7 4 9.txt"
     static std::string fileNameFor(const LocalDateTime& t);
 
-    // How the file is opened for appending (fopen(path, "ab") in the program).
-    // Tests put a failing device such as /dev/full behind it.
+    // Replaces how the file is opened for appending. Tests put a failing
+    // device such as /dev/full behind it, which the program's own opening
+    // refuses.
     using Opener = std::function<std::FILE*(const std::string& path)>;
     void setOpener(Opener opener) { opener_ = std::move(opener); }
 

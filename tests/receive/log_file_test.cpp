@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,6 +81,65 @@ TEST(LogFile, AnExistingFileOfTheSameNameIsAppendedTo)
     r.log.StartLogClick(r.start);
     r.log.writeLine("new");
     EXPECT_EQ(readFileBytes(r.path()), "earlier run\r\nnew\r\n");
+}
+
+TEST(LogFile, WhatIsPlantedUnderTheLogNameIsRefusedAndLeftUntouched)
+{
+    // In a directory others may write to, whatever lies under the coming log
+    // file's name must not receive the device's data.
+    enum Plant { LinkToFile, LinkToNothing, HardLink, Pipe, Folder };
+    for (const Plant plant : {LinkToFile, LinkToNothing, HardLink, Pipe, Folder}) {
+        SCOPED_TRACE(int(plant));
+        Rig r;
+        const std::string victim = r.dir.file("victim");
+        writeFileBytes(victim, "precious\n");
+        int reader = -1;
+        switch (plant) {
+        case LinkToFile:
+            ASSERT_EQ(::symlink(victim.c_str(), r.path().c_str()), 0);
+            break;
+        case LinkToNothing:
+            ASSERT_EQ(::symlink(r.dir.file("created").c_str(), r.path().c_str()), 0);
+            break;
+        case HardLink:
+            ASSERT_EQ(::link(victim.c_str(), r.path().c_str()), 0);
+            break;
+        case Pipe:
+            ASSERT_EQ(::mkfifo(r.path().c_str(), 0600), 0);
+            // Someone reads it, so an open for writing would not wait.
+            reader = ::open(r.path().c_str(), O_RDONLY | O_NONBLOCK);
+            ASSERT_GE(reader, 0);
+            break;
+        case Folder:
+            ASSERT_EQ(::mkdir(r.path().c_str(), 0700), 0);
+            break;
+        }
+        r.log.StartLogClick(r.start);
+        r.out.addLine("device data", "");
+        EXPECT_EQ(r.view.errors, std::vector<std::string>{"Файл лога LOG_2019 1 7 9 5 3.txt не создан: под этим именем уже есть "
+                                    "ссылка или не обычный файл"});
+        EXPECT_FALSE(r.log.active());
+        EXPECT_FALSE(r.log.fileOpen());
+        EXPECT_EQ(r.log.status(), "Запись в файл не ведётся");
+        EXPECT_EQ(readFileBytes(victim), "precious\n");
+        EXPECT_FALSE(std::filesystem::exists(r.dir.file("created")));
+        if (reader >= 0) {
+            char byte;
+            EXPECT_LE(::read(reader, &byte, 1), 0);
+            ::close(reader);
+        }
+    }
+}
+
+TEST(LogFile, ANewLogFileTakesItsModeFromTheUmask)
+{
+    Rig r;
+    const mode_t old = ::umask(027);
+    r.log.StartLogClick(r.start);
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(r.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST(LogFile, AFileThatCannotBeCreatedGivesOneErrorAndLeavesLoggingOff)
