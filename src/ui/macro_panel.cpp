@@ -17,6 +17,7 @@
 #include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
+#include "ui/shown_text.h"
 #include "ui/text_codec.h"
 
 namespace comtrax {
@@ -123,14 +124,14 @@ void MacroPanel::ReadListCmd(int n)
         if (names) {
             setBold(button, true);
             setBold(edit, true);
-            button->setText(name);
+            button->setText(shownCaption(name));
             loadField(edit, kNameMaxLength, name);
             button->setToolTip(line);
             edit->setToolTip(line);
         } else if (lines) {
             setBold(button, false);
             setBold(edit, false);
-            button->setText(line);
+            button->setText(shownCaption(line));
             loadField(edit, kLineMaxLength, line);
             button->setToolTip(name);
             edit->setToolTip(name);
@@ -140,7 +141,7 @@ void MacroPanel::ReadListCmd(int n)
     if (lists_.GetListName(n).empty())
         lists_.SetListName(n, "[" + std::to_string(n) + "]");
     const QString listName = fromCp1251(lists_.GetListName(n));
-    c_.STListName->setText(listName);
+    showText(c_.STListName, listName);
     loadField(c_.ListNameEDT, kListNameMaxLength, listName);
 
     const QSignalBlocker quiet(c_.CBLists);
@@ -148,7 +149,7 @@ void MacroPanel::ReadListCmd(int n)
     QStringList items;
     items.reserve(CmdLists::Lists);
     for (int i = 1; i <= CmdLists::Lists; ++i)
-        items << fromCp1251(lists_.GetListName(i));
+        items << shownText(fromCp1251(lists_.GetListName(i)));
     c_.CBLists->addItems(items);
     c_.CBLists->setCurrentIndex(n - 1);
 }
@@ -261,7 +262,7 @@ void MacroPanel::DelListClick()
 void MacroPanel::CBListsDblClick()
 {
     c_.CBLists->hide();
-    c_.STListName->setText(fromCp1251(lists_.GetListName(CurrentList)));
+    showText(c_.STListName, fromCp1251(lists_.GetListName(CurrentList)));
     c_.STListName->show();
 }
 
@@ -303,7 +304,7 @@ void MacroPanel::EditAllCmdClick()
     c_.EditAllCmd->setText(QStringLiteral("Редактор"));
     lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
     c_.ListNameEDT->hide();
-    c_.STListName->setText(fromCp1251(lists_.GetListName(CurrentList)));
+    showText(c_.STListName, fromCp1251(lists_.GetListName(CurrentList)));
     c_.STListName->hide();
     c_.CBLists->show();
     c_.DelList->hide();
@@ -369,7 +370,7 @@ void MacroPanel::ShowWindowEdtHelp(int k)
         hooks_.editHelpModal();
     ReadListCmd(CurrentList);
     for (int j = 1; j <= HelpLineTotal; ++j)
-        lists_.SetCmdHelp(CurrentList, k, j, toCp1251(c_.STH[j]->text()));
+        lists_.SetCmdHelp(CurrentList, k, j, toCp1251(textOf(c_.STH[j])));
     setBackgroundColour(field, clWindow);
 }
 
@@ -401,7 +402,7 @@ void MacroPanel::showMacroHelp(int k)
     if (k < 1 || k > MacroCount)
         return;
     for (int j = 1; j <= HelpLineTotal; ++j)
-        c_.STH[j]->setText(fromCp1251(lists_.GetCmdHelp(CurrentList, k, j)));
+        showText(c_.STH[j], fromCp1251(lists_.GetCmdHelp(CurrentList, k, j)));
 }
 
 // --- The help editor's view of the lists ------------------------------------------
@@ -430,13 +431,13 @@ QString MacroPanel::helpLine(int j)
 {
     if (j < 1 || j > HelpLineTotal)
         return {};
-    return c_.STH[j]->text();
+    return textOf(c_.STH[j]);
 }
 
 void MacroPanel::setHelpLine(int j, const QString& text)
 {
     if (j >= 1 && j <= HelpLineTotal)
-        c_.STH[j]->setText(text);
+        showText(c_.STH[j], text);
 }
 
 // --- Events without signals ---------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QRadioButton>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include "ui/help_hover.h"
 #include "ui/macro_panel.h"
 #include "ui/qt_dialog_service.h"
+#include "ui/shown_text.h"
 #include "ui/text_codec.h"
 #include "ui/window_layout_apply.h"
 
@@ -70,6 +72,10 @@ void TForm1::init(const WindowEnvironment& env)
     }
 
     buildMainWindowControls(this, ui_);
+    // The macro buttons' tips are texts from the lists file; no tip of the
+    // program, in this window or its dialogs, is ever taken for markup.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(new PlainToolTips(this));
     logFlush_ = new QTimer(this);
     logFlush_->setSingleShot(true);
     connect(logFlush_, &QTimer::timeout, this, &TForm1::flushLog);

@@ -20,6 +20,7 @@
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
 #include "ui/main_window.h"
+#include "ui/shown_text.h"
 #include "ui/text_codec.h"
 #include "ui/up_down.h"
 
@@ -331,7 +332,7 @@ void TForm1::ButtonReadFileClick()
         ui_.CiklSend->show();
         const SendMode mode = terminal_->options().sendMode;
         ui_.CiklSend->setEnabled(mode == SendMode::AfterAnswer || mode == SendMode::Period);
-        ui_.STListName->setText(name);
+        showText(ui_.STListName, name);
         ui_.STListName->show();
         ui_.OldCmdList->clear();
         ui_.OldCmdList->show();
@@ -343,12 +344,12 @@ void TForm1::ButtonReadFileClick()
         ui_.RbData->hide();
         s.loadFileFromPath(QFile::encodeName(name).toStdString());
         for (const std::string& line : s.fileLines())
-            ui_.OldCmdList->addItem(fromCp1251(line));
+            ui_.OldCmdList->addItem(shownText(fromCp1251(line)));
     } else {
         readFileTag_ = 0;
         ui_.ButtonReadFile->setText(QStringLiteral("Из файла"));
         s.leaveFile();
-        ui_.STListName->setText(fromCp1251(cmdLists_.GetListName(macros_->CurrentList)));
+        showText(ui_.STListName, fromCp1251(cmdLists_.GetListName(macros_->CurrentList)));
         ui_.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
         ui_.OldCmdList->clear();
         ui_.CiklSend->hide();

@@ -32,12 +32,15 @@ void QtDialogService::createWindows()
 void QtDialogService::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Comtrax"), text, QMessageBox::Ok, main_);
+    // Messages carry file names and paths, which may look like markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void QtDialogService::error(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, main_);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
