@@ -18,6 +18,14 @@ namespace {
 // (the file ended with a line end, or was empty) is no line.
 CommandFile plainReading(const std::string& bytes)
 {
+    // Reading ends after MaxBytes bytes; the line still open there is not taken.
+    if (bytes.size() > CommandFile::MaxBytes) {
+        const std::string head = bytes.substr(0, CommandFile::MaxBytes);
+        const std::size_t lastEnd = head.find_last_of("\r\n");
+        CommandFile out = plainReading(lastEnd == std::string::npos ? std::string() : head.substr(0, lastEnd + 1));
+        out.bigFile = true;
+        return out;
+    }
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r') {
