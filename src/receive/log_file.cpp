@@ -43,7 +43,8 @@ std::FILE* openForAppend(const std::string& path, bool& refused)
         refused = true;
         return nullptr;
     }
-    // Not opened waiting only so that a pipe could not hold the open up.
+    // Not waiting was for the open alone, where a pipe would have held it up;
+    // writes wait for the disk as before.
     ::fcntl(fd, F_SETFL, O_APPEND);
     std::FILE* f = ::fdopen(fd, "ab");
     if (!f) {
