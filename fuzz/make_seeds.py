@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of every fuzz target under fuzz/corpus/<target>/.
+"""Writes the seed corpus of every fuzz target under fuzz/seeds/<target>/.
+
+What the fuzzers found lives apart, under fuzz/found/<target>/; this script
+never touches it.
 
 Small valid examples of each kind of input, the worked examples of the line
 encoding among them. Run it again after changing an input format; the files
@@ -12,7 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def put(target, name, data):
-    d = os.path.join(HERE, "corpus", target)
+    d = os.path.join(HERE, "seeds", target)
     os.makedirs(d, exist_ok=True)
     with open(os.path.join(d, name), "wb") as f:
         f.write(data)

@@ -6,8 +6,9 @@
 #   FUZZ_SECONDS=300 FUZZ_TARGETS="encoder receive_framer" make fuzz
 #   FUZZ_JOBS=2 make fuzz        # two targets at a time (the default is 1)
 #
-# New inputs the fuzzer finds go to build-fuzz/corpus/<target>/ (the seeds
-# under fuzz/corpus/ are not touched); crashes to build-fuzz/artifacts/<target>/.
+# New inputs the fuzzer finds go to build-fuzz/corpus/<target>/ (fuzz/seeds/ and
+# fuzz/found/ are not touched; merge worthwhile finds into fuzz/found/<target>/
+# with -merge=1); crashes to build-fuzz/artifacts/<target>/.
 # Copy a crash input to tests/fuzz_regressions/<target>/ once it is fixed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,9 +50,10 @@ run_one() {
   local t="$1"
   local corpus="$BUILD/corpus/$t" artifacts="$BUILD/artifacts/$t/" log="$BUILD/logs/$t.log"
   mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
-  # The seeds are read but never written; new inputs go to the build's own corpus.
+  # The seeds and past finds are read but never written; new inputs go to the
+  # build's own corpus.
   local status=0
-  "./$BUILD/fuzz/fuzz_$t" "$corpus" "fuzz/corpus/$t" \
+  "./$BUILD/fuzz/fuzz_$t" "$corpus" "fuzz/seeds/$t" "fuzz/found/$t" \
     -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=1 \
     -artifact_prefix="$artifacts" -rss_limit_mb=4096 -timeout=30 >"$log" 2>&1 || status=$?
   echo "$status" >"$log.status"
