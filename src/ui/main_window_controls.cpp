@@ -174,6 +174,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             // (nothing is sent), Escape closes them; both return to the field.
             auto* list = static_cast<QListWidget*>(watched);
             QLineEdit* field = list == ui_.FastOldCmd ? ui_.MainStrCmd : ui_.AddStrCmd;
+            // A list that gains the focus makes its first entry current without
+            // selecting it, so Qt's own Down would skip to the second one.
+            if (key->key() == Qt::Key_Down && list->selectedItems().isEmpty() && list->count() > 0) {
+                list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+                return true;
+            }
             if (enter) {
                 if (QListWidgetItem* item = list->currentItem(); item && item->isSelected()) {
                     field->setText(item->text());

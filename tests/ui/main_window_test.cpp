@@ -475,3 +475,47 @@ TEST(WindowSend, TheHistoryDropDownTakesAnEntryWithEnterAndSendsNothing)
     EXPECT_FALSE(c.FastOldCmd->isVisible());
     EXPECT_EQ(c.MainStrCmd->text(), "first");
 }
+
+// The first Down after a drop-down opens lands on its first entry (the most
+// recent line, the first tag), however the list got the focus.
+TEST(WindowSend, DownDownEnterInEitherDropDownTakesTheFirstEntry)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    r.window->activateWindow();
+    // The real window gets focus events: a list that gains the focus makes its
+    // first entry current without selecting it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r.window.get()));
+    connectPort(r);
+    Controls& c = r.ui();
+    for (const char* line : {"AAA", "BBB", "CCC"}) {
+        c.MainStrCmd->setText(line);
+        r.window->ButtonSendClick();
+    }
+    c.MainStrCmd->setText("");
+    c.MainStrCmd->setFocus();
+    QTest::keyRelease(c.MainStrCmd, Qt::Key_Down);
+    ASSERT_TRUE(c.FastOldCmd->isVisible());
+    ASSERT_TRUE(c.FastOldCmd->hasFocus());
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Down);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Return);
+    EXPECT_EQ(c.MainStrCmd->text(), "CCC");
+
+    // Opened again after a refill, the selection starts empty once more.
+    QTest::keyRelease(c.MainStrCmd, Qt::Key_Down);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Return);
+    EXPECT_TRUE(c.FastOldCmd->isVisible());
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Down);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Down);
+    QTest::keyClick(c.FastOldCmd, Qt::Key_Return);
+    EXPECT_EQ(c.MainStrCmd->text(), "BBB");
+
+    c.AddStrCmd->setText("");
+    c.AddStrCmd->setFocus();
+    QTest::keyRelease(c.AddStrCmd, Qt::Key_Down);
+    ASSERT_TRUE(c.LBTail->isVisible());
+    QTest::keyClick(c.LBTail, Qt::Key_Down);
+    QTest::keyClick(c.LBTail, Qt::Key_Return);
+    EXPECT_EQ(c.AddStrCmd->text(), "[SUM_8(0..n)]");
+}
