@@ -199,14 +199,24 @@ void MacroPanel::setEditLimits(int limit)
 
 void MacroPanel::RBNameClick()
 {
+    keepTypedListName();
     setEditLimits(kNameMaxLength);
     ReadListCmd(CurrentList);
 }
 
 void MacroPanel::RbDataClick()
 {
+    keepTypedListName();
     setEditLimits(kLineMaxLength);
     ReadListCmd(CurrentList);
+}
+
+// The display switch re-shows the list, name field included; what the user
+// typed there is stored first (the macro fields store as they are typed).
+void MacroPanel::keepTypedListName()
+{
+    if (editorMode())
+        lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
 }
 
 // --- List navigation ------------------------------------------------------------

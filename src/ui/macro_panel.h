@@ -99,6 +99,7 @@ protected:
 
 private:
     void showMacroHelp(int k);
+    void keepTypedListName();
     void setEditLimits(int limit);
     void updateStepButtons();
     int editIndex(const QObject* o) const;

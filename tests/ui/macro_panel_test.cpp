@@ -313,6 +313,20 @@ TEST_F(MacroPanelTest, StepsInEditorModeKeepTheEditedListName)
     EXPECT_TRUE(image().empty());  // memory only until saved
 }
 
+TEST_F(MacroPanelTest, SwitchingTheDisplayInEditorModeKeepsTheTypedListName)
+{
+    enterEditor();
+    retype(c.ListNameEDT, "Pump tests");
+    QTest::mouseClick(c.RbData, Qt::LeftButton);
+    ASSERT_TRUE(c.RbData->isChecked());
+    EXPECT_EQ(c.ListNameEDT->text(), "Pump tests");
+    QTest::mouseClick(c.RBName, Qt::LeftButton);
+    ASSERT_TRUE(c.RBName->isChecked());
+    EXPECT_EQ(c.ListNameEDT->text(), "Pump tests");
+    leaveEditor();
+    EXPECT_EQ(fieldAt(image(), 0), "Pump tests");
+}
+
 TEST_F(MacroPanelTest, LeavingEditorModeStoresTheNameAndWritesTheFile)
 {
     struct Case {
