@@ -197,11 +197,10 @@ void TFormEditHelpCmd::hideEvent(QHideEvent* e)
 
 void TFormEditHelpCmd::resizeEvent(QResizeEvent* e)
 {
-    // The fields follow the width the window had before this change, the
-    // width a can-resize request sees; the first layout (no old size) keeps
-    // the design widths.
+    // The fields follow the width being applied; the first layout (no old
+    // size) keeps the design widths.
     if (e->oldSize().isValid())
-        FormCanResize(e->oldSize().width());
+        FormCanResize(e->size().width());
     QDialog::resizeEvent(e);
 }
 

@@ -218,6 +218,16 @@ TEST_F(HelpEditorTest, FieldsFollowTheWindowWidth)
     EXPECT_EQ(dlg.helpEdit(1)->width(), designLine - 30);
     dlg.FormCanResize(-1000);  // never a negative width
     EXPECT_EQ(dlg.helpEdit(1)->width(), 0);
+
+    // Resized by the user, the fields take the width being applied, not the
+    // one the window had before.
+    open();
+    dlg.resize(TFormEditHelpCmd::kDesignWidth, dlg.height());
+    dlg.resize(TFormEditHelpCmd::kDesignWidth + 100, dlg.height());
+    EXPECT_EQ(dlg.helpEdit(12)->width(), designLine + 100);
+    dlg.resize(TFormEditHelpCmd::kDesignWidth, dlg.height());
+    EXPECT_EQ(dlg.helpEdit(12)->width(), designLine);
+    EXPECT_LE(dlg.helpEdit(12)->geometry().right(), dlg.width());
 }
 
 TEST_F(HelpEditorTest, OnlyActivationFromAnotherWindowOfTheProgramReloads)
