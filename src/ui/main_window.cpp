@@ -66,6 +66,9 @@ void TForm1::init(const WindowEnvironment& env)
     env_ = env;
     setWindowTitle(QStringLiteral("Comtrax v1.06"));
     resize(ClientWidth, ClientHeight);
+    // The controls are placed for this size and only grow from it; narrower,
+    // they would overlap.
+    setMinimumSize(ClientWidth, ClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
         move(avail.center() - QPoint(ClientWidth / 2, ClientHeight / 2));

@@ -519,3 +519,18 @@ TEST(WindowSend, DownDownEnterInEitherDropDownTakesTheFirstEntry)
     QTest::keyClick(c.LBTail, Qt::Key_Return);
     EXPECT_EQ(c.AddStrCmd->text(), "[SUM_8(0..n)]");
 }
+
+TEST(WindowLayout, TheWindowDoesNotGetSmallerThanItWasCreated)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    const QSize created = r.window->size();
+    r.window->resize(created.width() - 250, created.height() - 200);
+    EXPECT_EQ(r.window->size(), created);
+    // Larger stays allowed, and back again.
+    r.window->resize(created.width() + 80, created.height() + 40);
+    EXPECT_EQ(r.window->size(), created + QSize(80, 40));
+    r.window->resize(created);
+    EXPECT_EQ(r.window->size(), created);
+}
