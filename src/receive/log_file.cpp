@@ -167,12 +167,42 @@ void LogFile::close()
 
 LogOutput::LogOutput(TerminalView& view, LogFile& file) : view_(view), file_(file) {}
 
+// One line of the log ends in exactly one line break: the break the line's
+// own bytes end with (a sent $0D$0A, a received packet's closing CR) is that
+// break, not an extra empty line. A lone CR or LF inside becomes CR LF, so the
+// file reads line by line with any reader; the bytes on the wire are not
+// touched.
+std::string LogOutput::withCrLfBreaks(const std::string& line)
+{
+    std::size_t end = line.size();
+    if (end >= 2 && line[end - 2] == '\r' && line[end - 1] == '\n')
+        end -= 2;
+    else if (end >= 1 && (line[end - 1] == '\r' || line[end - 1] == '\n'))
+        end -= 1;
+    std::string out;
+    out.reserve(end + 8);
+    for (std::size_t i = 0; i < end; ++i) {
+        const char ch = line[i];
+        if (ch == '\r') {
+            out += "\r\n";
+            if (i + 1 < end && line[i + 1] == '\n')
+                ++i;
+        } else if (ch == '\n') {
+            out += "\r\n";
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 bool LogOutput::addLine(const std::string& line, const std::string& filter)
 {
     if (!filter.empty() && line.find(filter) == std::string::npos)
         return false;
-    view_.addLogLine(line);
-    file_.writeLine(line);
+    const std::string text = withCrLfBreaks(line);
+    view_.addLogLine(text);
+    file_.writeLine(text);
     return true;
 }
 

@@ -60,6 +60,7 @@ public:
     LogOutput(TerminalView& view, LogFile& file);
     // Returns true when the line passed the filter.
     bool addLine(const std::string& line, const std::string& filter);
+    static std::string withCrLfBreaks(const std::string& line);
 
 private:
     TerminalView& view_;

@@ -110,11 +110,10 @@ int64_t Receiver::msUntilPacketEnd() const
     return std::max<int64_t>(0, due - now);
 }
 
-// A CR in the data becomes CR LF, so the line the window gets holds CR LF
-// pairs, and a packet ending in CR (or CR LF) ends in a lone CR once the
-// added LF is taken off again. The window shows each CR LF as a line break
-// and treats that closing CR as the end of the line, not as an extra empty
-// line; the log file gets the line exactly as built, followed by CR LF.
+// A CR in the data becomes CR LF, so the line holds CR LF pairs, and a packet
+// ending in CR (or CR LF) ends in a lone CR once the added LF is taken off
+// again. The log output takes that closing CR as the end of the line, not as
+// an extra empty line, in the window and in the log file alike.
 //
 // Only what the conversion itself added is taken off the end: a packet that
 // does not end in a line break keeps its last character ("OK" shows "OK").

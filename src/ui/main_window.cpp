@@ -261,13 +261,10 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::addLogLine(const std::string& line)
 {
-    // A received CR always comes as CR LF; each pair is one line break, and the
-    // CR that ends a packet ends its line rather than adding an empty one.
+    // The log output gives every break inside a line as CR LF and takes the
+    // line's own closing break off; each pair is one line break here.
     QString text = fromCp1251(line);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // Lines that follow the last one within a display frame wait for the next.
     constexpr int FrameMs = 40;
     if (env_.startTimers && lastLogAppend_.isValid() && lastLogAppend_.elapsed() < FrameMs) {

@@ -211,6 +211,36 @@ TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)
     }
 }
 
+// Every line ends in exactly one line break, in the window and in the file:
+// a sent suffix $0D$0A or a received packet ending in CR adds no empty line,
+// and a lone CR or LF inside a line becomes CR LF, so the file reads line by
+// line with any reader.
+TEST(LogOutput, EachLineEndsInOneLineBreakAndBreaksInsideAreCrLf)
+{
+    struct Case {
+        std::string line, shown, file;
+    };
+    const Case cases[] = {
+        {"AT\r\n", "AT", "AT\r\n"},
+        {"OK\r", "OK", "OK\r\n"},
+        {"OK\n", "OK", "OK\r\n"},
+        {"OK", "OK", "OK\r\n"},
+        {"A\r\nB\r", "A\r\nB", "A\r\nB\r\n"},
+        {"A\rB\nC", "A\r\nB\r\nC", "A\r\nB\r\nC\r\n"},
+        {"A\r\n\r", "A\r\n", "A\r\n\r\n"},
+        {"\r\n", "", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.line));
+        Rig r;
+        r.log.StartLogClick(r.start);
+        EXPECT_TRUE(r.out.addLine(c.line, ""));
+        ASSERT_EQ(r.view.logLines.size(), 1u);
+        EXPECT_EQ(r.view.logLines[0], c.shown);
+        EXPECT_EQ(readFileBytes(r.path()), c.file);
+    }
+}
+
 TEST(TimeoutStep, StepsGrowWithTheValue)
 {
     std::vector<int32_t> ups;

@@ -73,7 +73,7 @@ TEST_F(SenderTest, WritesAndCountsWithoutPurgingWhatTheDeviceSent)
     sender.SendPortData("AT");
     EXPECT_EQ(port.calls, (Lines{"write:41 54 0D"}));
     EXPECT_EQ(port.input, "unread");
-    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(view.logLines, Lines{"AT"});
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
     EXPECT_EQ(view.sentCount, "Send: 1");
     EXPECT_EQ(history.slot(1), "AT");
@@ -121,9 +121,10 @@ TEST_F(SenderTest, FilterDecidesWhatIsShownAndLoggedNotWhatIsSent)
     opts.filter = "";
     opts.showTime = false;
     sender.SendPortData("B");
-    const std::string stamped = " [ 12:34:56:789 > ] AT\r";
-    EXPECT_EQ(view.logLines, (Lines{stamped, "B\r"}));
-    EXPECT_EQ(logFileText(), stamped + "\r\n" + "B\r\r\n");
+    // The suffix's CR ends the line: one line break, no empty line after it.
+    const std::string stamped = " [ 12:34:56:789 > ] AT";
+    EXPECT_EQ(view.logLines, (Lines{stamped, "B"}));
+    EXPECT_EQ(logFileText(), stamped + "\r\n" + "B\r\n");
     EXPECT_EQ(view.sentCount, "Send: 3");
 }
 
@@ -167,7 +168,7 @@ TEST_F(SenderTest, NestedCallsWhileASendRunsAreDropped)
     view.duringLogLine = [&] { sender.SendPortData("X"); };
     sender.SendPortData("AT");
     EXPECT_EQ(toHex(port.written), "41 54 0D");
-    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(view.logLines, Lines{"AT"});
     EXPECT_EQ(history.nonEmpty(), Lines{"AT"});
     EXPECT_EQ(view.sentCount, "Send: 1");
 
@@ -200,7 +201,7 @@ TEST_F(SenderTest, LogWriteFailureStillSendsAndCounts)
     EXPECT_EQ(toHex(port.written), "41 54 0D");
     EXPECT_EQ(view.sentCount, "Send: 1");
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
-    EXPECT_EQ(view.logLines, Lines{"AT\r"});
+    EXPECT_EQ(view.logLines, Lines{"AT"});
     EXPECT_EQ(view.errors.size(), 1u);
     EXPECT_FALSE(logFile.active());
     sender.SendPortData("AT");

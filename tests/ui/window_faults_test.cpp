@@ -493,7 +493,7 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
     r.window->StartLogClick();
     EXPECT_EQ(r.ui().StartLog->text(), "Pause Log");
     receive(r, "second\r");
-    EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFile().fileName())), "second\r\r\n");
+    EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFile().fileName())), "second\r\n");
     EXPECT_EQ(r.dialogs.errors.size(), 1);
 }
 
@@ -508,7 +508,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
     receive(r, "line 1 of the log\r");
     receive(r, "line 2 of the log\r");
     const std::string before = readFileBytes(logPath);
-    ASSERT_EQ(before, "line 1 of the log\r\r\nline 2 of the log\r\r\n");
+    ASSERT_EQ(before, "line 1 of the log\r\nline 2 of the log\r\n");
 
     {
         // Room for half a line more.
@@ -530,7 +530,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
     // "Go Log" goes on in the same file, right after the last whole line.
     r.window->StartLogClick();
     receive(r, "line 5 of the log\r");
-    EXPECT_EQ(readFileBytes(logPath), before + "line 5 of the log\r\r\n");
+    EXPECT_EQ(readFileBytes(logPath), before + "line 5 of the log\r\n");
     EXPECT_EQ(r.dialogs.errors.size(), 1);
 }
 
