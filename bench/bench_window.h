@@ -21,6 +21,7 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     void noPortWindow() override;
+    bool askYesNo(const QString&) override { return false; }
     QString openFileName() override { return {}; }
     SavePromptAnswer askSaveMacros() override { return SavePromptAnswer::No; }
     void about() override {}

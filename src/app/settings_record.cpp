@@ -1,5 +1,8 @@
 #include "app/settings_record.h"
 
+#include <cerrno>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -97,7 +100,10 @@ int32_t periodFromText(const std::string& text)
 SettingsLoadResult loadSettingsFile(const std::string& path, SettingsRecord& record)
 {
     SettingsLoadResult result;
-    if (!fileExists(path)) {
+    // Only a name with nothing behind it is a first start; anything else there
+    // (a file we may not read, a directory) holds what the user may still need.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
         result.kind = SettingsLoad::Created;
         const std::array<unsigned char, SettingsRecord::Size> zero{};
         result.io = replaceFileAtomically(path, zero.data(), zero.size());
@@ -106,7 +112,7 @@ SettingsLoadResult loadSettingsFile(const std::string& path, SettingsRecord& rec
     std::array<unsigned char, SettingsRecord::Size> bytes{};
     std::size_t got = 0;
     if (auto r = readFileInto(path, bytes.data(), bytes.size(), got); !r) {
-        result.kind = SettingsLoad::Failed;
+        result.kind = SettingsLoad::Unreadable;
         result.io = r;
         return result;
     }

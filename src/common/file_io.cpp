@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,13 +117,56 @@ FileResult replaceFileAtomically(const std::string& path, const std::string& byt
     return replaceFileAtomically(path, bytes.data(), bytes.size());
 }
 
-FileResult replaceFileAtomically(const std::string& path, const void* data, std::size_t size)
+namespace {
+
+// The file a data file's name stands for: a symbolic link (to a file shared
+// between machines or kept elsewhere) stays a link, and the file it names is
+// the one replaced. Relative targets are relative to the link's directory.
+std::string followLinks(const std::string& path)
 {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+            return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target.front() == '/' ? target : directoryOf(current) + "/" + target;
+    }
+    return current;
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+FileResult replaceFileAtomically(const std::string& requested, const void* data, std::size_t size)
+{
+    const std::string path = followLinks(requested);
+    // What the user set on the file stays: its mode and, where the process
+    // may, its owner and group. A new file gets what the umask allows, as any
+    // other program's file would.
+    struct stat old {};
+    const bool existed = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (existed && ::access(path.c_str(), W_OK) != 0 && errno == EACCES)
+        return FileResult::failure("Файл " + path + " только для чтения, он не перезаписан");
+    const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+
     std::string tmp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return FileResult::failure(describe("Cannot create a temporary file for", path, errno));
-    ::fchmod(fd, 0644);
+    if (existed && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // at least the group, where allowed
+    ::fchmod(fd, mode);
     if (!writeAll(fd, static_cast<const char*>(data), size) || ::fsync(fd) != 0) {
         const int err = errno;
         ::close(fd);
@@ -144,6 +190,60 @@ FileResult replaceFileAtomically(const std::string& path, const void* data, std:
         ::close(dfd);
     }
     return {};
+}
+
+bool isLeftoverTemporaryOf(const std::string& fileName, const std::string& name)
+{
+    // Exactly what mkstemp makes of "<name>.tmp-XXXXXX".
+    const std::string prefix = name + ".tmp-";
+    if (fileName.size() != prefix.size() + 6 || fileName.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return std::all_of(fileName.begin() + static_cast<std::ptrdiff_t>(prefix.size()), fileName.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+int removeLeftoverTemporaries(const std::string& directory, const std::vector<std::string>& names)
+{
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string fileName = e->d_name;
+        for (const std::string& name : names) {
+            if (!isLeftoverTemporaryOf(fileName, name))
+                continue;
+            // Only plain files: a directory or device of that name is not ours.
+            struct stat st {};
+            const std::string full = directory + "/" + fileName;
+            if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0)
+                ++removed;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+DirectoryLock::~DirectoryLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);  // releases the lock
+}
+
+bool DirectoryLock::tryLock(const std::string& directory)
+{
+    if (fd_ >= 0)
+        return true;
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;  // nothing to lock: the files there cannot be shared either
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
 }
 
 }  // namespace comtrax

@@ -3,6 +3,7 @@
 // a temporary file in the same directory, flushed and renamed over the old one,
 // so a crash or a full disk never leaves a half-written file behind.
 #include <string>
+#include <vector>
 
 namespace comtrax {
 
@@ -22,8 +23,36 @@ FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::st
 // got is the number of bytes read. For large fixed images that must not be
 // copied through an intermediate string.
 FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity, std::size_t& got);
-// Writes bytes to path atomically (temporary file + fsync + rename).
+// Writes bytes to path atomically (temporary file + fsync + rename). The file
+// keeps its mode and owner; a new one gets what the umask allows; a symbolic
+// link stays and the file it names is replaced; a file the user may not write
+// is refused, not replaced.
 FileResult replaceFileAtomically(const std::string& path, const std::string& bytes);
 FileResult replaceFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+// True for the name of a temporary file replaceFileAtomically makes for name
+// ("<name>.tmp-" and six letters or digits).
+bool isLeftoverTemporaryOf(const std::string& fileName, const std::string& name);
+// Removes the temporary files a save cut short (a kill, a power loss) left
+// beside the given files of directory; returns how many went.
+int removeLeftoverTemporaries(const std::string& directory, const std::vector<std::string>& names);
+
+// An exclusive lock on a directory, held while the object lives (flock on the
+// directory itself: no file to leave behind, and the kernel drops it when the
+// process dies). Tells whether another instance works in the same directory.
+class DirectoryLock {
+public:
+    DirectoryLock() = default;
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+    ~DirectoryLock();
+    // False when someone else holds the lock; true when it is now held (or the
+    // directory cannot be opened at all).
+    bool tryLock(const std::string& directory);
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
 
 }  // namespace comtrax

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/bytes.h"
@@ -27,11 +28,21 @@ std::size_t cmdHelpAt(int k, int j)
 // The damaged file is kept under path + ".bak" before the defaults replace it.
 // A hard link costs nothing and keeps every byte, however long the file is;
 // where links are not possible the file is copied.
+// The first backup name not taken: CmdConfig.bak, then CmdConfig.bak.1, .2, ...
+// A backup already there is the user's own or that of an earlier damage, and
+// is never overwritten.
+std::string freeBackupName(const std::string& path)
+{
+    std::string bak = path + ".bak";
+    struct stat st {};
+    for (int n = 1; ::lstat(bak.c_str(), &st) == 0; ++n)
+        bak = path + ".bak." + std::to_string(n);
+    return bak;
+}
+
 FileResult keepBackup(const std::string& path)
 {
-    const std::string bak = path + ".bak";
-    if (::unlink(bak.c_str()) != 0 && errno != ENOENT)
-        return FileResult::failure("Cannot replace '" + bak + "': " + std::strerror(errno));
+    const std::string bak = freeBackupName(path);
     if (::link(path.c_str(), bak.c_str()) == 0)
         return {};
     std::string bytes;
@@ -105,6 +116,7 @@ CmdLists::LoadResult CmdLists::LoadCmdConfig(const std::string& path)
 
     setDefaults();
     result.rebuilt = true;
+    result.created = !exists;
     if (exists) {
         if (auto r = keepBackup(path); !r) {
             // Without a backup the damaged file is left alone: the user still

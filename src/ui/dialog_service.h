@@ -16,6 +16,8 @@ public:
     virtual void message(const QString& text) = 0;
     // The standard error box.
     virtual void error(const QString& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
     // TOpenPortError.
     virtual void noPortWindow() = 0;
     // The open-file dialog; an empty result means cancelled.

@@ -163,13 +163,25 @@ void TForm1::StartUp()
         setBackgroundColour(w, clBtnFace);
     setBackgroundColour(ui_.LBTail, clBtnFace);
     setBackgroundColour(ui_.CBLists, clBtnFace);
-    CloseVetoed = false;
     ui_.BTConnect->setFocus();
     updateTimeOutAns(false);
 
-    // The command lists; a damaged or missing file is rebuilt and said so.
+    // Two windows in one directory would undo each other's saves: the second
+    // one asks before its files go over the first one's. The first one alone
+    // may clear what saves cut short by a kill left behind.
+    if (directoryLock_.tryLock(env_.directory)) {
+        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CmdConfig", "OldCmd"});
+    } else {
+        keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
+            QStringLiteral("Каталог %1 уже использует другое окно Comtrax.\n"
+                           "Сохранить при выходе настройки и историю команд этого окна поверх его файлов?")
+                .arg(fromUtf8(env_.directory)));
+    }
+
+    // The command lists; a damaged file is rebuilt and said so, a missing one
+    // (the first start) is created without a word.
     const CmdLists::LoadResult lists = cmdLists_.LoadCmdConfig(path("CmdConfig"));
-    if (lists.rebuilt)
+    if (lists.rebuilt && !lists.created)
         showMessage("Проблема с файлом конфигурации, он будет перезаписан");
     if (!lists.io) {
         showError(lists.io.error);
@@ -197,40 +209,31 @@ void TForm1::StartUp()
 
 bool TForm1::ShutDown()
 {
-    // Unsaved macro edits are offered for saving rather than lost silently.
-    if (macros_->editorMode()) {
-        switch (env_.dialogs->askSaveMacros()) {
-        case SavePromptAnswer::Yes:
-            macros_->SaveCmdConfig();
-            break;
-        case SavePromptAnswer::No:
-            break;
-        case SavePromptAnswer::Cancel:
-            CloseVetoed = true;
-            break;
-        }
-    }
-    if (CloseVetoed) {
-        CloseVetoed = false;
+    // Unsaved macro edits are offered for saving; a save that fails keeps the
+    // window open, so the edits are not lost.
+    if (!macros_->offerSaveOnClose([this] { return env_.dialogs->askSaveMacros(); }))
         return false;
-    }
-    if (historyLoaded_) {
-        const FileResult r = terminal_->history().saveIfPresent(terminal_->historyPath());
-        if (!r) {
-            showError(r.error);
+    // A failed save of the settings or the history (a read-only directory, a
+    // full disk) keeps the window open once, with the reason. Told once, the
+    // user can always close: the next close tries again and closes whatever
+    // comes of it. The log file is written line by line and needs no save.
+    auto saved = [this](const FileResult& r) {
+        if (r || closeSaveFailed_)
+            return true;
+        closeSaveFailed_ = true;
+        showError(r.error + "\n\nСледующее закрытие закроет окно, даже если сохранить не удастся.");
+        return false;
+    };
+    if (historyLoaded_ && !keepOtherInstanceFiles_) {
+        if (!saved(terminal_->history().saveIfPresent(terminal_->historyPath())))
             return false;
-        }
+    }
+    if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
+        SaveSettings();
+        if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
+            return false;
     }
     terminal_->logFile().close();
-    if (settingsReached_) {
-        SaveSettings();
-        const FileResult r = saveSettingsFile(path("CfgTerminal"), settings_);
-        if (!r) {
-            showError(r.error);
-            return false;
-        }
-    }
-    CloseVetoed = false;
     return true;
 }
 

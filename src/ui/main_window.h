@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/settings_record.h"
+#include "common/file_io.h"
 #include "app/terminal.h"
 #include "app/window_layout.h"
 #include "common/terminal_view.h"
@@ -80,7 +81,6 @@ public:
     void SaveSettings();
 
     int32_t DisplayFontSize = 8;
-    bool CloseVetoed = false;
     bool isTimerPeriodActive() const;
 
     // TerminalView.
@@ -141,6 +141,10 @@ private:
     int readFileTag_ = 0;
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
+    bool settingsUnreadable_ = false;  // CfgTerminal exists but start-up could not read it
+    bool closeSaveFailed_ = false;     // a close already reported a failed save of the settings or history
+    bool keepOtherInstanceFiles_ = false;  // another window uses the directory and the user kept its files
+    DirectoryLock directoryLock_;
     QTimer* rxTimer_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QTimer* checkConnect_ = nullptr;

@@ -36,7 +36,10 @@ void applyIndex(QComboBox* box, uint8_t index)
 void TForm1::LoadSettings()
 {
     const SettingsLoadResult r = loadSettingsFile(path("CfgTerminal"), settings_);
-    if (r.kind == SettingsLoad::Failed) {
+    // The user's settings are still in a file we could not read: writing the
+    // built-in values over it at close would destroy them.
+    settingsUnreadable_ = r.kind == SettingsLoad::Unreadable;
+    if (r.kind == SettingsLoad::Failed || r.kind == SettingsLoad::Unreadable) {
         showError(r.io.error);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/about_dialog.h"
 #include "ui/edit_help_dialog.h"
@@ -42,6 +43,16 @@ void QtDialogService::error(const QString& text)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, main_);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool QtDialogService::askYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Comtrax"), text, QMessageBox::Yes | QMessageBox::No, main_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogService::noPortWindow()

@@ -25,6 +25,7 @@ public:
 
     void message(const QString& text) override;
     void error(const QString& text) override;
+    bool askYesNo(const QString& text) override;
     void noPortWindow() override;
     QString openFileName() override;
     SavePromptAnswer askSaveMacros() override;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "app/settings_record.h"
 #include "support/file_limits.h"
 #include "support/temp_dir.h"
@@ -193,6 +197,29 @@ TEST(SettingsFile, LoadTellsWhatItFound)
         EXPECT_EQ(asString(r), c.recordAfter);
         EXPECT_EQ(readFileBytes(path), c.fileAfter);
     }
+}
+
+// A file that is there but cannot be read is not a first start: it holds the
+// user's settings, and the caller must not write over it.
+TEST(SettingsFile, AFileThatCannotBeReadIsToldApartFromAMissingOrShortOne)
+{
+    TempDir dir;
+    const std::string path = dir.file("CfgTerminal");
+    writeFileBytes(path, asString(everyFieldSet()));
+    ::chmod(path.c_str(), 0);
+    const auto unreadable = runAsUnprivileged(dir.path(), [&] {
+        SettingsRecord r;
+        const auto result = loadSettingsFile(path, r);
+        return result.kind == SettingsLoad::Unreadable && !result.io.ok;
+    });
+    ASSERT_TRUE(unreadable.has_value());
+    EXPECT_TRUE(*unreadable);
+
+    const std::string folder = dir.file("folder");
+    std::filesystem::create_directory(folder);
+    SettingsRecord r;
+    EXPECT_EQ(loadSettingsFile(folder, r).kind, SettingsLoad::Unreadable);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 TEST(SettingsFile, SaveWritesExactlyOneRecordThatLoadsBack)

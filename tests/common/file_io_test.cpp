@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +126,101 @@ TEST(FileIo, ReplaceInAReadOnlyDirectoryFailsAndKeepsTheOldFile)
         GTEST_SKIP() << "a read-only directory does not stop this user";
     EXPECT_FALSE(ro.ok);
     EXPECT_EQ(slurp(path), "old");
+}
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode;
+}
+
+// What the user set on a data file survives a save: its mode (private or
+// read-only), its owner, a link to a file kept elsewhere; a new file follows
+// the umask.
+TEST(FileIo, AReplacedFileKeepsWhatTheUserSetOnIt)
+{
+    TempDir dir;
+    const std::string priv = dir.file("private");
+    writeFileBytes(priv, "old");
+    ::chmod(priv.c_str(), 0600);
+    ASSERT_TRUE(replaceFileAtomically(priv, "new").ok);
+    EXPECT_EQ(modeOf(priv) & 07777, 0600u);
+
+    const std::string shared = dir.file("shared");
+    writeFileBytes(shared, "old");
+    ASSERT_EQ(::symlink("shared", dir.file("link").c_str()), 0);
+    ASSERT_TRUE(replaceFileAtomically(dir.file("link"), "through the link").ok);
+    EXPECT_TRUE(S_ISLNK(modeOf(dir.file("link"))));
+    EXPECT_EQ(slurp(shared), "through the link");
+
+    const mode_t oldMask = ::umask(077);
+    const FileResult fresh = replaceFileAtomically(dir.file("fresh"), "x");
+    ::umask(oldMask);
+    ASSERT_TRUE(fresh.ok);
+    EXPECT_EQ(modeOf(dir.file("fresh")) & 07777, 0600u);
+
+    if (::geteuid() == 0) {
+        const std::string owned = dir.file("owned");
+        writeFileBytes(owned, "old");
+        ASSERT_EQ(::chown(owned.c_str(), UnprivilegedId, UnprivilegedId), 0);
+        ASSERT_TRUE(replaceFileAtomically(owned, "new").ok);
+        struct stat st {};
+        ::stat(owned.c_str(), &st);
+        EXPECT_EQ(st.st_uid, UnprivilegedId);
+        EXPECT_EQ(st.st_gid, UnprivilegedId);
+    }
+
+    // A file the user made read-only is not replaced, and the reason says so.
+    const std::string ro = dir.file("readonly");
+    writeFileBytes(ro, "old");
+    ::chmod(ro.c_str(), 0444);
+    const auto refused = runAsUnprivileged(dir.path(), [&] {
+        const FileResult r = replaceFileAtomically(ro, "new");
+        return !r.ok && r.error.find("только для чтения") != std::string::npos;
+    });
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(*refused);
+    EXPECT_EQ(slurp(ro), "old");
+    EXPECT_EQ(modeOf(ro) & 07777, 0444u);
+}
+
+TEST(FileIo, OnlyTheLeftoversOfASaveCutShortAreRemoved)
+{
+    TempDir dir;
+    for (const char* name : {"CmdConfig.tmp-a1B2c3", "OldCmd.tmp-XYZ789", "CfgTerminal.tmp-000000", "CmdConfig",
+                             "CmdConfig.tmp-short", "CmdConfig.tmp-toolong1", "Other.tmp-abcdef",
+                             "CmdConfig.tmp-ab.def", "notes.txt"})
+        writeFileBytes(dir.file(name), "x");
+    std::filesystem::create_directory(dir.file("OldCmd.tmp-dirdir"));
+    EXPECT_EQ(removeLeftoverTemporaries(dir.path(), {"CfgTerminal", "CmdConfig", "OldCmd"}), 3);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"CmdConfig", "CmdConfig.tmp-ab.def", "CmdConfig.tmp-short",
+                                              "CmdConfig.tmp-toolong1", "OldCmd.tmp-dirdir", "Other.tmp-abcdef",
+                                              "notes.txt"}));
+}
+
+TEST(FileIo, ADirectoryIsLockedByOneHolderAtATime)
+{
+    TempDir dir;
+    auto first = std::make_unique<DirectoryLock>();
+    ASSERT_TRUE(first->tryLock(dir.path()));
+    EXPECT_TRUE(first->held());
+    DirectoryLock second;
+    EXPECT_FALSE(second.tryLock(dir.path()));
+    EXPECT_FALSE(second.held());
+    // Another process is refused as well.
+    const auto other = runWithTimeLimit(10, [&] {
+        DirectoryLock lock;
+        return !lock.tryLock(dir.path());
+    });
+    ASSERT_TRUE(other.has_value());
+    EXPECT_TRUE(*other);
+    first.reset();
+    EXPECT_TRUE(second.tryLock(dir.path()));
 }
 
 // A process killed at any moment of a save leaves the old file or the new one,

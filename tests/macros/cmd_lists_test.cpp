@@ -93,6 +93,7 @@ TEST(CmdConfigLoad, FirstStartWritesTheDefaultListsWithoutBackup)
         EXPECT_EQ(getLE32(reinterpret_cast<const unsigned char*>(file.data()) + (n - 1) * Rec + 102500), 12345);
     EXPECT_FALSE(fileExists(path + ".bak"));
     EXPECT_EQ(filesStartingWith(dir.path(), "CmdConfig.tmp"), std::vector<std::string>{});
+    EXPECT_TRUE(r.created);
 
     CmdLists again;
     EXPECT_FALSE(again.LoadCmdConfig(path).rebuilt);
@@ -372,15 +373,24 @@ TEST(CmdConfigLoad, FailedRebuildLeavesTheDamagedFileAndItsBackup)
     EXPECT_EQ(filesStartingWith(dir.path(), "CmdConfig.tmp"), std::vector<std::string>{});
 }
 
-TEST(CmdConfigLoad, NewDamageReplacesAnOlderBackup)
+TEST(CmdConfigLoad, NewDamageKeepsEveryEarlierBackup)
 {
     TempDir dir;
     const std::string path = dir.file("CmdConfig");
-    writeFileBytes(path + ".bak", "an older backup");
+    writeFileBytes(path + ".bak", "the user's own backup");
     writeFileBytes(path, "garbage");
     CmdLists lists;
     const auto r = lists.LoadCmdConfig(path);
+    EXPECT_TRUE(r.rebuilt);
+    EXPECT_FALSE(r.created);
     EXPECT_TRUE(r.backupKept);
-    EXPECT_EQ(slurp(path + ".bak"), "garbage");
+    EXPECT_EQ(slurp(path + ".bak"), "the user's own backup");
+    EXPECT_EQ(slurp(path + ".bak.1"), "garbage");
     EXPECT_EQ(slurp(path).size(), CmdLists::FileSize);
+
+    writeFileBytes(path, "damaged again");
+    EXPECT_TRUE(CmdLists().LoadCmdConfig(path).backupKept);
+    EXPECT_EQ(slurp(path + ".bak"), "the user's own backup");
+    EXPECT_EQ(slurp(path + ".bak.1"), "garbage");
+    EXPECT_EQ(slurp(path + ".bak.2"), "damaged again");
 }

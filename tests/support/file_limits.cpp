@@ -5,6 +5,8 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +55,24 @@ std::optional<bool> runWithTimeLimit(unsigned seconds, const std::function<bool(
             std::signal(SIGALRM, SIG_DFL);
             ::alarm(seconds);
             return true;
+        },
+        body);
+}
+
+std::optional<bool> runAsUnprivileged(const std::string& dir, const std::function<bool()>& body)
+{
+    if (::geteuid() == 0) {
+        // The child's files live in dir: it becomes the child's own.
+        std::error_code ec;
+        ::chown(dir.c_str(), UnprivilegedId, UnprivilegedId);
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec))
+            ::lchown(e.path().c_str(), UnprivilegedId, UnprivilegedId);
+    }
+    return runInChild(
+        [] {
+            if (::geteuid() != 0)
+                return true;
+            return ::setgroups(0, nullptr) == 0 && ::setgid(UnprivilegedId) == 0 && ::setuid(UnprivilegedId) == 0;
         },
         body);
 }

@@ -19,6 +19,13 @@ std::optional<bool> runWithFileSizeLimit(std::size_t limit, const std::function<
 // result, or nothing when the child was killed or did not end normally.
 std::optional<bool> runWithTimeLimit(unsigned seconds, const std::function<bool()>& body);
 
+// Runs body in a forked child that, when the tests run as root, gives up root
+// for an ordinary user (nobody), so file modes bind it as they bind a user;
+// dir (and what it holds) is handed to that user first. Returns body's result,
+// or nothing when the child could not be set up or did not end normally.
+inline constexpr unsigned UnprivilegedId = 65534;
+std::optional<bool> runAsUnprivileged(const std::string& dir, const std::function<bool()>& body);
+
 // The same limit on this very process for as long as the object lives: for
 // code that cannot run in a forked child, such as a window with its widgets.
 // Every regular file the process writes meanwhile is held to limit bytes.

@@ -51,7 +51,8 @@ TEST(WindowStartUp, FirstRunCreatesTheThreeFilesAndKeepsTheBuiltInValues)
 {
     WindowRig r;
     r.open();
-    EXPECT_EQ(r.dialogs.messages, QStringList{"Проблема с файлом конфигурации, он будет перезаписан"});
+    // Nothing is wrong on a first start: the missing files are made silently.
+    EXPECT_TRUE(r.dialogs.messages.isEmpty());
     EXPECT_TRUE(r.dialogs.errors.isEmpty());
     EXPECT_EQ(fileOf(r, "CmdConfig").size(), CmdLists::FileSize);
     EXPECT_EQ(fileOf(r, "OldCmd"), std::string(12800, '\0'));
@@ -213,7 +214,6 @@ TEST(WindowShutDown, ClosingInEditorModeOffersToSaveAndCancelKeepsTheWindowOpen)
     r.dialogs.saveAnswer = SavePromptAnswer::Cancel;
     EXPECT_FALSE(r.close());
     EXPECT_EQ(r.dialogs.savePrompts, 1);
-    EXPECT_FALSE(r.window->CloseVetoed);
 
     r.dialogs.saveAnswer = SavePromptAnswer::Yes;
     EXPECT_TRUE(r.close());

@@ -13,6 +13,8 @@ class RecordingDialogs : public DialogService {
 public:
     QStringList messages;
     QStringList errors;
+    QStringList questions;
+    bool yesNoAnswer = false;
     int noPortWindows = 0;
     int abouts = 0;
     int savePrompts = 0;
@@ -22,6 +24,11 @@ public:
 
     void message(const QString& text) override { messages << text; }
     void error(const QString& text) override { errors << text; }
+    bool askYesNo(const QString& text) override
+    {
+        questions << text;
+        return yesNoAnswer;
+    }
     void noPortWindow() override { ++noPortWindows; }
     QString openFileName() override { return fileToOpen; }
     SavePromptAnswer askSaveMacros() override

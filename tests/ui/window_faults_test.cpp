@@ -377,24 +377,22 @@ TEST(FileFaults, SettingsThatCannotBeSavedKeepTheWindowOpenAndTheOldFile)
         FaultScope scope(fault, r.dir.path(), 500);
         ASSERT_TRUE(scope.ok());
         EXPECT_FALSE(r.close()) << "a close that lost the settings went ahead";
-        EXPECT_FALSE(r.close());
         // The window still works meanwhile.
         r.ui().ComPort->setCurrentIndex(0);
         r.window->BTConnectClick();
         r.ui().MainStrCmd->setText("AT");
         r.window->ButtonSendClick();
         EXPECT_EQ(r.port.written, "AT\r");
-        scope.lift();
-
-        ASSERT_EQ(r.dialogs.errors.size(), 2) << "one message per attempt";
+        ASSERT_EQ(r.dialogs.errors.size(), 1);
         EXPECT_TRUE(r.dialogs.errors[0].contains("CfgTerminal")) << r.dialogs.errors[0].toStdString();
+
+        // Told once, the user can close: a fault that stays (a read-only
+        // directory, a disk that stays full) must not lock the window open.
+        EXPECT_TRUE(r.close());
+        scope.lift();
+        EXPECT_EQ(r.dialogs.errors.size(), 1) << "told once";
         EXPECT_EQ(fileOf(r, "CfgTerminal"), old);
         EXPECT_EQ(leftovers(r), std::vector<std::string>{});
-
-        // With the fault gone the same close saves the new value.
-        EXPECT_TRUE(r.close());
-        r.restart();
-        EXPECT_EQ(r.ui().PeriodTX->text(), "777");
     }
 }
 

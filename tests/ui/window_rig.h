@@ -17,6 +17,8 @@ struct WindowRig {
     FakeClock clock;
     RecordingDialogs dialogs;
     std::unique_ptr<TForm1> window;
+    std::string directory;  // where the window keeps its files; empty: dir
+
 
     WindowRig() { lister.ports = {"ttyUSB0", "ttyUSB1"}; }
 
@@ -27,7 +29,7 @@ struct WindowRig {
         env.lister = &lister;
         env.clock = &clock;
         env.dialogs = &dialogs;
-        env.directory = dir.path();
+        env.directory = directory.empty() ? dir.path() : directory;
         env.startTimers = false;
         env.sleep = [](int) {};
         window = std::make_unique<TForm1>(env);
