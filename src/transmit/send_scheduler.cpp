@@ -142,8 +142,10 @@ void SendScheduler::StartSendCommands()
     case SendMode::AfterAnswer:
         if (fileLineIndex_ >= fileLines_.size()) {
             fileLineIndex_ = 0;
+            runEnded_ = true;
             view_.showMessage(AllSentText);
         } else {
+            runEnded_ = false;
             sendFileLine();
         }
         break;
@@ -162,11 +164,17 @@ void SendScheduler::SendNextAfterAnswer()
             hooks_.send(options_.commandText);
         return;
     }
+    // A run that has ended stays ended: a stray byte after it, the tail of a
+    // split answer, or what arrived while the notice was open would otherwise
+    // send the whole file again, writes included. Only a start begins it anew.
+    if (runEnded_)
+        return;
     if (fileLineIndex_ >= fileLines_.size()) {
         fileLineIndex_ = 0;
         if (!options_.cyclic) {
             // The answer to the last line ends the run: say so once. An empty
             // list has no run to end, so every answer stays quiet.
+            runEnded_ = !fileLines_.empty();
             if (!fileLines_.empty())
                 view_.showMessage(AllSentText);
             return;
@@ -193,6 +201,7 @@ void SendScheduler::HousekeepingTick()
 void SendScheduler::applyLoadedFile(CommandFile file)
 {
     fileLines_ = std::move(file.lines);
+    runEnded_ = false;
     if (file.bigFile)
         view_.showMessage(BigFileText);
 }

@@ -74,6 +74,7 @@ private:
     bool fileMode_ = false;
     std::vector<std::string> fileLines_;
     uint32_t fileLineIndex_ = 0;
+    bool runEnded_ = false;  // a non-cyclic after-answer run reached its end; a start begins it again
     int32_t lastPeriodSend_ = 0;
     bool periodTimer_ = false;
     bool sendStartEnabled_ = true;

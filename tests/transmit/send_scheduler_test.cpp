@@ -298,11 +298,42 @@ TEST_F(Scheduler, AfterAnswerFileWithoutCiklSendNotifiesOncePerRun)
     EXPECT_EQ(sent, (Lines{"one", "two", "three"}));
     EXPECT_EQ(view.messages, Lines{AllSent});
     EXPECT_EQ(s.fileLineIndex(), 0u);
-    // A further packet starts the list again; its end notifies again.
+    // The run has ended: a stray byte, the tail of a split answer, or what
+    // came while the notice was open sends nothing (the file may hold writes).
     for (int answer = 0; answer < 4; ++answer)
+        s.SendNextAfterAnswer();
+    EXPECT_EQ(sent, (Lines{"one", "two", "three"}));
+    EXPECT_EQ(view.messages, Lines{AllSent});
+    // Only the user's next start begins it again; its end notifies again.
+    s.StartSendCommands();
+    for (int answer = 0; answer < 5; ++answer)
         s.SendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two", "three", "one", "two", "three"}));
     EXPECT_EQ(view.messages, (Lines{AllSent, AllSent}));
+}
+
+// A start at the end of the list only says so; packets after that notice do
+// not begin a run either, the next start does.
+TEST_F(Scheduler, AfterAnswerStartAtTheEndNotifiesAndPacketsDoNotRestart)
+{
+    select(SendMode::AfterAnswer);
+    s.loadFile("one\ntwo\n");
+    s.StartSendCommands();
+    s.SendNextAfterAnswer();
+    ASSERT_EQ(sent, (Lines{"one", "two"}));
+    s.StartSendCommands();  // index at the end: the notice, index back to 0
+    EXPECT_EQ(view.messages, Lines{AllSent});
+    s.SendNextAfterAnswer();
+    s.SendNextAfterAnswer();
+    EXPECT_EQ(sent, (Lines{"one", "two"}));
+    s.StartSendCommands();
+    s.SendNextAfterAnswer();
+    EXPECT_EQ(sent, (Lines{"one", "two", "one", "two"}));
+    // A newly loaded file is a new run: an answer before any start sends its
+    // first line, as before.
+    s.loadFile("three\n");
+    s.SendNextAfterAnswer();
+    EXPECT_EQ(sent.back(), "three");
 }
 
 TEST_F(Scheduler, AfterAnswerFileWithCiklSendLoopsAtOnce)

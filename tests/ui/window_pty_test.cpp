@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTest>
 
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "receive/log_file.h"
@@ -194,4 +196,41 @@ TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
     ASSERT_LE(text.size(), stream.size());
     EXPECT_TRUE(text == stream.substr(stream.size() - text.size()));
     EXPECT_GT(text.size(), 100000u);
+}
+
+// A device that answers every request, then sends one byte more after the
+// run: the run has ended, and nothing more goes out (the file may hold writes).
+TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
+{
+    LiveWindow w(20);
+    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    writeFileBytes(w.dir.file("requests.txt"), "READ 1\nREAD 2\nWRITE 3\n");
+    w.dialogs.fileToOpen = QString::fromStdString(w.dir.file("requests.txt"));
+    w.window->ButtonReadFileClick();
+    w.window->controls().RBAfterAns->setChecked(true);
+    w.window->SendStartClick();
+
+    // The scripted device: one answer per request line, until three came.
+    std::string received;
+    int answered = 0;
+    QElapsedTimer t;
+    t.start();
+    while (answered < 3 && t.elapsed() < 10000) {
+        QTest::qWait(5);
+        received += w.device.drain();
+        const auto requests = static_cast<int>(std::count(received.begin(), received.end(), '\r'));
+        for (; answered < requests; ++answered)
+            w.device.send("OK\r\n");
+    }
+    QTest::qWait(100);
+    received += w.device.drain();
+    ASSERT_EQ(received, "READ 1\rREAD 2\rWRITE 3\r");
+    ASSERT_EQ(w.dialogs.messages, QStringList{"Все команды отправлены"});
+
+    w.device.send("\x55");  // noise on the line after the run
+    QTest::qWait(200);
+    w.device.send("K\r\n");  // the tail of a split answer
+    QTest::qWait(200);
+    EXPECT_EQ(w.device.drain(), "");
+    EXPECT_EQ(w.dialogs.messages.size(), 1);
 }
