@@ -18,6 +18,8 @@ Terminal::Terminal(const Setup& s)
                   Connection::Hooks{s.sleep, [this] { scheduler_.CheckSendDataAftConnect(); }})
 {
     receiver_.setAfterAnswer([this] { scheduler_.SendNextAfterAnswer(); });
+    // Lines still waiting for room when the port closes did not go out.
+    access_.setClosedListener([this] { sender_.abandonOutput(); });
 }
 
 }  // namespace comtrax

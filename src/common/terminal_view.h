@@ -33,6 +33,9 @@ public:
     virtual void setPeriodTimerEnabled(bool /*on*/) {}
     // StartLog caption or STLog text changed (read them from the LogFile).
     virtual void logStateChanged() {}
+    // Bytes wait for room in the port's output queue (true) or all went out:
+    // the window watches the port for room while they wait.
+    virtual void setOutputWaiting(bool /*waiting*/) {}
 };
 
 }  // namespace comtrax

@@ -34,10 +34,25 @@ void TrafficCounters::addTxBytes(int32_t n)
     showByteTotals();
 }
 
+// "Send: n", and "Send: n (-m)" once m lines did not reach the port whole.
+void TrafficCounters::showSentCount()
+{
+    std::string text = "Send: " + std::to_string(sentPackets_);
+    if (notSentLines_ != 0)
+        text += " (-" + std::to_string(notSentLines_) + ")";
+    view_.setSentCount(text);
+}
+
 void TrafficCounters::countSentLine()
 {
     sentPackets_ = wrappingAdd(sentPackets_, 1);
-    view_.setSentCount("Send: " + std::to_string(sentPackets_));
+    showSentCount();
+}
+
+void TrafficCounters::countNotSentLine()
+{
+    notSentLines_ = wrappingAdd(notSentLines_, 1);
+    showSentCount();
 }
 
 void TrafficCounters::addRxBytes(int32_t n)
@@ -73,10 +88,11 @@ void TrafficCounters::BTClrStatClick()
     minGapMs_ = NoGapYet;
     maxGapMs_ = 0;
     sentPackets_ = 0;
+    notSentLines_ = 0;
     readPackets_ = 0;
     view_.setGaps("MIN_T_W:  NA", "MAX_T_W: NA");
     view_.setReadCount("Read: 0");
-    view_.setSentCount("Send: 0");
+    showSentCount();
 }
 
 }  // namespace comtrax

@@ -103,6 +103,8 @@ void PortAccess::closePort()
     port_.purge();
     port_.close();
     portOpen_ = false;
+    if (closedListener_)
+        closedListener_();
 }
 
 bool PortAccess::probePort()
@@ -126,10 +128,9 @@ void PortAccess::purgePort()
         port_.purge();
 }
 
-void PortAccess::writePort(const uint8_t* data, uint32_t n)
+int64_t PortAccess::writePort(const uint8_t* data, uint32_t n)
 {
-    if (port_.isOpen())
-        port_.write(data, n);
+    return port_.isOpen() ? port_.write(data, n) : -1;
 }
 
 }  // namespace comtrax

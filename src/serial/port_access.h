@@ -2,6 +2,7 @@
 // Port discovery and access: ScanPorts, OpenPort, ClosePort and the primitives
 // the rest of the terminal uses, with the state PortOpen and PortName.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,10 @@ public:
     uint32_t portInputCount();
     uint32_t readPort(uint8_t* buffer, uint32_t n);
     void purgePort();
-    void writePort(const uint8_t* data, uint32_t n);
+    // What the port took now (-1: refused, or no port open).
+    int64_t writePort(const uint8_t* data, uint32_t n);
+    // Called whenever the port is closed (disconnect, loss, reopen).
+    void setClosedListener(std::function<void()> listener) { closedListener_ = std::move(listener); }
 
     bool portOpen() const { return portOpen_; }
     // True when the latest openPort ended on a box with no entry (the
@@ -67,6 +71,7 @@ private:
     bool conversionFailed_ = false;
     std::string portName_;
     int stopCode_ = OneStop;
+    std::function<void()> closedListener_;
 };
 
 }  // namespace comtrax

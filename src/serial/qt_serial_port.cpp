@@ -46,19 +46,6 @@ bool stopBitsFor(int stopCode, int dataBits, QSerialPort::StopBits& out)
     }
 }
 
-#ifndef _WIN32
-// How long a write may wait for room in the output queue before the peer is
-// taken to be stuck: the time the bytes need on the line, plus a second. Without
-// flow control a real UART always drains; only a pty whose other end stopped
-// reading can stall, and the terminal must not hang on it for ever.
-int writeWaitMs(uint32_t bytes, int baud)
-{
-    const long long bitsPerChar = 12;  // start, 8 data, parity, 2 stop at most
-    const long long lineMs = baud > 0 ? static_cast<long long>(bytes) * bitsPerChar * 1000 / baud : 0;
-    return static_cast<int>(std::min<long long>(lineMs + 1000, INT_MAX));
-}
-#endif
-
 }  // namespace
 
 QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
@@ -127,8 +114,23 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
 
 void QtSerialPort::close()
 {
-    if (port_->isOpen())
+    if (port_->isOpen()) {
+#ifndef _WIN32
+        // Closing waits until the system's output queue has drained, up to
+        // half a minute on a line a device no longer reads. Give what is
+        // queued a moment to go out, then discard the rest: Disconnect must
+        // answer at once.
+        const int fd = static_cast<int>(port_->handle());
+        for (int waited = 0; waited < 200; waited += 10) {
+            int queued = 0;
+            if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+                break;
+            ::usleep(10000);
+        }
+        ::tcflush(fd, TCOFLUSH);
+#endif
         port_->close();
+    }
     port_->clearError();
 }
 
@@ -225,10 +227,12 @@ void QtSerialPort::purge()
     port_->clearError();
 }
 
-void QtSerialPort::write(const uint8_t* data, uint32_t n)
+int64_t QtSerialPort::write(const uint8_t* data, uint32_t n)
 {
     if (!port_->isOpen())
-        return;
+        return -1;
+    // The descriptor is non-blocking: what the output queue has no room for
+    // now is left to the caller, who waits for the port to become writable.
     const int fd = static_cast<int>(port_->handle());
     uint32_t done = 0;
     while (done < n) {
@@ -239,19 +243,12 @@ void QtSerialPort::write(const uint8_t* data, uint32_t n)
         }
         if (r < 0 && errno == EINTR)
             continue;
-        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The queue is full: wait for room, but not for ever.
-            pollfd p{fd, POLLOUT, 0};
-            int w;
-            do {
-                w = ::poll(&p, 1, writeWaitMs(n - done, baud_));
-            } while (w < 0 && errno == EINTR);
-            if (w > 0 && (p.revents & POLLOUT) && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-                continue;
-        }
-        // The line is gone or stuck; the connection check will notice a lost line.
-        return;
+        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // EIO and the like: the line is gone (the connection check will see it).
+        return done > 0 ? static_cast<int64_t>(done) : -1;
     }
+    return done;
 }
 
 #else  // _WIN32: QSerialPort's own calls; its buffers fill while the event loop runs.
@@ -285,14 +282,13 @@ void QtSerialPort::purge()
         port_->clear(QSerialPort::Input);
 }
 
-void QtSerialPort::write(const uint8_t* data, uint32_t n)
+int64_t QtSerialPort::write(const uint8_t* data, uint32_t n)
 {
     if (!port_->isOpen())
-        return;
-    port_->write(reinterpret_cast<const char*>(data), n);
-    while (port_->bytesToWrite() > 0)
-        if (!port_->waitForBytesWritten(1000))
-            return;
+        return -1;
+    // QSerialPort keeps what the driver cannot take yet and writes it from the event loop.
+    const qint64 r = port_->write(reinterpret_cast<const char*>(data), n);
+    return r < 0 ? -1 : r;
 }
 
 #endif

@@ -26,7 +26,7 @@ public:
     uint32_t inputCount() override;
     uint32_t read(uint8_t* buffer, uint32_t n) override;
     void purge() override;
-    void write(const uint8_t* data, uint32_t n) override;
+    int64_t write(const uint8_t* data, uint32_t n) override;
     int readNotifierHandle() const override;
 
     // "ttyUSB0" -> "/dev/ttyUSB0"; a name with a slash is already a path.

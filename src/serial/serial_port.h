@@ -28,10 +28,14 @@ public:
     virtual uint32_t read(uint8_t* buffer, uint32_t n) = 0;
     // Discards everything queued in both directions.
     virtual void purge() = 0;
-    // Hands all n bytes to the system before returning.
-    virtual void write(const uint8_t* data, uint32_t n) = 0;
+    // Hands the system as many of the n bytes as it takes now, without
+    // waiting for room: a device that stops reading must never hold the
+    // program. Returns how many it took, or -1 when the port refused them
+    // (the line is gone).
+    virtual int64_t write(const uint8_t* data, uint32_t n) = 0;
     // A file descriptor that becomes readable when bytes arrive, or -1.
-    // Lets the window sleep instead of polling when nothing happens.
+    // Lets the window sleep instead of polling when nothing happens; the same
+    // descriptor becomes writable when the output queue has room again.
     virtual int readNotifierHandle() const { return -1; }
 };
 

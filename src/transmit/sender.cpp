@@ -47,19 +47,102 @@ void Sender::SendPortData(const std::string& line)
         echo = " [ " + formatLogTime(clock_.now()) + " > ] " + encoded.echo;
     else
         echo = encoded.echo;
-    // A log-file failure is reported and handled inside; the line still goes out.
-    log_.addLine(echo, options_.filter);
 
     // No purge of the port before the write: bytes the device has sent and no
     // poll has read yet are answers the user is waiting for, and the receive
     // poll shows them as it shows any other.
     // The bytes string holds the whole line: nothing is cut at a buffer size.
-    const std::size_t size = encoded.bytes.size();
-    const auto n = static_cast<uint32_t>(
-        size > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max() : size);
-    counters_.addTxBytes(static_cast<int32_t>(n));
-    port_.writePort(reinterpret_cast<const uint8_t*>(encoded.bytes.data()), n);
+    std::string bytes = encoded.bytes;
+    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
+        bytes.resize(static_cast<std::size_t>(std::numeric_limits<int32_t>::max()));
+
+    // Lines go out in order: while others wait, this one waits behind them.
+    if (!queue_.empty()) {
+        if (queuedBytes_ + bytes.size() > QueueLimit) {
+            lineNotSent(echo);
+            return;
+        }
+        queuedBytes_ += bytes.size();
+        queue_.push_back({std::move(bytes), 0, std::move(echo)});
+        return;
+    }
+    const int64_t taken = port_.writePort(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                          static_cast<uint32_t>(bytes.size()));
+    if (taken < 0) {
+        lineNotSent(echo);
+        return;
+    }
+    if (taken > 0)
+        counters_.addTxBytes(static_cast<int32_t>(taken));
+    if (static_cast<std::size_t>(taken) == bytes.size()) {
+        lineSent(echo);
+        return;
+    }
+    // The device is not reading fast enough: the rest waits for room.
+    if (bytes.size() - static_cast<std::size_t>(taken) > QueueLimit) {
+        lineNotSent(echo);
+        return;
+    }
+    queuedBytes_ += bytes.size() - static_cast<std::size_t>(taken);
+    queue_.push_back({std::move(bytes), static_cast<std::size_t>(taken), std::move(echo)});
+    setOutputWaiting(true);
+}
+
+// A line is shown and logged as sent once the port has accepted every byte of
+// it; one that did not get there whole carries the mark, and is counted apart.
+// A log-file failure is reported and handled inside; sending goes on.
+void Sender::lineSent(const std::string& echo)
+{
+    log_.addLine(echo, options_.filter);
     counters_.countSentLine();
+}
+
+void Sender::lineNotSent(const std::string& echo)
+{
+    log_.addLine(LogOutput::withCrLfBreaks(echo) + NotSentMark, options_.filter);
+    counters_.countNotSentLine();
+}
+
+void Sender::drainOutput()
+{
+    while (!queue_.empty()) {
+        PendingLine& line = queue_.front();
+        const std::size_t left = line.bytes.size() - line.taken;
+        const int64_t taken = port_.writePort(reinterpret_cast<const uint8_t*>(line.bytes.data() + line.taken),
+                                              static_cast<uint32_t>(left));
+        if (taken < 0) {
+            abandonOutput();
+            return;
+        }
+        if (taken > 0) {
+            counters_.addTxBytes(static_cast<int32_t>(taken));
+            line.taken += static_cast<std::size_t>(taken);
+            queuedBytes_ -= static_cast<std::size_t>(taken);
+        }
+        if (static_cast<std::size_t>(taken) < left)
+            return;  // still no room: wait for the next chance
+        const std::string echo = std::move(line.echo);
+        queue_.pop_front();
+        lineSent(echo);
+    }
+    setOutputWaiting(false);
+}
+
+void Sender::abandonOutput()
+{
+    if (queue_.empty())
+        return;
+    std::deque<PendingLine> lost;
+    lost.swap(queue_);
+    queuedBytes_ = 0;
+    for (const PendingLine& line : lost)
+        lineNotSent(line.echo);
+    setOutputWaiting(false);
+}
+
+void Sender::setOutputWaiting(bool waiting)
+{
+    view_.setOutputWaiting(waiting);
 }
 
 }  // namespace comtrax

@@ -1,6 +1,8 @@
 #pragma once
 // SendPortData: the one way a command line leaves the terminal.
 #include <cstdint>
+#include <cstddef>
+#include <deque>
 #include <string>
 
 #include "common/clock.h"
@@ -23,7 +25,30 @@ public:
     void SendPortData(const std::string& line);
     bool busy() const { return sendBusy_; }
 
+    // Bytes the port could not take at once wait here, in order, until it has
+    // room again; the window calls drainOutput when the port is writable.
+    void drainOutput();
+    bool outputWaiting() const { return !queue_.empty(); }
+    std::size_t queuedBytes() const { return queuedBytes_; }
+    // The port closed (disconnect, loss): lines still waiting did not go out.
+    void abandonOutput();
+
+    // The most bytes that may wait; a line that does not fit is not sent.
+    static constexpr std::size_t QueueLimit = 64 * 1024;
+    // Added to the echo of a line that did not reach the port whole:
+    // " [не отправлено]" in Windows-1251, the code page of every log line.
+    static constexpr const char* NotSentMark = " [\xED\xE5 \xEE\xF2\xEF\xF0\xE0\xE2\xEB\xE5\xED\xEE]";
+
 private:
+    struct PendingLine {
+        std::string bytes;
+        std::size_t taken = 0;  // bytes the port has already accepted
+        std::string echo;
+    };
+    void lineSent(const std::string& echo);
+    void lineNotSent(const std::string& echo);
+    void setOutputWaiting(bool waiting);
+
     PortAccess& port_;
     SentHistory& history_;
     LogOutput& log_;
@@ -32,6 +57,8 @@ private:
     const Clock& clock_;
     TerminalView& view_;
     bool sendBusy_ = false;
+    std::deque<PendingLine> queue_;
+    std::size_t queuedBytes_ = 0;
 };
 
 }  // namespace comtrax

@@ -404,6 +404,40 @@ void TForm1::CheckConnectTimer()
     refreshConnectionControls();
 }
 
+// Output the port had no room for waits in the sender; it goes on as soon as
+// the port is writable again, without the window ever waiting for it.
+void TForm1::setOutputWaiting(bool waiting)
+{
+    const int fd = waiting && terminal_->access().portOpen() ? env_.port->readNotifierHandle() : -1;
+    // Called from the notifier's own signal too: it is switched off there,
+    // and only replaced (later) when the port's descriptor changed.
+    if (txNotifier_) {
+        txNotifier_->setEnabled(false);
+        if (waiting && txNotifier_->socket() != fd) {
+            txNotifier_->deleteLater();
+            txNotifier_ = nullptr;
+        }
+    }
+    if (txRetry_)
+        txRetry_->stop();
+    if (!waiting || !env_.startTimers)
+        return;
+    if (fd >= 0) {
+        if (!txNotifier_) {
+            txNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Write, this);
+            connect(txNotifier_, &QSocketNotifier::activated, this, [this] { terminal_->sender().drainOutput(); });
+        }
+        txNotifier_->setEnabled(true);
+        return;
+    }
+    if (!txRetry_) {
+        txRetry_ = new QTimer(this);
+        txRetry_->setInterval(10);
+        connect(txRetry_, &QTimer::timeout, this, [this] { terminal_->sender().drainOutput(); });
+    }
+    txRetry_->start();
+}
+
 // The timing rules are stated in 1 ms ticks, but a tick that can change nothing
 // is not run: the receive poll sleeps while the port is closed, and while it is
 // open and silent it wakes when bytes arrive or when a held packet's silence

@@ -94,6 +94,7 @@ public:
     void showNoPortWindow() override;
     void setPeriodTimerEnabled(bool on) override;
     void logStateChanged() override;
+    void setOutputWaiting(bool waiting) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -150,6 +151,8 @@ private:
     QTimer* checkConnect_ = nullptr;
     QTimer* timerPeriod_ = nullptr;
     QSocketNotifier* rxNotifier_ = nullptr;
+    QSocketNotifier* txNotifier_ = nullptr;  // the port has room again for waiting output
+    QTimer* txRetry_ = nullptr;              // the same, for a port without a descriptor
     bool rxStreaming_ = false;   // the last poll read bytes
     bool rxWokenByPort_ = false; // this poll was started by the port's notifier
     bool rxSpurious_ = false;    // the port woke us with nothing to read

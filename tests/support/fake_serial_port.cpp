@@ -40,11 +40,21 @@ void FakeSerialPort::purge()
     input.clear();
 }
 
-void FakeSerialPort::write(const uint8_t* data, uint32_t n)
+int64_t FakeSerialPort::write(const uint8_t* data, uint32_t n)
 {
-    std::string bytes(reinterpret_cast<const char*>(data), n);
+    if (failWrites)
+        return -1;
+    uint32_t taken = n;
+    if (writeRoom >= 0) {
+        taken = static_cast<uint32_t>(std::min<int64_t>(n, writeRoom));
+        writeRoom -= taken;
+    }
+    if (taken == 0)
+        return 0;
+    std::string bytes(reinterpret_cast<const char*>(data), taken);
     calls.push_back("write:" + toHex(bytes));
     written += bytes;
+    return taken;
 }
 
 std::string hexBytes(const std::string& spaced)

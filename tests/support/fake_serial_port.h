@@ -25,6 +25,10 @@ public:
     bool deviceGone = false;    // probe fails while set
     bool opened = false;
     uint32_t maxPerRead = 0xFFFFFFFF;  // caps one read (0xFFFFFFFF: no cap)
+    // Room left in the output queue: a device that stopped reading takes no
+    // more once it is used up (-1: unlimited). failWrites: the line is gone.
+    int64_t writeRoom = -1;
+    bool failWrites = false;
     std::vector<std::string> availablePorts{"ttyUSB0"};
 
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
@@ -34,7 +38,7 @@ public:
     uint32_t inputCount() override { return opened ? static_cast<uint32_t>(input.size()) : 0; }
     uint32_t read(uint8_t* buffer, uint32_t n) override;
     void purge() override;
-    void write(const uint8_t* data, uint32_t n) override;
+    int64_t write(const uint8_t* data, uint32_t n) override;
 
     void feed(const std::string& bytes) { input += bytes; }
     std::string takeWritten() { std::string w; w.swap(written); return w; }

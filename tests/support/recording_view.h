@@ -20,6 +20,7 @@ public:
     std::string maxGap = "MAX_T_W: NA";
     std::vector<bool> periodTimerChanges;
     int logStateChanges = 0;
+    bool outputWaiting = false;
 
     void addLogLine(const std::string& line) override { logLines.push_back(line); }
     void setByteTotals(const std::string& t) override { byteTotals = t; }
@@ -31,6 +32,7 @@ public:
     void showNoPortWindow() override { ++noPortWindows; }
     void setPeriodTimerEnabled(bool on) override { periodTimerChanges.push_back(on); }
     void logStateChanged() override { ++logStateChanges; }
+    void setOutputWaiting(bool waiting) override { outputWaiting = waiting; }
 };
 
 }  // namespace comtrax::testing

@@ -212,3 +212,84 @@ TEST_F(SenderTest, LogWriteFailureStillSendsAndCounts)
 
 }  // namespace
 }  // namespace comtrax
+
+namespace comtrax {
+namespace {
+
+const std::string NotSent = Sender::NotSentMark;
+
+// A device that stops reading: what the port cannot take waits, in order,
+// and a line is shown and logged as sent only once all of it went out.
+TEST_F(SenderTest, WhatThePortCannotTakeWaitsAndIsLoggedWhenItGoesOut)
+{
+    connect();
+    port.writeRoom = 3;
+    sender.SendPortData("HELLO");
+    EXPECT_EQ(port.written, "HEL");
+    EXPECT_TRUE(view.logLines.empty());
+    EXPECT_TRUE(sender.outputWaiting());
+    EXPECT_TRUE(view.outputWaiting);
+    EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
+    sender.SendPortData("NEXT");  // waits behind the first, never overtakes it
+    sender.drainOutput();         // still no room
+    EXPECT_EQ(port.written, "HEL");
+
+    port.writeRoom = 4;
+    sender.drainOutput();
+    EXPECT_EQ(port.written, "HELLO\rN");
+    EXPECT_EQ(view.logLines, Lines{"HELLO"});
+    EXPECT_EQ(view.sentCount, "Send: 1");
+
+    port.writeRoom = -1;
+    sender.drainOutput();
+    EXPECT_EQ(port.written, "HELLO\rNEXT\r");
+    EXPECT_EQ(view.logLines, (Lines{"HELLO", "NEXT"}));
+    EXPECT_EQ(view.sentCount, "Send: 2");
+    EXPECT_EQ(view.byteTotals, "TX: 11 RX: 0");
+    EXPECT_FALSE(sender.outputWaiting());
+    EXPECT_FALSE(view.outputWaiting);
+}
+
+// A line the port refused, one that finds the waiting room full, and those
+// still waiting when the port closes are marked and counted apart; none is
+// ever shown as sent.
+TEST_F(SenderTest, LinesThatDidNotGoOutWholeAreMarkedAndCountedApart)
+{
+    connect();
+    access.setClosedListener([this] { sender.abandonOutput(); });  // as the terminal wires them
+    logFile.StartLogClick(clock.now());
+    port.writeRoom = 0;
+    const std::string line(200, 'x');
+    int queued = 0;
+    while (view.logLines.empty()) {
+        sender.SendPortData(line);
+        ++queued;
+        ASSERT_LT(queued, 1000);
+    }
+    EXPECT_LE(sender.queuedBytes(), Sender::QueueLimit);
+    EXPECT_EQ(view.logLines, Lines{line + NotSent});
+    EXPECT_EQ(view.sentCount, "Send: 0 (-1)");
+
+    access.closePort();  // Disconnect, or the device gone
+    EXPECT_FALSE(sender.outputWaiting());
+    EXPECT_EQ(view.logLines.size(), static_cast<std::size_t>(queued));
+    for (const std::string& shown : view.logLines)
+        EXPECT_EQ(shown, line + NotSent);
+    EXPECT_EQ(view.sentCount, "Send: 0 (-" + std::to_string(queued) + ")");
+    EXPECT_EQ(logFileText().find(line + "\r\n"), std::string::npos) << "a line logged as sent";
+
+    ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0}));
+    port.writeRoom = -1;
+    port.failWrites = true;  // the line is gone
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.logLines.back(), "AT" + NotSent);
+    port.failWrites = false;
+    sender.SendPortData("AT");
+    EXPECT_EQ(view.logLines.back(), "AT");
+    EXPECT_EQ(view.sentCount, "Send: 1 (-" + std::to_string(queued + 1) + ")");
+    counters.BTClrStatClick();
+    EXPECT_EQ(view.sentCount, "Send: 0");
+}
+
+}  // namespace
+}  // namespace comtrax

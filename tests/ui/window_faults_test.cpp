@@ -117,6 +117,7 @@ std::string deviceLine(int n)
 struct LogContent {
     std::vector<int> lines;
     int pings = 0;
+    int pingsNotSent = 0;  // marked: the port refused them
     std::string junk;
 };
 
@@ -129,7 +130,11 @@ LogContent parseLog(const std::string& log)
     LogContent out;
     std::size_t i = 0;
     while (i < s.size()) {
-        if (s.compare(i, 4, "PING") == 0) {
+        const std::string notSent = std::string("PING") + Sender::NotSentMark;
+        if (s.compare(i, notSent.size(), notSent) == 0) {
+            ++out.pingsNotSent;
+            i += notSent.size();
+        } else if (s.compare(i, 4, "PING") == 0) {
             ++out.pings;
             i += 4;
         } else if (s.compare(i, 3, "rx ") == 0 && i + 8 <= s.size() && s[i + 7] == ';'

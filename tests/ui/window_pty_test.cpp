@@ -7,7 +7,10 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -18,6 +21,7 @@
 #include <filesystem>
 
 #include "receive/log_file.h"
+#include "transmit/sender.h"
 #include "serial/qt_serial_port.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
@@ -233,4 +237,75 @@ TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
     QTest::qWait(200);
     EXPECT_EQ(w.device.drain(), "");
     EXPECT_EQ(w.dialogs.messages.size(), 1);
+}
+
+// A device that stops reading while the period mode sends long lines as fast
+// as it can: the window keeps answering, Disconnect included, and every line
+// the log shows as sent reached the device whole; the others carry the mark.
+TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
+{
+    LiveWindow w(20);
+    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    Controls& c = w.window->controls();
+    const std::string line(250, 'Z');
+    c.MainStrCmd->setText(QString::fromStdString(line));
+    c.PeriodTX->setText("0");
+    c.RBPeriod->setChecked(true);
+
+    // The event loop's longest pause while the device reads nothing.
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longestPause = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestPause = std::max(longestPause, sinceTick.restart());
+    });
+    tick.start(5);
+    QTest::qWait(1500);
+    tick.stop();
+    std::printf("longest event-loop pause with a device not reading: %lld ms\n", static_cast<long long>(longestPause));
+    EXPECT_LT(longestPause, 900) << "the window waited for the device";
+    EXPECT_TRUE(w.window->terminal().sender().outputWaiting());
+
+    // The device reads again; the period stops; what waited goes out.
+    c.RBManual->setChecked(true);
+    std::string arrived;
+    QElapsedTimer t;
+    t.start();
+    while (w.window->terminal().sender().outputWaiting() && t.elapsed() < 20000) {
+        arrived += w.device.drain();
+        QTest::qWait(2);
+    }
+    QTest::qWait(50);
+    arrived += w.device.drain();
+    ASSERT_FALSE(w.window->terminal().sender().outputWaiting());
+
+    QElapsedTimer disconnect;
+    disconnect.start();
+    w.window->BTConnectClick();
+    EXPECT_FALSE(w.window->terminal().access().portOpen());
+    std::printf("Disconnect took %lld ms\n", static_cast<long long>(disconnect.elapsed()));
+
+    int sent = 0;
+    int marked = 0;
+    const std::string log = w.logFile();
+    for (std::size_t at = 0; at < log.size();) {
+        const std::size_t end = log.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        const std::string shown = log.substr(at, end - at);
+        if (shown == line)
+            ++sent;
+        else if (shown == line + Sender::NotSentMark)
+            ++marked;
+        else
+            ADD_FAILURE() << "unexpected log line of " << shown.size() << " bytes";
+        at = end + 2;
+    }
+    EXPECT_EQ(arrived.size(), static_cast<std::size_t>(sent) * (line.size() + 1));
+    std::string expected;
+    for (int i = 0; i < sent; ++i)
+        expected += line + "\r";
+    EXPECT_TRUE(arrived == expected) << "a line logged as sent did not arrive whole";
+    const QString sentCount = QStringLiteral("Send: %1").arg(sent);
+    EXPECT_EQ(c.LSend->text(), marked == 0 ? sentCount : sentCount + QStringLiteral(" (-%1)").arg(marked));
 }
