@@ -1,4 +1,6 @@
 #include <QButtonGroup>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -10,6 +12,9 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QWidget>
+
+#include <algorithm>
+#include <initializer_list>
 
 #include "ui/click_label.h"
 #include "ui/colours.h"
@@ -134,6 +139,37 @@ QFont boldPixels(QFont f, int pixels)
     return f;
 }
 
+// The designed bold size where the button's face can hold every caption, or
+// the largest smaller one that can: a glyph taller than the button is cut off.
+QFont fittingBoldPixels(const QPushButton* b, int designed, std::initializer_list<QString> captions)
+{
+    for (int px = designed; px > 8; --px) {
+        const QFont f = boldPixels(b->font(), px);
+        const QFontMetrics m(f);
+        const bool fits = std::all_of(captions.begin(), captions.end(), [&](const QString& t) {
+            const QRect r = m.tightBoundingRect(t);
+            return r.height() <= b->height() - 6 && r.width() <= b->width() - 8;
+        });
+        if (fits)
+            return f;
+    }
+    return boldPixels(b->font(), designed);
+}
+
+// A check box's caption drawn a little tighter where the box's width cannot
+// hold it, so the last letter is not cut off; the box keeps its place and size.
+void fitCheckCaption(QCheckBox* box)
+{
+    const QStyle* style = box->style();
+    const int room = box->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+                     - style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) - 2;
+    QFont f = box->font();
+    for (int spacing = 100; spacing >= 90 && QFontMetrics(f).horizontalAdvance(box->text()) > room; --spacing) {
+        f.setLetterSpacing(QFont::PercentageSpacing, spacing);
+        box->setFont(f);
+    }
+}
+
 void buildTopBar(QWidget* form, Controls& c)
 {
     QFrame* p = c.Panel1 = panel(form, "Panel1", 4, 0, 937, 25);
@@ -161,7 +197,7 @@ void buildTopBar(QWidget* form, Controls& c)
     c.BTLog->setToolTip(QStringLiteral("Очистить окно лога"));
     c.StartLog = button(p, "StartLog", QStringLiteral("Start Log"), 696, 0, 61);
     c.StartStop = button(p, "StartStop", QStringLiteral("||"), 756, 0, 61);
-    c.StartStop->setFont(boldPixels(c.StartStop->font(), 32));
+    c.StartStop->setFont(fittingBoldPixels(c.StartStop, 32, {QStringLiteral("||"), QStringLiteral(">")}));
     c.StartStop->setToolTip(QStringLiteral("Остановить/продолжить вывод лога"));
     c.BTPalitra = button(p, "BTPalitra", QStringLiteral("Colors"), 816, 0, 61);
     c.BTPalitra->setToolTip(QStringLiteral("Цвет окна лога"));
@@ -220,6 +256,7 @@ void buildLogPanel(QWidget* form, Controls& c)
     c.PeriodTX->setText(QStringLiteral("1000"));
     c.SendAsReconn = check<QCheckBox>(in, "SendAsReconn", QStringLiteral("Отправить при соединении"), 284, 8, 190);
     c.CiklSend = check<QCheckBox>(in, "CiklSend", QStringLiteral("Циклическая отправка из файла"), 284, 24, 190);
+    fitCheckCaption(c.CiklSend);
     c.CiklSend->hide();
 
     // Right-aligned inside LogPanel's one-pixel bevel; the layout pass keeps it there.

@@ -275,8 +275,15 @@ void TForm1::refreshConnectionControls()
                        static_cast<QWidget*>(ui_.BTRescan), static_cast<QWidget*>(ui_.ComBits),
                        static_cast<QWidget*>(ui_.ComStopBits)})
         w->setEnabled(!connected);
-    if (backgroundColour(ui_.ComPort) != c.indicatorColour())
+    if (backgroundColour(ui_.ComPort) != c.indicatorColour()) {
         setBackgroundColour(ui_.ComPort, c.indicatorColour());
+        // While connected the box is disabled, and the style's pale disabled
+        // text is hard to read on lime or yellow: the port name stays dark.
+        QPalette p = ui_.ComPort->palette();
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+            p.setColor(QPalette::Disabled, role, QColor(0x30, 0x30, 0x30));
+        ui_.ComPort->setPalette(p);
+    }
     // Until Connect is pressed the connection check has nothing to look at
     // (no port, and the indicator already in the window colour), so it sleeps.
     if (checkConnect_ && env_.startTimers) {

@@ -2,6 +2,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -154,7 +156,7 @@ TEST(BuildControls, CapturedLayoutIsTheDesign)
 TEST(BuildControls, InitialTextsHintsAndStates)
 {
     BuiltForm f(false);
-    Controls& c = f.c;
+    comtrax::Controls& c = f.c;
     // The texts whose exact spacing, quotes or letters are easily lost.
     const struct {
         QWidget* w;
@@ -258,7 +260,7 @@ TEST(BuildControls, InitialTextsHintsAndStates)
 TEST(BuildControls, HiddenAtStartAreExactlyTheDesignedOnes)
 {
     BuiltForm f;
-    Controls& c = f.c;
+    comtrax::Controls& c = f.c;
     QSet<QWidget*> hidden;
     for (QWidget* w : std::initializer_list<QWidget*>{c.SecondWindow, c.CiklSend, c.FastOldCmd, c.LBTail, c.STListName,
                              c.ListNameEDT, c.DelList, c.SaveF, c.ListDec, c.ListInc, c.SendStart,
@@ -294,7 +296,7 @@ TEST(BuildControls, EveryControlIsNamedOnceAndTracksThePointer)
 TEST(BuildControls, TheThreeRadioChoicesDoNotInterfere)
 {
     BuiltForm f(false);
-    Controls& c = f.c;
+    comtrax::Controls& c = f.c;
     c.RBHEX->click();
     c.RBPeriod->click();
     c.RbData->click();
@@ -354,3 +356,25 @@ TEST(BuildControls, LabelsShowMarkupAsTyped)
 
 }  // namespace
 }  // namespace comtrax
+
+// Captions the user reads whole: the freeze glyphs inside their button and the
+// last letter of the cyclic-send box, without moving or resizing either.
+TEST(BuildControls, CaptionsFitTheirControls)
+{
+    comtrax::test::BuiltForm f(false);
+    comtrax::Controls& c = f.c;
+    const QFontMetrics glyphs(c.StartStop->font());
+    for (const QString& caption : {QStringLiteral("||"), QStringLiteral(">")}) {
+        SCOPED_TRACE(caption.toStdString());
+        EXPECT_LE(glyphs.tightBoundingRect(caption).height(), c.StartStop->height() - 6);
+        EXPECT_TRUE(c.StartStop->font().bold());
+    }
+    EXPECT_EQ(c.StartStop->size(), QSize(61, 25));
+
+    const QStyle* style = c.CiklSend->style();
+    const int caption = QFontMetrics(c.CiklSend->font()).horizontalAdvance(c.CiklSend->text());
+    EXPECT_LE(caption + style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, c.CiklSend)
+                  + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, c.CiklSend),
+              c.CiklSend->width());
+    EXPECT_EQ(c.CiklSend->width(), 190);
+}

@@ -534,3 +534,17 @@ TEST(WindowLayout, TheWindowDoesNotGetSmallerThanItWasCreated)
     r.window->resize(created);
     EXPECT_EQ(r.window->size(), created);
 }
+
+// While connected the port box is disabled and lime (or yellow): its name is
+// drawn dark, not in the style's pale disabled grey.
+TEST(WindowConnection, ThePortNameStaysLegibleOnTheIndicatorColours)
+{
+    WindowRig r;
+    r.open();
+    connectPort(r);
+    Controls& c = r.ui();
+    ASSERT_FALSE(c.ComPort->isEnabled());
+    const QColor text = c.ComPort->palette().color(QPalette::Disabled, QPalette::ButtonText);
+    EXPECT_LT(text.lightness(), 80);
+    EXPECT_EQ(backgroundColour(c.ComPort), clLime);
+}
