@@ -252,7 +252,9 @@ TEST(BuildControls, InitialTextsHintsAndStates)
     EXPECT_TRUE(c.STH[1]->alignment() & Qt::AlignHCenter);
     EXPECT_FALSE(c.STH[2]->font().bold());
     EXPECT_TRUE(c.FiltrLog->font().bold());
-    EXPECT_EQ(c.StartStop->font().pixelSize(), 32);
+    // Designed at 32 pixels; as large as the 25-pixel button can show whole.
+    EXPECT_LE(c.StartStop->font().pixelSize(), 32);
+    EXPECT_GE(c.StartStop->font().pixelSize(), 16);
     EXPECT_EQ(c.CBLists->font().pixelSize(), 20);
     EXPECT_EQ(f.form.font().pointSize(), 8);
 }
