@@ -54,14 +54,14 @@ BenchWindow::BenchWindow(const std::string& devicePath, bool logOn)
     env.clock = &clock;
     env.dialogs = &dialogs;
     env.directory = dir.path();
-    window = std::make_unique<TForm1>(env);
+    window = std::make_unique<TerminalWindow>(env);
     if (devicePath.empty())
         return;
     window->controls().ComPort->setCurrentIndex(0);
     window->controls().BaudRate->setCurrentIndex(window->controls().BaudRate->findText("115200"));
-    window->BTConnectClick();
+    window->toggleConnection();
     if (logOn)
-        window->StartLogClick();
+        window->toggleLogFile();
 }
 
 std::string BenchWindow::logPath()

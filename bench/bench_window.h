@@ -1,5 +1,5 @@
 #pragma once
-// The program's main window as the benchmarks run it: the real TForm1 with the
+// The program's main window as the benchmarks run it: the real TerminalWindow with the
 // Qt serial port and the system clock, in a fresh directory, connected to a
 // pseudo-terminal given by its path. Only the dialogs are replaced, by ones
 // that print and return, so that no modal box can stop a run.
@@ -11,7 +11,7 @@
 
 #include "serial/qt_serial_port.h"
 #include "ui/dialog_service.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 
 namespace comtrax::bench {
 
@@ -51,7 +51,7 @@ struct BenchWindow {
     FixedLister lister;
     SystemClock clock;
     PrintingDialogs dialogs;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<TerminalWindow> window;
 
     // An empty devicePath leaves the port closed.
     explicit BenchWindow(const std::string& devicePath, bool logOn = true);

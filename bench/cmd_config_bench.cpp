@@ -62,7 +62,7 @@ int main(int argc, char* argv[])
 
     CmdLists lists;
     bench::fillCmdLists(lists);
-    if (auto r = lists.SaveCmdConfig(path); !r) {
+    if (auto r = lists.saveLists(path); !r) {
         std::fprintf(stderr, "%s\n", r.error.c_str());
         return 1;
     }
@@ -71,14 +71,14 @@ int main(int argc, char* argv[])
     for (int i = 0; i < runs; ++i) {
         CmdLists fresh;
         auto t0 = Clock::now();
-        const auto lr = fresh.LoadCmdConfig(path);
+        const auto lr = fresh.loadLists(path);
         load.push_back(msSince(t0));
-        if (lr.rebuilt || !lr.io || fresh.GetCmdHelp(100, 48, 12) != lists.GetCmdHelp(100, 48, 12)) {
+        if (lr.rebuilt || !lr.io || fresh.commandHelp(100, 48, 12) != lists.commandHelp(100, 48, 12)) {
             std::fprintf(stderr, "the file did not load: %s\n", lr.io.error.c_str());
             return 1;
         }
         t0 = Clock::now();
-        const auto sr = fresh.SaveCmdConfig(path);
+        const auto sr = fresh.saveLists(path);
         save.push_back(msSince(t0));
         if (!sr) {
             std::fprintf(stderr, "%s\n", sr.error.c_str());
@@ -91,7 +91,7 @@ int main(int argc, char* argv[])
     const struct {
         const char* name;
         Stats s;
-    } rows[] = {{"LoadCmdConfig", stats(load)}, {"SaveCmdConfig", stats(save)}};
+    } rows[] = {{"loadLists", stats(load)}, {"saveLists", stats(save)}};
     for (const auto& row : rows)
         std::printf("%-16s %10.2f %10.2f %10.2f\n", row.name, row.s.median, row.s.min, row.s.max);
 

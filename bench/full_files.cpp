@@ -9,12 +9,12 @@ void fillCmdLists(CmdLists& lists)
 {
     lists.setDefaults();  // for the validity marks
     for (int n = 1; n <= CmdLists::Lists; ++n) {
-        lists.SetListName(n, "List of commands number " + std::to_string(n));
+        lists.setListName(n, "List of commands number " + std::to_string(n));
         for (int k = 1; k <= CmdLists::Macros; ++k) {
-            lists.SetCmdLine(n, k, std::string(250, char('A' + k % 26)));
-            lists.SetCmdName(n, k, "Macro " + std::to_string(k));
+            lists.setCommandLine(n, k, std::string(250, char('A' + k % 26)));
+            lists.setCommandName(n, k, "Macro " + std::to_string(k));
             for (int j = 1; j <= CmdLists::HelpLinesPerMacro; ++j)
-                lists.SetCmdHelp(n, k, j, std::string(50, char('a' + j)));
+                lists.setCommandHelp(n, k, j, std::string(50, char('a' + j)));
         }
     }
 }
@@ -23,7 +23,7 @@ std::string writeFullCmdConfigAndHistory(const std::string& dir)
 {
     CmdLists lists;
     fillCmdLists(lists);
-    if (auto r = lists.SaveCmdConfig(dir + "/CmdConfig"); !r)
+    if (auto r = lists.saveLists(dir + "/CmdConfig"); !r)
         return r.error;
     SentHistory history;
     const std::string oldCmd = dir + "/OldCmd";

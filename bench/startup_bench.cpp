@@ -5,10 +5,10 @@
 //   bench_startup run DIR [RUNS]     starts itself RUNS times as the program
 //
 // Each run is this executable started anew as "child": it does exactly what the
-// program's main does (QApplication, TForm1 with the real port, clock and
-// dialogs, show) in DIR, and reports when TForm1 is first painted. The parent
+// program's main does (QApplication, TerminalWindow with the real port, clock and
+// dialogs, show) in DIR, and reports when TerminalWindow is first painted. The parent
 // takes the time just before it starts the process, so loading the libraries
-// counts. The child ends without ShutDown, so the files stay as prepared.
+// counts. The child ends without shutDown, so the files stay as prepared.
 #include <QApplication>
 #include <QEvent>
 
@@ -24,7 +24,7 @@
 #include "bench_util.h"
 #include "bench_window.h"
 #include "full_files.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 
 extern char** environ;
 
@@ -58,7 +58,7 @@ int child(int argc, char* argv[], const std::string& dir)
     if (::chdir(dir.c_str()) != 0)
         return 1;
     QApplication app(argc, argv);
-    TForm1 w;
+    TerminalWindow w;
     FirstPaint watch;
     w.installEventFilter(&watch);
     w.show();
@@ -85,7 +85,7 @@ int prepare(int argc, char* argv[], const std::string& dir)
     env.dialogs = &dialogs;
     env.directory = dir;
     {
-        TForm1 w(env);
+        TerminalWindow w(env);
         w.close();
     }
     if (dialogs.shown) {

@@ -1,4 +1,4 @@
-// Benchmarks of the whole window: the real TForm1 on the Qt serial port and a
+// Benchmarks of the whole window: the real TerminalWindow on the Qt serial port and a
 // pseudo-terminal, run offscreen (or under Xvfb with QT_QPA_PLATFORM=xcb).
 // Each mode prints one JSON line on standard output.
 //
@@ -8,7 +8,7 @@
 //   bench_window idle --open|--closed [--seconds S]
 //       CPU of this process while nothing happens
 //   bench_window send [--lines N]
-//       SendPortData until the bytes are readable at the device
+//       send until the bytes are readable at the device
 //   bench_window period [--seconds S]
 //       lines per second in period mode with PeriodTX "0"
 //   bench_window memory [--lines N] [--length L]
@@ -313,7 +313,7 @@ int runSend(const std::vector<std::string>& args)
         const std::string line = "AT+BENCH=" + std::to_string(sent);
         const std::size_t want = line.size() + 1;  // the suffix $0D
         const int64_t t0 = monotonicNs();
-        w.window->terminal().SendPortData(line);
+        w.window->terminal().send(line);
         const int64_t t1 = monotonicNs();
         std::string got;
         while (got.size() < want) {
@@ -414,8 +414,8 @@ int runTicks(const std::vector<std::string>& args)
         return (processCpuSeconds() - c0) / n * 1e6;
     };
     const double empty = perCall([] {});
-    const double check = perCall([&] { w.window->CheckConnectTimer(); });
-    const double house = perCall([&] { w.window->HousekeepingTick(); });
+    const double check = perCall([&] { w.window->checkConnection(); });
+    const double house = perCall([&] { w.window->housekeepingTick(); });
     Json j;
     j.add("bench", "ticks")
         .add("calls", n)

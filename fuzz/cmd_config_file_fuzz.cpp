@@ -53,11 +53,11 @@ std::string defaultsOver(std::string base, int n)
 
 void checkDefaultTexts(const CmdLists& lists, int n)
 {
-    FUZZ_CHECK(lists.GetListName(n) == "List " + std::to_string(n), "default name");
+    FUZZ_CHECK(lists.listName(n) == "List " + std::to_string(n), "default name");
     for (int k = 1; k <= 48; ++k) {
-        FUZZ_CHECK(lists.GetCmdLine(n, k).empty() && lists.GetCmdName(n, k).empty(), "default macro");
+        FUZZ_CHECK(lists.commandLine(n, k).empty() && lists.commandName(n, k).empty(), "default macro");
         for (int j = 1; j <= 12; ++j)
-            FUZZ_CHECK(lists.GetCmdHelp(n, k, j).empty(), "default help");
+            FUZZ_CHECK(lists.commandHelp(n, k, j).empty(), "default help");
     }
 }
 
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         removeFile(path);
         static CmdLists lists;
         resetLists(lists);
-        const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
+        const CmdLists::LoadResult r = lists.loadLists(path);
         FUZZ_CHECK(r.io.ok && r.rebuilt && !r.backupKept, "missing file: " + r.io.error);
         for (int n = 1; n <= CmdLists::Lists; ++n)
             FUZZ_CHECK(recordOf(lists, n) == defaultsOver(std::string(CmdRec, '\0'), n), "missing file: defaults");
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     static CmdLists lists;
     resetLists(lists);
-    const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
+    const CmdLists::LoadResult r = lists.loadLists(path);
     FUZZ_CHECK(r.io.ok, r.io.error);
     static std::string disk;
     FUZZ_CHECK(r.rebuilt == (failing != 0), "rebuilt " + std::to_string(r.rebuilt) + ", failing record "

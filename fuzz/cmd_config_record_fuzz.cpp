@@ -47,12 +47,12 @@ void writeRecordOne(const std::string& path, const std::string& record)
 void checkListOne(const CmdLists& lists, const std::string& record, const char* when)
 {
     const std::string w = when;
-    FUZZ_CHECK(lists.GetListName(1) == fieldText(record, listNameField()), w + ": ListName");
+    FUZZ_CHECK(lists.listName(1) == fieldText(record, listNameField()), w + ": ListName");
     for (int k = 1; k <= 48; ++k) {
-        FUZZ_CHECK(lists.GetCmdLine(1, k) == fieldText(record, cmdLineField(k)), w + ": CmdLine " + std::to_string(k));
-        FUZZ_CHECK(lists.GetCmdName(1, k) == fieldText(record, cmdNameField(k)), w + ": CmdName " + std::to_string(k));
+        FUZZ_CHECK(lists.commandLine(1, k) == fieldText(record, cmdLineField(k)), w + ": CmdLine " + std::to_string(k));
+        FUZZ_CHECK(lists.commandName(1, k) == fieldText(record, cmdNameField(k)), w + ": CmdName " + std::to_string(k));
         for (int j = 1; j <= 12; ++j)
-            FUZZ_CHECK(lists.GetCmdHelp(1, k, j) == fieldText(record, cmdHelpField(k, j)),
+            FUZZ_CHECK(lists.commandHelp(1, k, j) == fieldText(record, cmdHelpField(k, j)),
                        w + ": CmdHelp " + std::to_string(k) + "," + std::to_string(j));
     }
     FUZZ_CHECK(lists.validMark(1) == markOf(record), w + ": ValidMark");
@@ -65,19 +65,19 @@ void checkOutOfRange(CmdLists& lists)
     const std::string before = recordOf(lists, 1);
     const std::string last = recordOf(lists, 100);
     for (const int n : {0, -1, 101}) {
-        FUZZ_CHECK(lists.GetListName(n).empty() && lists.record(n) == nullptr, "list out of range");
-        lists.SetListName(n, "x");
-        lists.ClrListCmd(n);
+        FUZZ_CHECK(lists.listName(n).empty() && lists.record(n) == nullptr, "list out of range");
+        lists.setListName(n, "x");
+        lists.clearList(n);
     }
     for (const int k : {0, 49, -5}) {
-        FUZZ_CHECK(lists.GetCmdLine(1, k).empty() && lists.GetCmdName(1, k).empty(), "macro out of range");
-        lists.SetCmdLine(1, k, "x");
-        lists.SetCmdName(1, k, "x");
-        lists.SetCmdHelp(1, k, 1, "x");
+        FUZZ_CHECK(lists.commandLine(1, k).empty() && lists.commandName(1, k).empty(), "macro out of range");
+        lists.setCommandLine(1, k, "x");
+        lists.setCommandName(1, k, "x");
+        lists.setCommandHelp(1, k, 1, "x");
     }
     for (const int j : {0, 13}) {
-        FUZZ_CHECK(lists.GetCmdHelp(1, 1, j).empty(), "help line out of range");
-        lists.SetCmdHelp(1, 1, j, "x");
+        FUZZ_CHECK(lists.commandHelp(1, 1, j).empty(), "help line out of range");
+        lists.setCommandHelp(1, 1, j, "x");
     }
     FUZZ_CHECK(recordOf(lists, 1) == before && recordOf(lists, 100) == last, "out-of-range store changed a record");
 }
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     static CmdLists lists;
     resetLists(lists);
-    const CmdLists::LoadResult r = lists.LoadCmdConfig(path);
+    const CmdLists::LoadResult r = lists.loadLists(path);
     FUZZ_CHECK(r.io.ok, r.io.error);
 
     if (markOf(record) != CmdLists::ValidMarkValue) {
@@ -109,13 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         FUZZ_CHECK(kept.size() == CmdLists::FileSize && kept.compare(0, CmdRec, record) == 0,
                    "backup is not the damaged file");
         for (int n = 1; n <= CmdLists::Lists; ++n) {
-            FUZZ_CHECK(lists.GetListName(n) == "List " + std::to_string(n), "default name");
+            FUZZ_CHECK(lists.listName(n) == "List " + std::to_string(n), "default name");
             FUZZ_CHECK(lists.validMark(n) == CmdLists::ValidMarkValue, "default mark");
         }
         for (int k = 1; k <= 48; ++k) {
-            FUZZ_CHECK(lists.GetCmdLine(1, k).empty() && lists.GetCmdName(1, k).empty(), "default macro");
+            FUZZ_CHECK(lists.commandLine(1, k).empty() && lists.commandName(1, k).empty(), "default macro");
             for (int j = 1; j <= 12; ++j)
-                FUZZ_CHECK(lists.GetCmdHelp(1, k, j).empty(), "default help");
+                FUZZ_CHECK(lists.commandHelp(1, k, j).empty(), "default help");
         }
         return 0;
     }
@@ -129,12 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     // The panel shows the fields and the editor stores them back unchanged:
     // only a length byte above its capacity comes back cut.
     std::string expected = record;
-    lists.SetListName(1, lists.GetListName(1));
+    lists.setListName(1, lists.listName(1));
     for (int k = 1; k <= 48; ++k) {
-        lists.SetCmdLine(1, k, lists.GetCmdLine(1, k));
-        lists.SetCmdName(1, k, lists.GetCmdName(1, k));
+        lists.setCommandLine(1, k, lists.commandLine(1, k));
+        lists.setCommandName(1, k, lists.commandName(1, k));
         for (int j = 1; j <= 12; ++j)
-            lists.SetCmdHelp(1, k, j, lists.GetCmdHelp(1, k, j));
+            lists.setCommandHelp(1, k, j, lists.commandHelp(1, k, j));
     }
     for (const Field f : allFields())
         if (static_cast<unsigned char>(expected[f.offset]) > f.capacity)
@@ -152,28 +152,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const std::string text = in.bytes(std::size_t(in.byte()) * 2);
         Field f{};
         switch (i % 4) {
-        case 0: lists.SetCmdLine(1, k, text); f = cmdLineField(k); break;
-        case 1: lists.SetCmdName(1, k, text); f = cmdNameField(k); break;
-        case 2: lists.SetCmdHelp(1, k, j, text); f = cmdHelpField(k, j); break;
-        default: lists.SetListName(1, text); f = listNameField(); break;
+        case 0: lists.setCommandLine(1, k, text); f = cmdLineField(k); break;
+        case 1: lists.setCommandName(1, k, text); f = cmdNameField(k); break;
+        case 2: lists.setCommandHelp(1, k, j, text); f = cmdHelpField(k, j); break;
+        default: lists.setListName(1, text); f = listNameField(); break;
         }
         putText(expected, f, text.substr(0, 255));
         checkListOne(lists, expected, "store text");
     }
 
     // Clear: every length byte 0, the old characters behind them kept, mark kept.
-    lists.ClrListCmd(1);
+    lists.clearList(1);
     for (const Field f : allFields())
         expected[f.offset] = 0;
     checkListOne(lists, expected, "clear");
 
     // Save: the file is the memory image, and loads back unchanged.
-    const FileResult saved = lists.SaveCmdConfig(path);
+    const FileResult saved = lists.saveLists(path);
     FUZZ_CHECK(saved.ok, saved.error);
     diskIsGood = false;
     static CmdLists again;
     resetLists(again);
-    const CmdLists::LoadResult r2 = again.LoadCmdConfig(path);
+    const CmdLists::LoadResult r2 = again.loadLists(path);
     FUZZ_CHECK(r2.io.ok && !r2.rebuilt, "saved file does not load back");
     checkListOne(again, expected, "reload");
     return 0;

@@ -40,7 +40,7 @@ void checkChecksums(const std::string& line, bool hex)
 {
     uint8_t c[9];
     for (int t = 0; t < 9; ++t)
-        c[t] = CalcCsum(t, line, hex);
+        c[t] = expandChecksumTags(t, line, hex);
     for (int t = 0; t < 3; ++t)
         FUZZ_CHECK(c[t + 6] == uint8_t(0xFF - c[t]), "FF - SUM is not 0xFF minus SUM");
     // The bytes the checksum covers: in HEX the pairs whose second digit is inside the line.
@@ -50,7 +50,7 @@ void checkChecksums(const std::string& line, bool hex)
     if (hex) {
         count = line.size() >= 2 ? (line.size() - 2) / 3 + 1 : 0;
         const auto pair = [&](std::size_t i) {
-            return static_cast<uint8_t>(HexToInt(line[i]) * 16 + HexToInt(line[i + 1]));
+            return static_cast<uint8_t>(hexToInt(line[i]) * 16 + hexToInt(line[i + 1]));
         };
         first = count > 0 ? pair(0) : 0;
         second = count > 1 ? pair(3) : 0;
@@ -70,10 +70,10 @@ void checkChecksums(const std::string& line, bool hex)
     } else {
         FUZZ_CHECK(c[2] == 0 && c[5] == 0 && c[8] == 0xFF, "range from byte 2 of too little");
     }
-    FUZZ_CHECK(CalcCsum(-1, line, hex) == 0 && CalcCsum(9, line, hex) == 0, "tag index out of range");
+    FUZZ_CHECK(expandChecksumTags(-1, line, hex) == 0 && expandChecksumTags(9, line, hex) == 0, "tag index out of range");
     // A suffix that is one tag becomes that tag's two digits.
     for (int t = 0; t < 9; ++t)
-        FUZZ_CHECK(ConvAddStr(ChecksumTags[std::size_t(t)], line, hex) == twoDigits(c[t]),
+        FUZZ_CHECK(suffixForEncoding(ChecksumTags[std::size_t(t)], line, hex) == twoDigits(c[t]),
                    std::string("tag alone: ") + ChecksumTags[std::size_t(t)]);
 }
 
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     checkChecksums(line, hex);
     checkChecksums(suffix, !hex);
 
-    const std::string expanded = ConvAddStr(suffix, line, hex);
+    const std::string expanded = suffixForEncoding(suffix, line, hex);
     // Every replacement puts two digits where a tag of 13 or more characters stood.
     FUZZ_CHECK(expanded.size() <= suffix.size(), "suffix grew");
     if (suffix.find('[') == std::string::npos)
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     // The same bytes typed as hex pairs in HEX mode: same checksums, same bytes.
     const std::string pairs = asHexPairs(line);
     for (int t = 0; t < 9; ++t)
-        FUZZ_CHECK(CalcCsum(t, pairs, true) == CalcCsum(t, line, false), "pairs and raw bytes disagree");
+        FUZZ_CHECK(expandChecksumTags(t, pairs, true) == expandChecksumTags(t, line, false), "pairs and raw bytes disagree");
     const EncodedLine typed = encodeLine(pairs, "", true);
     FUZZ_CHECK(typed.bytes == line, "hex pairs did not give the bytes back: " + hexDump(typed.bytes));
     // A "$XX" escape in an ASCII suffix is the byte XX.

@@ -121,7 +121,7 @@ struct Rig {
         // A nested poll (a modal box on this path) must do nothing at all.
         const uint32_t held = rx.rxCount();
         const std::size_t lines = view.logLines.size(), got = port.readLog.size();
-        rx.RxTimerTimer();
+        rx.poll();
         FUZZ_CHECK(rx.rxCount() == held && view.logLines.size() == lines && port.readLog.size() == got,
                    "a poll ran inside a poll");
     }
@@ -138,7 +138,7 @@ struct Rig {
         const int64_t week = weekTimeMs(now);
 
         inTick = true;
-        rx.RxTimerTimer();
+        rx.poll();
         inTick = false;
 
         const std::size_t got = port.readLog.size() - readBefore;
@@ -294,7 +294,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             break;
         case 14: r.checkWakeUp(); break;
         default:
-            r.logFile.StartLogClick(r.clock.now());
+            r.logFile.toggleLogFile(r.clock.now());
             break;
         }
     }

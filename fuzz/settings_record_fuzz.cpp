@@ -57,7 +57,7 @@ std::string imageOf(const SettingsRecord& r)
     return std::string(reinterpret_cast<const char*>(r.bytes().data()), r.bytes().size());
 }
 
-// What SaveSettings does with the values LoadSettings put into the controls:
+// What saveSettings does with the values loadSettings put into the controls:
 // every field stored again from what was read.
 void storeBack(SettingsRecord& r)
 {
@@ -74,7 +74,7 @@ void storeBack(SettingsRecord& r)
     r.setShowTime(r.showTime());
     r.setInputEncoding(r.inputEncoding());
     r.setSendMode(r.sendMode());
-    // PeriodTX shows the number as text and SaveSettings converts it back.
+    // PeriodTX shows the number as text and saveSettings converts it back.
     r.setPeriodMs(periodFromText(std::to_string(r.periodMs())));
     r.setSendOnConnect(r.sendOnConnect());
     r.setCommandText(r.commandText());

@@ -2,12 +2,12 @@
 
 // The blanks inside these lines are deliberate: the help area uses a
 // proportional font, and the original texts were justified by hand with extra
-// blanks. "\\r\\n" in OutHelpAddConsol is the four characters the user types
+// blanks. "\\r\\n" in suffixHelp is the four characters the user types
 // into the suffix field, not a line break.
 
 namespace comtrax {
 
-const HelpText& OutHelpHelp()
+const HelpText& generalHelp()
 {
     static constexpr HelpText text{
         "Краткая справка по каждой команде",
@@ -26,7 +26,7 @@ const HelpText& OutHelpHelp()
     return text;
 }
 
-const HelpText& OutHelpConnect()
+const HelpText& connectHelp()
 {
     static constexpr HelpText text{
         "Создание соединения",
@@ -45,7 +45,7 @@ const HelpText& OutHelpConnect()
     return text;
 }
 
-const HelpText& OutHelpRescan()
+const HelpText& rescanHelp()
 {
     static constexpr HelpText text{
         "Сканирование доступных COM-портов",
@@ -64,7 +64,7 @@ const HelpText& OutHelpRescan()
     return text;
 }
 
-const HelpText& OutHelpAutoConnect()
+const HelpText& autoConnectHelp()
 {
     static constexpr HelpText text{
         "Автосоединение с COM-портом",
@@ -83,7 +83,7 @@ const HelpText& OutHelpAutoConnect()
     return text;
 }
 
-const HelpText& OutHelpTimeRX()
+const HelpText& timeRxHelp()
 {
     static constexpr HelpText text{
         "Время накопления принимаемых данных",
@@ -102,7 +102,7 @@ const HelpText& OutHelpTimeRX()
     return text;
 }
 
-const HelpText& OutHelpFiltr()
+const HelpText& filterHelp()
 {
     static constexpr HelpText text{
         "Фильрация сообщений лога",
@@ -121,7 +121,7 @@ const HelpText& OutHelpFiltr()
     return text;
 }
 
-const HelpText& OutHelpModeManual()
+const HelpText& manualModeHelp()
 {
     static constexpr HelpText text{
         "Отправка команд вручную",
@@ -140,7 +140,7 @@ const HelpText& OutHelpModeManual()
     return text;
 }
 
-const HelpText& OutHelpModeSel()
+const HelpText& onSelectModeHelp()
 {
     static constexpr HelpText text{
         "Отправка команд при выборе",
@@ -159,7 +159,7 @@ const HelpText& OutHelpModeSel()
     return text;
 }
 
-const HelpText& OutHelpModeAfterAns()
+const HelpText& afterAnswerModeHelp()
 {
     static constexpr HelpText text{
         "Отправка команды после ответа",
@@ -178,7 +178,7 @@ const HelpText& OutHelpModeAfterAns()
     return text;
 }
 
-const HelpText& OutHelpModePeriod()
+const HelpText& periodModeHelp()
 {
     static constexpr HelpText text{
         "Периодическая отправка команд",
@@ -197,7 +197,7 @@ const HelpText& OutHelpModePeriod()
     return text;
 }
 
-const HelpText& OutHelpForConnect()
+const HelpText& sendOnConnectHelp()
 {
     static constexpr HelpText text{
         "Отправка команд после соединения",
@@ -216,7 +216,7 @@ const HelpText& OutHelpForConnect()
     return text;
 }
 
-const HelpText& OutHelpConsol()
+const HelpText& commandLineHelp()
 {
     static constexpr HelpText text{
         "Консольная строка",
@@ -235,7 +235,7 @@ const HelpText& OutHelpConsol()
     return text;
 }
 
-const HelpText& OutHelpAddConsol()
+const HelpText& suffixHelp()
 {
     static constexpr HelpText text{
         "Хвост пакета",
@@ -254,7 +254,7 @@ const HelpText& OutHelpAddConsol()
     return text;
 }
 
-const HelpText& OutHelpCiklSend()
+const HelpText& cyclicSendHelp()
 {
     static constexpr HelpText text{
         "Циклическая отправка",

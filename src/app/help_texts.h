@@ -16,20 +16,20 @@ inline constexpr std::size_t HelpLineCount = 12;
 using HelpText = std::array<std::string_view, HelpLineCount>;
 
 // Shown once, at start-up: how the per-command help works.
-const HelpText& OutHelpHelp();
+const HelpText& generalHelp();
 
-const HelpText& OutHelpConnect();       // BTConnect
-const HelpText& OutHelpRescan();        // BTRescan
-const HelpText& OutHelpAutoConnect();   // AutoConnect
-const HelpText& OutHelpTimeRX();        // TimeOutAns
-const HelpText& OutHelpFiltr();         // FiltrLog
-const HelpText& OutHelpModeManual();    // RBManual
-const HelpText& OutHelpModeSel();       // RBSel
-const HelpText& OutHelpModeAfterAns();  // RBAfterAns
-const HelpText& OutHelpModePeriod();    // RBPeriod
-const HelpText& OutHelpForConnect();    // SendAsReconn
-const HelpText& OutHelpConsol();        // MainStrCmd
-const HelpText& OutHelpAddConsol();     // AddStrCmd
-const HelpText& OutHelpCiklSend();      // CiklSend
+const HelpText& connectHelp();       // BTConnect
+const HelpText& rescanHelp();        // BTRescan
+const HelpText& autoConnectHelp();   // AutoConnect
+const HelpText& timeRxHelp();        // TimeOutAns
+const HelpText& filterHelp();         // FiltrLog
+const HelpText& manualModeHelp();    // RBManual
+const HelpText& onSelectModeHelp();       // RBSel
+const HelpText& afterAnswerModeHelp();  // RBAfterAns
+const HelpText& periodModeHelp();    // RBPeriod
+const HelpText& sendOnConnectHelp();    // SendAsReconn
+const HelpText& commandLineHelp();        // MainStrCmd
+const HelpText& suffixHelp();     // AddStrCmd
+const HelpText& cyclicSendHelp();      // CiklSend
 
 }  // namespace comtrax

@@ -1,11 +1,11 @@
 #include <QApplication>
 
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    comtrax::TForm1 w;
+    comtrax::TerminalWindow w;
     w.show();
     return app.exec();
 }

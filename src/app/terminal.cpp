@@ -12,12 +12,12 @@ Terminal::Terminal(const Setup& s)
       sender_(access_, history_, logOutput_, counters_, options_, s.clock, s.view),
       receiver_(access_, counters_, logOutput_, options_, s.clock),
       scheduler_(options_, s.clock, s.view,
-                 SendScheduler::Hooks{[this](const std::string& line) { sender_.SendPortData(line); },
+                 SendScheduler::Hooks{[this](const std::string& line) { sender_.send(line); },
                                       [this] { return access_.portOpen(); }}),
       connection_(access_, s.view,
-                  Connection::Hooks{s.sleep, [this] { scheduler_.CheckSendDataAftConnect(); }})
+                  Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }})
 {
-    receiver_.setAfterAnswer([this] { scheduler_.SendNextAfterAnswer(); });
+    receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
     // Lines still waiting for room when the port closes did not go out.
     access_.setClosedListener([this] { sender_.abandonOutput(); });
 }

@@ -44,7 +44,7 @@ public:
     LogFile& logFile() { return logFile_; }
     TrafficCounters& counters() { return counters_; }
 
-    void SendPortData(const std::string& line) { sender_.SendPortData(line); }
+    void send(const std::string& line) { sender_.send(line); }
     std::string historyPath() const { return directory_ + "/OldCmd"; }
 
 private:

@@ -26,7 +26,7 @@ InitialLayout designInitialLayout()
     return l;
 }
 
-WindowLayout LayoutWidth(const InitialLayout& in, int clientWidth, int clientHeight,
+WindowLayout layoutWidth(const InitialLayout& in, int clientWidth, int clientHeight,
                          bool fileViewOpen, int mainStrCmdWidthBefore)
 {
     WindowLayout out;
@@ -35,7 +35,7 @@ WindowLayout LayoutWidth(const InitialLayout& in, int clientWidth, int clientHei
     const int dw = clientWidth - in.clientWidth;
     const int s = dw / 7;
     out.dw = dw;
-    out.ColumnStep = s;
+    out.columnStep = s;
 
     // The bands follow the bottom edge; only MainWindow stretches.
     out.mainPanelTop = clientHeight - in.mainPanelBottomGap - in.mainPanelHeight;

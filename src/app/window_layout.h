@@ -1,7 +1,7 @@
 #pragma once
 // The main window's layout arithmetic, kept free of widgets so that it can be
 // checked number by number. Nothing is anchored to the right edge: when the
-// client area changes, LayoutWidth recomputes every horizontal position and
+// client area changes, layoutWidth recomputes every horizontal position and
 // width that depends on it from the values captured as the window was built,
 // so repeated resizing never accumulates rounding drift.
 #include <array>
@@ -79,7 +79,7 @@ InitialLayout designInitialLayout();
 
 struct WindowLayout {
     int dw = 0;
-    int ColumnStep = 0;
+    int columnStep = 0;
 
     // Vertical placement.
     int mainWindowTop = 0;     // MainWindow and SecondWindow
@@ -130,7 +130,7 @@ struct WindowLayout {
 // FastOldCmd takes that width, and the housekeeping tick brings it up to date.
 // fileViewOpen: a command file is loaded, STListName shows its name and is
 // stretched up to ButtonReadFile.
-WindowLayout LayoutWidth(const InitialLayout& initial, int clientWidth, int clientHeight,
+WindowLayout layoutWidth(const InitialLayout& initial, int clientWidth, int clientHeight,
                          bool fileViewOpen, int mainStrCmdWidthBefore);
 
 }  // namespace comtrax

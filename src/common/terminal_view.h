@@ -27,7 +27,7 @@ public:
     virtual void showMessage(const std::string& /*text*/) {}
     // The standard error box (failed file operations and the like).
     virtual void showError(const std::string& /*text*/) {}
-    // The modal TOpenPortError window: a line was to be sent with no port open.
+    // The modal NoPortDialog window: a line was to be sent with no port open.
     virtual void showNoPortWindow() {}
     // TimerPeriod switched on or off by the core.
     virtual void setPeriodTimerEnabled(bool /*on*/) {}

@@ -76,13 +76,13 @@ int32_t CmdLists::validMark(int n) const
 void CmdLists::setDefaults()
 {
     for (int n = 1; n <= Lists; ++n) {
-        ClrListCmd(n);
-        SetListName(n, "List " + std::to_string(n));
+        clearList(n);
+        setListName(n, "List " + std::to_string(n));
         putLE32(rec(n) + ValidMarkOffset, ValidMarkValue);
     }
 }
 
-CmdLists::LoadResult CmdLists::LoadCmdConfig(const std::string& path)
+CmdLists::LoadResult CmdLists::loadLists(const std::string& path)
 {
     LoadResult result;
     const bool exists = fileExists(path);
@@ -126,16 +126,16 @@ CmdLists::LoadResult CmdLists::LoadCmdConfig(const std::string& path)
         }
         result.backupKept = true;
     }
-    result.io = SaveCmdConfig(path);
+    result.io = saveLists(path);
     return result;
 }
 
-FileResult CmdLists::SaveCmdConfig(const std::string& path) const
+FileResult CmdLists::saveLists(const std::string& path) const
 {
     return replaceFileAtomically(path, data_.data(), data_.size());
 }
 
-void CmdLists::ClrListCmd(int n)
+void CmdLists::clearList(int n)
 {
     if (!validList(n))
         return;
@@ -150,52 +150,52 @@ void CmdLists::ClrListCmd(int n)
     }
 }
 
-void CmdLists::SetCmdLine(int n, int k, const std::string& text)
+void CmdLists::setCommandLine(int n, int k, const std::string& text)
 {
     if (validList(n) && validMacro(k))
         putShortString(rec(n) + cmdLineAt(k), CmdLineCapacity, text);
 }
 
-void CmdLists::SetCmdName(int n, int k, const std::string& text)
+void CmdLists::setCommandName(int n, int k, const std::string& text)
 {
     if (validList(n) && validMacro(k))
         putShortString(rec(n) + cmdNameAt(k), CmdNameCapacity, text);
 }
 
-void CmdLists::SetCmdHelp(int n, int k, int j, const std::string& text)
+void CmdLists::setCommandHelp(int n, int k, int j, const std::string& text)
 {
     if (validList(n) && validMacro(k) && validHelpLine(j))
         putShortString(rec(n) + cmdHelpAt(k, j), CmdHelpCapacity, text);
 }
 
-void CmdLists::SetListName(int n, const std::string& text)
+void CmdLists::setListName(int n, const std::string& text)
 {
     if (validList(n))
         putShortString(rec(n) + ListNameOffset, ListNameCapacity, text);
 }
 
-std::string CmdLists::GetCmdLine(int n, int k) const
+std::string CmdLists::commandLine(int n, int k) const
 {
     if (!validList(n) || !validMacro(k))
         return {};
     return getShortString(record(n) + cmdLineAt(k), CmdLineCapacity);
 }
 
-std::string CmdLists::GetCmdName(int n, int k) const
+std::string CmdLists::commandName(int n, int k) const
 {
     if (!validList(n) || !validMacro(k))
         return {};
     return getShortString(record(n) + cmdNameAt(k), CmdNameCapacity);
 }
 
-std::string CmdLists::GetCmdHelp(int n, int k, int j) const
+std::string CmdLists::commandHelp(int n, int k, int j) const
 {
     if (!validList(n) || !validMacro(k) || !validHelpLine(j))
         return {};
     return getShortString(record(n) + cmdHelpAt(k, j), CmdHelpCapacity);
 }
 
-std::string CmdLists::GetListName(int n) const
+std::string CmdLists::listName(int n) const
 {
     if (!validList(n))
         return {};

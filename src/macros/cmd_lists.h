@@ -34,18 +34,18 @@ public:
     };
     // Start-up: reads the file or rebuilds the defaults and writes them.
     // The message about a damaged file is the caller's to show when rebuilt.
-    LoadResult LoadCmdConfig(const std::string& path);
-    FileResult SaveCmdConfig(const std::string& path) const;
+    LoadResult loadLists(const std::string& path);
+    FileResult saveLists(const std::string& path) const;
 
-    void ClrListCmd(int n);
-    void SetCmdLine(int n, int k, const std::string& text);
-    void SetCmdName(int n, int k, const std::string& text);
-    void SetCmdHelp(int n, int k, int j, const std::string& text);
-    void SetListName(int n, const std::string& text);
-    std::string GetCmdLine(int n, int k) const;
-    std::string GetCmdName(int n, int k) const;
-    std::string GetCmdHelp(int n, int k, int j) const;
-    std::string GetListName(int n) const;
+    void clearList(int n);
+    void setCommandLine(int n, int k, const std::string& text);
+    void setCommandName(int n, int k, const std::string& text);
+    void setCommandHelp(int n, int k, int j, const std::string& text);
+    void setListName(int n, const std::string& text);
+    std::string commandLine(int n, int k) const;
+    std::string commandName(int n, int k) const;
+    std::string commandHelp(int n, int k, int j) const;
+    std::string listName(int n) const;
     int32_t validMark(int n) const;
 
     // Raw record n (1..100), for tests and tools.

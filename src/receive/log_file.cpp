@@ -73,7 +73,7 @@ std::string LogFile::fileNameFor(const LocalDateTime& t)
            std::to_string(t.hour) + " " + std::to_string(t.minute) + " " + std::to_string(t.second) + ".txt";
 }
 
-void LogFile::StartLogClick(const LocalDateTime& now)
+void LogFile::toggleLogFile(const LocalDateTime& now)
 {
     if (tag_ == 1) {
         pause();

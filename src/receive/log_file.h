@@ -27,7 +27,7 @@ public:
     using Opener = std::function<std::FILE*(const std::string& path)>;
     void setOpener(Opener opener) { opener_ = std::move(opener); }
 
-    void StartLogClick(const LocalDateTime& now);
+    void toggleLogFile(const LocalDateTime& now);
     // Writes one line followed by CR LF if LogActive. A failure reports once and pauses.
     void writeLine(const std::string& line);
     void close();

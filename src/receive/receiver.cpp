@@ -23,7 +23,7 @@ Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, 
 {
 }
 
-void Receiver::RxTimerTimer()
+void Receiver::poll()
 {
     // A modal box opened by the after-answer step keeps ticks coming; those
     // must not start a second poll inside this one.
@@ -38,8 +38,8 @@ void Receiver::RxTimerTimer()
     tickTime_ = clock_.now();
     const int32_t now = weekTimeMs(tickTime_);
     if (q > 0) {
-        ReadComInBufRx(q);
-        counters_.UpdateReadStatistics(now);
+        readPort(q);
+        counters_.countRead(now);
     }
     if (now < lastRxTime_)  // Monday 00:00 has passed: measure from the new week
         lastRxTime_ = now;
@@ -47,12 +47,12 @@ void Receiver::RxTimerTimer()
         lastRxTime_ = now;
     const int32_t silence = now - lastRxTime_;
     if (silence > rxTimeoutMs_)
-        ReadBufRxInLog(!options_.hex);
+        showPacket(!options_.hex);
     else if (rxCount_ > EarlyCut)
-        ReadBufRxInLog(false);
+        showPacket(false);
 }
 
-void Receiver::ReadComInBufRx(uint32_t n)
+void Receiver::readPort(uint32_t n)
 {
     n = std::min(n, BufferSize - rxCount_);
     uint32_t got = port_.readPort(rxBuffer_.data() + rxCount_, n);
@@ -61,7 +61,7 @@ void Receiver::ReadComInBufRx(uint32_t n)
     rxCount_ += got;
 }
 
-void Receiver::ReadBufRxInLog(bool final)
+void Receiver::showPacket(bool final)
 {
     if (rxCount_ == 0)
         return;

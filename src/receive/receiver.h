@@ -26,7 +26,7 @@ public:
     // Called after every built line when after-answer mode finds no bytes waiting.
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
 
-    void RxTimerTimer();
+    void poll();
 
     int32_t rxTimeoutMs() const { return rxTimeoutMs_; }
     void setRxTimeoutMs(int32_t v) { rxTimeoutMs_ = v; }
@@ -44,8 +44,8 @@ public:
     static std::string convertHex(const uint8_t* data, uint32_t n);
 
 private:
-    void ReadComInBufRx(uint32_t n);
-    void ReadBufRxInLog(bool final);
+    void readPort(uint32_t n);
+    void showPacket(bool final);
 
     PortAccess& port_;
     TrafficCounters& counters_;

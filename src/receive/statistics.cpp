@@ -61,7 +61,7 @@ void TrafficCounters::addRxBytes(int32_t n)
     showByteTotals();
 }
 
-void TrafficCounters::UpdateReadStatistics(int32_t now)
+void TrafficCounters::countRead(int32_t now)
 {
     readPackets_ = wrappingAdd(readPackets_, 1);
     view_.setReadCount("Read: " + std::to_string(readPackets_));
@@ -81,7 +81,7 @@ void TrafficCounters::UpdateReadStatistics(int32_t now)
     view_.setGaps("MIN_T_W:  " + std::to_string(minGapMs_), "MAX_T_W: " + std::to_string(maxGapMs_));
 }
 
-void TrafficCounters::BTClrStatClick()
+void TrafficCounters::resetStatistics()
 {
     // Byte totals and the two read times survive: the next gap is measured
     // from the last read before the reset.

@@ -18,9 +18,9 @@ public:
     // Receive side: n bytes read (StaticText3).
     void addRxBytes(int32_t n);
     // Called right after each poll that found bytes, with the receive-clock time.
-    void UpdateReadStatistics(int32_t now);
+    void countRead(int32_t now);
     // BTClrStat: counts and gaps back to their start values; byte totals and read times kept.
-    void BTClrStatClick();
+    void resetStatistics();
 
     int32_t txBytes() const { return txBytes_; }
     int32_t rxBytes() const { return rxBytes_; }

@@ -22,7 +22,7 @@ Connection::Connection(PortAccess& access, TerminalView& view, Hooks hooks)
 {
 }
 
-void Connection::connectClick(const PortParameters& params, bool sendOnConnect)
+void Connection::toggle(const PortParameters& params, bool sendOnConnect)
 {
     if (tag_ == 1) {
         // In the lost state the port is already closed; this only resets the display.
@@ -45,7 +45,7 @@ void Connection::connectClick(const PortParameters& params, bool sendOnConnect)
         hooks_.sendAfterConnect();
 }
 
-void Connection::checkConnectTimer(const PortParameters& params, bool autoConnect, bool sendOnConnect)
+void Connection::check(const PortParameters& params, bool autoConnect, bool sendOnConnect)
 {
     const bool alive = access_.probePort();
 

@@ -19,16 +19,16 @@ public:
     struct Hooks {
         // Sleeps without serving the user (the 2000 ms pause after a reconnection).
         std::function<void(int ms)> sleep;
-        // The send-on-connect step (CheckSendDataAftConnect).
+        // The send-on-connect step (sendAfterConnect).
         std::function<void()> sendAfterConnect;
     };
 
     Connection(PortAccess& access, TerminalView& view, Hooks hooks);
 
     // BTConnect click. params are read from the boxes at the moment of the click.
-    void connectClick(const PortParameters& params, bool sendOnConnect);
+    void toggle(const PortParameters& params, bool sendOnConnect);
     // CheckConnect timer tick, once a second.
-    void checkConnectTimer(const PortParameters& params, bool autoConnect, bool sendOnConnect);
+    void check(const PortParameters& params, bool autoConnect, bool sendOnConnect);
 
     bool connected() const { return tag_ == 1; }  // BTConnect's Tag
     uint32_t indicatorColour() const { return colour_; }

@@ -15,7 +15,7 @@ namespace {
 // A missing character (past the end of the text) counts as the digit 0.
 int digitAt(std::string_view text, std::size_t i)
 {
-    return i < text.size() ? HexToInt(text[i]) : 0;
+    return i < text.size() ? hexToInt(text[i]) : 0;
 }
 
 uint8_t pairValue(std::string_view text, std::size_t i)
@@ -63,7 +63,7 @@ std::string twoHexDigits(uint8_t v)
 
 }  // namespace
 
-int HexToInt(char c)
+int hexToInt(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -74,14 +74,14 @@ int HexToInt(char c)
     return 0;
 }
 
-uint8_t CalcCsum(int tagIndex, std::string_view mainPart, bool hex)
+uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex)
 {
     if (tagIndex < 0 || tagIndex >= static_cast<int>(ChecksumTags.size()))
         return 0;
     return checksumOf(tagIndex, checksumBytes(mainPart, hex));
 }
 
-std::string ConvAddStr(std::string_view suffix, std::string_view mainPart, bool hex)
+std::string suffixForEncoding(std::string_view suffix, std::string_view mainPart, bool hex)
 {
     std::string text(suffix);
     std::string bytes;  // computed once, only when a tag is present
@@ -110,7 +110,7 @@ std::string ConvAddStr(std::string_view suffix, std::string_view mainPart, bool 
 EncodedLine encodeLine(std::string_view mainPart, std::string_view suffix, bool hex)
 {
     std::string combined(mainPart);
-    combined += ConvAddStr(suffix, mainPart, hex);
+    combined += suffixForEncoding(suffix, mainPart, hex);
     const std::size_t mainLength = mainPart.size();
 
     EncodedLine out;

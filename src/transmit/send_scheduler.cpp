@@ -83,7 +83,7 @@ void SendScheduler::sendFileLine()
         hooks_.send(line);
 }
 
-void SendScheduler::TimerPeriodTimer()
+void SendScheduler::periodTick()
 {
     if (options_.sendMode != SendMode::Period)
         return;
@@ -135,7 +135,7 @@ int64_t SendScheduler::msUntilNextPeriodSend() const
     return due - t;
 }
 
-void SendScheduler::StartSendCommands()
+void SendScheduler::startSending()
 {
     switch (options_.sendMode) {
     case SendMode::Manual:
@@ -157,7 +157,7 @@ void SendScheduler::StartSendCommands()
     }
 }
 
-void SendScheduler::SendNextAfterAnswer()
+void SendScheduler::sendNextAfterAnswer()
 {
     if (!fileMode_) {
         if (hooks_.send)
@@ -184,15 +184,15 @@ void SendScheduler::SendNextAfterAnswer()
         sendFileLine();
 }
 
-void SendScheduler::CheckSendDataAftConnect()
+void SendScheduler::sendAfterConnect()
 {
     if (fileMode_)
-        StartSendCommands();
+        startSending();
     else if (hooks_.send)
         hooks_.send(options_.commandText);
 }
 
-void SendScheduler::HousekeepingTick()
+void SendScheduler::housekeepingTick()
 {
     if (options_.cyclic && options_.sendMode == SendMode::Period)
         setPeriodTimerEnabled(true);

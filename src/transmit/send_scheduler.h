@@ -24,7 +24,7 @@ extern const char* const BigFileText;
 class SendScheduler {
 public:
     struct Hooks {
-        std::function<void(const std::string&)> send;  // SendPortData
+        std::function<void(const std::string&)> send;  // send
         std::function<bool()> portOpen;                 // PortOpen
     };
 
@@ -33,11 +33,11 @@ public:
     // Mode selection actions; returns nothing, the window reads the enabled states below.
     // Selecting the mode that is already selected does nothing.
     void modeSelected(SendMode mode);
-    void TimerPeriodTimer();
-    void StartSendCommands();
-    void SendNextAfterAnswer();
-    void CheckSendDataAftConnect();
-    void HousekeepingTick();  // re-enables TimerPeriod when CiklSend and RBPeriod
+    void periodTick();
+    void startSending();
+    void sendNextAfterAnswer();
+    void sendAfterConnect();
+    void housekeepingTick();  // re-enables TimerPeriod when CiklSend and RBPeriod
 
     // File view.
     void loadFile(const std::string& bytes);   // after the dialog and the read
@@ -46,7 +46,7 @@ public:
     FileResult loadFileFromPath(const std::string& path);
     void leaveFile();
 
-    // How long the window may sleep before the next TimerPeriodTimer call with
+    // How long the window may sleep before the next periodTick call with
     // the same outcome as ticking every millisecond: 0 = tick now, -1 = no tick
     // can do anything (timer off, another mode, no valid period, port closed).
     // Ask again after every tick and whenever the options, the port state or

@@ -24,7 +24,7 @@ Sender::Sender(PortAccess& port, SentHistory& history, LogOutput& log, TrafficCo
 {
 }
 
-void Sender::SendPortData(const std::string& line)
+void Sender::send(const std::string& line)
 {
     // A nested call from a modal window's event loop is dropped, not queued.
     if (sendBusy_)

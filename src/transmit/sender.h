@@ -1,5 +1,5 @@
 #pragma once
-// SendPortData: the one way a command line leaves the terminal.
+// send: the one way a command line leaves the terminal.
 #include <cstdint>
 #include <cstddef>
 #include <deque>
@@ -22,7 +22,7 @@ public:
            const TerminalOptions& options, const Clock& clock, TerminalView& view);
 
     // Sends one line (Windows-1251 bytes). Dropped silently while a send runs.
-    void SendPortData(const std::string& line);
+    void send(const std::string& line);
     bool busy() const { return sendBusy_; }
 
     // Bytes the port could not take at once wait here, in order, until it has

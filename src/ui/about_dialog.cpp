@@ -31,9 +31,9 @@ QLineEdit* makeContactLine(QWidget* parent, const char* name, const QString& tex
 
 }  // namespace
 
-TInfo::TInfo(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
 {
-    setObjectName("TInfo");
+    setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
@@ -94,7 +94,7 @@ TInfo::TInfo(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     focusSink_->hide();
 }
 
-void TInfo::parkFocus()
+void AboutDialog::parkFocus()
 {
     focusSink_->show();
     focusSink_->setFocus(Qt::OtherFocusReason);
@@ -103,14 +103,14 @@ void TInfo::parkFocus()
         line->deselect();
 }
 
-bool TInfo::event(QEvent* e)
+bool AboutDialog::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
         parkFocus();
     return QDialog::event(e);
 }
 
-void TInfo::showEvent(QShowEvent* e)
+void AboutDialog::showEvent(QShowEvent* e)
 {
     if (!e->spontaneous()) {
         centreOnScreen(*this);
@@ -119,7 +119,7 @@ void TInfo::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
 }
 
-QPixmap TInfo::drawPicture()
+QPixmap AboutDialog::drawPicture()
 {
     QPixmap picture(kPictureWidth, kPictureHeight);
     picture.fill(QColor(0xF4, 0xF7, 0xFB));

@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace comtrax {
 
-class TInfo : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 335;
@@ -17,7 +17,7 @@ public:
     static constexpr int kPictureWidth = 111;
     static constexpr int kPictureHeight = 75;
 
-    explicit TInfo(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     // The picture of the window: a serial connector with its cable.
     static QPixmap drawPicture();

@@ -3,11 +3,11 @@
 // Qt dialogs; widget tests record what was asked and return at once.
 #include <QString>
 
-#include "ui/save_prompt.h"
+#include "ui/save_macros_prompt.h"
 
 namespace comtrax {
 
-using SavePromptAnswer = TSave::Result;
+using SavePromptAnswer = SaveMacrosPrompt::Result;
 
 class DialogService {
 public:
@@ -18,15 +18,15 @@ public:
     virtual void error(const QString& text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
-    // TOpenPortError.
+    // NoPortDialog.
     virtual void noPortWindow() = 0;
     // The open-file dialog; an empty result means cancelled.
     virtual QString openFileName() = 0;
-    // TSave: "Сохранить изменения  макросов?"
+    // SaveMacrosPrompt: "Сохранить изменения  макросов?"
     virtual SavePromptAnswer askSaveMacros() = 0;
-    // TInfo.
+    // AboutDialog.
     virtual void about() = 0;
-    // TFormEditHelpCmd, modal; returns when it is closed.
+    // MacroHelpEditor, modal; returns when it is closed.
     virtual void editMacroHelp() = 0;
 };
 

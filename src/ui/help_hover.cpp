@@ -45,19 +45,19 @@ void HelpHover::install()
         QWidget* control;
         const HelpText& text;
     } texts[] = {
-        {c_.BTConnect, OutHelpConnect()},
-        {c_.BTRescan, OutHelpRescan()},
-        {c_.AutoConnect, OutHelpAutoConnect()},
-        {c_.TimeOutAns, OutHelpTimeRX()},
-        {c_.FiltrLog, OutHelpFiltr()},
-        {c_.RBManual, OutHelpModeManual()},
-        {c_.RBSel, OutHelpModeSel()},
-        {c_.RBAfterAns, OutHelpModeAfterAns()},
-        {c_.RBPeriod, OutHelpModePeriod()},
-        {c_.SendAsReconn, OutHelpForConnect()},
-        {c_.CiklSend, OutHelpCiklSend()},
-        {c_.MainStrCmd, OutHelpConsol()},
-        {c_.AddStrCmd, OutHelpAddConsol()},
+        {c_.BTConnect, connectHelp()},
+        {c_.BTRescan, rescanHelp()},
+        {c_.AutoConnect, autoConnectHelp()},
+        {c_.TimeOutAns, timeRxHelp()},
+        {c_.FiltrLog, filterHelp()},
+        {c_.RBManual, manualModeHelp()},
+        {c_.RBSel, onSelectModeHelp()},
+        {c_.RBAfterAns, afterAnswerModeHelp()},
+        {c_.RBPeriod, periodModeHelp()},
+        {c_.SendAsReconn, sendOnConnectHelp()},
+        {c_.CiklSend, cyclicSendHelp()},
+        {c_.MainStrCmd, commandLineHelp()},
+        {c_.AddStrCmd, suffixHelp()},
     };
     for (const auto& t : texts)
         watch(t.control, {Kind::Text, &t.text, 0});

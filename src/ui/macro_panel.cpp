@@ -37,7 +37,7 @@ void loadField(QLineEdit* field, int limit, const QString& text)
         const QSignalBlocker quiet(field);
         field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
     }
-    // Not blocked: a changed text runs SaveEditTextCmd, which stores the same
+    // Not blocked: a changed text runs storeEditedField, which stores the same
     // value back.
     field->setText(text);
 }
@@ -60,8 +60,8 @@ MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObj
 
 void MacroPanel::showFirstList()
 {
-    CurrentList = 1;
-    ReadListCmd(1);
+    currentList_ = 1;
+    showList(1);
 }
 
 void MacroPanel::wire()
@@ -71,15 +71,15 @@ void MacroPanel::wire()
         QLineEdit* edit = c_.Edit[k];
         button->setProperty("Tag", k);
         edit->setProperty("Tag", k);
-        connect(button, &QPushButton::clicked, this, [this, k] { ButtonCmdClick(k); });
-        connect(edit, &QLineEdit::textChanged, this, [this, k] { SaveEditTextCmd(k); });
+        connect(button, &QPushButton::clicked, this, [this, k] { macroClicked(k); });
+        connect(edit, &QLineEdit::textChanged, this, [this, k] { storeEditedField(k); });
         // Double click and focus-in have no signals of their own.
         edit->installEventFilter(this);
     }
 
     // Only a user's pick of an item switches lists: `activated` is not sent
-    // when ReadListCmd selects the item in code.
-    connect(c_.CBLists, &QComboBox::activated, this, [this](int) { CBListsClick(); });
+    // when showList selects the item in code.
+    connect(c_.CBLists, &QComboBox::activated, this, [this](int) { listChosen(); });
     c_.CBLists->installEventFilter(this);
     if (QLineEdit* typed = c_.CBLists->lineEdit()) {
         typed->installEventFilter(this);
@@ -88,29 +88,29 @@ void MacroPanel::wire()
         // there must change nothing.
         QObject::disconnect(typed, SIGNAL(editingFinished()), c_.CBLists, nullptr);
     }
-    connect(c_.STListName, &ClickLabel::doubleClicked, this, &MacroPanel::STListNameDblClick);
+    connect(c_.STListName, &ClickLabel::doubleClicked, this, &MacroPanel::showListChooser);
 
-    connect(c_.ListInc, &QPushButton::clicked, this, &MacroPanel::ListIncClick);
-    connect(c_.ListDec, &QPushButton::clicked, this, &MacroPanel::ListDecClick);
-    connect(c_.DelList, &QPushButton::clicked, this, &MacroPanel::DelListClick);
-    connect(c_.EditAllCmd, &QPushButton::clicked, this, &MacroPanel::EditAllCmdClick);
-    connect(c_.SaveF, &QPushButton::clicked, this, &MacroPanel::SaveFClick);
+    connect(c_.ListInc, &QPushButton::clicked, this, &MacroPanel::nextList);
+    connect(c_.ListDec, &QPushButton::clicked, this, &MacroPanel::previousList);
+    connect(c_.DelList, &QPushButton::clicked, this, &MacroPanel::clearShownList);
+    connect(c_.EditAllCmd, &QPushButton::clicked, this, &MacroPanel::toggleEditor);
+    connect(c_.SaveF, &QPushButton::clicked, this, &MacroPanel::saveClicked);
 
     // Checking a radio button from code runs its handler as a click does;
     // restoring the settings relies on that.
     connect(c_.RBName, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            RBNameClick();
+            showNames();
     });
     connect(c_.RbData, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            RbDataClick();
+            showLines();
     });
 }
 
 // --- Showing a list and reading it back ---------------------------------------
 
-void MacroPanel::ReadListCmd(int n)
+void MacroPanel::showList(int n)
 {
     if (n < 1 || n > CmdLists::Lists)
         return;
@@ -119,8 +119,8 @@ void MacroPanel::ReadListCmd(int n)
     for (int k = 1; k <= MacroCount; ++k) {
         QPushButton* button = c_.Button[k];
         QLineEdit* edit = c_.Edit[k];
-        const QString name = fromCp1251(lists_.GetCmdName(n, k));
-        const QString line = fromCp1251(lists_.GetCmdLine(n, k));
+        const QString name = fromCp1251(lists_.commandName(n, k));
+        const QString line = fromCp1251(lists_.commandLine(n, k));
         if (names) {
             setBold(button, true);
             setBold(edit, true);
@@ -138,9 +138,9 @@ void MacroPanel::ReadListCmd(int n)
         }
     }
 
-    if (lists_.GetListName(n).empty())
-        lists_.SetListName(n, "[" + std::to_string(n) + "]");
-    const QString listName = fromCp1251(lists_.GetListName(n));
+    if (lists_.listName(n).empty())
+        lists_.setListName(n, "[" + std::to_string(n) + "]");
+    const QString listName = fromCp1251(lists_.listName(n));
     showText(c_.STListName, listName);
     loadField(c_.ListNameEDT, kListNameMaxLength, listName);
 
@@ -149,39 +149,39 @@ void MacroPanel::ReadListCmd(int n)
     QStringList items;
     items.reserve(CmdLists::Lists);
     for (int i = 1; i <= CmdLists::Lists; ++i)
-        items << shownText(fromCp1251(lists_.GetListName(i)));
+        items << shownText(fromCp1251(lists_.listName(i)));
     c_.CBLists->addItems(items);
     c_.CBLists->setCurrentIndex(n - 1);
 }
 
-void MacroPanel::WriteListCmd(int /*n*/)
+void MacroPanel::storeShownList(int /*n*/)
 {
     // Always the list on the panel: the fields show nothing else.
-    lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
+    lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
     const bool names = c_.RBName->isChecked();
     const bool lines = c_.RbData->isChecked();
     for (int k = 1; k <= MacroCount; ++k) {
         const std::string text = toCp1251(c_.Edit[k]->text());
         if (names)
-            lists_.SetCmdName(CurrentList, k, text);
+            lists_.setCommandName(currentList_, k, text);
         else if (lines)
-            lists_.SetCmdLine(CurrentList, k, text);
+            lists_.setCommandLine(currentList_, k, text);
     }
 }
 
 // --- Macro buttons and the display switch -------------------------------------
 
-void MacroPanel::ButtonCmdClick(int k)
+void MacroPanel::macroClicked(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    selectedCommand = lists_.GetCmdLine(CurrentList, k);
+    selectedCommand_ = lists_.commandLine(currentList_, k);
     if (hooks_.onSelectMode && hooks_.onSelectMode()) {
         if (hooks_.send)
-            hooks_.send(selectedCommand);
+            hooks_.send(selectedCommand_);
         c_.ButtonSend->setFocus(Qt::OtherFocusReason);
     } else {
-        c_.MainStrCmd->setText(fromCp1251(selectedCommand));
+        c_.MainStrCmd->setText(fromCp1251(selectedCommand_));
         c_.MainStrCmd->setFocus(Qt::OtherFocusReason);
     }
 }
@@ -191,24 +191,24 @@ void MacroPanel::setEditLimits(int limit)
     for (int k = 1; k <= MacroCount; ++k) {
         // A lower limit cuts the text the field holds; that text belongs to
         // the other display mode and must not be stored into this one.
-        // ReadListCmd refills every field right after.
+        // showList refills every field right after.
         const QSignalBlocker quiet(c_.Edit[k]);
         c_.Edit[k]->setMaxLength(limit);
     }
 }
 
-void MacroPanel::RBNameClick()
+void MacroPanel::showNames()
 {
     keepTypedListName();
     setEditLimits(kNameMaxLength);
-    ReadListCmd(CurrentList);
+    showList(currentList_);
 }
 
-void MacroPanel::RbDataClick()
+void MacroPanel::showLines()
 {
     keepTypedListName();
     setEditLimits(kLineMaxLength);
-    ReadListCmd(CurrentList);
+    showList(currentList_);
 }
 
 // The display switch re-shows the list, name field included; what the user
@@ -216,67 +216,67 @@ void MacroPanel::RbDataClick()
 void MacroPanel::keepTypedListName()
 {
     if (editorMode())
-        lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
+        lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
 }
 
 // --- List navigation ------------------------------------------------------------
 
 void MacroPanel::updateStepButtons()
 {
-    c_.ListDec->setEnabled(CurrentList > 1);
-    c_.ListInc->setEnabled(CurrentList < CmdLists::Lists);
+    c_.ListDec->setEnabled(currentList_ > 1);
+    c_.ListInc->setEnabled(currentList_ < CmdLists::Lists);
 }
 
-void MacroPanel::CBListsClick()
+void MacroPanel::listChosen()
 {
     const int index = c_.CBLists->currentIndex();
     if (index < 0 || index >= CmdLists::Lists)
         return;
-    CurrentList = index + 1;
-    ReadListCmd(CurrentList);
+    currentList_ = index + 1;
+    showList(currentList_);
     updateStepButtons();
 }
 
-void MacroPanel::ListIncClick()
+void MacroPanel::nextList()
 {
     c_.ListDec->setEnabled(true);
     if (editorMode())
-        WriteListCmd(CurrentList);
-    if (CurrentList >= CmdLists::Lists)
+        storeShownList(currentList_);
+    if (currentList_ >= CmdLists::Lists)
         return;
-    ++CurrentList;
-    ReadListCmd(CurrentList);
-    if (CurrentList == CmdLists::Lists)
+    ++currentList_;
+    showList(currentList_);
+    if (currentList_ == CmdLists::Lists)
         c_.ListInc->setEnabled(false);
 }
 
-void MacroPanel::ListDecClick()
+void MacroPanel::previousList()
 {
     c_.ListInc->setEnabled(true);
     if (editorMode())
-        WriteListCmd(CurrentList);
-    if (CurrentList <= 1)
+        storeShownList(currentList_);
+    if (currentList_ <= 1)
         return;
-    --CurrentList;
-    ReadListCmd(CurrentList);
-    if (CurrentList == 1)
+    --currentList_;
+    showList(currentList_);
+    if (currentList_ == 1)
         c_.ListDec->setEnabled(false);
 }
 
-void MacroPanel::DelListClick()
+void MacroPanel::clearShownList()
 {
-    lists_.ClrListCmd(CurrentList);
-    ReadListCmd(CurrentList);
+    lists_.clearList(currentList_);
+    showList(currentList_);
 }
 
-void MacroPanel::CBListsDblClick()
+void MacroPanel::showListCaption()
 {
     c_.CBLists->hide();
-    showText(c_.STListName, fromCp1251(lists_.GetListName(CurrentList)));
+    showText(c_.STListName, fromCp1251(lists_.listName(currentList_)));
     c_.STListName->show();
 }
 
-void MacroPanel::STListNameDblClick()
+void MacroPanel::showListChooser()
 {
     // In the file view the caption shows the file's name and stays.
     if (hooks_.fileMode && hooks_.fileMode())
@@ -287,7 +287,7 @@ void MacroPanel::STListNameDblClick()
 
 // --- Editor mode ----------------------------------------------------------------
 
-void MacroPanel::EditAllCmdClick()
+void MacroPanel::toggleEditor()
 {
     if (editorTag_ == 0) {
         editorTag_ = 1;
@@ -301,20 +301,20 @@ void MacroPanel::EditAllCmdClick()
         c_.SaveF->show();
         c_.StaticText1->show();
         c_.ButtonReadFile->hide();
-        ReadListCmd(CurrentList);
+        showList(currentList_);
         for (int k = 1; k <= MacroCount; ++k) {
             c_.Button[k]->hide();
             c_.Edit[k]->show();
         }
-        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.GetListName(CurrentList)));
+        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.listName(currentList_)));
         return;
     }
 
     editorTag_ = 0;
     c_.EditAllCmd->setText(QStringLiteral("Редактор"));
-    lists_.SetListName(CurrentList, toCp1251(c_.ListNameEDT->text()));
+    lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
     c_.ListNameEDT->hide();
-    showText(c_.STListName, fromCp1251(lists_.GetListName(CurrentList)));
+    showText(c_.STListName, fromCp1251(lists_.listName(currentList_)));
     c_.STListName->hide();
     c_.CBLists->show();
     c_.DelList->hide();
@@ -324,38 +324,38 @@ void MacroPanel::EditAllCmdClick()
     c_.SaveF->hide();
     c_.StaticText1->hide();
     c_.ButtonReadFile->show();
-    WriteListCmd(CurrentList);
-    ReadListCmd(CurrentList);
+    storeShownList(currentList_);
+    showList(currentList_);
     for (int k = 1; k <= MacroCount; ++k) {
         c_.Button[k]->show();
         c_.Edit[k]->hide();
     }
-    SaveCmdConfig();
+    saveLists();
 }
 
-void MacroPanel::SaveEditTextCmd(int k)
+void MacroPanel::storeEditedField(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    EditedCmd = k;
+    editedCommand_ = k;
     const std::string text = toCp1251(c_.Edit[k]->text());
     if (c_.RBName->isChecked())
-        lists_.SetCmdName(CurrentList, k, text);
+        lists_.setCommandName(currentList_, k, text);
     if (c_.RbData->isChecked())
-        lists_.SetCmdLine(CurrentList, k, text);
+        lists_.setCommandLine(currentList_, k, text);
 }
 
-void MacroPanel::SaveFClick()
+void MacroPanel::saveClicked()
 {
     c_.SaveF->setEnabled(false);
-    SaveCmdConfig();
+    saveLists();
     c_.SaveF->setEnabled(true);
 }
 
-bool MacroPanel::SaveCmdConfig()
+bool MacroPanel::saveLists()
 {
-    WriteListCmd(CurrentList);
-    const FileResult result = lists_.SaveCmdConfig(hooks_.cmdConfigPath);
+    storeShownList(currentList_);
+    const FileResult result = lists_.saveLists(hooks_.cmdConfigPath);
     if (!result) {
         reportError(result.error);
         return false;
@@ -363,11 +363,11 @@ bool MacroPanel::SaveCmdConfig()
     return true;
 }
 
-void MacroPanel::ShowWindowEdtHelp(int k)
+void MacroPanel::openHelpEditor(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    EditedCmd = k;
+    editedCommand_ = k;
     QLineEdit* field = c_.Edit[k];
     // The editor starts from the help area and the area becomes the macro's
     // help when it closes, so the area must hold this macro's help first,
@@ -375,12 +375,12 @@ void MacroPanel::ShowWindowEdtHelp(int k)
     // the macro's help.
     showMacroHelp(k);
     setBackgroundColour(field, clLime);
-    WriteListCmd(CurrentList);
+    storeShownList(currentList_);
     if (hooks_.editHelpModal)
         hooks_.editHelpModal();
-    ReadListCmd(CurrentList);
+    showList(currentList_);
     for (int j = 1; j <= HelpLineTotal; ++j)
-        lists_.SetCmdHelp(CurrentList, k, j, toCp1251(textOf(c_.STH[j])));
+        lists_.setCommandHelp(currentList_, k, j, toCp1251(textOf(c_.STH[j])));
     setBackgroundColour(field, clWindow);
 }
 
@@ -389,7 +389,7 @@ bool MacroPanel::confirmClose(SavePromptAnswer answer)
     switch (answer) {
     case SavePromptAnswer::Yes:
         // A save that failed leaves the window open, so the changes are not lost.
-        return SaveCmdConfig();
+        return saveLists();
     case SavePromptAnswer::No:
         return true;
     case SavePromptAnswer::Cancel:
@@ -412,29 +412,29 @@ void MacroPanel::showMacroHelp(int k)
     if (k < 1 || k > MacroCount)
         return;
     for (int j = 1; j <= HelpLineTotal; ++j)
-        showText(c_.STH[j], fromCp1251(lists_.GetCmdHelp(CurrentList, k, j)));
+        showText(c_.STH[j], fromCp1251(lists_.commandHelp(currentList_, k, j)));
 }
 
 // --- The help editor's view of the lists ------------------------------------------
 
-QString MacroPanel::GetCmdName(int list, int k)
+QString MacroPanel::commandName(int list, int k)
 {
-    return fromCp1251(lists_.GetCmdName(list, k));
+    return fromCp1251(lists_.commandName(list, k));
 }
 
-QString MacroPanel::GetCmdLine(int list, int k)
+QString MacroPanel::commandLine(int list, int k)
 {
-    return fromCp1251(lists_.GetCmdLine(list, k));
+    return fromCp1251(lists_.commandLine(list, k));
 }
 
-void MacroPanel::SetCmdName(int list, int k, const QString& text)
+void MacroPanel::setCommandName(int list, int k, const QString& text)
 {
-    lists_.SetCmdName(list, k, toCp1251(text));
+    lists_.setCommandName(list, k, toCp1251(text));
 }
 
-void MacroPanel::SetCmdLine(int list, int k, const QString& text)
+void MacroPanel::setCommandLine(int list, int k, const QString& text)
 {
-    lists_.SetCmdLine(list, k, toCp1251(text));
+    lists_.setCommandLine(list, k, toCp1251(text));
 }
 
 QString MacroPanel::helpLine(int j)
@@ -467,11 +467,11 @@ bool MacroPanel::eventFilter(QObject* watched, QEvent* event)
         if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
             break;
         if (const int k = editIndex(watched)) {
-            ShowWindowEdtHelp(k);
+            openHelpEditor(k);
             return true;
         }
         if (watched == c_.CBLists || watched == c_.CBLists->lineEdit()) {
-            CBListsDblClick();
+            showListCaption();
             return true;
         }
         break;
@@ -485,7 +485,7 @@ bool MacroPanel::eventFilter(QObject* watched, QEvent* event)
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
             break;
         if (const int k = editIndex(watched))
-            ShowHelpAsFocus(k);
+            showMacroHelp(k);
         break;
     }
     default:

@@ -12,22 +12,22 @@
 #include <functional>
 #include <string>
 
-#include "ui/edit_help_dialog.h"
-#include "ui/save_prompt.h"
+#include "ui/macro_help_editor.h"
+#include "ui/save_macros_prompt.h"
 
 namespace comtrax {
 
 class CmdLists;
 struct Controls;
 
-using SavePromptAnswer = TSave::Result;
+using SavePromptAnswer = SaveMacrosPrompt::Result;
 
 // What the panel needs from the rest of the window.
 struct MacroPanelHooks {
-    std::function<void(const std::string& cp1251Line)> send;  // SendPortData
+    std::function<void(const std::string& cp1251Line)> send;  // send
     std::function<bool()> onSelectMode;                        // RBSel checked
     std::function<bool()> fileMode;                            // a command file is loaded
-    std::function<void()> editHelpModal;  // shows TFormEditHelpCmd modally and returns
+    std::function<void()> editHelpModal;  // shows MacroHelpEditor modally and returns
     std::function<void(const QString&)> error;                 // standard error box
     std::string cmdConfigPath;                                 // "CmdConfig"
 };
@@ -46,30 +46,28 @@ public:
     // Start-up: connects the buttons, edit fields and list controls.
     void wire();
 
-    void ReadListCmd(int n);
-    void WriteListCmd(int n);
-    void ButtonCmdClick(int k);
-    void RBNameClick();
-    void RbDataClick();
-    void CBListsClick();
-    void CBListsDblClick();
-    void STListNameDblClick();
-    void ListIncClick();
-    void ListDecClick();
-    void DelListClick();
+    void showList(int n);
+    void storeShownList(int n);
+    void macroClicked(int k);
+    void showNames();
+    void showLines();
+    void listChosen();
+    void showListCaption();
+    void showListChooser();
+    void nextList();
+    void previousList();
+    void clearShownList();
 
-    void EditAllCmdClick();
-    void SaveEditTextCmd(int k);
-    void SaveFClick();
+    void toggleEditor();
+    void storeEditedField(int k);
+    void saveClicked();
     // Stores the panel into the current list and rewrites CmdConfig; a
     // failure goes to hooks.error. True when the file was written.
-    bool SaveCmdConfig();
-    void ShowWindowEdtHelp(int k);
+    bool saveLists();
+    void openHelpEditor(int k);
 
     // The 12 help lines of macro k of the current list into STH1..STH12.
-    void ButtonCmdHelp(int k) { showMacroHelp(k); }
-    void EditCmdHelp(int k) { showMacroHelp(k); }
-    void ShowHelpAsFocus(int k) { showMacroHelp(k); }
+    void showMacroHelp(int k);
 
     bool editorMode() const { return editorTag_ != 0; }  // EditAllCmd's Tag
 
@@ -81,24 +79,23 @@ public:
     bool offerSaveOnClose(const std::function<SavePromptAnswer()>& ask);
 
     // MacroEditorHost: the help editor works on (CurrentList, EditedCmd).
-    int GetCurrentList() override { return CurrentList; }
-    int editedCmd() override { return EditedCmd; }
-    QString GetCmdName(int list, int k) override;
-    QString GetCmdLine(int list, int k) override;
-    void SetCmdName(int list, int k, const QString& text) override;
-    void SetCmdLine(int list, int k, const QString& text) override;
+    int currentList() override { return currentList_; }
+    int editedCmd() override { return editedCommand_; }
+    QString commandName(int list, int k) override;
+    QString commandLine(int list, int k) override;
+    void setCommandName(int list, int k, const QString& text) override;
+    void setCommandLine(int list, int k, const QString& text) override;
     QString helpLine(int j) override;
     void setHelpLine(int j, const QString& text) override;
 
-    int CurrentList = 1;
-    int EditedCmd = 1;
-    std::string selectedCommand;  // SelectedCommand
+    // The line a macro button last loaded or sent.
+    const std::string& selectedCommand() const { return selectedCommand_; }
+    void setSelectedCommand(std::string line) { selectedCommand_ = std::move(line); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showMacroHelp(int k);
     void keepTypedListName();
     void setEditLimits(int limit);
     void updateStepButtons();
@@ -109,6 +106,9 @@ private:
     CmdLists& lists_;
     MacroPanelHooks hooks_;
     int editorTag_ = 0;
+    int currentList_ = 1;
+    int editedCommand_ = 1;
+    std::string selectedCommand_;
 };
 
 }  // namespace comtrax

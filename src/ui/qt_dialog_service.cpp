@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "ui/about_dialog.h"
-#include "ui/edit_help_dialog.h"
-#include "ui/open_port_error_dialog.h"
-#include "ui/save_prompt.h"
+#include "ui/macro_help_editor.h"
+#include "ui/no_port_dialog.h"
+#include "ui/save_macros_prompt.h"
 
 namespace comtrax {
 
@@ -21,13 +21,13 @@ QtDialogService::~QtDialogService() = default;
 void QtDialogService::createWindows()
 {
     if (!editor_)
-        editor_ = new TFormEditHelpCmd(host_, main_);
+        editor_ = new MacroHelpEditor(host_, main_);
     if (!save_)
-        save_ = new TSave(main_);
+        save_ = new SaveMacrosPrompt(main_);
     if (!info_)
-        info_ = new TInfo(main_);
+        info_ = new AboutDialog(main_);
     if (!noPort_)
-        noPort_ = new TOpenPortError(main_);
+        noPort_ = new NoPortDialog(main_);
 }
 
 void QtDialogService::message(const QString& text)

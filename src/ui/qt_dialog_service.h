@@ -9,10 +9,10 @@ class QWidget;
 namespace comtrax {
 
 class MacroEditorHost;
-class TFormEditHelpCmd;
-class TSave;
-class TInfo;
-class TOpenPortError;
+class MacroHelpEditor;
+class SaveMacrosPrompt;
+class AboutDialog;
+class NoPortDialog;
 
 class QtDialogService final : public DialogService {
 public:
@@ -35,10 +35,10 @@ public:
 private:
     QWidget* main_;
     MacroEditorHost* host_;
-    QPointer<TFormEditHelpCmd> editor_;
-    QPointer<TSave> save_;
-    QPointer<TInfo> info_;
-    QPointer<TOpenPortError> noPort_;
+    QPointer<MacroHelpEditor> editor_;
+    QPointer<SaveMacrosPrompt> save_;
+    QPointer<AboutDialog> info_;
+    QPointer<NoPortDialog> noPort_;
 };
 
 }  // namespace comtrax

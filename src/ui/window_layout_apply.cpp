@@ -84,7 +84,7 @@ InitialLayout captureInitialLayout(const Controls& c)
 void applyWindowLayout(Controls& c, const InitialLayout& initial, QSize client, bool fileViewOpen)
 {
     const WindowLayout l =
-        LayoutWidth(initial, client.width(), client.height(), fileViewOpen, c.MainStrCmd->width());
+        layoutWidth(initial, client.width(), client.height(), fileViewOpen, c.MainStrCmd->width());
 
     // Bands: the log stretches, the two lower panels follow the bottom edge.
     for (QPlainTextEdit* log : {c.MainWindow, c.SecondWindow})

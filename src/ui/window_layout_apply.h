@@ -1,6 +1,6 @@
 #pragma once
 // The Qt side of the layout pass: reads the designed positions from freshly
-// built controls and applies LayoutWidth's results to them.
+// built controls and applies layoutWidth's results to them.
 #include <QSize>
 
 #include "app/window_layout.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -15,7 +16,7 @@ namespace {
 // with x. A line's text is everything between its outermost double quotes, so
 // quotes inside a line belong to the text.
 constexpr std::string_view Listing = R"listing(
-OutHelpHelp
+generalHelp
 1. "Краткая справка по каждой команде"
 2. "   "
 3. "   Здесь будет отображаться описание команд."
@@ -28,10 +29,10 @@ OutHelpHelp
 10. "   соответствующей   команде    в    режиме"
 11. "   редактирования. "
 12. "   "
-OutHelpConnect
+connectHelp
 1. "Создание соединения"
 2–12. "   " each
-OutHelpRescan
+rescanHelp
 1. "Сканирование доступных COM-портов"
 2. "   "
 3. "   Алгоритм берёт список доступных портов из"
@@ -44,7 +45,7 @@ OutHelpRescan
 10. "   работу   только  с  портами   COM1..COM9,"
 11. "   поэтому   при    необходимости    следует"
 12. "   переназначить имя в настройках COM-порта."
-OutHelpAutoConnect
+autoConnectHelp
 1. "Автосоединение с COM-портом"
 2. "   "
 3. "   Данная  опция  актуальна  для эмуляторов"
@@ -52,7 +53,7 @@ OutHelpAutoConnect
 5. "   падание порта в системе:  перезапуск  МК"
 6. "   или переподключение переходника USB-COM"
 7–12. "   " each
-OutHelpTimeRX
+timeRxHelp
 1. "Время накопления принимаемых данных"
 2. "   "
 3. "   При получении длинных сообщений возможна"
@@ -65,7 +66,7 @@ OutHelpTimeRX
 10. "   бинарными данными, когда нет явных приз-"
 11. "   наков разделения пакетов"
 12. "   "
-OutHelpFiltr
+filterHelp
 1. "Фильрация сообщений лога"
 2. "   "
 3. "   Здесь задаётся набор символов,по которым"
@@ -77,13 +78,13 @@ OutHelpFiltr
 9. "   для захвата нужных данных в т.ч. и в би-"
 10. "   нарном режиме."
 11–12. "   " each
-OutHelpModeManual
+manualModeHelp
 1. "Отправка команд вручную"
 2. "   "
 3. "   Команда будет  отправляться  по  нажатию"
 4. "   Enter или кнопки "Отправить""
 5–12. "   " each
-OutHelpModeSel
+onSelectModeHelp
 1. "Отправка команд при выборе"
 2. "   "
 3. "   Команда будет  отправляться  по  нажатию"
@@ -91,7 +92,7 @@ OutHelpModeSel
 5. "   при  выборе команды в списке прочитанных"
 6. "   из файла."
 7–12. "   " each
-OutHelpModeAfterAns
+afterAnswerModeHelp
 1. "Отправка команды после ответа"
 2. "   "
 3. "   Содержимое консольной строки будет  отп-"
@@ -103,13 +104,13 @@ OutHelpModeAfterAns
 9. "   на  предыдущую  команду  будет отправлена"
 10. "   следующая по списку команда."
 11–12. "   " each
-OutHelpModePeriod
+periodModeHelp
 1. "Периодическая отправка команд"
 2. "   "
 3. "   Содержимое   консольной   строки   будет"
 4. "   отправляться с указанной периодичностью."
 5–12. "   " each
-OutHelpForConnect
+sendOnConnectHelp
 1. "Отправка команд после соединения"
 2. "   "
 3. "   Если выбрана данная опция,  то  отправка"
@@ -121,7 +122,7 @@ OutHelpForConnect
 9. "   открыт файл с командами  и выбран  режим"
 10. "   "После ответа" или "Период, мс""
 11–12. "   " each
-OutHelpConsol
+commandLineHelp
 1. "Консольная строка"
 2. "   "
 3. "   Набор отправляемых данных формируется из"
@@ -134,7 +135,7 @@ OutHelpConsol
 10. "   Также содержимое строки меняется при на-"
 11. "   жатии  кнопки  соответствующего  макроса"
 12. "   во всех режимах, кроме "При выборе""
-OutHelpAddConsol
+suffixHelp
 1. "Хвост пакета"
 2. "   "
 3. "   Содержимое добавляется ко всем командам,"
@@ -147,7 +148,7 @@ OutHelpAddConsol
 10. "   Также можно добавлять в  хвост сообщения"
 11. "   шаблон,  содержащий  контрольную  сумму,"
 12. "   например: "*[XOR_8(1..n)]$0D$0A""
-OutHelpCiklSend
+cyclicSendHelp
 1. "Циклическая отправка"
 2. "   "
 3. "  Команды из файла отправляются  циклически,"
@@ -172,7 +173,7 @@ Expected parseListing()
         pos = eol + 1;
         if (line.empty())
             continue;
-        if (line.rfind("OutHelp", 0) == 0) {
+        if (!std::isdigit(static_cast<unsigned char>(line[0]))) {  // a text's name
             current = &texts[line];
             current->assign(HelpLineCount, std::string("<missing>"));
             continue;
@@ -202,20 +203,20 @@ struct Named {
 };
 
 constexpr Named AllTexts[] = {
-    {"OutHelpHelp", OutHelpHelp},
-    {"OutHelpConnect", OutHelpConnect},
-    {"OutHelpRescan", OutHelpRescan},
-    {"OutHelpAutoConnect", OutHelpAutoConnect},
-    {"OutHelpTimeRX", OutHelpTimeRX},
-    {"OutHelpFiltr", OutHelpFiltr},
-    {"OutHelpModeManual", OutHelpModeManual},
-    {"OutHelpModeSel", OutHelpModeSel},
-    {"OutHelpModeAfterAns", OutHelpModeAfterAns},
-    {"OutHelpModePeriod", OutHelpModePeriod},
-    {"OutHelpForConnect", OutHelpForConnect},
-    {"OutHelpConsol", OutHelpConsol},
-    {"OutHelpAddConsol", OutHelpAddConsol},
-    {"OutHelpCiklSend", OutHelpCiklSend},
+    {"generalHelp", generalHelp},
+    {"connectHelp", connectHelp},
+    {"rescanHelp", rescanHelp},
+    {"autoConnectHelp", autoConnectHelp},
+    {"timeRxHelp", timeRxHelp},
+    {"filterHelp", filterHelp},
+    {"manualModeHelp", manualModeHelp},
+    {"onSelectModeHelp", onSelectModeHelp},
+    {"afterAnswerModeHelp", afterAnswerModeHelp},
+    {"periodModeHelp", periodModeHelp},
+    {"sendOnConnectHelp", sendOnConnectHelp},
+    {"commandLineHelp", commandLineHelp},
+    {"suffixHelp", suffixHelp},
+    {"cyclicSendHelp", cyclicSendHelp},
 };
 
 TEST(HelpTexts, EveryTextMatchesItsTwelveLinesByteForByte)
@@ -241,17 +242,17 @@ TEST(HelpTexts, KeepsTheEasilyLostDetails)
         std::string_view exact;
     };
     const Case cases[] = {
-        {OutHelpAddConsol(), 6, "   например: $0D$0A - добавлять \\r\\n."},
-        {OutHelpCiklSend(), 3, "  Команды из файла отправляются  циклически,"},
-        {OutHelpCiklSend(), 12, "  "},
-        {OutHelpConnect(), 12, "   "},
-        {OutHelpHelp(), 11, "   редактирования. "},
-        {OutHelpModeManual(), 4, "   Enter или кнопки \"Отправить\""},
-        {OutHelpAutoConnect(), 4, "   COM-порта, когда возможно временное про-"},
+        {suffixHelp(), 6, "   например: $0D$0A - добавлять \\r\\n."},
+        {cyclicSendHelp(), 3, "  Команды из файла отправляются  циклически,"},
+        {cyclicSendHelp(), 12, "  "},
+        {connectHelp(), 12, "   "},
+        {generalHelp(), 11, "   редактирования. "},
+        {manualModeHelp(), 4, "   Enter или кнопки \"Отправить\""},
+        {autoConnectHelp(), 4, "   COM-порта, когда возможно временное про-"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.text[c.line - 1], c.exact) << c.exact;
-    EXPECT_EQ(OutHelpAddConsol()[5].find('\r'), std::string_view::npos);
+    EXPECT_EQ(suffixHelp()[5].find('\r'), std::string_view::npos);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ struct Rig {
     void pollFor(int ms)
     {
         for (int i = 0; i < ms; ++i) {
-            terminal.receiver().RxTimerTimer();
+            terminal.receiver().poll();
             clock.advance(1);
         }
     }
@@ -40,7 +40,7 @@ TEST(TerminalWiring, ASendKeepsWhatTheDeviceHadAlreadySent)
     Rig r;
     r.terminal.receiver().setRxTimeoutMs(5);
     r.port.feed("late answer\r\n");  // arrived, not yet polled
-    r.terminal.SendPortData("NEXT");
+    r.terminal.send("NEXT");
     EXPECT_EQ(r.port.written, "NEXT\r");
     r.pollFor(10);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"NEXT", "late answer"}));

@@ -125,7 +125,7 @@ WindowLayout asBuilt()
 WindowLayout pass(int clientWidth, int clientHeight = DesignClientHeight, bool fileView = false,
                   int mainStrCmdBefore = 641)
 {
-    return LayoutWidth(designInitialLayout(), clientWidth, clientHeight, fileView, mainStrCmdBefore);
+    return layoutWidth(designInitialLayout(), clientWidth, clientHeight, fileView, mainStrCmdBefore);
 }
 
 TEST(WindowLayout, AtTheCreatedSizeOnlyThreeControlsMove)
@@ -136,7 +136,7 @@ TEST(WindowLayout, AtTheCreatedSizeOnlyThreeControlsMove)
     expected.staticText1.width = 649;   // Button41's right edge
     const WindowLayout l = pass(DesignClientWidth);
     EXPECT_EQ(l.dw, 0);
-    EXPECT_EQ(l.ColumnStep, 0);
+    EXPECT_EQ(l.columnStep, 0);
     expectSame(l, expected);
 }
 
@@ -147,13 +147,13 @@ TEST(WindowLayout, ColumnStepTruncatesTowardZero)
         int step;
     } cases[] = {{0, 0}, {6, 0}, {7, 1}, {13, 1}, {70, 10}, {-6, 0}, {-7, -1}, {-10, -1}, {-13, -1}, {-14, -2}};
     for (const auto& c : cases)
-        EXPECT_EQ(pass(DesignClientWidth + c.dw).ColumnStep, c.step) << "dw " << c.dw;
+        EXPECT_EQ(pass(DesignClientWidth + c.dw).columnStep, c.step) << "dw " << c.dw;
 }
 
 TEST(WindowLayout, WideningBySeventyPixels)
 {
     const WindowLayout l = pass(DesignClientWidth + 70);
-    EXPECT_EQ(l.ColumnStep, 10);
+    EXPECT_EQ(l.columnStep, 10);
     EXPECT_EQ(l.buttons[1], (HSpan{8, 99}));
     EXPECT_EQ(l.buttons[9], (HSpan{106, 99}));
     EXPECT_EQ(l.buttons[33], (HSpan{400, 99}));
@@ -175,7 +175,7 @@ TEST(WindowLayout, WideningBySeventyPixels)
 TEST(WindowLayout, NarrowingByTenPixelsMovesEverythingLeft)
 {
     const WindowLayout l = pass(DesignClientWidth - 10);
-    EXPECT_EQ(l.ColumnStep, -1);
+    EXPECT_EQ(l.columnStep, -1);
     EXPECT_EQ(l.buttons[1], (HSpan{8, 88}));
     EXPECT_EQ(l.buttons[9], (HSpan{95, 88}));
     EXPECT_EQ(l.buttons[41], (HSpan{443, 199}));
@@ -193,7 +193,7 @@ TEST(WindowLayout, MacroGridStaysContiguousAtEveryWidth)
 {
     for (int dw = -300; dw <= 600; ++dw) {
         const WindowLayout l = pass(DesignClientWidth + dw);
-        const int s = l.ColumnStep;
+        const int s = l.columnStep;
         for (int c = 0; c < 5; ++c) {
             const HSpan a = l.buttons[8 * c + 1];
             const HSpan b = l.buttons[8 * c + 9];

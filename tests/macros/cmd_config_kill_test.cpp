@@ -38,15 +38,15 @@ TEST(CmdConfigKill, AKilledSaveLeavesTheOldOrTheNewListsWhole)
     a.setDefaults();
     b.setDefaults();
     for (int n = 1; n <= CmdLists::Lists; n += 7) {
-        a.SetCmdName(n, 1, "A" + std::to_string(n));
-        b.SetCmdLine(n, 48, std::string(250, static_cast<char>('a' + n % 26)));
-        b.SetCmdHelp(n, 48, 12, "help of list " + std::to_string(n));
+        a.setCommandName(n, 1, "A" + std::to_string(n));
+        b.setCommandLine(n, 48, std::string(250, static_cast<char>('a' + n % 26)));
+        b.setCommandHelp(n, 48, 12, "help of list " + std::to_string(n));
     }
     const std::string imageA = imageOf(a), imageB = imageOf(b);
     ASSERT_NE(imageA, imageB);
 
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(a.SaveCmdConfig(path).ok);
+    ASSERT_TRUE(a.saveLists(path).ok);
     const auto saveUs = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - started).count();
 
@@ -56,12 +56,12 @@ TEST(CmdConfigKill, AKilledSaveLeavesTheOldOrTheNewListsWhole)
     // Within the next two saves or so, wherever each one happens to be.
     plan.maxDelayUs = static_cast<unsigned>(std::clamp<long long>(2 * saveUs, 2000, 400000));
     killSaverAtRandomMoments(
-        plan, [&](unsigned i) { return (i % 2 ? a : b).SaveCmdConfig(path).ok; },
+        plan, [&](unsigned i) { return (i % 2 ? a : b).saveLists(path).ok; },
         [&](int) {
             const std::string now = slurp(path);
             ASSERT_TRUE(now == imageA || now == imageB) << "the file holds " << now.size() << " mixed bytes";
             CmdLists reread;
-            const CmdLists::LoadResult r = reread.LoadCmdConfig(path);
+            const CmdLists::LoadResult r = reread.loadLists(path);
             EXPECT_TRUE(r.io.ok) << r.io.error;
             EXPECT_FALSE(r.rebuilt);
             // At most the one temporary of the save that was cut short.

@@ -61,12 +61,12 @@ void expectDefaults(const CmdLists& lists)
 {
     int wrong = 0;
     for (int n = 1; n <= CmdLists::Lists; ++n) {
-        wrong += lists.GetListName(n) != "List " + std::to_string(n);
+        wrong += lists.listName(n) != "List " + std::to_string(n);
         wrong += lists.validMark(n) != CmdLists::ValidMarkValue;
         for (int k = 1; k <= CmdLists::Macros; ++k) {
-            wrong += !lists.GetCmdLine(n, k).empty() + !lists.GetCmdName(n, k).empty();
+            wrong += !lists.commandLine(n, k).empty() + !lists.commandName(n, k).empty();
             for (int j = 1; j <= CmdLists::HelpLinesPerMacro; ++j)
-                wrong += !lists.GetCmdHelp(n, k, j).empty();
+                wrong += !lists.commandHelp(n, k, j).empty();
         }
     }
     EXPECT_EQ(wrong, 0) << "fields that differ from the defaults";
@@ -79,7 +79,7 @@ TEST(CmdConfigLoad, FirstStartWritesTheDefaultListsWithoutBackup)
     TempDir dir;
     const std::string path = dir.file("CmdConfig");
     CmdLists lists;
-    const auto r = lists.LoadCmdConfig(path);
+    const auto r = lists.loadLists(path);
     EXPECT_TRUE(r.rebuilt);
     EXPECT_FALSE(r.backupKept);
     EXPECT_TRUE(r.io.ok) << r.io.error;
@@ -96,7 +96,7 @@ TEST(CmdConfigLoad, FirstStartWritesTheDefaultListsWithoutBackup)
     EXPECT_TRUE(r.created);
 
     CmdLists again;
-    EXPECT_FALSE(again.LoadCmdConfig(path).rebuilt);
+    EXPECT_FALSE(again.loadLists(path).rebuilt);
 }
 
 TEST(CmdConfigLoad, DamagedFileIsKeptAsBackupAndEveryListReset)
@@ -135,7 +135,7 @@ TEST(CmdConfigLoad, DamagedFileIsKeptAsBackupAndEveryListReset)
         writeFileBytes(path, damaged);
 
         CmdLists lists;
-        const auto r = lists.LoadCmdConfig(path);
+        const auto r = lists.loadLists(path);
         EXPECT_TRUE(r.rebuilt);
         EXPECT_TRUE(r.backupKept);
         EXPECT_TRUE(r.io.ok) << r.io.error;
@@ -181,15 +181,15 @@ TEST(CmdConfigLoad, WholeFileWithExtraRecordsOrTailIsAcceptedAsIs)
         const std::string path = dir.file("CmdConfig");
         writeFileBytes(path, c.bytes);
         CmdLists lists;
-        const auto r = lists.LoadCmdConfig(path);
+        const auto r = lists.loadLists(path);
         EXPECT_FALSE(r.rebuilt);
         EXPECT_TRUE(r.io.ok) << r.io.error;
         EXPECT_FALSE(fileExists(path + ".bak"));
         EXPECT_EQ(slurp(path), c.bytes) << "loading alone must not rewrite the file";
-        EXPECT_EQ(lists.GetListName(100), "Name100");
-        EXPECT_EQ(lists.GetCmdHelp(7, 48, 12), "HELP7");
+        EXPECT_EQ(lists.listName(100), "Name100");
+        EXPECT_EQ(lists.commandHelp(7, 48, 12), "HELP7");
 
-        ASSERT_TRUE(lists.SaveCmdConfig(path).ok);
+        ASSERT_TRUE(lists.saveLists(path).ok);
         EXPECT_EQ(slurp(path), c.bytes.substr(0, CmdLists::FileSize));
     }
 }
@@ -209,13 +209,13 @@ TEST(CmdConfigLoad, LengthByteBeyondItsFieldIsCutToTheField)
     writeFileBytes(path, f);
 
     CmdLists lists;
-    ASSERT_FALSE(lists.LoadCmdConfig(path).rebuilt);
-    EXPECT_EQ(lists.GetListName(5), f.substr(r + 1, 151));
-    EXPECT_EQ(lists.GetCmdLine(5, 2).size(), 251u);
-    EXPECT_EQ(lists.GetCmdName(5, 48), f.substr(r + nameAt(48) + 1, 51));
-    EXPECT_EQ(lists.GetCmdName(5, 48).find('H'), std::string::npos);
-    EXPECT_EQ(lists.GetCmdHelp(5, 48, 12), f.substr(r + helpAt(48, 12) + 1, 151));
-    EXPECT_EQ(lists.GetCmdHelp(5, 48, 12).find('R'), std::string::npos);
+    ASSERT_FALSE(lists.loadLists(path).rebuilt);
+    EXPECT_EQ(lists.listName(5), f.substr(r + 1, 151));
+    EXPECT_EQ(lists.commandLine(5, 2).size(), 251u);
+    EXPECT_EQ(lists.commandName(5, 48), f.substr(r + nameAt(48) + 1, 51));
+    EXPECT_EQ(lists.commandName(5, 48).find('H'), std::string::npos);
+    EXPECT_EQ(lists.commandHelp(5, 48, 12), f.substr(r + helpAt(48, 12) + 1, 151));
+    EXPECT_EQ(lists.commandHelp(5, 48, 12).find('R'), std::string::npos);
 }
 
 TEST(CmdLists, StoreCutsToCapacityAndKeepsOldBytesBehindTheLength)
@@ -228,14 +228,14 @@ TEST(CmdLists, StoreCutsToCapacityAndKeepsOldBytesBehindTheLength)
         std::function<std::string(const CmdLists&)> get;
     };
     const std::vector<Field> fields = {
-        {"list name", 0, 151, [](CmdLists& l, const std::string& s) { l.SetListName(9, s); },
-         [](const CmdLists& l) { return l.GetListName(9); }},
-        {"command line", lineAt(17), 251, [](CmdLists& l, const std::string& s) { l.SetCmdLine(9, 17, s); },
-         [](const CmdLists& l) { return l.GetCmdLine(9, 17); }},
-        {"name", nameAt(48), 51, [](CmdLists& l, const std::string& s) { l.SetCmdName(9, 48, s); },
-         [](const CmdLists& l) { return l.GetCmdName(9, 48); }},
-        {"help line", helpAt(3, 12), 151, [](CmdLists& l, const std::string& s) { l.SetCmdHelp(9, 3, 12, s); },
-         [](const CmdLists& l) { return l.GetCmdHelp(9, 3, 12); }},
+        {"list name", 0, 151, [](CmdLists& l, const std::string& s) { l.setListName(9, s); },
+         [](const CmdLists& l) { return l.listName(9); }},
+        {"command line", lineAt(17), 251, [](CmdLists& l, const std::string& s) { l.setCommandLine(9, 17, s); },
+         [](const CmdLists& l) { return l.commandLine(9, 17); }},
+        {"name", nameAt(48), 51, [](CmdLists& l, const std::string& s) { l.setCommandName(9, 48, s); },
+         [](const CmdLists& l) { return l.commandName(9, 48); }},
+        {"help line", helpAt(3, 12), 151, [](CmdLists& l, const std::string& s) { l.setCommandHelp(9, 3, 12, s); },
+         [](const CmdLists& l) { return l.commandHelp(9, 3, 12); }},
     };
     std::string longText;
     for (int i = 0; i < 260; ++i)
@@ -261,17 +261,17 @@ TEST(CmdLists, ClearedListReadsEmptyButKeepsItsBytesThroughSaveAndLoad)
     TempDir dir;
     const std::string path = dir.file("CmdConfig");
     CmdLists lists;
-    lists.LoadCmdConfig(path);
-    lists.SetListName(3, "Pumps");
+    lists.loadLists(path);
+    lists.setListName(3, "Pumps");
     for (int k = 1; k <= 48; ++k) {
-        lists.SetCmdLine(3, k, "LINE" + std::to_string(k));
-        lists.SetCmdName(3, k, "N" + std::to_string(k));
+        lists.setCommandLine(3, k, "LINE" + std::to_string(k));
+        lists.setCommandName(3, k, "N" + std::to_string(k));
         for (int j = 1; j <= 12; ++j)
-            lists.SetCmdHelp(3, k, j, "h" + std::to_string(j));
+            lists.setCommandHelp(3, k, j, "h" + std::to_string(j));
     }
-    lists.SetCmdLine(4, 1, "untouched");
-    lists.ClrListCmd(3);
-    ASSERT_TRUE(lists.SaveCmdConfig(path).ok);
+    lists.setCommandLine(4, 1, "untouched");
+    lists.clearList(3);
+    ASSERT_TRUE(lists.saveLists(path).ok);
 
     const std::string rec = recordOf(slurp(path), 3);
     EXPECT_EQ(rec.substr(0, 6), std::string("\0Pumps", 6));
@@ -280,17 +280,17 @@ TEST(CmdLists, ClearedListReadsEmptyButKeepsItsBytesThroughSaveAndLoad)
     EXPECT_EQ(rec.substr(helpAt(48, 12), 4), std::string("\0h12", 4));
 
     CmdLists back;
-    ASSERT_FALSE(back.LoadCmdConfig(path).rebuilt);
+    ASSERT_FALSE(back.loadLists(path).rebuilt);
     EXPECT_EQ(back.validMark(3), 12345);
-    EXPECT_EQ(back.GetListName(3), "");
+    EXPECT_EQ(back.listName(3), "");
     for (int k = 1; k <= 48; ++k) {
-        EXPECT_EQ(back.GetCmdLine(3, k), "");
-        EXPECT_EQ(back.GetCmdName(3, k), "");
+        EXPECT_EQ(back.commandLine(3, k), "");
+        EXPECT_EQ(back.commandName(3, k), "");
         for (int j = 1; j <= 12; ++j)
-            EXPECT_EQ(back.GetCmdHelp(3, k, j), "");
+            EXPECT_EQ(back.commandHelp(3, k, j), "");
     }
-    EXPECT_EQ(back.GetCmdLine(4, 1), "untouched");
-    EXPECT_EQ(back.GetListName(4), "List 4");
+    EXPECT_EQ(back.commandLine(4, 1), "untouched");
+    EXPECT_EQ(back.listName(4), "List 4");
 }
 
 TEST(CmdLists, SaveAndLoadRoundTripEveryFieldAndTheReservedBytes)
@@ -299,23 +299,23 @@ TEST(CmdLists, SaveAndLoadRoundTripEveryFieldAndTheReservedBytes)
     const std::string path = dir.file("CmdConfig");
     writeFileBytes(path, validFile(100));
     CmdLists lists;
-    ASSERT_FALSE(lists.LoadCmdConfig(path).rebuilt);
-    lists.SetListName(100, "\xD1\xEF\xE8\xF1\xEE\xEA");
-    lists.SetCmdLine(1, 48, "$01$02[SUM_8(0..n)]");
-    lists.SetCmdName(50, 1, "Start");
-    lists.SetCmdHelp(99, 48, 12, "last help line");
-    lists.SetCmdHelp(2, 1, 1, "first help line");
-    ASSERT_TRUE(lists.SaveCmdConfig(path).ok);
+    ASSERT_FALSE(lists.loadLists(path).rebuilt);
+    lists.setListName(100, "\xD1\xEF\xE8\xF1\xEE\xEA");
+    lists.setCommandLine(1, 48, "$01$02[SUM_8(0..n)]");
+    lists.setCommandName(50, 1, "Start");
+    lists.setCommandHelp(99, 48, 12, "last help line");
+    lists.setCommandHelp(2, 1, 1, "first help line");
+    ASSERT_TRUE(lists.saveLists(path).ok);
 
     CmdLists back;
-    ASSERT_FALSE(back.LoadCmdConfig(path).rebuilt);
+    ASSERT_FALSE(back.loadLists(path).rebuilt);
     for (int n = 1; n <= 100; ++n)
         ASSERT_EQ(recordOf(back, n), recordOf(lists, n)) << "list " << n;
-    EXPECT_EQ(back.GetListName(100), "\xD1\xEF\xE8\xF1\xEE\xEA");
-    EXPECT_EQ(back.GetCmdLine(1, 48), "$01$02[SUM_8(0..n)]");
-    EXPECT_EQ(back.GetCmdName(50, 1), "Start");
-    EXPECT_EQ(back.GetCmdHelp(99, 48, 12), "last help line");
-    EXPECT_EQ(back.GetCmdHelp(2, 1, 1), "first help line");
+    EXPECT_EQ(back.listName(100), "\xD1\xEF\xE8\xF1\xEE\xEA");
+    EXPECT_EQ(back.commandLine(1, 48), "$01$02[SUM_8(0..n)]");
+    EXPECT_EQ(back.commandName(50, 1), "Start");
+    EXPECT_EQ(back.commandHelp(99, 48, 12), "last help line");
+    EXPECT_EQ(back.commandHelp(2, 1, 1), "first help line");
     EXPECT_EQ(recordOf(back, 42)[Reserved1], recordOf(validFile(100), 42)[Reserved1]);
     EXPECT_EQ(filesStartingWith(dir.path(), "CmdConfig.tmp"), std::vector<std::string>{});
 }
@@ -323,14 +323,14 @@ TEST(CmdLists, SaveAndLoadRoundTripEveryFieldAndTheReservedBytes)
 TEST(CmdLists, IndexesOutsideTheListsAreIgnored)
 {
     CmdLists lists;
-    lists.SetCmdLine(0, 1, "x");
-    lists.SetCmdLine(101, 1, "x");
-    lists.SetCmdName(1, 49, "x");
-    lists.SetCmdHelp(1, 1, 13, "x");
-    lists.SetListName(-1, "x");
-    lists.ClrListCmd(101);
-    EXPECT_EQ(lists.GetCmdLine(101, 1), "");
-    EXPECT_EQ(lists.GetCmdHelp(1, 0, 1), "");
+    lists.setCommandLine(0, 1, "x");
+    lists.setCommandLine(101, 1, "x");
+    lists.setCommandName(1, 49, "x");
+    lists.setCommandHelp(1, 1, 13, "x");
+    lists.setListName(-1, "x");
+    lists.clearList(101);
+    EXPECT_EQ(lists.commandLine(101, 1), "");
+    EXPECT_EQ(lists.commandHelp(1, 0, 1), "");
     EXPECT_EQ(lists.record(0), nullptr);
     for (int n = 1; n <= 100; ++n)
         ASSERT_EQ(recordOf(lists, n), std::string(Rec, '\0'));
@@ -343,11 +343,11 @@ TEST(CmdConfigSave, FailedWriteLeavesTheOldFileWhole)
     const std::string old = validFile(100);
     writeFileBytes(path, old);
     CmdLists lists;
-    ASSERT_FALSE(lists.LoadCmdConfig(path).rebuilt);
-    lists.SetCmdLine(1, 1, "changed");
+    ASSERT_FALSE(lists.loadLists(path).rebuilt);
+    lists.setCommandLine(1, 1, "changed");
 
     // As if the disk filled up half way through the new file.
-    const auto saved = runWithFileSizeLimit(CmdLists::FileSize / 2, [&] { return lists.SaveCmdConfig(path).ok; });
+    const auto saved = runWithFileSizeLimit(CmdLists::FileSize / 2, [&] { return lists.saveLists(path).ok; });
     ASSERT_TRUE(saved.has_value());
     EXPECT_FALSE(*saved);
     EXPECT_EQ(slurp(path), old);
@@ -363,7 +363,7 @@ TEST(CmdConfigLoad, FailedRebuildLeavesTheDamagedFileAndItsBackup)
 
     const auto loaded = runWithFileSizeLimit(CmdLists::FileSize / 2, [&] {
         CmdLists lists;
-        const auto r = lists.LoadCmdConfig(path);
+        const auto r = lists.loadLists(path);
         return r.rebuilt && r.backupKept && !r.io.ok && !r.io.error.empty();
     });
     ASSERT_TRUE(loaded.has_value());
@@ -380,7 +380,7 @@ TEST(CmdConfigLoad, NewDamageKeepsEveryEarlierBackup)
     writeFileBytes(path + ".bak", "the user's own backup");
     writeFileBytes(path, "garbage");
     CmdLists lists;
-    const auto r = lists.LoadCmdConfig(path);
+    const auto r = lists.loadLists(path);
     EXPECT_TRUE(r.rebuilt);
     EXPECT_FALSE(r.created);
     EXPECT_TRUE(r.backupKept);
@@ -389,7 +389,7 @@ TEST(CmdConfigLoad, NewDamageKeepsEveryEarlierBackup)
     EXPECT_EQ(slurp(path).size(), CmdLists::FileSize);
 
     writeFileBytes(path, "damaged again");
-    EXPECT_TRUE(CmdLists().LoadCmdConfig(path).backupKept);
+    EXPECT_TRUE(CmdLists().loadLists(path).backupKept);
     EXPECT_EQ(slurp(path + ".bak"), "the user's own backup");
     EXPECT_EQ(slurp(path + ".bak.1"), "garbage");
     EXPECT_EQ(slurp(path + ".bak.2"), "damaged again");

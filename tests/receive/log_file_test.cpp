@@ -48,7 +48,7 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
     EXPECT_EQ(r.log.status(), "Запись в файл не ведётся");
     r.out.addLine("before", "");  // not logging yet
 
-    r.log.StartLogClick(r.start);
+    r.log.toggleLogFile(r.start);
     EXPECT_TRUE(r.log.active());
     EXPECT_EQ(r.log.tag(), 1);
     EXPECT_EQ(r.log.caption(), "Pause Log");
@@ -57,13 +57,13 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
     // Flushed line by line: on disk while the file is still open.
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n");
 
-    r.log.StartLogClick(at(2019, 1, 7, 9, 6, 0));
+    r.log.toggleLogFile(at(2019, 1, 7, 9, 6, 0));
     EXPECT_FALSE(r.log.active());
     EXPECT_EQ(r.log.caption(), "Go Log");
     EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
     r.out.addLine("paused", "");
 
-    r.log.StartLogClick(at(2019, 1, 7, 9, 7, 0));  // no new file
+    r.log.toggleLogFile(at(2019, 1, 7, 9, 7, 0));  // no new file
     r.out.addLine("\xC0\xC1", "");                    // Windows-1251 bytes as given
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.dir.path()), {}), 1);
@@ -78,7 +78,7 @@ TEST(LogFile, AnExistingFileOfTheSameNameIsAppendedTo)
 {
     Rig r;
     writeFileBytes(r.path(), "earlier run\r\n");
-    r.log.StartLogClick(r.start);
+    r.log.toggleLogFile(r.start);
     r.log.writeLine("new");
     EXPECT_EQ(readFileBytes(r.path()), "earlier run\r\nnew\r\n");
 }
@@ -114,7 +114,7 @@ TEST(LogFile, WhatIsPlantedUnderTheLogNameIsRefusedAndLeftUntouched)
             ASSERT_EQ(::mkdir(r.path().c_str(), 0700), 0);
             break;
         }
-        r.log.StartLogClick(r.start);
+        r.log.toggleLogFile(r.start);
         r.out.addLine("device data", "");
         EXPECT_EQ(r.view.errors, std::vector<std::string>{"Файл лога LOG_2019 1 7 9 5 3.txt не создан: под этим именем уже есть "
                                     "ссылка или не обычный файл"});
@@ -135,7 +135,7 @@ TEST(LogFile, ANewLogFileTakesItsModeFromTheUmask)
 {
     Rig r;
     const mode_t old = ::umask(027);
-    r.log.StartLogClick(r.start);
+    r.log.toggleLogFile(r.start);
     ::umask(old);
     struct stat st {};
     ASSERT_EQ(::stat(r.path().c_str(), &st), 0);
@@ -156,7 +156,7 @@ TEST(LogFile, AFileThatCannotBeCreatedGivesOneErrorAndLeavesLoggingOff)
         RecordingView view;
         LogFile log(view, where);
         LogOutput out(view, log);
-        log.StartLogClick(r.start);
+        log.toggleLogFile(r.start);
         out.addLine("a", "");
         out.addLine("b", "");
         EXPECT_EQ(view.errors.size(), 1u);
@@ -173,7 +173,7 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
 {
     Rig r;
     r.log.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
-    r.log.StartLogClick(r.start);
+    r.log.toggleLogFile(r.start);
     ASSERT_TRUE(r.log.active());
     EXPECT_TRUE(r.out.addLine("first", ""));
     EXPECT_TRUE(r.out.addLine("second", ""));
@@ -184,7 +184,7 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
     EXPECT_EQ(r.log.caption(), "Go Log");
     EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
     // Go Log tries again and fails again, once.
-    r.log.StartLogClick(r.start);
+    r.log.toggleLogFile(r.start);
     r.out.addLine("third", "");
     EXPECT_EQ(r.view.errors.size(), 2u);
     EXPECT_FALSE(r.log.active());
@@ -204,7 +204,7 @@ TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + " / " + c.filter);
         Rig r;
-        r.log.StartLogClick(r.start);
+        r.log.toggleLogFile(r.start);
         EXPECT_EQ(r.out.addLine(c.line, c.filter), c.passes);
         EXPECT_EQ(r.view.logLines.size(), c.passes ? 1u : 0u);
         EXPECT_EQ(readFileBytes(r.path()), c.passes ? c.line + "\r\n" : "");
@@ -233,7 +233,7 @@ TEST(LogOutput, EachLineEndsInOneLineBreakAndBreaksInsideAreCrLf)
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.line));
         Rig r;
-        r.log.StartLogClick(r.start);
+        r.log.toggleLogFile(r.start);
         EXPECT_TRUE(r.out.addLine(c.line, ""));
         ASSERT_EQ(r.view.logLines.size(), 1u);
         EXPECT_EQ(r.view.logLines[0], c.shown);

@@ -38,7 +38,7 @@ struct Rig {
     void tick()
     {
         clock.advance(1);
-        rx.RxTimerTimer();
+        rx.poll();
     }
     // Ticks until a line appears; returns how many it took (0: none within limit).
     int ticksUntilLine(int limit = 5000)
@@ -62,7 +62,7 @@ TEST(Receiver, APacketEndsAtTheFirstTickPastTheTimeout)
         SCOPED_TRACE(timeout);
         Rig r(timeout, true);
         r.port.feed(hexBytes("01 02 0D"));
-        r.rx.RxTimerTimer();
+        r.rx.poll();
         EXPECT_EQ(r.ticksUntilLine(), ticks);
         EXPECT_EQ(r.view.logLines, std::vector<std::string>{"01 02 0D"});
         EXPECT_EQ(r.rx.rxCount(), 0u);
@@ -73,7 +73,7 @@ TEST(Receiver, ANegativeTimeoutShowsEveryReadAsItsOwnLine)
 {
     Rig r(-1);
     r.port.feed("AB");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     r.port.feed("C");
     r.tick();
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"AB", "C"}));
@@ -86,7 +86,7 @@ TEST(Receiver, ALineBreakAtTheEndDoesNotEndAPacketEarly)
     for (const std::string end : {"\r", "\n", "\r\n"}) {
         Rig r(50);
         r.port.feed("AB" + end);
-        r.rx.RxTimerTimer();
+        r.rx.poll();
         r.port.feed("CD" + end);
         r.tick();  // more bytes within the timeout join the packet
         EXPECT_EQ(r.ticksUntilLine(), 51);
@@ -99,7 +99,7 @@ TEST(Receiver, MoreThan1500HeldBytesAreShownWithoutWaitingForSilence)
 {
     Rig r(1000);
     r.port.feed(std::string(1000, 'x'));
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     EXPECT_TRUE(r.view.logLines.empty());
     r.port.feed(std::string(600, 'y'));
     r.tick();
@@ -138,7 +138,7 @@ TEST(Receiver, DisplayLinesKeepEverythingButWhatTheConversionAdded)
         SCOPED_TRACE(c.line);
         Rig r(0, c.hex);
         r.port.feed(c.bytes);
-        r.rx.RxTimerTimer();
+        r.rx.poll();
         r.tick();
         EXPECT_EQ(r.view.logLines, std::vector<std::string>{c.line});
     }
@@ -149,7 +149,7 @@ TEST(Receiver, APacketOfOnlyLineFeedsShowsNothingAndSendsNothing)
     Rig r(0);
     r.options.sendMode = SendMode::AfterAnswer;
     r.port.feed("\n\n");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     r.tick();
     EXPECT_TRUE(r.view.logLines.empty());
     EXPECT_EQ(r.rx.rxCount(), 0u);
@@ -162,7 +162,7 @@ TEST(Receiver, TheTimeStampIsTheMomentOfDisplay)
     r.options.showTime = true;
     r.clock.set(2024, 3, 6, 14, 3, 6, 994);
     r.port.feed(hexBytes("01 02 0D"));
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     r.ticksUntilLine();
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{" [ 14:03:07:045 < ] 01 02 0D"});
 }
@@ -174,7 +174,7 @@ TEST(Receiver, TheAfterAnswerStepFollowsEveryBuiltLineOnceNothingWaits)
     r.options.filter = "ERR";
     r.port.maxPerRead = 2;
     r.port.feed("OKOK");
-    r.rx.RxTimerTimer();  // "OK" built, two bytes still waiting
+    r.rx.poll();  // "OK" built, two bytes still waiting
     EXPECT_EQ(r.afterAnswers, 0);
     r.tick();  // the filter keeps it out, the next command still goes
     EXPECT_TRUE(r.view.logLines.empty());
@@ -193,7 +193,7 @@ TEST(Receiver, FramingGoesOnAcrossMondayMidnight)
     Rig r(50);
     r.clock.set(2024, 1, 7, 23, 59, 59, 990);  // a Sunday
     r.port.feed("A");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     // Silence is measured afresh from Monday 00:00:00.000.
     EXPECT_EQ(r.ticksUntilLine(), 61);
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{"A"});
@@ -212,7 +212,7 @@ TEST(Receiver, ANestedTickDuringTheAfterAnswerStepDoesNothing)
         r.tick();  // a modal box's own loop delivering the timer
     });
     r.port.feed("A");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{"A"});
     EXPECT_EQ(r.port.input, "late");
     r.rx.setAfterAnswer({});
@@ -224,7 +224,7 @@ TEST(Receiver, HeldBytesWaitWhileThePortIsClosed)
 {
     Rig r(10);
     r.port.feed("AB");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     r.access.closePort();
     for (int i = 0; i < 100; ++i)
         r.tick();
@@ -240,9 +240,9 @@ TEST(Receiver, AFailedLogWriteStillShowsTheLineAndSendsTheNextCommand)
     Rig r(-1);
     r.options.sendMode = SendMode::AfterAnswer;
     r.logFile.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
-    r.logFile.StartLogClick(r.clock.now());
+    r.logFile.toggleLogFile(r.clock.now());
     r.port.feed("OK");
-    r.rx.RxTimerTimer();
+    r.rx.poll();
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{"OK"});
     EXPECT_EQ(r.view.errors.size(), 1u);
     EXPECT_EQ(r.afterAnswers, 1);
@@ -266,15 +266,15 @@ TEST(Receiver, SleepingUntilThePacketEndChangesNothingObservable)
             r.options.showTime = true;
             r.clock.set(2024, 1, 7, 23, 59, 59, c.startMs);
             r.port.feed("A");
-            r.rx.RxTimerTimer();
+            r.rx.poll();
             r.clock.advance(3);
             r.port.feed("B");
-            r.rx.RxTimerTimer();
+            r.rx.poll();
             for (int guard = 0; guard < 5000 && r.rx.msUntilPacketEnd() >= 0; ++guard) {
                 const int64_t wait = r.rx.msUntilPacketEnd();
                 if (sleeping) {
                     r.clock.advance(std::max<int64_t>(wait, 1));
-                    r.rx.RxTimerTimer();
+                    r.rx.poll();
                 } else {
                     r.tick();
                 }
@@ -303,7 +303,7 @@ TEST(Receiver, TheWaitIsUntilTheFirstTickPastTheTimeoutOrTheWeekWrap)
         EXPECT_EQ(r.rx.msUntilPacketEnd(), -1);
         r.clock.set(2024, 1, 7, 23, 59, 59, c.readAtMs);
         r.port.feed("A");
-        r.rx.RxTimerTimer();
+        r.rx.poll();
         r.clock.advance(c.elapsed);
         EXPECT_EQ(r.rx.msUntilPacketEnd(), c.wait);
     }

@@ -22,13 +22,13 @@ TEST(TrafficCounters, GapsAreTheShortestAndLongestBetweenReads)
 {
     RecordingView view;
     TrafficCounters c(view);
-    c.UpdateReadStatistics(1000);
+    c.countRead(1000);
     // The first read has nothing before it.
     EXPECT_EQ(view.readCount, "Read: 1");
     EXPECT_EQ(view.minGap, "MIN_T_W:  NA");
     EXPECT_EQ(view.maxGap, "MAX_T_W: NA");
-    c.UpdateReadStatistics(1120);
-    c.UpdateReadStatistics(1160);
+    c.countRead(1120);
+    c.countRead(1160);
     EXPECT_EQ(view.readCount, "Read: 3");
     EXPECT_EQ(view.minGap, "MIN_T_W:  40");
     EXPECT_EQ(view.maxGap, "MAX_T_W: 120");
@@ -38,15 +38,15 @@ TEST(TrafficCounters, GapsAcrossTheWeekWrapOrFromClockZeroAreNotCounted)
 {
     RecordingView view;
     TrafficCounters c(view);
-    c.UpdateReadStatistics(604799990);
-    c.UpdateReadStatistics(5);   // negative gap
-    c.UpdateReadStatistics(0);   // negative gap again
-    c.UpdateReadStatistics(30);  // predecessor on the clock's zero
+    c.countRead(604799990);
+    c.countRead(5);   // negative gap
+    c.countRead(0);   // negative gap again
+    c.countRead(30);  // predecessor on the clock's zero
     EXPECT_EQ(view.readCount, "Read: 4");
     EXPECT_EQ(view.minGap, "MIN_T_W:  NA");
-    c.UpdateReadStatistics(30);  // same millisecond: no gap
+    c.countRead(30);  // same millisecond: no gap
     EXPECT_EQ(view.minGap, "MIN_T_W:  NA");
-    c.UpdateReadStatistics(37);
+    c.countRead(37);
     EXPECT_EQ(view.minGap, "MIN_T_W:  7");
 }
 
@@ -57,9 +57,9 @@ TEST(TrafficCounters, ResetKeepsByteTotalsAndMeasuresFromTheLastReadBeforeIt)
     c.addTxBytes(3);
     c.addRxBytes(4);
     c.countSentLine();
-    c.UpdateReadStatistics(500);
-    c.UpdateReadStatistics(600);
-    c.BTClrStatClick();
+    c.countRead(500);
+    c.countRead(600);
+    c.resetStatistics();
     EXPECT_EQ(view.readCount, "Read: 0");
     EXPECT_EQ(view.sentCount, "Send: 0");
     EXPECT_EQ(view.minGap, "MIN_T_W:  NA");
@@ -67,7 +67,7 @@ TEST(TrafficCounters, ResetKeepsByteTotalsAndMeasuresFromTheLastReadBeforeIt)
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 4");
     EXPECT_EQ(c.txBytes(), 3);
 
-    c.UpdateReadStatistics(850);
+    c.countRead(850);
     EXPECT_EQ(view.readCount, "Read: 1");
     EXPECT_EQ(view.minGap, "MIN_T_W:  250");
     EXPECT_EQ(view.maxGap, "MAX_T_W: 250");

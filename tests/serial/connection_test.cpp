@@ -27,10 +27,10 @@ struct Rig {
                           {[this](int ms) { sleeps.push_back(ms); }, [this] { ++sends; }}};
     PortParameters params{"ttyUSB0", "9600", "8", 0};
 
-    void connect(bool sendOnConnect = false) { connection.connectClick(params, sendOnConnect); }
+    void connect(bool sendOnConnect = false) { connection.toggle(params, sendOnConnect); }
     void tick(bool autoConnect, bool sendOnConnect = false)
     {
-        connection.checkConnectTimer(params, autoConnect, sendOnConnect);
+        connection.check(params, autoConnect, sendOnConnect);
     }
     int opens() const { return static_cast<int>(port.opens.size()); }
     int closes() const { return static_cast<int>(std::count(port.calls.begin(), port.calls.end(), "close")); }

@@ -35,7 +35,7 @@
 #include "soak/soak_log.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 
 using namespace comtrax;
 using namespace comtrax::soak;
@@ -123,7 +123,7 @@ bool memoryFlat(const std::vector<Sample>& samples, double total, std::string& f
 
 // Both ends of the link have gone quiet: nothing waits in the port and
 // nothing is held for a packet, for a while on end.
-bool waitQuiet(TForm1& w, int quietMs, int capMs)
+bool waitQuiet(TerminalWindow& w, int quietMs, int capMs)
 {
     QElapsedTimer total, quiet;
     total.start();
@@ -199,18 +199,18 @@ int main(int argc, char** argv)
     env.dialogs = &dialogs;
     env.directory = dir.path();
     env.sleep = [](int) {};
-    auto window = std::make_unique<TForm1>(env);
+    auto window = std::make_unique<TerminalWindow>(env);
     window->show();
     dialogs.messages.clear();  // the first run's note about the new CmdConfig
 
     Controls& c = window->controls();
     while (window->terminal().receiver().rxTimeoutMs() < opt.timeoutMs)
-        window->TimeOutRxClick(true);
+        window->stepTimeout(true);
     c.VisTime->setChecked(true);
     c.ComPort->setCurrentIndex(0);
     c.BaudRate->setCurrentIndex(7);
-    window->BTConnectClick();
-    window->StartLogClick();
+    window->toggleConnection();
+    window->toggleLogFile();
     c.MainStrCmd->setText("Q");
     c.RBAfterAns->setChecked(true);
     if (!window->terminal().access().portOpen() || !window->terminal().logFile().active()) {
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     // One line by hand starts the loop; every answer sends the next one.
-    window->ButtonSendClick();
+    window->sendCommandLine();
 
     std::vector<Sample> samples;
     QElapsedTimer run;

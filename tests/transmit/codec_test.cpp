@@ -11,15 +11,15 @@ namespace {
 using testing::hexBytes;
 using testing::toHex;
 
-TEST(HexToInt, DigitsOfBothCasesAndEverythingElseIsZero)
+TEST(hexToInt, DigitsOfBothCasesAndEverythingElseIsZero)
 {
     const std::string digits = "0123456789ABCDEF";
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        EXPECT_EQ(HexToInt(digits[i]), static_cast<int>(i));
-        EXPECT_EQ(HexToInt(static_cast<char>(std::tolower(digits[i]))), static_cast<int>(i));
+        EXPECT_EQ(hexToInt(digits[i]), static_cast<int>(i));
+        EXPECT_EQ(hexToInt(static_cast<char>(std::tolower(digits[i]))), static_cast<int>(i));
     }
     for (const char c : std::string("Gg $-/:@`\x01\xC0\xFF"))
-        EXPECT_EQ(HexToInt(c), 0) << int(static_cast<unsigned char>(c));
+        EXPECT_EQ(hexToInt(c), 0) << int(static_cast<unsigned char>(c));
 }
 
 struct EncodeCase {
@@ -77,7 +77,7 @@ struct CsumCase {
     int expected;
 };
 
-TEST(CalcCsum, EveryTagOverShortAndLongParts)
+TEST(expandChecksumTags, EveryTagOverShortAndLongParts)
 {
     const CsumCase cases[] = {
         {0, "01 02 03", true, 0x06},   {1, "01 02 03", true, 0x05},   {2, "01 02 03", true, 0x03},
@@ -93,43 +93,43 @@ TEST(CalcCsum, EveryTagOverShortAndLongParts)
         {0, "FF FF", true, 0xFE},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CalcCsum(c.tag, c.main, c.hex), c.expected) << c.tag << " " << c.main;
+        EXPECT_EQ(expandChecksumTags(c.tag, c.main, c.hex), c.expected) << c.tag << " " << c.main;
 }
 
-TEST(CalcCsum, CoversEveryByteOfALongMainPart)
+TEST(expandChecksumTags, CoversEveryByteOfALongMainPart)
 {
     // 300 bytes of 0x01: a 255-byte working area would give 0xFF instead of 300 mod 256.
     const std::string ascii(300, '\x01');
-    EXPECT_EQ(CalcCsum(0, ascii, false), 300 % 256);
-    EXPECT_EQ(CalcCsum(3, ascii, false), 0x00);
+    EXPECT_EQ(expandChecksumTags(0, ascii, false), 300 % 256);
+    EXPECT_EQ(expandChecksumTags(3, ascii, false), 0x00);
     std::string hex;
     for (int i = 0; i < 300; ++i)
         hex += i ? " 01" : "01";
-    EXPECT_EQ(CalcCsum(0, hex, true), 300 % 256);
-    EXPECT_EQ(CalcCsum(6, hex, true), 0xFF - 300 % 256);
+    EXPECT_EQ(expandChecksumTags(0, hex, true), 300 % 256);
+    EXPECT_EQ(expandChecksumTags(6, hex, true), 0xFF - 300 % 256);
 }
 
-TEST(ConvAddStr, ReplacesEveryOccurrenceWithTheSameDigits)
+TEST(suffixForEncoding, ReplacesEveryOccurrenceWithTheSameDigits)
 {
-    EXPECT_EQ(ConvAddStr("[SUM_8(0..n)]-[SUM_8(0..n)]", "abc", false), "26-26");
-    EXPECT_EQ(ConvAddStr("[SUM_8(1..n)][XOR_8 (2..n)][FF - SUM_8(1..n)]", "A", false), "0000FF");
+    EXPECT_EQ(suffixForEncoding("[SUM_8(0..n)]-[SUM_8(0..n)]", "abc", false), "26-26");
+    EXPECT_EQ(suffixForEncoding("[SUM_8(1..n)][XOR_8 (2..n)][FF - SUM_8(1..n)]", "A", false), "0000FF");
     // Upper-case digits, and nothing else of the suffix is touched.
-    EXPECT_EQ(ConvAddStr("$[XOR_8 (0..n)]$0d", "\x0A\x01", false), "$0B$0d");
-    EXPECT_EQ(ConvAddStr("no tags", "abc", false), "no tags");
-    EXPECT_EQ(ConvAddStr("", "abc", false), "");
+    EXPECT_EQ(suffixForEncoding("$[XOR_8 (0..n)]$0d", "\x0A\x01", false), "$0B$0d");
+    EXPECT_EQ(suffixForEncoding("no tags", "abc", false), "no tags");
+    EXPECT_EQ(suffixForEncoding("", "abc", false), "");
 }
 
-TEST(ConvAddStr, ChecksumsNeverCoverTheSuffixOrEarlierDigits)
+TEST(suffixForEncoding, ChecksumsNeverCoverTheSuffixOrEarlierDigits)
 {
     // The XOR covers only the main part, not the "26" the SUM tag put in before it.
-    EXPECT_EQ(ConvAddStr("[SUM_8(0..n)][XOR_8 (0..n)]", "abc", false), "2660");
+    EXPECT_EQ(suffixForEncoding("[SUM_8(0..n)][XOR_8 (0..n)]", "abc", false), "2660");
 }
 
-TEST(ConvAddStr, DigitsThatCompleteALaterTagAreReplacedToo)
+TEST(suffixForEncoding, DigitsThatCompleteALaterTagAreReplacedToo)
 {
     // Over an empty main part tag 6 gives FF, so replacing the inner tag leaves
     // "[FF - SUM_8(0..n)]", which the search from the start replaces again.
-    EXPECT_EQ(ConvAddStr("[[FF - SUM_8(0..n)] - SUM_8(0..n)]", "", true), "FF");
+    EXPECT_EQ(suffixForEncoding("[[FF - SUM_8(0..n)] - SUM_8(0..n)]", "", true), "FF");
 }
 
 TEST(EncodeLine, LongLinesAreEncodedWhole)

@@ -60,7 +60,7 @@ protected:
         for (long long done = 0; done < ms; done += step) {
             clock.advance(step);
             if (s.periodTimerEnabled())
-                s.TimerPeriodTimer();
+                s.periodTick();
         }
     }
 
@@ -137,7 +137,7 @@ TEST_F(Scheduler, PeriodZeroSendsOnEveryTickTheClockMoved)
     select(SendMode::Period);
     run(10);
     EXPECT_EQ(sent.size(), 10u);
-    s.TimerPeriodTimer();  // same millisecond again
+    s.periodTick();  // same millisecond again
     EXPECT_EQ(sent.size(), 10u);
 }
 
@@ -181,7 +181,7 @@ TEST_F(Scheduler, ManualModeStepsThroughTheFileAndWraps)
 {
     s.loadFile("one\r\ntwo\r\nthree\r\n");
     for (int i = 0; i < 5; ++i)
-        s.StartSendCommands();
+        s.startSending();
     EXPECT_EQ(sent, (Lines{"one", "two", "three", "one"}));
     EXPECT_EQ(view.messages, Lines{AllSent});
     EXPECT_EQ(s.fileLineIndex(), 1u);
@@ -189,10 +189,10 @@ TEST_F(Scheduler, ManualModeStepsThroughTheFileAndWraps)
 
 TEST_F(Scheduler, ClosedPortStillAdvancesTheFileIndex)
 {
-    // SendPortData itself shows the no-port window; the list moves on regardless.
+    // send itself shows the no-port window; the list moves on regardless.
     portOpen = false;
     s.loadFile("a\nb\n");
-    s.StartSendCommands();
+    s.startSending();
     EXPECT_EQ(sent, Lines{"a"});
     EXPECT_EQ(s.fileLineIndex(), 1u);
 }
@@ -201,7 +201,7 @@ TEST_F(Scheduler, OnSelectModeStartSendsNothing)
 {
     s.loadFile("a\n");
     select(SendMode::OnSelect);
-    s.StartSendCommands();
+    s.startSending();
     EXPECT_TRUE(sent.empty());
     EXPECT_TRUE(view.messages.empty());
 }
@@ -225,7 +225,7 @@ TEST_F(Scheduler, PeriodModeFileWithoutCiklSendStopsWithOneNotice)
     EXPECT_EQ(view.messages.size(), 1u);
 
     // SendStart in period mode switches the timer on again: the list restarts.
-    s.StartSendCommands();
+    s.startSending();
     run(1001);
     EXPECT_EQ(sent.back(), "one");
 }
@@ -251,17 +251,17 @@ TEST_F(Scheduler, HousekeepingRestartsTheTimerWhenCiklSendIsChecked)
     select(SendMode::Period);
     run(2);
     ASSERT_FALSE(s.periodTimerEnabled());
-    s.HousekeepingTick();
+    s.housekeepingTick();
     EXPECT_FALSE(s.periodTimerEnabled());
     opts.cyclic = true;
-    s.HousekeepingTick();
+    s.housekeepingTick();
     EXPECT_TRUE(s.periodTimerEnabled());
     run(1);
     EXPECT_EQ(sent, (Lines{"one", "one"}));
     // Not in another mode.
     s.setPeriodTimerEnabled(false);
     select(SendMode::Manual);
-    s.HousekeepingTick();
+    s.housekeepingTick();
     EXPECT_FALSE(s.periodTimerEnabled());
 }
 
@@ -280,8 +280,8 @@ TEST_F(Scheduler, AfterAnswerWithoutFileRepeatsTheCommandLine)
 {
     select(SendMode::AfterAnswer);
     opts.commandText = "AT";
-    s.SendNextAfterAnswer();
-    s.SendNextAfterAnswer();
+    s.sendNextAfterAnswer();
+    s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"AT", "AT"}));
 }
 
@@ -290,10 +290,10 @@ TEST_F(Scheduler, AfterAnswerFileWithoutCiklSendNotifiesOncePerRun)
     select(SendMode::Period);  // the period timer keeps ticking afterwards
     select(SendMode::AfterAnswer);
     s.loadFile("one\ntwo\nthree\n");
-    s.StartSendCommands();
+    s.startSending();
     for (int answer = 0; answer < 3; ++answer) {
         run(5);
-        s.SendNextAfterAnswer();
+        s.sendNextAfterAnswer();
     }
     EXPECT_EQ(sent, (Lines{"one", "two", "three"}));
     EXPECT_EQ(view.messages, Lines{AllSent});
@@ -301,13 +301,13 @@ TEST_F(Scheduler, AfterAnswerFileWithoutCiklSendNotifiesOncePerRun)
     // The run has ended: a stray byte, the tail of a split answer, or what
     // came while the notice was open sends nothing (the file may hold writes).
     for (int answer = 0; answer < 4; ++answer)
-        s.SendNextAfterAnswer();
+        s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two", "three"}));
     EXPECT_EQ(view.messages, Lines{AllSent});
     // Only the user's next start begins it again; its end notifies again.
-    s.StartSendCommands();
+    s.startSending();
     for (int answer = 0; answer < 5; ++answer)
-        s.SendNextAfterAnswer();
+        s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two", "three", "one", "two", "three"}));
     EXPECT_EQ(view.messages, (Lines{AllSent, AllSent}));
 }
@@ -318,21 +318,21 @@ TEST_F(Scheduler, AfterAnswerStartAtTheEndNotifiesAndPacketsDoNotRestart)
 {
     select(SendMode::AfterAnswer);
     s.loadFile("one\ntwo\n");
-    s.StartSendCommands();
-    s.SendNextAfterAnswer();
+    s.startSending();
+    s.sendNextAfterAnswer();
     ASSERT_EQ(sent, (Lines{"one", "two"}));
-    s.StartSendCommands();  // index at the end: the notice, index back to 0
+    s.startSending();  // index at the end: the notice, index back to 0
     EXPECT_EQ(view.messages, Lines{AllSent});
-    s.SendNextAfterAnswer();
-    s.SendNextAfterAnswer();
+    s.sendNextAfterAnswer();
+    s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two"}));
-    s.StartSendCommands();
-    s.SendNextAfterAnswer();
+    s.startSending();
+    s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two", "one", "two"}));
     // A newly loaded file is a new run: an answer before any start sends its
     // first line, as before.
     s.loadFile("three\n");
-    s.SendNextAfterAnswer();
+    s.sendNextAfterAnswer();
     EXPECT_EQ(sent.back(), "three");
 }
 
@@ -341,9 +341,9 @@ TEST_F(Scheduler, AfterAnswerFileWithCiklSendLoopsAtOnce)
     opts.cyclic = true;
     select(SendMode::AfterAnswer);
     s.loadFile("one\ntwo");
-    s.StartSendCommands();
+    s.startSending();
     for (int answer = 0; answer < 3; ++answer)
-        s.SendNextAfterAnswer();
+        s.sendNextAfterAnswer();
     EXPECT_EQ(sent, (Lines{"one", "two", "one", "two"}));
     EXPECT_TRUE(view.messages.empty());
 }
@@ -352,9 +352,9 @@ TEST_F(Scheduler, EmptyFile)
 {
     select(SendMode::AfterAnswer);
     s.loadFile("");
-    s.SendNextAfterAnswer();  // no run to end: quiet
+    s.sendNextAfterAnswer();  // no run to end: quiet
     EXPECT_TRUE(view.messages.empty());
-    s.StartSendCommands();
+    s.startSending();
     EXPECT_EQ(view.messages, Lines{AllSent});
     EXPECT_TRUE(sent.empty());
 
@@ -380,14 +380,14 @@ TEST_F(Scheduler, BigFileAndReloadStartAtLineOne)
     EXPECT_EQ(s.fileLines()[1], "L3");
     EXPECT_EQ(view.messages, Lines{BigFile});
 
-    s.StartSendCommands();
-    s.StartSendCommands();
+    s.startSending();
+    s.startSending();
     s.leaveFile();
     EXPECT_FALSE(s.fileMode());
     EXPECT_TRUE(s.fileLines().empty());
     EXPECT_EQ(s.fileLineIndex(), 2u);  // kept while the file view is closed
     ASSERT_TRUE(s.loadFileFromPath(path).ok);
-    s.StartSendCommands();
+    s.startSending();
     EXPECT_EQ(sent, (Lines{"L1", "L3", "L1"}));
 }
 
@@ -416,17 +416,17 @@ TEST_F(Scheduler, LeavingTheFileViewPeriodModeSendsTheCommandLine)
 TEST_F(Scheduler, SendOnConnect)
 {
     opts.commandText = "HELLO";
-    s.CheckSendDataAftConnect();
+    s.sendAfterConnect();
     EXPECT_EQ(sent, Lines{"HELLO"});
 
     s.loadFile("one\ntwo");
-    s.CheckSendDataAftConnect();
+    s.sendAfterConnect();
     EXPECT_EQ(sent, (Lines{"HELLO", "one"}));
 
     opts.periodText = "0";
     select(SendMode::Period);
     s.setPeriodTimerEnabled(false);
-    s.CheckSendDataAftConnect();  // in period mode the timer does the sending
+    s.sendAfterConnect();  // in period mode the timer does the sending
     EXPECT_TRUE(s.periodTimerEnabled());
     EXPECT_EQ(sent.size(), 2u);
 }
@@ -445,7 +445,7 @@ TEST_F(Scheduler, NestedEventThatLeavesTheFileDuringASendIsSafe)
     target = &nested;
     const std::string first = "a line long enough to live on the heap";
     nested.loadFile(first + "\nsecond line, also long enough for the heap");
-    nested.StartSendCommands();
+    nested.startSending();
     EXPECT_EQ(sent, Lines{first});
     EXPECT_FALSE(nested.fileMode());
     EXPECT_EQ(nested.fileLineIndex(), 1u);
@@ -494,7 +494,7 @@ TEST_F(Scheduler, SleepingUntilTheNextSendMatchesTickingEveryMillisecond)
                 }
                 ck.advance(step);
                 elapsed += step;
-                sc.TimerPeriodTimer();
+                sc.periodTick();
             }
             results.push_back(at);
             messages.push_back(v.messages.size());

@@ -70,7 +70,7 @@ TEST_F(SenderTest, WritesAndCountsWithoutPurgingWhatTheDeviceSent)
 {
     connect();
     port.feed("unread");
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(port.calls, (Lines{"write:41 54 0D"}));
     EXPECT_EQ(port.input, "unread");
     EXPECT_EQ(view.logLines, Lines{"AT"});
@@ -84,9 +84,9 @@ TEST_F(SenderTest, TxBytesCountSuffixBytes)
 {
     connect();
     opts.suffix = "$0D$0A";
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.byteTotals, "TX: 4 RX: 0");
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.byteTotals, "TX: 8 RX: 0");
     EXPECT_EQ(view.sentCount, "Send: 2");
     EXPECT_EQ(toHex(port.written), "41 54 0D 0A 41 54 0D 0A");
@@ -97,7 +97,7 @@ TEST_F(SenderTest, HexEchoShowsTheTypedTextWithTheExpandedSuffix)
     connect();
     opts.hex = true;
     opts.suffix = "$[SUM_8(0..n)]$0D";
-    sender.SendPortData("01 02 03");
+    sender.send("01 02 03");
     EXPECT_EQ(view.logLines, Lines{"01 02 03$06$0D"});
     EXPECT_EQ(toHex(port.written), "01 02 03 06 0D");
 }
@@ -105,22 +105,22 @@ TEST_F(SenderTest, HexEchoShowsTheTypedTextWithTheExpandedSuffix)
 TEST_F(SenderTest, FilterDecidesWhatIsShownAndLoggedNotWhatIsSent)
 {
     connect();
-    logFile.StartLogClick(clock.now());
+    logFile.toggleLogFile(clock.now());
     ASSERT_TRUE(logFile.active());
     clock.set(2024, 1, 1, 12, 34, 56, 789);
 
     opts.filter = "OK";
-    sender.SendPortData("AT");  // rejected, yet written and counted
+    sender.send("AT");  // rejected, yet written and counted
     EXPECT_TRUE(view.logLines.empty());
     EXPECT_EQ(toHex(port.written), "41 54 0D");
     EXPECT_EQ(view.sentCount, "Send: 1");
 
     opts.showTime = true;
     opts.filter = "5";  // only the time stamp holds it
-    sender.SendPortData("AT");
+    sender.send("AT");
     opts.filter = "";
     opts.showTime = false;
-    sender.SendPortData("B");
+    sender.send("B");
     // The suffix's CR ends the line: one line break, no empty line after it.
     const std::string stamped = " [ 12:34:56:789 > ] AT";
     EXPECT_EQ(view.logLines, (Lines{stamped, "B"}));
@@ -130,7 +130,7 @@ TEST_F(SenderTest, FilterDecidesWhatIsShownAndLoggedNotWhatIsSent)
 
 TEST_F(SenderTest, ClosedPortShowsOnlyTheNoPortWindow)
 {
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.noPortWindows, 1);
     EXPECT_TRUE(view.logLines.empty());
     EXPECT_TRUE(history.nonEmpty().empty());
@@ -143,7 +143,7 @@ TEST_F(SenderTest, ClosedPortShowsOnlyTheNoPortWindow)
 TEST_F(SenderTest, EmptyLineDoesNothingEvenWithASuffix)
 {
     connect();
-    sender.SendPortData("");
+    sender.send("");
     EXPECT_TRUE(port.calls.empty());
     EXPECT_TRUE(view.logLines.empty());
     EXPECT_EQ(view.noPortWindows, 0);
@@ -156,17 +156,17 @@ TEST_F(SenderTest, NestedCallsWhileASendRunsAreDropped)
     int nested = 0;
     view.duringNoPortWindow = [&] {
         ++nested;
-        sender.SendPortData("X");
+        sender.send("X");
     };
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(view.noPortWindows, 1);
     view.duringNoPortWindow = nullptr;
 
     // Open port: a nested send during the echo changes nothing of the outer one.
     connect();
-    view.duringLogLine = [&] { sender.SendPortData("X"); };
-    sender.SendPortData("AT");
+    view.duringLogLine = [&] { sender.send("X"); };
+    sender.send("AT");
     EXPECT_EQ(toHex(port.written), "41 54 0D");
     EXPECT_EQ(view.logLines, Lines{"AT"});
     EXPECT_EQ(history.nonEmpty(), Lines{"AT"});
@@ -174,7 +174,7 @@ TEST_F(SenderTest, NestedCallsWhileASendRunsAreDropped)
 
     // The flag is down again afterwards.
     view.duringLogLine = nullptr;
-    sender.SendPortData("B");
+    sender.send("B");
     EXPECT_EQ(view.sentCount, "Send: 2");
 }
 
@@ -182,11 +182,11 @@ TEST_F(SenderTest, LongLinesAreSentWholeAndKeptOutOfTheHistory)
 {
     connect();
     const std::string line(3000, 'x');
-    sender.SendPortData(line);
+    sender.send(line);
     EXPECT_EQ(port.written, line + "\r");
     EXPECT_EQ(view.byteTotals, "TX: 3001 RX: 0");
     EXPECT_TRUE(history.nonEmpty().empty());
-    sender.SendPortData(std::string(254, 'y'));
+    sender.send(std::string(254, 'y'));
     EXPECT_EQ(history.nonEmpty(), Lines{std::string(254, 'y')});
 }
 
@@ -196,15 +196,15 @@ TEST_F(SenderTest, LogWriteFailureStillSendsAndCounts)
         GTEST_SKIP() << "no /dev/full";
     logFile.setOpener([](const std::string&) { return std::fopen("/dev/full", "ab"); });
     connect();
-    logFile.StartLogClick(clock.now());
-    sender.SendPortData("AT");
+    logFile.toggleLogFile(clock.now());
+    sender.send("AT");
     EXPECT_EQ(toHex(port.written), "41 54 0D");
     EXPECT_EQ(view.sentCount, "Send: 1");
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
     EXPECT_EQ(view.logLines, Lines{"AT"});
     EXPECT_EQ(view.errors.size(), 1u);
     EXPECT_FALSE(logFile.active());
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.errors.size(), 1u);
     EXPECT_EQ(view.sentCount, "Send: 2");
     EXPECT_FALSE(sender.busy());
@@ -224,13 +224,13 @@ TEST_F(SenderTest, WhatThePortCannotTakeWaitsAndIsLoggedWhenItGoesOut)
 {
     connect();
     port.writeRoom = 3;
-    sender.SendPortData("HELLO");
+    sender.send("HELLO");
     EXPECT_EQ(port.written, "HEL");
     EXPECT_TRUE(view.logLines.empty());
     EXPECT_TRUE(sender.outputWaiting());
     EXPECT_TRUE(view.outputWaiting);
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
-    sender.SendPortData("NEXT");  // waits behind the first, never overtakes it
+    sender.send("NEXT");  // waits behind the first, never overtakes it
     sender.drainOutput();         // still no room
     EXPECT_EQ(port.written, "HEL");
 
@@ -257,12 +257,12 @@ TEST_F(SenderTest, LinesThatDidNotGoOutWholeAreMarkedAndCountedApart)
 {
     connect();
     access.setClosedListener([this] { sender.abandonOutput(); });  // as the terminal wires them
-    logFile.StartLogClick(clock.now());
+    logFile.toggleLogFile(clock.now());
     port.writeRoom = 0;
     const std::string line(200, 'x');
     int queued = 0;
     while (view.logLines.empty()) {
-        sender.SendPortData(line);
+        sender.send(line);
         ++queued;
         ASSERT_LT(queued, 1000);
     }
@@ -281,13 +281,13 @@ TEST_F(SenderTest, LinesThatDidNotGoOutWholeAreMarkedAndCountedApart)
     ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0}));
     port.writeRoom = -1;
     port.failWrites = true;  // the line is gone
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.logLines.back(), "AT" + NotSent);
     port.failWrites = false;
-    sender.SendPortData("AT");
+    sender.send("AT");
     EXPECT_EQ(view.logLines.back(), "AT");
     EXPECT_EQ(view.sentCount, "Send: 1 (-" + std::to_string(queued + 1) + ")");
-    counters.BTClrStatClick();
+    counters.resetStatistics();
     EXPECT_EQ(view.sentCount, "Send: 0");
 }
 

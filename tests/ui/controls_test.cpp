@@ -138,8 +138,8 @@ TEST(BuildControls, CapturedLayoutIsTheDesign)
     BuiltForm f(false);
     const InitialLayout got = captureInitialLayout(f.c);
     const InitialLayout want = designInitialLayout();
-    const WindowLayout a = LayoutWidth(got, 1100, 900, false, 641);
-    const WindowLayout b = LayoutWidth(want, 1100, 900, false, 641);
+    const WindowLayout a = layoutWidth(got, 1100, 900, false, 641);
+    const WindowLayout b = layoutWidth(want, 1100, 900, false, 641);
     EXPECT_EQ(got.sthLeft, want.sthLeft);
     EXPECT_EQ(got.buttons, want.buttons);
     EXPECT_EQ(got.mainWindowBottomGap, want.mainWindowBottomGap);

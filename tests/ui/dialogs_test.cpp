@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "ui/about_dialog.h"
-#include "ui/edit_help_dialog.h"
-#include "ui/open_port_error_dialog.h"
-#include "ui/save_prompt.h"
+#include "ui/macro_help_editor.h"
+#include "ui/no_port_dialog.h"
+#include "ui/save_macros_prompt.h"
 
 namespace comtrax {
 namespace {
@@ -28,12 +28,12 @@ public:
     QString help[13];
     int helpWrites = 0;
 
-    int GetCurrentList() override { return list; }
+    int currentList() override { return list; }
     int editedCmd() override { return cmd; }
-    QString GetCmdName(int l, int k) override { return names[{l, k}]; }
-    QString GetCmdLine(int l, int k) override { return lines[{l, k}]; }
-    void SetCmdName(int l, int k, const QString& t) override { names[{l, k}] = t; }
-    void SetCmdLine(int l, int k, const QString& t) override { lines[{l, k}] = t; }
+    QString commandName(int l, int k) override { return names[{l, k}]; }
+    QString commandLine(int l, int k) override { return lines[{l, k}]; }
+    void setCommandName(int l, int k, const QString& t) override { names[{l, k}] = t; }
+    void setCommandLine(int l, int k, const QString& t) override { lines[{l, k}] = t; }
     QString helpLine(int j) override { return help[j]; }
     void setHelpLine(int j, const QString& t) override
     {
@@ -60,7 +60,7 @@ protected:
     void press(Qt::Key key) { QTest::keyClick(focused(), key); }
 
     FakeHost host;
-    TFormEditHelpCmd dlg{&host};
+    MacroHelpEditor dlg{&host};
 };
 
 TEST_F(HelpEditorTest, OpeningLoadsTheEditedMacroAndFocusesItsName)
@@ -210,22 +210,22 @@ TEST_F(HelpEditorTest, FieldsFollowTheWindowWidth)
 {
     const int designName = dlg.cmdName()->width();
     const int designLine = dlg.helpEdit(12)->width();
-    dlg.FormCanResize(TFormEditHelpCmd::kDesignWidth + 100);
+    dlg.fitFieldsToWidth(MacroHelpEditor::kDesignWidth + 100);
     EXPECT_EQ(dlg.cmdName()->width(), designName + 100);
     EXPECT_EQ(dlg.cmdData()->width(), designName + 100);
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine + 100);
-    dlg.FormCanResize(TFormEditHelpCmd::kDesignWidth - 30);
+    dlg.fitFieldsToWidth(MacroHelpEditor::kDesignWidth - 30);
     EXPECT_EQ(dlg.helpEdit(1)->width(), designLine - 30);
-    dlg.FormCanResize(-1000);  // never a negative width
+    dlg.fitFieldsToWidth(-1000);  // never a negative width
     EXPECT_EQ(dlg.helpEdit(1)->width(), 0);
 
     // Resized by the user, the fields take the width being applied, not the
     // one the window had before.
     open();
-    dlg.resize(TFormEditHelpCmd::kDesignWidth, dlg.height());
-    dlg.resize(TFormEditHelpCmd::kDesignWidth + 100, dlg.height());
+    dlg.resize(MacroHelpEditor::kDesignWidth, dlg.height());
+    dlg.resize(MacroHelpEditor::kDesignWidth + 100, dlg.height());
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine + 100);
-    dlg.resize(TFormEditHelpCmd::kDesignWidth, dlg.height());
+    dlg.resize(MacroHelpEditor::kDesignWidth, dlg.height());
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine);
     EXPECT_LE(dlg.helpEdit(12)->geometry().right(), dlg.width());
 }
@@ -263,16 +263,16 @@ TEST_F(HelpEditorTest, EscapeDoesNotClose)
 
 TEST(SavePromptTest, EachButtonGivesItsAnswer)
 {
-    TSave prompt;
+    SaveMacrosPrompt prompt;
     struct Case {
         QPushButton* button;
-        TSave::Result expected;
+        SaveMacrosPrompt::Result expected;
     };
     const Case cases[] = {
-        {prompt.yesButton(), TSave::Result::Yes},
-        {prompt.noButton(), TSave::Result::No},
-        {prompt.cancelButton(), TSave::Result::Cancel},
-        {nullptr, TSave::Result::Cancel},  // the close box
+        {prompt.yesButton(), SaveMacrosPrompt::Result::Yes},
+        {prompt.noButton(), SaveMacrosPrompt::Result::No},
+        {prompt.cancelButton(), SaveMacrosPrompt::Result::Cancel},
+        {nullptr, SaveMacrosPrompt::Result::Cancel},  // the close box
     };
     EXPECT_EQ(prompt.yesButton()->text(), "Да");
     EXPECT_EQ(prompt.noButton()->text(), "Нет");
@@ -291,12 +291,12 @@ TEST(SavePromptTest, EachButtonGivesItsAnswer)
     }
     // Enter on the opened prompt answers "Да".
     QTimer::singleShot(0, &prompt, [&] { QTest::keyClick(prompt.focusWidget(), Qt::Key_Return); });
-    EXPECT_EQ(prompt.ask(), TSave::Result::Yes);
+    EXPECT_EQ(prompt.ask(), SaveMacrosPrompt::Result::Yes);
 }
 
 TEST(AboutWindowTest, FixedSizeAndNoFocusInTheContactLines)
 {
-    TInfo info;
+    AboutDialog info;
     EXPECT_EQ(info.windowTitle(), "Info");
     info.show();
     info.activateWindow();
@@ -317,7 +317,7 @@ TEST(AboutWindowTest, FixedSizeAndNoFocusInTheContactLines)
 
 TEST(NoPortWindowTest, OnePictureFillsTheWindow)
 {
-    TOpenPortError window;
+    NoPortDialog window;
     EXPECT_EQ(window.windowTitle(), "OpenPortError");
     EXPECT_EQ(window.size(), QSize(600, 500));
     auto* picture = window.findChild<QLabel*>("Image1");

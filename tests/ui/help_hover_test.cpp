@@ -52,13 +52,13 @@ TEST_F(HoverTest, ThirteenControlsShowTheirOwnText)
         QWidget* control;
         const HelpText& text;
     } table[] = {
-        {c.BTConnect, OutHelpConnect()},       {c.BTRescan, OutHelpRescan()},
-        {c.AutoConnect, OutHelpAutoConnect()}, {c.TimeOutAns, OutHelpTimeRX()},
-        {c.FiltrLog, OutHelpFiltr()},          {c.RBManual, OutHelpModeManual()},
-        {c.RBSel, OutHelpModeSel()},           {c.RBAfterAns, OutHelpModeAfterAns()},
-        {c.RBPeriod, OutHelpModePeriod()},     {c.SendAsReconn, OutHelpForConnect()},
-        {c.CiklSend, OutHelpCiklSend()},       {c.MainStrCmd, OutHelpConsol()},
-        {c.AddStrCmd, OutHelpAddConsol()},
+        {c.BTConnect, connectHelp()},       {c.BTRescan, rescanHelp()},
+        {c.AutoConnect, autoConnectHelp()}, {c.TimeOutAns, timeRxHelp()},
+        {c.FiltrLog, filterHelp()},          {c.RBManual, manualModeHelp()},
+        {c.RBSel, onSelectModeHelp()},           {c.RBAfterAns, afterAnswerModeHelp()},
+        {c.RBPeriod, periodModeHelp()},     {c.SendAsReconn, sendOnConnectHelp()},
+        {c.CiklSend, cyclicSendHelp()},       {c.MainStrCmd, commandLineHelp()},
+        {c.AddStrCmd, suffixHelp()},
     };
     for (const auto& row : table) {
         f.fillHelp("old");
@@ -144,7 +144,7 @@ TEST_F(HoverTest, FromConnectOverTheBarOntoComPortLeavesTheAreaEmpty)
 {
     Controls& c = f.c;
     f.hover(c.BTConnect);
-    EXPECT_TRUE(shows(OutHelpConnect()));
+    EXPECT_TRUE(shows(connectHelp()));
     f.hover(c.Panel1, {150, 23});
     EXPECT_TRUE(f.helpEmpty());
     f.hover(c.ComPort);
@@ -175,13 +175,13 @@ TEST_F(HoverTest, EveryMoveRewritesTheText)
     f.hover(c.FiltrLog, {5, 5});
     c.STH[4]->setText("typed over");
     f.hover(c.FiltrLog, {6, 5});
-    EXPECT_TRUE(shows(OutHelpFiltr()));
+    EXPECT_TRUE(shows(filterHelp()));
 }
 
 TEST(HelpLines, SetAndClearWriteAllTwelveLines)
 {
     BuiltForm f(false);
-    setHelpLines(f.c, OutHelpCiklSend());
+    setHelpLines(f.c, cyclicSendHelp());
     EXPECT_EQ(f.c.STH[1]->text(), QString::fromUtf8("Циклическая отправка"));
     EXPECT_EQ(f.c.STH[3]->text(), QString::fromUtf8("  Команды из файла отправляются  циклически,"));
     EXPECT_EQ(f.c.STH[12]->text(), QStringLiteral("  "));

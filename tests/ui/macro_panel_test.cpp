@@ -18,7 +18,7 @@
 #include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
-#include "ui/edit_help_dialog.h"
+#include "ui/macro_help_editor.h"
 #include "ui/macro_panel.h"
 #include "ui/text_codec.h"
 
@@ -113,9 +113,9 @@ protected:
 
 TEST_F(MacroPanelTest, DisplaySwitchShowsNamesBoldOrLinesRegularWithTheOtherAsHint)
 {
-    lists.SetCmdName(1, 3, cp("Сброс"));
-    lists.SetCmdLine(1, 3, "AT+RST");
-    panel->ReadListCmd(1);
+    lists.setCommandName(1, 3, cp("Сброс"));
+    lists.setCommandLine(1, 3, "AT+RST");
+    panel->showList(1);
 
     struct Case {
         QRadioButton* choice;
@@ -146,14 +146,14 @@ TEST_F(MacroPanelTest, ClickInManualModeLoadsTheLineEvenFromAnUnnamedButton)
     // The name is empty in both cases; the caption is never what is loaded.
     for (const Case& t : {Case{"PING$0D", "typed"}, Case{"", "typed"}}) {
         SCOPED_TRACE(t.line);
-        lists.SetCmdLine(1, 5, t.line);
-        panel->ReadListCmd(1);
+        lists.setCommandLine(1, 5, t.line);
+        panel->showList(1);
         EXPECT_TRUE(c.Button[5]->text().isEmpty());
         c.MainStrCmd->setText(t.before);
         c.BTConnect->setFocus();
         QTest::mouseClick(c.Button[5], Qt::LeftButton);
         EXPECT_EQ(c.MainStrCmd->text(), QString(t.line));
-        EXPECT_EQ(panel->selectedCommand, t.line);
+        EXPECT_EQ(panel->selectedCommand(), t.line);
         EXPECT_EQ(focused(), c.MainStrCmd);
     }
     EXPECT_TRUE(sent.empty());
@@ -162,9 +162,9 @@ TEST_F(MacroPanelTest, ClickInManualModeLoadsTheLineEvenFromAnUnnamedButton)
 TEST_F(MacroPanelTest, ClickInOnSelectModeSendsTheBytesAndFocusesButtonSend)
 {
     onSelect = true;
-    lists.SetCmdName(1, 9, "Stop");
-    lists.SetCmdLine(1, 9, cp("СТОП 1"));
-    panel->ReadListCmd(1);
+    lists.setCommandName(1, 9, "Stop");
+    lists.setCommandLine(1, 9, cp("СТОП 1"));
+    panel->showList(1);
     c.MainStrCmd->setText("typed");
 
     QTest::mouseClick(c.Button[9], Qt::LeftButton);
@@ -177,23 +177,23 @@ TEST_F(MacroPanelTest, ClickInOnSelectModeSendsTheBytesAndFocusesButtonSend)
 
 TEST_F(MacroPanelTest, StepButtonsStopAtTheEndsWithoutWrapping)
 {
-    panel->ListDecClick();
-    EXPECT_EQ(panel->CurrentList, 1);
+    panel->previousList();
+    EXPECT_EQ(panel->currentList(), 1);
     EXPECT_EQ(c.CBLists->currentIndex(), 0);
 
     pick(98);
-    panel->ListIncClick();
-    EXPECT_EQ(panel->CurrentList, 100);
+    panel->nextList();
+    EXPECT_EQ(panel->currentList(), 100);
     EXPECT_FALSE(c.ListInc->isEnabled());
     EXPECT_EQ(c.CBLists->currentText(), "List 100");
 
-    panel->ListIncClick();
-    EXPECT_EQ(panel->CurrentList, 100);
+    panel->nextList();
+    EXPECT_EQ(panel->currentList(), 100);
     EXPECT_EQ(c.CBLists->currentIndex(), 99);
 
     pick(1);
-    panel->ListDecClick();
-    EXPECT_EQ(panel->CurrentList, 1);
+    panel->previousList();
+    EXPECT_EQ(panel->currentList(), 1);
     EXPECT_FALSE(c.ListDec->isEnabled());
     EXPECT_TRUE(c.ListInc->isEnabled());
 }
@@ -207,7 +207,7 @@ TEST_F(MacroPanelTest, PickingAListEnablesTheStepsThatLeadSomewhere)
     for (const Case& t : {Case{99, true, false}, Case{0, false, true}, Case{49, true, true}}) {
         SCOPED_TRACE(t.index);
         pick(t.index);
-        EXPECT_EQ(panel->CurrentList, t.index + 1);
+        EXPECT_EQ(panel->currentList(), t.index + 1);
         EXPECT_EQ(c.STListName->text(), QString("List %1").arg(t.index + 1));
         EXPECT_EQ(c.ListDec->isEnabled(), t.decEnabled);
         EXPECT_EQ(c.ListInc->isEnabled(), t.incEnabled);
@@ -215,7 +215,7 @@ TEST_F(MacroPanelTest, PickingAListEnablesTheStepsThatLeadSomewhere)
     // The arrow key is a pick too.
     c.CBLists->setFocus();
     QTest::keyClick(c.CBLists, Qt::Key_Down);
-    EXPECT_EQ(panel->CurrentList, 51);
+    EXPECT_EQ(panel->currentList(), 51);
 }
 
 TEST_F(MacroPanelTest, TypingAListNameInTheChooserSwitchesNothing)
@@ -225,32 +225,32 @@ TEST_F(MacroPanelTest, TypingAListNameInTheChooserSwitchesNothing)
     retype(typed, "List 5");
     QTest::keyClick(typed, Qt::Key_Return);
     c.MainStrCmd->setFocus();  // the edit part loses the focus
-    EXPECT_EQ(panel->CurrentList, 1);
+    EXPECT_EQ(panel->currentList(), 1);
     EXPECT_EQ(c.CBLists->currentIndex(), 0);
 }
 
 TEST_F(MacroPanelTest, AnErasedListNameIsAnEmptyItemUntilTheListIsShown)
 {
-    lists.SetListName(7, "");
+    lists.setListName(7, "");
     pick(1);
     EXPECT_EQ(c.CBLists->itemText(6), "");
-    EXPECT_EQ(lists.GetListName(7), "");
+    EXPECT_EQ(lists.listName(7), "");
 
     pick(6);
     EXPECT_EQ(c.CBLists->itemText(6), "[7]");
     EXPECT_EQ(c.STListName->text(), "[7]");
     EXPECT_EQ(c.ListNameEDT->text(), "[7]");
-    EXPECT_EQ(lists.GetListName(7), "[7]");
+    EXPECT_EQ(lists.listName(7), "[7]");
 }
 
 TEST_F(MacroPanelTest, ClearingAListEmptiesItInMemoryOnly)
 {
-    lists.SetCmdName(1, 1, "One");
-    lists.SetCmdHelp(1, 1, 4, "help");
+    lists.setCommandName(1, 1, "One");
+    lists.setCommandHelp(1, 1, 4, "help");
     enterEditor();
     QTest::mouseClick(c.DelList, Qt::LeftButton);
-    EXPECT_EQ(lists.GetCmdName(1, 1), "");
-    EXPECT_EQ(lists.GetCmdHelp(1, 1, 4), "");
+    EXPECT_EQ(lists.commandName(1, 1), "");
+    EXPECT_EQ(lists.commandHelp(1, 1, 4), "");
     EXPECT_EQ(c.Edit[1]->text(), "");
     EXPECT_EQ(c.ListNameEDT->text(), "[1]");
     EXPECT_TRUE(image().empty());
@@ -258,19 +258,19 @@ TEST_F(MacroPanelTest, ClearingAListEmptiesItInMemoryOnly)
 
 TEST_F(MacroPanelTest, TypingInAFieldStoresAtOnceInTheShownMode)
 {
-    lists.SetCmdLine(1, 5, "AT");
+    lists.setCommandLine(1, 5, "AT");
     enterEditor();
     retype(c.Edit[5], "Сброс");
-    EXPECT_EQ(lists.GetCmdName(1, 5), "\xD1\xE1\xF0\xEE\xF1");
-    EXPECT_EQ(lists.GetCmdLine(1, 5), "AT");
-    EXPECT_EQ(panel->EditedCmd, 5);
+    EXPECT_EQ(lists.commandName(1, 5), "\xD1\xE1\xF0\xEE\xF1");
+    EXPECT_EQ(lists.commandLine(1, 5), "AT");
+    EXPECT_EQ(panel->editedCmd(), 5);
 
     c.RbData->setChecked(true);
     EXPECT_EQ(c.Edit[5]->text(), "AT");
     retype(c.Edit[5], "AT+X");
     c.RBName->setChecked(true);
     EXPECT_EQ(c.Edit[5]->text(), "Сброс");
-    EXPECT_EQ(lists.GetCmdLine(1, 5), "AT+X");
+    EXPECT_EQ(lists.commandLine(1, 5), "AT+X");
 }
 
 // The lists hold one character more than the fields accept; neither showing a
@@ -281,22 +281,22 @@ TEST_F(MacroPanelTest, LongStoredTextsSurviveDisplaySwitchesAndEditorRoundTrips)
     const std::string line(251, 'L');
     const std::string name(51, 'N');
     const std::string listName(151, 'S');
-    lists.SetCmdLine(1, 2, line);
-    lists.SetCmdName(1, 2, name);
-    lists.SetListName(1, listName);
+    lists.setCommandLine(1, 2, line);
+    lists.setCommandName(1, 2, name);
+    lists.setListName(1, listName);
     c.RbData->setChecked(true);
 
     enterEditor();
     c.RBName->setChecked(true);
     c.RbData->setChecked(true);
     c.RBName->setChecked(true);
-    panel->ListIncClick();
-    panel->ListDecClick();
+    panel->nextList();
+    panel->previousList();
     leaveEditor();
 
-    EXPECT_EQ(lists.GetCmdLine(1, 2), line);
-    EXPECT_EQ(lists.GetCmdName(1, 2), name);
-    EXPECT_EQ(lists.GetListName(1), listName);
+    EXPECT_EQ(lists.commandLine(1, 2), line);
+    EXPECT_EQ(lists.commandName(1, 2), name);
+    EXPECT_EQ(lists.listName(1), listName);
     EXPECT_EQ(fieldAt(image(), nameOffset(1, 2)), name);
 }
 
@@ -307,9 +307,9 @@ TEST_F(MacroPanelTest, StepsInEditorModeKeepTheEditedListName)
     EXPECT_FALSE(c.CBLists->isVisible());
     retype(c.ListNameEDT, "Мотор");
     QTest::mouseClick(c.ListInc, Qt::LeftButton);
-    EXPECT_EQ(panel->CurrentList, 2);
+    EXPECT_EQ(panel->currentList(), 2);
     EXPECT_EQ(c.ListNameEDT->text(), "List 2");
-    EXPECT_EQ(lists.GetListName(1), cp("Мотор"));
+    EXPECT_EQ(lists.listName(1), cp("Мотор"));
     EXPECT_TRUE(image().empty());  // memory only until saved
 }
 
@@ -378,7 +378,7 @@ TEST_F(MacroPanelTest, AFailedSaveIsReportedAndKeepsTheWindowOpen)
     hooks.cmdConfigPath = dir.file("missing/CmdConfig");
     MacroPanel failing(c, lists, hooks);
 
-    EXPECT_FALSE(failing.SaveCmdConfig());
+    EXPECT_FALSE(failing.saveLists());
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_FALSE(errors[0].isEmpty());
     EXPECT_FALSE(failing.confirmClose(SavePromptAnswer::Yes));
@@ -410,30 +410,30 @@ TEST_F(MacroPanelTest, ClosingAsksOnlyInEditorModeAndFollowsTheAnswer)
 TEST_F(MacroPanelTest, HelpAreaShowsTheMacroOfTheCurrentList)
 {
     for (int j = 1; j <= 12; ++j) {
-        lists.SetCmdHelp(1, 7, j, "one " + std::to_string(j));
-        lists.SetCmdHelp(2, 7, j, cp("два ") + std::to_string(j));
+        lists.setCommandHelp(1, 7, j, "one " + std::to_string(j));
+        lists.setCommandHelp(2, 7, j, cp("два ") + std::to_string(j));
     }
-    lists.SetCmdHelp(1, 8, 1, "eight");
+    lists.setCommandHelp(1, 8, 1, "eight");
 
-    panel->ButtonCmdHelp(7);
+    panel->showMacroHelp(7);
     EXPECT_EQ(c.STH[1]->text(), "one 1");
     EXPECT_EQ(c.STH[12]->text(), "one 12");
 
     pick(1);
-    panel->ButtonCmdHelp(7);
+    panel->showMacroHelp(7);
     EXPECT_EQ(c.STH[1]->text(), "два 1");
     EXPECT_EQ(c.STH[12]->text(), "два 12");
 
     pick(0);
-    panel->EditCmdHelp(8);  // a macro with less help blanks the other lines
+    panel->showMacroHelp(8);  // a macro with less help blanks the other lines
     EXPECT_EQ(c.STH[1]->text(), "eight");
     EXPECT_EQ(c.STH[2]->text(), "");
 }
 
 TEST_F(MacroPanelTest, EnteringAFieldShowsItsHelpButTheWindowsReturnDoesNot)
 {
-    lists.SetCmdHelp(1, 3, 1, "three");
-    lists.SetCmdHelp(1, 4, 1, "four");
+    lists.setCommandHelp(1, 3, 1, "three");
+    lists.setCommandHelp(1, 4, 1, "four");
     enterEditor();
 
     auto focusIn = [](QWidget* w, Qt::FocusReason reason) {
@@ -453,39 +453,39 @@ TEST_F(MacroPanelTest, EnteringAFieldShowsItsHelpButTheWindowsReturnDoesNot)
 TEST_F(MacroPanelTest, DoubleClickOpensTheEditorOnThatMacroAndCollectsItsHelp)
 {
     for (int j = 1; j <= 12; ++j)
-        lists.SetCmdHelp(1, 12, j, "old " + std::to_string(j));
-    lists.SetCmdHelp(1, 7, 1, "seven");
-    lists.SetCmdLine(1, 12, "OLD");
+        lists.setCommandHelp(1, 12, j, "old " + std::to_string(j));
+    lists.setCommandHelp(1, 7, 1, "seven");
+    lists.setCommandLine(1, 12, "OLD");
     c.RbData->setChecked(true);
     enterEditor();
-    panel->ButtonCmdHelp(7);  // the area shows another macro's help
+    panel->showMacroHelp(7);  // the area shows another macro's help
 
     QString limeDuring, helpSeenFirst;
     modal = [&] {
         limeDuring = QString::number(backgroundColour(c.Edit[12]), 16);
         MacroEditorHost& host = *panel;
         helpSeenFirst = host.helpLine(1);
-        host.SetCmdLine(host.GetCurrentList(), host.editedCmd(), "NEW LINE");
+        host.setCommandLine(host.currentList(), host.editedCmd(), "NEW LINE");
         for (int j = 1; j <= 12; ++j)
             host.setHelpLine(j, QString("new %1").arg(j));
     };
     QTest::mouseDClick(c.Edit[12], Qt::LeftButton);
 
     EXPECT_EQ(modalCalls, 1);
-    EXPECT_EQ(panel->EditedCmd, 12);
+    EXPECT_EQ(panel->editedCmd(), 12);
     EXPECT_EQ(limeDuring, QString::number(clLime, 16));
     EXPECT_EQ(helpSeenFirst, "old 1");
     EXPECT_EQ(c.Edit[12]->text(), "NEW LINE");
     EXPECT_EQ(backgroundColour(c.Edit[12]), clWindow);
-    EXPECT_EQ(lists.GetCmdLine(1, 12), "NEW LINE");
+    EXPECT_EQ(lists.commandLine(1, 12), "NEW LINE");
     for (int j = 1; j <= 12; ++j)
-        EXPECT_EQ(lists.GetCmdHelp(1, 12, j), "new " + std::to_string(j));
-    EXPECT_EQ(lists.GetCmdHelp(1, 7, 1), "seven");
+        EXPECT_EQ(lists.commandHelp(1, 12, j), "new " + std::to_string(j));
+    EXPECT_EQ(lists.commandHelp(1, 7, 1), "seven");
 }
 
 TEST_F(MacroPanelTest, TheRealHelpEditorChangesTheMacroInPlace)
 {
-    TFormEditHelpCmd editor(panel.get(), &form);
+    MacroHelpEditor editor(panel.get(), &form);
     modal = [&] {
         QTimer::singleShot(0, &editor, [&] {
             QTest::keyClicks(editor.cmdName(), "Reset");
@@ -499,9 +499,9 @@ TEST_F(MacroPanelTest, TheRealHelpEditorChangesTheMacroInPlace)
     QTest::mouseDClick(c.Edit[6], Qt::LeftButton);
 
     EXPECT_EQ(c.Edit[6]->text(), "Reset");
-    EXPECT_EQ(lists.GetCmdName(1, 6), "Reset");
-    EXPECT_EQ(lists.GetCmdLine(1, 6), "AT+RST");
-    EXPECT_EQ(lists.GetCmdHelp(1, 6, 2), cp("Перезапуск"));
+    EXPECT_EQ(lists.commandName(1, 6), "Reset");
+    EXPECT_EQ(lists.commandLine(1, 6), "AT+RST");
+    EXPECT_EQ(lists.commandHelp(1, 6, 2), cp("Перезапуск"));
     EXPECT_EQ(c.STH[2]->text(), "Перезапуск");
 }
 

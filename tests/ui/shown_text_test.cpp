@@ -92,15 +92,15 @@ TEST(ShownText, CharactersWithoutAGlyphShowTheirCode)
 TEST(WindowOutsideTexts, MarkupInEveryStoredTextShowsLiterally)
 {
     WindowRig r;
-    TForm1& w = r.open();
+    TerminalWindow& w = r.open();
     Controls& c = r.ui();
     CmdLists& lists = w.cmdLists();
     // An image would be loaded as soon as the markup were taken for rich text.
     const std::string markup = "<b>bold</b> &amp; <img src=\"nowhere.png\">";
-    lists.SetCmdName(1, 1, markup);
-    lists.SetCmdLine(1, 1, markup + " line");
-    lists.SetCmdHelp(1, 1, 1, markup + " help");
-    w.macros().ReadListCmd(1);
+    lists.setCommandName(1, 1, markup);
+    lists.setCommandLine(1, 1, markup + " line");
+    lists.setCommandHelp(1, 1, 1, markup + " help");
+    w.macros().showList(1);
 
     const QString shown = QString::fromStdString(markup);
     EXPECT_EQ(readOn(c.Button[1]), shown);
@@ -111,7 +111,7 @@ TEST(WindowOutsideTexts, MarkupInEveryStoredTextShowsLiterally)
     EXPECT_EQ(toolTipShownOver(c.Button[1]), shown);
     QToolTip::hideText();
     // The help of the macro under the pointer.
-    w.macros().ButtonCmdHelp(1);
+    w.macros().showMacroHelp(1);
     EXPECT_EQ(c.STH[1]->text(), shown + " help");
 
     // The program's own hints still show, as plain text too.
@@ -146,15 +146,15 @@ TEST(WindowOutsideTexts, MessageBoxesShowFileNamesAsPlainText)
 TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
 {
     WindowRig r;
-    TForm1& w = r.open();
+    TerminalWindow& w = r.open();
     Controls& c = r.ui();
     CmdLists& lists = w.cmdLists();
-    lists.SetCmdName(1, 1, "A&B&&C");
-    lists.SetCmdName(1, 2, "\x98");
-    lists.SetCmdLine(1, 2, "AT\r");
-    lists.SetCmdHelp(1, 2, 1, std::string("X\0Y", 3));
-    lists.SetListName(1, "two\nlines");
-    w.macros().ReadListCmd(1);
+    lists.setCommandName(1, 1, "A&B&&C");
+    lists.setCommandName(1, 2, "\x98");
+    lists.setCommandLine(1, 2, "AT\r");
+    lists.setCommandHelp(1, 2, 1, std::string("X\0Y", 3));
+    lists.setListName(1, "two\nlines");
+    w.macros().showList(1);
 
     // '&' is no mnemonic: the caption reads as stored and Alt+B clicks nothing.
     EXPECT_EQ(readOn(c.Button[1]), "A&B&&C");
@@ -164,7 +164,7 @@ TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
     EXPECT_EQ(toolTipShownOver(c.Button[2]), "AT<0D>");
     QToolTip::hideText();
     EXPECT_EQ(c.CBLists->itemText(0), "two<0A>lines");
-    w.macros().ButtonCmdHelp(2);
+    w.macros().showMacroHelp(2);
     EXPECT_EQ(c.STH[1]->text(), "X<00>Y");
 
     // The editing fields hold the stored texts themselves, and the help
@@ -172,21 +172,21 @@ TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
     QTest::mouseClick(c.EditAllCmd, Qt::LeftButton);
     EXPECT_EQ(c.Edit[1]->text(), "A&B&&C");
     EXPECT_EQ(toCp1251(c.Edit[2]->text()), "\x98");
-    w.macros().ShowWindowEdtHelp(2);
+    w.macros().openHelpEditor(2);
     QTest::mouseClick(c.EditAllCmd, Qt::LeftButton);
-    EXPECT_EQ(lists.GetCmdName(1, 1), "A&B&&C");
-    EXPECT_EQ(lists.GetCmdName(1, 2), "\x98");
-    EXPECT_EQ(lists.GetCmdHelp(1, 2, 1), std::string("X\0Y", 3));
-    EXPECT_EQ(lists.GetListName(1), "two\nlines");
+    EXPECT_EQ(lists.commandName(1, 1), "A&B&&C");
+    EXPECT_EQ(lists.commandName(1, 2), "\x98");
+    EXPECT_EQ(lists.commandHelp(1, 2, 1), std::string("X\0Y", 3));
+    EXPECT_EQ(lists.listName(1), "two\nlines");
 
     // A command file's line shows every byte it sends.
     writeFileBytes(r.dir.file("cmds.txt"), std::string("AB\0CD\r\n", 7));
     r.dialogs.fileToOpen = QString::fromStdString(r.dir.file("cmds.txt"));
-    w.BTConnectClick();
-    w.ButtonReadFileClick();
+    w.toggleConnection();
+    w.toggleFileView();
     ASSERT_EQ(c.OldCmdList->count(), 1);
     EXPECT_EQ(c.OldCmdList->item(0)->text(), "AB<00>CD");
     c.RBSel->setChecked(true);
-    w.OldCmdListClick(0);
+    w.fileLineClicked(0);
     EXPECT_EQ(toHex(r.port.takeWritten()), "41 42 00 43 44 0D");
 }

@@ -167,7 +167,7 @@ struct LiveRig {
     SystemClock clock;
     RecordingDialogs dialogs;
     std::vector<int> pauses;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<TerminalWindow> window;
 
     explicit LiveRig(bool autoConnect)
     {
@@ -180,7 +180,7 @@ struct LiveRig {
         env.dialogs = &dialogs;
         env.directory = dir.path();
         env.sleep = [this](int ms) { pauses.push_back(ms); };
-        window = std::make_unique<TForm1>(env);
+        window = std::make_unique<TerminalWindow>(env);
         dialogs.messages.clear();  // the first run's note about the rebuilt CmdConfig
 
         Controls& c = window->controls();
@@ -191,8 +191,8 @@ struct LiveRig {
         c.MainStrCmd->setText("PING");
         c.PeriodTX->setText("40");
         c.RBPeriod->setChecked(true);
-        window->BTConnectClick();
-        window->StartLogClick();
+        window->toggleConnection();
+        window->toggleLogFile();
     }
 
     Controls& ui() { return window->controls(); }
@@ -254,10 +254,10 @@ TEST(DeviceLoss, WithoutAutoConnectTheLossTurnsRedAndEveryLineReadIsLogged)
     EXPECT_EQ(r.ui().LSend->text(), sent);
 
     // Disconnect only resets the display; Connect on a missing device says so.
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     EXPECT_EQ(r.ui().BTConnect->text(), "Connect");
     EXPECT_EQ(r.indicator(), clWindow);
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     EXPECT_EQ(r.ui().BTConnect->text(), "Connect");
     EXPECT_EQ(r.dialogs.messages.size(), 1);
 }
@@ -357,9 +357,9 @@ std::vector<std::string> leftovers(const WindowRig& r)
 void receive(WindowRig& r, const std::string& bytes)
 {
     r.port.feed(bytes);
-    r.window->RxTimerTimer();
+    r.window->pollReceive();
     r.clock.advance(1);
-    r.window->RxTimerTimer();
+    r.window->pollReceive();
 }
 
 }  // namespace
@@ -384,9 +384,9 @@ TEST(FileFaults, SettingsThatCannotBeSavedKeepTheWindowOpenAndTheOldFile)
         EXPECT_FALSE(r.close()) << "a close that lost the settings went ahead";
         // The window still works meanwhile.
         r.ui().ComPort->setCurrentIndex(0);
-        r.window->BTConnectClick();
+        r.window->toggleConnection();
         r.ui().MainStrCmd->setText("AT");
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
         EXPECT_EQ(r.port.written, "AT\r");
         ASSERT_EQ(r.dialogs.errors.size(), 1);
         EXPECT_TRUE(r.dialogs.errors[0].contains("CfgTerminal")) << r.dialogs.errors[0].toStdString();
@@ -405,17 +405,17 @@ TEST(FileFaults, AHistoryThatCannotBeSavedStopsTheCloseBeforeTheSettings)
 {
     WindowRig r;
     r.open();
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     r.ui().MainStrCmd->setText("AT1");
-    r.window->ButtonSendClick();
+    r.window->sendCommandLine();
     ASSERT_TRUE(r.close());
     r.restart();
     const std::string oldHistory = fileOf(r, "OldCmd");
     const std::string oldSettings = fileOf(r, "CfgTerminal");
     r.dialogs.errors.clear();
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     r.ui().MainStrCmd->setText("AT2");
-    r.window->ButtonSendClick();
+    r.window->sendCommandLine();
 
     {
         FaultScope scope(Fault::DiskFull, r.dir.path(), 5000);
@@ -465,9 +465,9 @@ TEST(FileFaults, CommandListsThatCannotBeSavedStayInTheEditorAndKeepTheOldFile)
         c.SaveF->click();
         EXPECT_EQ(r.dialogs.errors.size(), 1);
         CmdLists lists;
-        lists.LoadCmdConfig(r.dir.file("CmdConfig"));
-        EXPECT_EQ(lists.GetCmdName(1, 1), "Reset");
-        EXPECT_EQ(lists.GetCmdName(1, 2), "Stop");
+        lists.loadLists(r.dir.file("CmdConfig"));
+        EXPECT_EQ(lists.commandName(1, 1), "Reset");
+        EXPECT_EQ(lists.commandName(1, 2), "Stop");
     }
 }
 
@@ -475,16 +475,16 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
 {
     WindowRig r;
     r.open();
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     r.dialogs.errors.clear();
     {
         FaultScope scope(Fault::DirectoryGone, r.dir.path(), 0);
         ASSERT_TRUE(scope.ok());
-        r.window->StartLogClick();
+        r.window->toggleLogFile();
         EXPECT_EQ(r.ui().StartLog->text(), "Start Log");
         receive(r, "first\r");
         r.ui().MainStrCmd->setText("AT");
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].startsWith("Не удалось создать файл лога")) << r.dialogs.errors[0].toStdString();
@@ -493,7 +493,7 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
     EXPECT_TRUE(filesStartingWith(r.dir.path(), "LOG_").empty());
 
     // Once the directory is back, Start Log makes the file.
-    r.window->StartLogClick();
+    r.window->toggleLogFile();
     EXPECT_EQ(r.ui().StartLog->text(), "Pause Log");
     receive(r, "second\r");
     EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFile().fileName())), "second\r\n");
@@ -504,8 +504,8 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
 {
     WindowRig r;
     r.open();
-    r.window->BTConnectClick();
-    r.window->StartLogClick();
+    r.window->toggleConnection();
+    r.window->toggleLogFile();
     r.dialogs.errors.clear();
     const std::string logPath = r.dir.file(r.window->terminal().logFile().fileName());
     receive(r, "line 1 of the log\r");
@@ -520,7 +520,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
         receive(r, "line 3 of the log\r");
         receive(r, "line 4 of the log\r");
         r.ui().MainStrCmd->setText("AT");
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].startsWith("Ошибка записи в файл лога")) << r.dialogs.errors[0].toStdString();
@@ -531,7 +531,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
     EXPECT_EQ(r.port.written, "AT\r");
 
     // "Go Log" goes on in the same file, right after the last whole line.
-    r.window->StartLogClick();
+    r.window->toggleLogFile();
     receive(r, "line 5 of the log\r");
     EXPECT_EQ(readFileBytes(logPath), before + "line 5 of the log\r\n");
     EXPECT_EQ(r.dialogs.errors.size(), 1);
@@ -549,15 +549,15 @@ TEST(FileFaults, ADirectoryMissingFromTheStartGivesOneMessageAndAWorkingWindow)
     env.directory = gone;
     env.startTimers = false;
     env.sleep = [](int) {};
-    TForm1 window(env);
+    TerminalWindow window(env);
     EXPECT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].contains("CmdConfig")) << r.dialogs.errors[0].toStdString();
 
     // The port list was not made either; ReScan makes it.
-    window.BTRescanClick();
-    window.BTConnectClick();
+    window.rescanPorts();
+    window.toggleConnection();
     window.controls().MainStrCmd->setText("AT");
-    window.ButtonSendClick();
+    window.sendCommandLine();
     EXPECT_EQ(r.port.written, "AT\r");
     // Start-up stopped before the history and the settings: nothing to save, and
     // nothing is created at close.

@@ -36,7 +36,7 @@ TEST(WindowFiles, AMacroSaveThatFailsOnCloseKeepsTheWindowAndTheEdits)
     ASSERT_TRUE(r.window->macros().editorMode());
     r.ui().Edit[1]->setText("Reset");
     r.ui().Edit[1]->textEdited("Reset");
-    ASSERT_EQ(r.window->cmdLists().GetCmdName(1, 1), "Reset");
+    ASSERT_EQ(r.window->cmdLists().commandName(1, 1), "Reset");
 
     fs::remove(r.dir.file("CmdConfig"));
     fs::create_directory(r.dir.file("CmdConfig"));
@@ -44,13 +44,13 @@ TEST(WindowFiles, AMacroSaveThatFailsOnCloseKeepsTheWindowAndTheEdits)
     EXPECT_FALSE(r.close()) << "the macro edits were thrown away";
     EXPECT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.window->macros().editorMode());
-    EXPECT_EQ(r.window->cmdLists().GetCmdName(1, 1), "Reset");
+    EXPECT_EQ(r.window->cmdLists().commandName(1, 1), "Reset");
 
     fs::remove(r.dir.file("CmdConfig"));
     EXPECT_TRUE(r.close());
     CmdLists saved;
-    EXPECT_FALSE(saved.LoadCmdConfig(r.dir.file("CmdConfig")).rebuilt);
-    EXPECT_EQ(saved.GetCmdName(1, 1), "Reset");
+    EXPECT_FALSE(saved.loadLists(r.dir.file("CmdConfig")).rebuilt);
+    EXPECT_EQ(saved.commandName(1, 1), "Reset");
 }
 
 // A settings file start-up could not read still holds the user's settings:
@@ -104,9 +104,9 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
 {
     WindowRig first;
     first.open();
-    first.window->BTConnectClick();
+    first.window->toggleConnection();
     first.ui().MainStrCmd->setText("from the first");
-    first.window->ButtonSendClick();
+    first.window->sendCommandLine();
     first.ui().PeriodTX->setText("111");
 
     for (const bool consent : {false, true}) {
@@ -122,9 +122,9 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
         ASSERT_EQ(second.dialogs.questions.size(), 1);
         EXPECT_TRUE(second.dialogs.questions[0].contains(QString::fromStdString(first.dir.path())));
         EXPECT_TRUE(fs::exists(first.dir.file("OldCmd.tmp-abc123")));
-        second.window->BTConnectClick();
+        second.window->toggleConnection();
         second.ui().MainStrCmd->setText("from the second");
-        second.window->ButtonSendClick();
+        second.window->sendCommandLine();
         second.ui().PeriodTX->setText("222");
         EXPECT_TRUE(second.close());
 

@@ -25,7 +25,7 @@
 #include "serial/qt_serial_port.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 #include "pty_io.h"
 #include "recording_dialogs.h"
 
@@ -67,7 +67,7 @@ struct LiveWindow {
     FakePortLister lister;
     SystemClock clock;
     RecordingDialogs dialogs;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<TerminalWindow> window;
 
     explicit LiveWindow(int32_t timeoutMs)
     {
@@ -79,12 +79,12 @@ struct LiveWindow {
         env.dialogs = &dialogs;
         env.directory = dir.path();
         env.sleep = [](int) {};
-        window = std::make_unique<TForm1>(env);
+        window = std::make_unique<TerminalWindow>(env);
         window->terminal().receiver().setRxTimeoutMs(timeoutMs);
         window->controls().ComPort->setCurrentIndex(0);
         window->controls().BaudRate->setCurrentIndex(7);
-        window->BTConnectClick();
-        window->StartLogClick();
+        window->toggleConnection();
+        window->toggleLogFile();
     }
 
     std::string logFile()
@@ -133,7 +133,7 @@ TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
     EXPECT_EQ(w.waitForLog(expected.size()), expected);
 
     // The window's echo of a sent line reaches the device byte for byte.
-    w.window->terminal().SendPortData("AT+X");
+    w.window->terminal().send("AT+X");
     QTest::qWait(20);
     EXPECT_EQ(w.device.drain(), "AT+X\r");
 }
@@ -189,7 +189,7 @@ TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
     while (uint64_t(w.window->terminal().counters().rxBytes()) < stream.size() && t.elapsed() < 30000)
         QTest::qWait(10);
     QTest::qWait(100);  // the last packet's silence, then the last frame
-    w.window->terminal().SendPortData("ECHO");
+    w.window->terminal().send("ECHO");
     QTest::qWait(100);
     const QString shown = w.window->controls().MainWindow->toPlainText();
     std::string text = withoutLineBreaks(shown.toStdString());
@@ -210,9 +210,9 @@ TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
     ASSERT_TRUE(w.window->terminal().access().portOpen());
     writeFileBytes(w.dir.file("requests.txt"), "READ 1\nREAD 2\nWRITE 3\n");
     w.dialogs.fileToOpen = QString::fromStdString(w.dir.file("requests.txt"));
-    w.window->ButtonReadFileClick();
+    w.window->toggleFileView();
     w.window->controls().RBAfterAns->setChecked(true);
-    w.window->SendStartClick();
+    w.window->startFileSending();
 
     // The scripted device: one answer per request line, until three came.
     std::string received;
@@ -282,7 +282,7 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
 
     QElapsedTimer disconnect;
     disconnect.start();
-    w.window->BTConnectClick();
+    w.window->toggleConnection();
     EXPECT_FALSE(w.window->terminal().access().portOpen());
     std::printf("Disconnect took %lld ms\n", static_cast<long long>(disconnect.elapsed()));
 

@@ -5,7 +5,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 #include "recording_dialogs.h"
 
 namespace comtrax::testing {
@@ -16,13 +16,13 @@ struct WindowRig {
     FakePortLister lister;
     FakeClock clock;
     RecordingDialogs dialogs;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<TerminalWindow> window;
     std::string directory;  // where the window keeps its files; empty: dir
 
 
     WindowRig() { lister.ports = {"ttyUSB0", "ttyUSB1"}; }
 
-    TForm1& open()
+    TerminalWindow& open()
     {
         WindowEnvironment env;
         env.port = &port;
@@ -32,7 +32,7 @@ struct WindowRig {
         env.directory = directory.empty() ? dir.path() : directory;
         env.startTimers = false;
         env.sleep = [](int) {};
-        window = std::make_unique<TForm1>(env);
+        window = std::make_unique<TerminalWindow>(env);
         return *window;
     }
 
@@ -40,7 +40,7 @@ struct WindowRig {
     bool close() { return window->close(); }
 
     // Closes and opens again in the same directory: a restart.
-    TForm1& restart()
+    TerminalWindow& restart()
     {
         close();
         window.reset();

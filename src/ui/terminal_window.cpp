@@ -1,4 +1,4 @@
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -37,7 +37,7 @@ constexpr int ClientHeight = 763;
 
 }  // namespace
 
-TForm1::TForm1() : QWidget(nullptr)
+TerminalWindow::TerminalWindow() : QWidget(nullptr)
 {
     WindowEnvironment env;
     ownedPort_ = std::make_unique<QtSerialPort>();
@@ -49,19 +49,19 @@ TForm1::TForm1() : QWidget(nullptr)
     init(env);
 }
 
-TForm1::TForm1(const WindowEnvironment& env) : QWidget(nullptr)
+TerminalWindow::TerminalWindow(const WindowEnvironment& env) : QWidget(nullptr)
 {
     init(env);
 }
 
-TForm1::~TForm1() = default;
+TerminalWindow::~TerminalWindow() = default;
 
-std::string TForm1::path(const char* name) const
+std::string TerminalWindow::path(const char* name) const
 {
     return env_.directory + "/" + name;
 }
 
-void TForm1::init(const WindowEnvironment& env)
+void TerminalWindow::init(const WindowEnvironment& env)
 {
     env_ = env;
     setWindowTitle(QStringLiteral("Comtrax v1.06"));
@@ -81,14 +81,14 @@ void TForm1::init(const WindowEnvironment& env)
         app->installEventFilter(new PlainToolTips(this));
     logFlush_ = new QTimer(this);
     logFlush_->setSingleShot(true);
-    connect(logFlush_, &QTimer::timeout, this, &TForm1::flushLog);
+    connect(logFlush_, &QTimer::timeout, this, &TerminalWindow::flushLog);
 
     Terminal::Setup setup{*env_.port, *env_.lister, *env_.clock, *this, env_.directory,
                           [this](int ms) { pauseProgram(ms); }};
     terminal_ = std::make_unique<Terminal>(setup);
 
     MacroPanelHooks hooks;
-    hooks.send = [this](const std::string& line) { terminal_->SendPortData(line); };
+    hooks.send = [this](const std::string& line) { terminal_->send(line); };
     hooks.onSelectMode = [this] { return terminal_->options().sendMode == SendMode::OnSelect; };
     hooks.fileMode = [this] { return terminal_->scheduler().fileMode(); };
     hooks.editHelpModal = [this] { env_.dialogs->editMacroHelp(); };
@@ -96,7 +96,7 @@ void TForm1::init(const WindowEnvironment& env)
     hooks.cmdConfigPath = path("CmdConfig");
     macros_ = new MacroPanel(ui_, cmdLists_, hooks, this);
 
-    hover_ = new HelpHover(ui_, [this](int k) { macros_->ButtonCmdHelp(k); }, this);
+    hover_ = new HelpHover(ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
     hover_->install();
 
     // The program's own dialogs come after the main window's start-up, in their
@@ -107,24 +107,24 @@ void TForm1::init(const WindowEnvironment& env)
     }
 
     wireControls();
-    StartUp();
+    startUp();
     if (ownedDialogs_)
         static_cast<QtDialogService*>(ownedDialogs_.get())->createWindows();
 
     rxTimer_ = new QTimer(this);
     rxTimer_->setTimerType(Qt::PreciseTimer);
     rxTimer_->setInterval(1);
-    connect(rxTimer_, &QTimer::timeout, this, &TForm1::RxTimerTimer);
+    connect(rxTimer_, &QTimer::timeout, this, &TerminalWindow::pollReceive);
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(10);
-    connect(housekeeping_, &QTimer::timeout, this, &TForm1::HousekeepingTick);
+    connect(housekeeping_, &QTimer::timeout, this, &TerminalWindow::housekeepingTick);
     checkConnect_ = new QTimer(this);
     checkConnect_->setInterval(1000);
-    connect(checkConnect_, &QTimer::timeout, this, &TForm1::CheckConnectTimer);
+    connect(checkConnect_, &QTimer::timeout, this, &TerminalWindow::checkConnection);
     timerPeriod_ = new QTimer(this);
     timerPeriod_->setTimerType(Qt::PreciseTimer);
     timerPeriod_->setInterval(1);
-    connect(timerPeriod_, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);
+    connect(timerPeriod_, &QTimer::timeout, this, &TerminalWindow::periodTick);
     if (env_.startTimers) {
         housekeeping_->start();
         scheduleHousekeeping();
@@ -135,7 +135,7 @@ void TForm1::init(const WindowEnvironment& env)
 
 // The pause after a reconnection: the program stands still, as the device
 // may need a moment after it comes back.
-void TForm1::pauseProgram(int ms)
+void TerminalWindow::pauseProgram(int ms)
 {
     if (env_.sleep)
         env_.sleep(ms);
@@ -143,7 +143,7 @@ void TForm1::pauseProgram(int ms)
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-void TForm1::StartUp()
+void TerminalWindow::startUp()
 {
     // Statistics and their labels.
     ui_.MinTimeWait->setText(QStringLiteral("MIN_T_W:  NA"));
@@ -156,7 +156,7 @@ void TForm1::StartUp()
 
     setBackgroundColour(ui_.FiltrLog, clBtnFace);
     terminal_->receiver().setRxTimeoutMs(0);
-    DisplayFontSize = ui_.MainWindow->font().pointSize();
+    displayFontSize_ = ui_.MainWindow->font().pointSize();
     ui_.MainWindow->clear();
     for (QWidget* w : {static_cast<QWidget*>(ui_.MainWindow), static_cast<QWidget*>(ui_.MainStrCmd),
                        static_cast<QWidget*>(ui_.AddStrCmd), static_cast<QWidget*>(ui_.FastOldCmd)})
@@ -180,7 +180,7 @@ void TForm1::StartUp()
 
     // The command lists; a damaged file is rebuilt and said so, a missing one
     // (the first start) is created without a word.
-    const CmdLists::LoadResult lists = cmdLists_.LoadCmdConfig(path("CmdConfig"));
+    const CmdLists::LoadResult lists = cmdLists_.loadLists(path("CmdConfig"));
     if (lists.rebuilt && !lists.created)
         showMessage("Проблема с файлом конфигурации, он будет перезаписан");
     if (!lists.io) {
@@ -196,18 +196,18 @@ void TForm1::StartUp()
         return;
     }
     historyLoaded_ = true;
-    ReadOldCmd();
+    refillHistoryDropDown();
 
     applyPortChoice(terminal_->access().scanPorts(true));
     terminal_->access().setPortOpenFlag(false);
 
-    setHelpLines(ui_, OutHelpHelp());
+    setHelpLines(ui_, generalHelp());
 
     settingsReached_ = true;
-    LoadSettings();
+    loadSettings();
 }
 
-bool TForm1::ShutDown()
+bool TerminalWindow::shutDown()
 {
     // Unsaved macro edits are offered for saving; a save that fails keeps the
     // window open, so the edits are not lost.
@@ -229,7 +229,7 @@ bool TForm1::ShutDown()
             return false;
     }
     if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
-        SaveSettings();
+        saveSettings();
         if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
             return false;
     }
@@ -237,9 +237,9 @@ bool TForm1::ShutDown()
     return true;
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void TerminalWindow::closeEvent(QCloseEvent* event)
 {
-    if (ShutDown()) {
+    if (shutDown()) {
         if (rxTimer_) {
             rxTimer_->stop();
             housekeeping_->stop();
@@ -252,7 +252,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     }
 }
 
-void TForm1::resizeEvent(QResizeEvent* event)
+void TerminalWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (layoutCaptured_)
@@ -262,7 +262,7 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 // ---- TerminalView ---------------------------------------------------------
 
-void TForm1::addLogLine(const std::string& line)
+void TerminalWindow::addLogLine(const std::string& line)
 {
     // The log output gives every break inside a line as CR LF and takes the
     // line's own closing break off; each pair is one line break here.
@@ -286,7 +286,7 @@ void TForm1::addLogLine(const std::string& line)
 // of the last one waits, and the lines of a frame are added in one go, at
 // most 25 times a second, which the eye cannot tell from line by line. The
 // log file gets every line as it is built.
-void TForm1::flushLog()
+void TerminalWindow::flushLog()
 {
     if (logFlush_)
         logFlush_->stop();
@@ -300,48 +300,48 @@ void TForm1::flushLog()
         scheduleHousekeeping();
 }
 
-void TForm1::setByteTotals(const std::string& text)
+void TerminalWindow::setByteTotals(const std::string& text)
 {
     ui_.StaticText3->setText(fromUtf8(text));
 }
 
-void TForm1::setSentCount(const std::string& text)
+void TerminalWindow::setSentCount(const std::string& text)
 {
     ui_.LSend->setText(fromUtf8(text));
 }
 
-void TForm1::setReadCount(const std::string& text)
+void TerminalWindow::setReadCount(const std::string& text)
 {
     ui_.LRead->setText(fromUtf8(text));
 }
 
-void TForm1::setGaps(const std::string& minText, const std::string& maxText)
+void TerminalWindow::setGaps(const std::string& minText, const std::string& maxText)
 {
     ui_.MinTimeWait->setText(fromUtf8(minText));
     ui_.MaxTimeWait->setText(fromUtf8(maxText));
 }
 
-void TForm1::showMessage(const std::string& text)
+void TerminalWindow::showMessage(const std::string& text)
 {
     env_.dialogs->message(fromUtf8(text));
 }
 
-void TForm1::showError(const std::string& text)
+void TerminalWindow::showError(const std::string& text)
 {
     env_.dialogs->error(fromUtf8(text));
 }
 
-void TForm1::showNoPortWindow()
+void TerminalWindow::showNoPortWindow()
 {
     env_.dialogs->noPortWindow();
 }
 
-void TForm1::setPeriodTimerEnabled(bool)
+void TerminalWindow::setPeriodTimerEnabled(bool)
 {
     schedulePeriod();
 }
 
-void TForm1::logStateChanged()
+void TerminalWindow::logStateChanged()
 {
     const LogFile& log = terminal_->logFile();
     ui_.StartLog->setText(fromUtf8(log.caption()));
@@ -351,11 +351,11 @@ void TForm1::logStateChanged()
 
 // ---- Timers -----------------------------------------------------------------
 
-void TForm1::RxTimerTimer()
+void TerminalWindow::pollReceive()
 {
     const int32_t before = terminal_->counters().rxBytes();
     const uint32_t room = Receiver::BufferSize - terminal_->receiver().rxCount();
-    terminal_->receiver().RxTimerTimer();
+    terminal_->receiver().poll();
     const int64_t got = int64_t(terminal_->counters().rxBytes()) - before;
     const bool gotBytes = got != 0;
     rxSpurious_ = rxWokenByPort_ && !gotBytes;
@@ -372,18 +372,18 @@ void TForm1::RxTimerTimer()
     scheduleRx();
 }
 
-void TForm1::TimerPeriodTimer()
+void TerminalWindow::periodTick()
 {
-    terminal_->scheduler().TimerPeriodTimer();
+    terminal_->scheduler().periodTick();
     schedulePeriod();
 }
 
-bool TForm1::isTimerPeriodActive() const
+bool TerminalWindow::isTimerPeriodActive() const
 {
     return terminal_->scheduler().periodTimerEnabled();
 }
 
-void TForm1::HousekeepingTick()
+void TerminalWindow::housekeepingTick()
 {
     flushLog();
     ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
@@ -392,21 +392,21 @@ void TForm1::HousekeepingTick()
     const QString now = fromUtf8(formatLongTime(env_.clock->now()));
     if (ui_.TextTime->text() != now)
         ui_.TextTime->setText(now);
-    terminal_->scheduler().HousekeepingTick();
+    terminal_->scheduler().housekeepingTick();
     schedulePeriod();
     scheduleHousekeeping();
 }
 
-void TForm1::CheckConnectTimer()
+void TerminalWindow::checkConnection()
 {
     const TerminalOptions& o = terminal_->options();
-    terminal_->connection().checkConnectTimer(portParameters(), o.autoConnect, o.sendOnConnect);
+    terminal_->connection().check(portParameters(), o.autoConnect, o.sendOnConnect);
     refreshConnectionControls();
 }
 
 // Output the port had no room for waits in the sender; it goes on as soon as
 // the port is writable again, without the window ever waiting for it.
-void TForm1::setOutputWaiting(bool waiting)
+void TerminalWindow::setOutputWaiting(bool waiting)
 {
     const int fd = waiting && terminal_->access().portOpen() ? env_.port->readNotifierHandle() : -1;
     // Called from the notifier's own signal too: it is switched off there,
@@ -444,7 +444,7 @@ void TForm1::setOutputWaiting(bool waiting)
 // runs out; the period timer wakes when the next period is due. Every packet
 // still ends, and every period still fires, on the tick it would have with a
 // poll every millisecond.
-void TForm1::scheduleRx()
+void TerminalWindow::scheduleRx()
 {
     if (!rxTimer_ || !env_.startTimers)
         return;
@@ -472,7 +472,7 @@ void TForm1::scheduleRx()
             // One wake per arrival: the poll decides what comes next.
             rxNotifier_->setEnabled(false);
             rxWokenByPort_ = true;
-            RxTimerTimer();
+            pollReceive();
         });
         rxStreaming_ = false;
     }
@@ -492,7 +492,7 @@ void TForm1::scheduleRx()
         rxTimer_->start(static_cast<int>(std::clamp<int64_t>(untilEnd, 0, 24 * 3600 * 1000)));
 }
 
-void TForm1::schedulePeriod()
+void TerminalWindow::schedulePeriod()
 {
     if (!timerPeriod_ || !env_.startTimers)
         return;
@@ -508,7 +508,7 @@ void TForm1::schedulePeriod()
 // The housekeeping tick runs every 10 ms while it has something to watch (the
 // cyclic restart in period mode, a log over its line limit, a drop-down that
 // lags behind a resize); otherwise it wakes once a second for the clock.
-void TForm1::scheduleHousekeeping()
+void TerminalWindow::scheduleHousekeeping()
 {
     if (!housekeeping_ || !env_.startTimers)
         return;

@@ -10,17 +10,17 @@ class QLineEdit;
 namespace comtrax {
 
 // What the help editor needs from the main window. The macro it works on is
-// (GetCurrentList(), editedCmd()); the help lines are the captions STH1..STH12,
+// (currentList(), editedCmd()); the help lines are the captions STH1..STH12,
 // which the main window copies into the macro after the editor has closed.
 class MacroEditorHost {
 public:
     virtual ~MacroEditorHost() = default;
-    virtual int GetCurrentList() = 0;
+    virtual int currentList() = 0;
     virtual int editedCmd() = 0;  // EditedCmd, 1..48
-    virtual QString GetCmdName(int list, int k) = 0;
-    virtual QString GetCmdLine(int list, int k) = 0;
-    virtual void SetCmdName(int list, int k, const QString&) = 0;
-    virtual void SetCmdLine(int list, int k, const QString&) = 0;
+    virtual QString commandName(int list, int k) = 0;
+    virtual QString commandLine(int list, int k) = 0;
+    virtual void setCommandName(int list, int k, const QString&) = 0;
+    virtual void setCommandLine(int list, int k, const QString&) = 0;
     virtual QString helpLine(int j) = 0;  // caption of STHj, j = 1..12
     virtual void setHelpLine(int j, const QString&) = 0;
 };
@@ -28,7 +28,7 @@ public:
 // "Редактор макроса". Created once and reused; opened modally with exec().
 // Every keystroke goes straight to the host, so closing always keeps what was
 // typed and there is nothing to cancel.
-class TFormEditHelpCmd : public QDialog {
+class MacroHelpEditor : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kHelpLineCount = 12;
@@ -37,14 +37,14 @@ public:
     static constexpr int kLineMaxLength = 250;
     static constexpr int kHelpMaxLength = 50;
 
-    explicit TFormEditHelpCmd(MacroEditorHost* host = nullptr, QWidget* parent = nullptr);
+    explicit MacroHelpEditor(MacroEditorHost* host = nullptr, QWidget* parent = nullptr);
 
     void setHost(MacroEditorHost* host) { host_ = host; }
 
     // Loads the macro and its help lines from the host and focuses CmdName.
-    void FormActivate();
+    void reloadFromHost();
     // Gives every field its design width plus (width - kDesignWidth).
-    void FormCanResize(int width);
+    void fitFieldsToWidth(int width);
 
     QLineEdit* cmdName() const { return cmdName_; }
     QLineEdit* cmdData() const { return cmdData_; }
@@ -59,9 +59,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void CmdNameChange();
-    void CmdDataChange();
-    void EditChange(int i);
+    void commandNameEdited();
+    void commandLineEdited();
+    void helpLineEdited(int i);
     // Enter and Backspace of one field; true when the key was used up here.
     bool fieldKeyPress(QLineEdit* field, const QKeyEvent& key);
     // The field before and after `field` in the Enter chain (nullptr at the ends).

@@ -1,4 +1,4 @@
-#include "ui/save_prompt.h"
+#include "ui/save_macros_prompt.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,9 +10,9 @@
 
 namespace comtrax {
 
-TSave::TSave(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+SaveMacrosPrompt::SaveMacrosPrompt(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
 {
-    setObjectName("TSave");
+    setObjectName("SaveMacrosPrompt");
     setWindowTitle(QStringLiteral("Comtrax v1.06"));
     setModal(true);
 
@@ -49,14 +49,14 @@ TSave::TSave(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TSave::Result TSave::ask()
+SaveMacrosPrompt::Result SaveMacrosPrompt::ask()
 {
     result_ = Result::Cancel;
     exec();
     return result_;
 }
 
-void TSave::showEvent(QShowEvent* e)
+void SaveMacrosPrompt::showEvent(QShowEvent* e)
 {
     if (!e->spontaneous()) {
         centreOnScreen(*this);

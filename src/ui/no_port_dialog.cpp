@@ -1,4 +1,4 @@
-#include "ui/open_port_error_dialog.h"
+#include "ui/no_port_dialog.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -83,9 +83,9 @@ void drawSocket(QPainter& p, QPointF mouth)
 
 }  // namespace
 
-TOpenPortError::TOpenPortError(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+NoPortDialog::NoPortDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
 {
-    setObjectName("TOpenPortError");
+    setObjectName("NoPortDialog");
     setWindowTitle(QStringLiteral("OpenPortError"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
@@ -96,14 +96,14 @@ TOpenPortError::TOpenPortError(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     image_->setPixmap(drawPicture());
 }
 
-void TOpenPortError::showEvent(QShowEvent* e)
+void NoPortDialog::showEvent(QShowEvent* e)
 {
     if (!e->spontaneous())
         centreOnScreen(*this);
     QDialog::showEvent(e);
 }
 
-QPixmap TOpenPortError::drawPicture()
+QPixmap NoPortDialog::drawPicture()
 {
     QPixmap picture(kClientWidth, kClientHeight);
     picture.fill(QColor(0xF4, 0xF7, 0xFB));

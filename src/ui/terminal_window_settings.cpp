@@ -7,7 +7,7 @@
 #include <QRadioButton>
 
 #include "ui/colours.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 #include "ui/text_codec.h"
 
 namespace comtrax {
@@ -33,7 +33,7 @@ void applyIndex(QComboBox* box, uint8_t index)
 
 }  // namespace
 
-void TForm1::LoadSettings()
+void TerminalWindow::loadSettings()
 {
     const SettingsLoadResult r = loadSettingsFile(path("CfgTerminal"), settings_);
     // The user's settings are still in a file we could not read: writing the
@@ -70,7 +70,7 @@ void TForm1::LoadSettings()
     ui_.AutoConnect->setChecked(s.autoConnectOn() != 0);
     terminal_->receiver().setRxTimeoutMs(s.timeRxMs());
     ui_.FiltrLog->setText(fromCp1251(s.filterText()));
-    DisplayFontSize = s.fontSize();
+    displayFontSize_ = s.fontSize();
     setSchemeColours(s.backColor(), s.textColor());
     applyFontSize();
     ui_.VisTime->setChecked(s.showTime() != 0);
@@ -99,7 +99,7 @@ void TForm1::LoadSettings()
     schedulePeriod();
 }
 
-void TForm1::SaveSettings()
+void TerminalWindow::saveSettings()
 {
     SettingsRecord& s = settings_;
     // A run that opened no port keeps the port of the run before.
@@ -111,7 +111,7 @@ void TForm1::SaveSettings()
     s.setAutoConnectOn(ui_.AutoConnect->isChecked() ? 1 : 0);
     s.setTimeRxMs(terminal_->receiver().rxTimeoutMs());
     s.setFilterText(toCp1251(ui_.FiltrLog->text()).substr(0, 250));
-    s.setFontSize(DisplayFontSize);
+    s.setFontSize(displayFontSize_);
     s.setBackColor(backgroundColour(ui_.MainStrCmd));
     s.setTextColor(textColour(ui_.MainStrCmd));
     s.setShowTime(ui_.VisTime->isChecked() ? 1 : 0);

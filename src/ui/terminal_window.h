@@ -1,5 +1,5 @@
 #pragma once
-// TForm1: the terminal's main window. It builds its controls, owns the core
+// TerminalWindow: the terminal's main window. It builds its controls, owns the core
 // Terminal and the command lists, runs the four timers and turns clicks and
 // keys into calls on the core.
 #include <QElapsedTimer>
@@ -40,13 +40,13 @@ struct WindowEnvironment {
     std::function<void(int ms)> sleep;  // the pause after a reconnection (tests: none)
 };
 
-class TForm1 : public QWidget, public TerminalView {
+class TerminalWindow : public QWidget, public TerminalView {
     Q_OBJECT
 public:
     // The program's window: real port, system clock, real dialogs, current directory.
-    TForm1();
-    explicit TForm1(const WindowEnvironment& env);
-    ~TForm1() override;
+    TerminalWindow();
+    explicit TerminalWindow(const WindowEnvironment& env);
+    ~TerminalWindow() override;
 
     Controls& controls() { return ui_; }
     Terminal& terminal() { return *terminal_; }
@@ -54,33 +54,39 @@ public:
     MacroPanel& macros() { return *macros_; }
 
     // Timer handlers, public so that tests can call them with a fake clock.
-    void RxTimerTimer();
-    void HousekeepingTick();
-    void CheckConnectTimer();
-    void TimerPeriodTimer();
+    void pollReceive();
+    void housekeepingTick();
+    void checkConnection();
+    void periodTick();
 
     // Handlers of the main window's own controls.
-    void BTConnectClick();
-    void BTRescanClick();
-    void ButtonSendClick();
-    void StartLogClick();
-    void BTLogClick();
-    void StartStopClick();
-    void TimeOutRxClick(bool up);
-    void NextColourScheme();
-    void ChangeFontSize(bool up);
-    void ShowAbout();
-    void ButtonReadFileClick();
-    void SendStartClick();
-    void ReadOldCmd();
-    void OldCmdListClick(int row);
-    void BTClrStatClick();
+    void toggleConnection();
+    void rescanPorts();
+    void sendCommandLine();
+    void toggleLogFile();
+    void clearLog();
+    void toggleFreeze();
+    void stepTimeout(bool up);
+    void nextColourScheme();
+    void changeFontSize(bool up);
+    void showAbout();
+    void toggleFileView();
+    void startFileSending();
+    void refillHistoryDropDown();
+    void fileLineClicked(int row);
+    void resetStatistics();
 
     // Settings.
-    void LoadSettings();
-    void SaveSettings();
+    void loadSettings();
+    void saveSettings();
 
-    int32_t DisplayFontSize = 8;
+    // The log's font size in points, as stored (DisplayFontSize).
+    int32_t displayFontSize() const { return displayFontSize_; }
+    void setDisplayFontSize(int32_t points)
+    {
+        displayFontSize_ = points;
+        applyFontSize();
+    }
     bool isTimerPeriodActive() const;
 
     // TerminalView.
@@ -103,8 +109,8 @@ protected:
 
 private:
     void init(const WindowEnvironment& env);
-    void StartUp();
-    bool ShutDown();
+    void startUp();
+    bool shutDown();
     void wireControls();
     void applyPortChoice(const PortChoice& choice);
     PortParameters portParameters() const;
@@ -160,6 +166,7 @@ private:
     QStringList pendingLog_;     // log lines not yet in MainWindow
     QTimer* logFlush_ = nullptr;
     QElapsedTimer lastLogAppend_;
+    int32_t displayFontSize_ = 8;
 };
 
 }  // namespace comtrax

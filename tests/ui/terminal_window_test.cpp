@@ -36,7 +36,7 @@ std::string fileOf(const WindowRig& r, const char* name)
 
 void connectPort(WindowRig& r)
 {
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     ASSERT_TRUE(r.window->terminal().access().portOpen());
 }
 
@@ -87,19 +87,19 @@ TEST(WindowSettings, EverySettingComesBackAfterARestart)
     Controls& c = r.ui();
     c.ComPort->setCurrentIndex(1);
     connectPort(r);  // the port of the latest open is what is kept
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     c.BaudRate->setCurrentIndex(3);
     c.ComBits->setCurrentIndex(2);
     c.ComStopBits->setCurrentIndex(2);
     c.AutoConnect->setChecked(true);
     for (int i = 0; i < 12; ++i)
-        r.window->TimeOutRxClick(true);  // 1..10, 15, 20
+        r.window->stepTimeout(true);  // 1..10, 15, 20
     c.FiltrLog->setText("ERR");
-    r.window->ChangeFontSize(true);
-    r.window->NextColourScheme();
-    r.window->NextColourScheme();
-    r.window->NextColourScheme();
-    r.window->NextColourScheme();  // black on lime
+    r.window->changeFontSize(true);
+    r.window->nextColourScheme();
+    r.window->nextColourScheme();
+    r.window->nextColourScheme();
+    r.window->nextColourScheme();  // black on lime
     c.VisTime->setChecked(true);
     c.RBHEX->setChecked(true);
     c.RBPeriod->setChecked(true);
@@ -121,7 +121,7 @@ TEST(WindowSettings, EverySettingComesBackAfterARestart)
     EXPECT_EQ(backgroundColour(d.TimeOutAns), clYellow);
     EXPECT_EQ(d.FiltrLog->text(), "ERR");
     EXPECT_EQ(backgroundColour(d.FiltrLog), clWindow);
-    EXPECT_EQ(r.window->DisplayFontSize, 9);
+    EXPECT_EQ(r.window->displayFontSize(), 9);
     EXPECT_EQ(d.MainWindow->font().pointSize(), 9);
     EXPECT_EQ(backgroundColour(d.MainStrCmd), clBlack);
     EXPECT_EQ(textColour(d.MainWindow), clLime);
@@ -174,7 +174,7 @@ TEST(WindowSettings, AnAllZeroRecordKeepsTheBuiltInValues)
     EXPECT_EQ(c.AddStrCmd->text(), "$0D");
     EXPECT_EQ(c.PeriodTX->text(), "1000");
     EXPECT_TRUE(c.RBName->isChecked());
-    EXPECT_EQ(r.window->DisplayFontSize, 8);
+    EXPECT_EQ(r.window->displayFontSize(), 8);
     EXPECT_NE(backgroundColour(c.MainStrCmd), clBlack);
 }
 
@@ -195,7 +195,7 @@ TEST(WindowShutDown, ADeletedHistoryFileIsNotRecreatedAndTheLogFileIsClosed)
     WindowRig r;
     r.open();
     connectPort(r);
-    r.window->StartLogClick();
+    r.window->toggleLogFile();
     r.ui().MainStrCmd->setText("AT");
     QTest::keyClick(r.ui().MainStrCmd, Qt::Key_Return);
     std::filesystem::remove(r.dir.file("OldCmd"));
@@ -218,8 +218,8 @@ TEST(WindowShutDown, ClosingInEditorModeOffersToSaveAndCancelKeepsTheWindowOpen)
     r.dialogs.saveAnswer = SavePromptAnswer::Yes;
     EXPECT_TRUE(r.close());
     CmdLists lists;
-    lists.LoadCmdConfig(r.dir.file("CmdConfig"));
-    EXPECT_EQ(lists.GetCmdName(1, 1), "Reset");
+    lists.loadLists(r.dir.file("CmdConfig"));
+    EXPECT_EQ(lists.commandName(1, 1), "Reset");
 }
 
 TEST(WindowSend, EnterSendsTheLineEchoesItAndCountsIt)
@@ -248,7 +248,7 @@ TEST(WindowSend, AClosedPortShowsTheNoPortWindowAndTouchesNothing)
     WindowRig r;
     r.open();
     r.ui().MainStrCmd->setText("AT");
-    r.window->ButtonSendClick();
+    r.window->sendCommandLine();
     EXPECT_EQ(r.dialogs.noPortWindows, 1);
     EXPECT_EQ(r.ui().LSend->text(), "Send: 0");
     EXPECT_TRUE(r.window->terminal().history().nonEmpty().empty());
@@ -261,9 +261,9 @@ TEST(WindowSend, HistoryFileHoldsTheLinesMostRecentFirst)
     connectPort(r);
     for (const char* line : {"A", "B", "A"}) {
         r.ui().MainStrCmd->setText(line);
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
     }
-    r.window->ReadOldCmd();
+    r.window->refillHistoryDropDown();
     ASSERT_EQ(r.ui().FastOldCmd->count(), 2);
     EXPECT_EQ(r.ui().FastOldCmd->item(0)->text(), "A");
     EXPECT_EQ(r.ui().FastOldCmd->item(1)->text(), "B");
@@ -295,9 +295,9 @@ TEST(WindowReceive, APacketEndedBySilenceBecomesOneLine)
     r.open();
     connectPort(r);
     r.port.feed("OK\r\n");
-    r.window->RxTimerTimer();
+    r.window->pollReceive();
     r.clock.advance(1);
-    r.window->RxTimerTimer();
+    r.window->pollReceive();
     EXPECT_EQ(logLines(r), QStringList{"OK"});
     EXPECT_EQ(r.ui().LRead->text(), "Read: 1");
     EXPECT_EQ(r.ui().StaticText3->text(), "TX: 0 RX: 4");
@@ -308,16 +308,16 @@ TEST(WindowConnection, ConnectDisablesTheParametersAndLossTurnsThePortRed)
     WindowRig r;
     r.open();
     Controls& c = r.ui();
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     EXPECT_EQ(c.BTConnect->text(), "Disconnect");
     EXPECT_FALSE(c.ComPort->isEnabled());
     EXPECT_FALSE(c.BaudRate->isEnabled());
     EXPECT_EQ(backgroundColour(c.ComPort), clLime);
     r.port.deviceGone = true;
-    r.window->CheckConnectTimer();
+    r.window->checkConnection();
     EXPECT_EQ(backgroundColour(c.ComPort), clRed);
     EXPECT_EQ(c.BTConnect->text(), "Disconnect");
-    r.window->BTConnectClick();
+    r.window->toggleConnection();
     EXPECT_EQ(c.BTConnect->text(), "Connect");
     EXPECT_TRUE(c.ComPort->isEnabled());
 }
@@ -329,17 +329,17 @@ TEST(WindowAppearance, SixColourPressesReturnToWindowColoursAndFontStaysInItsLim
     Controls& c = r.ui();
     const uint32_t startBack = backgroundColour(c.MainWindow);
     for (int i = 0; i < 6; ++i)
-        r.window->NextColourScheme();
+        r.window->nextColourScheme();
     EXPECT_EQ(backgroundColour(c.MainWindow), clWindow);
     EXPECT_EQ(textColour(c.LBTail), clWindowText);
     EXPECT_NE(startBack, clWindow);
 
-    r.window->DisplayFontSize = 100;
-    r.window->ChangeFontSize(true);
-    EXPECT_EQ(r.window->DisplayFontSize, 100);
-    r.window->DisplayFontSize = 2;
-    r.window->ChangeFontSize(false);
-    EXPECT_EQ(r.window->DisplayFontSize, 2);
+    r.window->setDisplayFontSize(100);
+    r.window->changeFontSize(true);
+    EXPECT_EQ(r.window->displayFontSize(), 100);
+    r.window->setDisplayFontSize(2);
+    r.window->changeFontSize(false);
+    EXPECT_EQ(r.window->displayFontSize(), 2);
     EXPECT_EQ(c.SecondWindow->font().pointSize(), 2);
 }
 
@@ -349,10 +349,10 @@ TEST(WindowHousekeeping, TheLogIsEmptiedPastFiveThousandLines)
     r.open();
     for (int i = 0; i < 5000; ++i)
         r.window->addLogLine("x");
-    r.window->HousekeepingTick();
+    r.window->housekeepingTick();
     EXPECT_EQ(r.ui().MainWindow->document()->blockCount(), 5000);
     r.window->addLogLine("y");
-    r.window->HousekeepingTick();
+    r.window->housekeepingTick();
     EXPECT_TRUE(r.ui().MainWindow->toPlainText().isEmpty());
 }
 
@@ -362,12 +362,12 @@ TEST(WindowLog, FreezingCopiesTheLogAndLeavesTheClipboardAlone)
     r.open();
     for (const char* line : {"one", "two", "three"})
         r.window->addLogLine(line);
-    r.window->StartStopClick();
+    r.window->toggleFreeze();
     Controls& c = r.ui();
     EXPECT_EQ(c.StartStop->text(), ">");
     EXPECT_EQ(c.SecondWindow->toPlainText(), "one\ntwo\nthree\n\n>>>>>>>>>> STOP <<<<<<<<<<");
     r.window->addLogLine("four");
-    r.window->StartStopClick();
+    r.window->toggleFreeze();
     EXPECT_EQ(c.StartStop->text(), "||");
     EXPECT_TRUE(c.MainWindow->toPlainText().endsWith("four"));
 }
@@ -380,7 +380,7 @@ TEST(WindowFileView, ACommandFileIsListedSentStepByStepAndLeftAgain)
     r.dialogs.fileToOpen = QString::fromStdString(r.dir.file("cmds.txt"));
     connectPort(r);
     Controls& c = r.ui();
-    r.window->ButtonReadFileClick();
+    r.window->toggleFileView();
     EXPECT_EQ(c.ButtonReadFile->text(), "Назад");
     EXPECT_FALSE(c.OldCmdList->isHidden());
     EXPECT_FALSE(c.SendStart->isHidden());
@@ -391,19 +391,19 @@ TEST(WindowFileView, ACommandFileIsListedSentStepByStepAndLeftAgain)
     EXPECT_EQ(c.OldCmdList->item(2)->text(), "three");
 
     for (int i = 0; i < 4; ++i)
-        r.window->SendStartClick();
+        r.window->startFileSending();
     EXPECT_EQ(r.port.takeWritten(), "one\rtwo\rthree\r");
     EXPECT_EQ(r.dialogs.messages.last(), "Все команды отправлены");
 
     // A click on a line copies it into the command line, or sends it on select.
-    r.window->OldCmdListClick(1);
+    r.window->fileLineClicked(1);
     EXPECT_EQ(c.MainStrCmd->text(), "two");
     EXPECT_EQ(r.port.takeWritten(), "");
     c.RBSel->setChecked(true);
-    r.window->OldCmdListClick(0);
+    r.window->fileLineClicked(0);
     EXPECT_EQ(r.port.takeWritten(), "one\r");
 
-    r.window->ButtonReadFileClick();
+    r.window->toggleFileView();
     EXPECT_EQ(c.ButtonReadFile->text(), "Из файла");
     EXPECT_TRUE(c.OldCmdList->isHidden());
     EXPECT_FALSE(c.CBLists->isHidden());
@@ -415,10 +415,10 @@ TEST(WindowControls, TheTimeoutArrowsPaintTheReadOutAndThePeriodTakesDigitsOnly)
     WindowRig r;
     r.open();
     Controls& c = r.ui();
-    r.window->TimeOutRxClick(true);
+    r.window->stepTimeout(true);
     EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 1");
     EXPECT_EQ(backgroundColour(c.TimeOutAns), clYellow);
-    r.window->TimeOutRxClick(false);
+    r.window->stepTimeout(false);
     EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 0");
     EXPECT_EQ(backgroundColour(c.TimeOutAns), clBtnFace);
 
@@ -451,7 +451,7 @@ TEST(WindowSend, TheHistoryDropDownTakesAnEntryWithEnterAndSendsNothing)
     Controls& c = r.ui();
     for (const char* line : {"first", "second"}) {
         c.MainStrCmd->setText(line);
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
     }
     r.port.takeWritten();
     c.MainStrCmd->setFocus();
@@ -491,7 +491,7 @@ TEST(WindowSend, DownDownEnterInEitherDropDownTakesTheFirstEntry)
     Controls& c = r.ui();
     for (const char* line : {"AAA", "BBB", "CCC"}) {
         c.MainStrCmd->setText(line);
-        r.window->ButtonSendClick();
+        r.window->sendCommandLine();
     }
     c.MainStrCmd->setText("");
     c.MainStrCmd->setFocus();

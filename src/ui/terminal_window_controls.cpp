@@ -19,7 +19,7 @@
 #include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
-#include "ui/main_window.h"
+#include "ui/terminal_window.h"
 #include "ui/shown_text.h"
 #include "ui/text_codec.h"
 #include "ui/up_down.h"
@@ -57,7 +57,7 @@ int selectedIndex(const QComboBox* box)
 
 }  // namespace
 
-void TForm1::wireControls()
+void TerminalWindow::wireControls()
 {
     TerminalOptions& o = terminal_->options();
 
@@ -104,28 +104,28 @@ void TForm1::wireControls()
             [this](bool on) { if (on) modeSelected(SendMode::AfterAnswer); });
     connect(ui_.RBPeriod, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::Period); });
 
-    connect(ui_.BTConnect, &QPushButton::clicked, this, &TForm1::BTConnectClick);
-    connect(ui_.BTRescan, &QPushButton::clicked, this, &TForm1::BTRescanClick);
-    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TForm1::ButtonSendClick);
-    connect(ui_.StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
-    connect(ui_.BTLog, &QPushButton::clicked, this, &TForm1::BTLogClick);
-    connect(ui_.StartStop, &QPushButton::clicked, this, &TForm1::StartStopClick);
-    connect(ui_.BTPalitra, &QPushButton::clicked, this, &TForm1::NextColourScheme);
-    connect(ui_.BtInfo, &QPushButton::clicked, this, &TForm1::ShowAbout);
-    connect(ui_.BTClrStat, &QPushButton::clicked, this, &TForm1::BTClrStatClick);
-    connect(ui_.ButtonReadFile, &QPushButton::clicked, this, &TForm1::ButtonReadFileClick);
-    connect(ui_.SendStart, &QPushButton::clicked, this, &TForm1::SendStartClick);
-    connect(ui_.TimeOutRx, &UpDown::upClicked, this, [this] { TimeOutRxClick(true); });
-    connect(ui_.TimeOutRx, &UpDown::downClicked, this, [this] { TimeOutRxClick(false); });
-    connect(ui_.Srift, &UpDown::upClicked, this, [this] { ChangeFontSize(true); });
-    connect(ui_.Srift, &UpDown::downClicked, this, [this] { ChangeFontSize(false); });
+    connect(ui_.BTConnect, &QPushButton::clicked, this, &TerminalWindow::toggleConnection);
+    connect(ui_.BTRescan, &QPushButton::clicked, this, &TerminalWindow::rescanPorts);
+    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TerminalWindow::sendCommandLine);
+    connect(ui_.StartLog, &QPushButton::clicked, this, &TerminalWindow::toggleLogFile);
+    connect(ui_.BTLog, &QPushButton::clicked, this, &TerminalWindow::clearLog);
+    connect(ui_.StartStop, &QPushButton::clicked, this, &TerminalWindow::toggleFreeze);
+    connect(ui_.BTPalitra, &QPushButton::clicked, this, &TerminalWindow::nextColourScheme);
+    connect(ui_.BtInfo, &QPushButton::clicked, this, &TerminalWindow::showAbout);
+    connect(ui_.BTClrStat, &QPushButton::clicked, this, &TerminalWindow::resetStatistics);
+    connect(ui_.ButtonReadFile, &QPushButton::clicked, this, &TerminalWindow::toggleFileView);
+    connect(ui_.SendStart, &QPushButton::clicked, this, &TerminalWindow::startFileSending);
+    connect(ui_.TimeOutRx, &UpDown::upClicked, this, [this] { stepTimeout(true); });
+    connect(ui_.TimeOutRx, &UpDown::downClicked, this, [this] { stepTimeout(false); });
+    connect(ui_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
+    connect(ui_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
     connect(ui_.Str1, &ClickLabel::clicked, this, [this] {
-        ReadOldCmd();
+        refillHistoryDropDown();
         toggleDropDown(ui_.FastOldCmd);
     });
     connect(ui_.Str2, &ClickLabel::clicked, this, [this] { toggleDropDown(ui_.LBTail); });
     connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { OldCmdListClick(ui_.OldCmdList->row(item)); });
+            [this](QListWidgetItem* item) { fileLineClicked(ui_.OldCmdList->row(item)); });
 
     for (QObject* o2 : {static_cast<QObject*>(ui_.MainStrCmd), static_cast<QObject*>(ui_.AddStrCmd),
                         static_cast<QObject*>(ui_.FastOldCmd), static_cast<QObject*>(ui_.LBTail),
@@ -135,7 +135,7 @@ void TForm1::wireControls()
 
 // ---- Keys of the two input fields and their drop-downs ----------------------
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool TerminalWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
@@ -146,7 +146,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
         if (watched == ui_.MainStrCmd) {
             if (press && enter) {
-                terminal_->SendPortData(toCp1251(ui_.MainStrCmd->text()));
+                terminal_->send(toCp1251(ui_.MainStrCmd->text()));
                 return true;
             }
             if (press && escape) {
@@ -154,7 +154,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (!press && key->key() == Qt::Key_Down) {
-                ReadOldCmd();
+                refillHistoryDropDown();
                 showDropDown(ui_.FastOldCmd);
                 return true;
             }
@@ -208,14 +208,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 }
 
 // The drop-downs lie over the macro panel, so they come to the front when opened.
-void TForm1::showDropDown(QListWidget* list)
+void TerminalWindow::showDropDown(QListWidget* list)
 {
     list->show();
     list->raise();
     list->setFocus();
 }
 
-void TForm1::toggleDropDown(QListWidget* list)
+void TerminalWindow::toggleDropDown(QListWidget* list)
 {
     if (list->isVisible())
         list->hide();
@@ -223,7 +223,7 @@ void TForm1::toggleDropDown(QListWidget* list)
         showDropDown(list);
 }
 
-void TForm1::ReadOldCmd()
+void TerminalWindow::refillHistoryDropDown()
 {
     ui_.FastOldCmd->clear();
     for (const std::string& line : terminal_->history().nonEmpty())
@@ -233,7 +233,7 @@ void TForm1::ReadOldCmd()
 
 // ---- Connection ---------------------------------------------------------------
 
-PortParameters TForm1::portParameters() const
+PortParameters TerminalWindow::portParameters() const
 {
     PortParameters p;
     p.portName = toCp1251(selectedEntry(ui_.ComPort));
@@ -243,7 +243,7 @@ PortParameters TForm1::portParameters() const
     return p;
 }
 
-void TForm1::applyPortChoice(const PortChoice& choice)
+void TerminalWindow::applyPortChoice(const PortChoice& choice)
 {
     ui_.ComPort->clear();
     for (const std::string& name : choice.names)
@@ -253,20 +253,20 @@ void TForm1::applyPortChoice(const PortChoice& choice)
         ui_.ComPort->setEditText(QString());
 }
 
-void TForm1::BTConnectClick()
+void TerminalWindow::toggleConnection()
 {
     ui_.BTConnect->setEnabled(false);
-    terminal_->connection().connectClick(portParameters(), terminal_->options().sendOnConnect);
+    terminal_->connection().toggle(portParameters(), terminal_->options().sendOnConnect);
     refreshConnectionControls();
     ui_.BTConnect->setEnabled(true);
 }
 
-void TForm1::BTRescanClick()
+void TerminalWindow::rescanPorts()
 {
     applyPortChoice(terminal_->access().scanPorts(false));
 }
 
-void TForm1::refreshConnectionControls()
+void TerminalWindow::refreshConnectionControls()
 {
     const Connection& c = terminal_->connection();
     const bool connected = c.connected();
@@ -298,12 +298,12 @@ void TForm1::refreshConnectionControls()
 
 // ---- Sending ------------------------------------------------------------------
 
-void TForm1::ButtonSendClick()
+void TerminalWindow::sendCommandLine()
 {
-    terminal_->SendPortData(toCp1251(ui_.MainStrCmd->text()));
+    terminal_->send(toCp1251(ui_.MainStrCmd->text()));
 }
 
-void TForm1::encodingSelected(bool hex)
+void TerminalWindow::encodingSelected(bool hex)
 {
     terminal_->options().hex = hex;
     if (hex)
@@ -312,7 +312,7 @@ void TForm1::encodingSelected(bool hex)
         ui_.AddStrCmd->setText(QStringLiteral("$0D"));
 }
 
-void TForm1::modeSelected(SendMode mode)
+void TerminalWindow::modeSelected(SendMode mode)
 {
     terminal_->options().sendMode = mode;
     SendScheduler& s = terminal_->scheduler();
@@ -324,13 +324,13 @@ void TForm1::modeSelected(SendMode mode)
     scheduleHousekeeping();
 }
 
-void TForm1::SendStartClick()
+void TerminalWindow::startFileSending()
 {
-    terminal_->scheduler().StartSendCommands();
+    terminal_->scheduler().startSending();
     schedulePeriod();
 }
 
-void TForm1::ButtonReadFileClick()
+void TerminalWindow::toggleFileView()
 {
     SendScheduler& s = terminal_->scheduler();
     if (readFileTag_ == 0) {
@@ -362,7 +362,7 @@ void TForm1::ButtonReadFileClick()
         readFileTag_ = 0;
         ui_.ButtonReadFile->setText(QStringLiteral("Из файла"));
         s.leaveFile();
-        showText(ui_.STListName, fromCp1251(cmdLists_.GetListName(macros_->CurrentList)));
+        showText(ui_.STListName, fromCp1251(cmdLists_.listName(macros_->currentList())));
         ui_.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
         ui_.OldCmdList->clear();
         ui_.CiklSend->hide();
@@ -377,36 +377,36 @@ void TForm1::ButtonReadFileClick()
     schedulePeriod();
 }
 
-void TForm1::OldCmdListClick(int row)
+void TerminalWindow::fileLineClicked(int row)
 {
     const auto& lines = terminal_->scheduler().fileLines();
     if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return;
     ui_.OldCmdList->setEnabled(false);
-    macros_->selectedCommand = lines[static_cast<std::size_t>(row)];
+    macros_->setSelectedCommand(lines[static_cast<std::size_t>(row)]);
     if (terminal_->options().sendMode == SendMode::OnSelect)
-        terminal_->SendPortData(macros_->selectedCommand);
+        terminal_->send(macros_->selectedCommand());
     else
-        ui_.MainStrCmd->setText(fromCp1251(macros_->selectedCommand));
+        ui_.MainStrCmd->setText(fromCp1251(macros_->selectedCommand()));
     ui_.OldCmdList->setEnabled(true);
     ui_.MainStrCmd->setFocus();
 }
 
 // ---- Log display controls -------------------------------------------------------
 
-void TForm1::StartLogClick()
+void TerminalWindow::toggleLogFile()
 {
-    terminal_->logFile().StartLogClick(env_.clock->now());
+    terminal_->logFile().toggleLogFile(env_.clock->now());
     logStateChanged();
 }
 
-void TForm1::BTLogClick()
+void TerminalWindow::clearLog()
 {
     flushLog();
     ui_.MainWindow->clear();
 }
 
-void TForm1::StartStopClick()
+void TerminalWindow::toggleFreeze()
 {
     flushLog();
     ui_.SecondWindow->clear();
@@ -427,7 +427,7 @@ void TForm1::StartStopClick()
     }
 }
 
-void TForm1::TimeOutRxClick(bool up)
+void TerminalWindow::stepTimeout(bool up)
 {
     Receiver& r = terminal_->receiver();
     r.setRxTimeoutMs(timeoutStep(r.rxTimeoutMs(), up));
@@ -437,7 +437,7 @@ void TForm1::TimeOutRxClick(bool up)
 
 // The read-out of the receive timeout; after an arrow any value but 0 is
 // yellow, while a restored value turns it yellow only when positive.
-void TForm1::updateTimeOutAns(bool fromArrows)
+void TerminalWindow::updateTimeOutAns(bool fromArrows)
 {
     const int32_t v = terminal_->receiver().rxTimeoutMs();
     ui_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
@@ -448,7 +448,7 @@ void TForm1::updateTimeOutAns(bool fromArrows)
         setBackgroundColour(ui_.TimeOutAns, clBtnFace);
 }
 
-void TForm1::updateFiltrColour(bool clicked)
+void TerminalWindow::updateFiltrColour(bool clicked)
 {
     if (clicked || !ui_.FiltrLog->text().isEmpty())
         setBackgroundColour(ui_.FiltrLog, clWindow);
@@ -456,14 +456,14 @@ void TForm1::updateFiltrColour(bool clicked)
         setBackgroundColour(ui_.FiltrLog, clBtnFace);
 }
 
-void TForm1::BTClrStatClick()
+void TerminalWindow::resetStatistics()
 {
-    terminal_->counters().BTClrStatClick();
+    terminal_->counters().resetStatistics();
 }
 
 // ---- Appearance ------------------------------------------------------------------
 
-void TForm1::setSchemeColours(uint32_t back, uint32_t text)
+void TerminalWindow::setSchemeColours(uint32_t back, uint32_t text)
 {
     QWidget* scheme[] = {ui_.MainStrCmd, ui_.FastOldCmd, ui_.AddStrCmd, ui_.OldCmdList, ui_.LBTail, ui_.MainWindow};
     for (QWidget* w : scheme)
@@ -472,17 +472,17 @@ void TForm1::setSchemeColours(uint32_t back, uint32_t text)
         setTextColour(w, text);
 }
 
-void TForm1::NextColourScheme()
+void TerminalWindow::nextColourScheme()
 {
     colourScheme_ = (colourScheme_ + 1) % 6;
     setSchemeColours(Schemes[colourScheme_].back, Schemes[colourScheme_].text);
 }
 
-void TForm1::applyFontSize()
+void TerminalWindow::applyFontSize()
 {
     // A stored size the toolkit cannot draw is drawn at the nearest size it can;
     // the value itself is kept and saved as it is.
-    const int drawn = std::clamp<int32_t>(DisplayFontSize, 1, 100);
+    const int drawn = std::clamp<int32_t>(displayFontSize_, 1, 100);
     for (QPlainTextEdit* w : {ui_.MainWindow, ui_.SecondWindow}) {
         QFont f = w->font();
         f.setPointSize(drawn);
@@ -490,16 +490,16 @@ void TForm1::applyFontSize()
     }
 }
 
-void TForm1::ChangeFontSize(bool up)
+void TerminalWindow::changeFontSize(bool up)
 {
-    if (up && DisplayFontSize < 100)
-        ++DisplayFontSize;
-    else if (!up && DisplayFontSize > 2)
-        --DisplayFontSize;
+    if (up && displayFontSize_ < 100)
+        ++displayFontSize_;
+    else if (!up && displayFontSize_ > 2)
+        --displayFontSize_;
     applyFontSize();
 }
 
-void TForm1::ShowAbout()
+void TerminalWindow::showAbout()
 {
     env_.dialogs->about();
 }

@@ -8,12 +8,12 @@ class QPushButton;
 
 namespace comtrax {
 
-class TSave : public QDialog {
+class SaveMacrosPrompt : public QDialog {
     Q_OBJECT
 public:
     enum class Result { Yes, No, Cancel };
 
-    explicit TSave(QWidget* parent = nullptr);
+    explicit SaveMacrosPrompt(QWidget* parent = nullptr);
 
     // Shows the prompt modally and returns the answer. Closing it with the
     // close box or Escape answers Cancel: a dismissed question must neither

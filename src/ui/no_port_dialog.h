@@ -7,13 +7,13 @@ class QLabel;
 
 namespace comtrax {
 
-class TOpenPortError : public QDialog {
+class NoPortDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 600;
     static constexpr int kClientHeight = 500;
 
-    explicit TOpenPortError(QWidget* parent = nullptr);
+    explicit NoPortDialog(QWidget* parent = nullptr);
 
     static QPixmap drawPicture();
 

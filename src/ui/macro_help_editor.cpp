@@ -1,4 +1,4 @@
-#include "ui/edit_help_dialog.h"
+#include "ui/macro_help_editor.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -44,10 +44,10 @@ bool isPlainKey(const QKeyEvent& key)
 
 }  // namespace
 
-TFormEditHelpCmd::TFormEditHelpCmd(MacroEditorHost* host, QWidget* parent)
+MacroHelpEditor::MacroHelpEditor(MacroEditorHost* host, QWidget* parent)
     : QDialog(parent, kCloseBoxOnly), host_(host)
 {
-    setObjectName("TFormEditHelpCmd");
+    setObjectName("MacroHelpEditor");
     setWindowTitle(QStringLiteral("Редактор макроса"));
     setModal(true);
 
@@ -77,7 +77,7 @@ TFormEditHelpCmd::TFormEditHelpCmd(MacroEditorHost* host, QWidget* parent)
     for (int i = 1; i <= kHelpLineCount; ++i)
         edits_[static_cast<size_t>(i - 1)] = makeField(QString("Edit%1").arg(i), kHelpMaxLength, &bold);
 
-    // Fixed places as designed; only the widths follow the window (FormCanResize).
+    // Fixed places as designed; only the widths follow the window (fitFieldsToWidth).
     const int fieldWidth = kDesignWidth - 2 * kMargin;
     const int fieldHeight = cmdName_->sizeHint().height();
     const int labelHeight = nameLabel_->sizeHint().height();
@@ -105,10 +105,10 @@ TFormEditHelpCmd::TFormEditHelpCmd(MacroEditorHost* host, QWidget* parent)
     resize(kDesignWidth, y);
     setMinimumHeight(y);
 
-    connect(cmdName_, &QLineEdit::textChanged, this, &TFormEditHelpCmd::CmdNameChange);
-    connect(cmdData_, &QLineEdit::textChanged, this, &TFormEditHelpCmd::CmdDataChange);
+    connect(cmdName_, &QLineEdit::textChanged, this, &MacroHelpEditor::commandNameEdited);
+    connect(cmdData_, &QLineEdit::textChanged, this, &MacroHelpEditor::commandLineEdited);
     for (int i = 1; i <= kHelpLineCount; ++i)
-        connect(helpEdit(i), &QLineEdit::textChanged, this, [this, i] { EditChange(i); });
+        connect(helpEdit(i), &QLineEdit::textChanged, this, [this, i] { helpLineEdited(i); });
 
     // A return to this window from another program is not an activation of
     // the form; a return from another window of this program is.
@@ -121,14 +121,14 @@ TFormEditHelpCmd::TFormEditHelpCmd(MacroEditorHost* host, QWidget* parent)
     });
 }
 
-void TFormEditHelpCmd::FormActivate()
+void MacroHelpEditor::reloadFromHost()
 {
     active_ = true;
     if (host_) {
-        const int list = host_->GetCurrentList();
+        const int list = host_->currentList();
         const int k = host_->editedCmd();
-        loadField(cmdName_, kNameMaxLength, host_->GetCmdName(list, k));
-        loadField(cmdData_, kLineMaxLength, host_->GetCmdLine(list, k));
+        loadField(cmdName_, kNameMaxLength, host_->commandName(list, k));
+        loadField(cmdData_, kLineMaxLength, host_->commandLine(list, k));
         for (int i = 1; i <= kHelpLineCount; ++i)
             loadField(helpEdit(i), kHelpMaxLength, host_->helpLine(i));
     }
@@ -137,7 +137,7 @@ void TFormEditHelpCmd::FormActivate()
     cmdName_->selectAll();
 }
 
-void TFormEditHelpCmd::FormCanResize(int width)
+void MacroHelpEditor::fitFieldsToWidth(int width)
 {
     const int delta = width - kDesignWidth;
     auto fit = [delta](QLineEdit* field, int designWidth) {
@@ -149,19 +149,19 @@ void TFormEditHelpCmd::FormCanResize(int width)
         fit(edit, editDesignWidth_);
 }
 
-void TFormEditHelpCmd::CmdNameChange()
+void MacroHelpEditor::commandNameEdited()
 {
     if (host_)
-        host_->SetCmdName(host_->GetCurrentList(), host_->editedCmd(), cmdName_->text());
+        host_->setCommandName(host_->currentList(), host_->editedCmd(), cmdName_->text());
 }
 
-void TFormEditHelpCmd::CmdDataChange()
+void MacroHelpEditor::commandLineEdited()
 {
     if (host_)
-        host_->SetCmdLine(host_->GetCurrentList(), host_->editedCmd(), cmdData_->text());
+        host_->setCommandLine(host_->currentList(), host_->editedCmd(), cmdData_->text());
 }
 
-void TFormEditHelpCmd::EditChange(int i)
+void MacroHelpEditor::helpLineEdited(int i)
 {
     // The main window's help area shows the lines as they are typed and
     // collects them from there when the editor closes.
@@ -169,42 +169,42 @@ void TFormEditHelpCmd::EditChange(int i)
         host_->setHelpLine(i, helpEdit(i)->text());
 }
 
-bool TFormEditHelpCmd::event(QEvent* e)
+bool MacroHelpEditor::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate && !active_)
-        FormActivate();
+        reloadFromHost();
     return QDialog::event(e);
 }
 
-void TFormEditHelpCmd::showEvent(QShowEvent* e)
+void MacroHelpEditor::showEvent(QShowEvent* e)
 {
     if (!e->spontaneous()) {
         centreOnScreen(*this);
         // Opening is an activation; doing it here, before the window system
         // reports the activation, means the fields never show stale text.
         if (!active_)
-            FormActivate();
+            reloadFromHost();
     }
     QDialog::showEvent(e);
 }
 
-void TFormEditHelpCmd::hideEvent(QHideEvent* e)
+void MacroHelpEditor::hideEvent(QHideEvent* e)
 {
     if (!e->spontaneous())
         active_ = false;
     QDialog::hideEvent(e);
 }
 
-void TFormEditHelpCmd::resizeEvent(QResizeEvent* e)
+void MacroHelpEditor::resizeEvent(QResizeEvent* e)
 {
     // The fields follow the width being applied; the first layout (no old
     // size) keeps the design widths.
     if (e->oldSize().isValid())
-        FormCanResize(e->size().width());
+        fitFieldsToWidth(e->size().width());
     QDialog::resizeEvent(e);
 }
 
-void TFormEditHelpCmd::keyPressEvent(QKeyEvent* e)
+void MacroHelpEditor::keyPressEvent(QKeyEvent* e)
 {
     // No cancel: Escape does not close the editor (QDialog would).
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
@@ -214,7 +214,7 @@ void TFormEditHelpCmd::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
-bool TFormEditHelpCmd::eventFilter(QObject* watched, QEvent* e)
+bool MacroHelpEditor::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         if (auto* field = qobject_cast<QLineEdit*>(watched))
@@ -224,7 +224,7 @@ bool TFormEditHelpCmd::eventFilter(QObject* watched, QEvent* e)
     return QDialog::eventFilter(watched, e);
 }
 
-bool TFormEditHelpCmd::fieldKeyPress(QLineEdit* field, const QKeyEvent& key)
+bool MacroHelpEditor::fieldKeyPress(QLineEdit* field, const QKeyEvent& key)
 {
     if (!isPlainKey(key))
         return false;
@@ -251,7 +251,7 @@ bool TFormEditHelpCmd::fieldKeyPress(QLineEdit* field, const QKeyEvent& key)
     }
 }
 
-QLineEdit* TFormEditHelpCmd::nextField(QLineEdit* field) const
+QLineEdit* MacroHelpEditor::nextField(QLineEdit* field) const
 {
     if (field == cmdName_)
         return cmdData_;
@@ -263,7 +263,7 @@ QLineEdit* TFormEditHelpCmd::nextField(QLineEdit* field) const
     return *(it + 1);
 }
 
-QLineEdit* TFormEditHelpCmd::previousField(QLineEdit* field) const
+QLineEdit* MacroHelpEditor::previousField(QLineEdit* field) const
 {
     if (field == cmdData_)
         return cmdName_;
