@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 #include "ui/dialog_service.h"
 #include "ui/terminal_window.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/settings_record.h"
+#include "terminal/settings_record.h"
 #include "common/bytes.h"
 #include "fuzz_support.h"
 

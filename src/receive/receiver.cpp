@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "receive/log_file.h"
-#include "receive/statistics.h"
+#include "log/log_file.h"
+#include "log/statistics.h"
 #include "serial/port_access.h"
 
 namespace comtrax {

@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "common/terminal_view.h"
-#include "receive/log_file.h"
-#include "receive/statistics.h"
+#include "log/log_file.h"
+#include "log/statistics.h"
 #include "serial/port_access.h"
 #include "transmit/codec.h"
 #include "transmit/history.h"

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "app/help_texts.h"
+#include "terminal/help_texts.h"
 
 namespace comtrax {
 

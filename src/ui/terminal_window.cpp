@@ -18,8 +18,8 @@
 #include <algorithm>
 #include <QTimer>
 
-#include "app/help_texts.h"
-#include "serial/qt_serial_port.h"
+#include "terminal/help_texts.h"
+#include "qtserial/qt_serial_port.h"
 #include "ui/colours.h"
 #include "ui/help_hover.h"
 #include "ui/macro_panel.h"

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "app/settings_record.h"
+#include "terminal/settings_record.h"
 #include "common/file_io.h"
-#include "app/terminal.h"
-#include "app/window_layout.h"
+#include "terminal/terminal.h"
+#include "terminal/window_layout.h"
 #include "common/terminal_view.h"
 #include "macros/cmd_lists.h"
 #include "ui/controls.h"

@@ -15,7 +15,7 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
-#include "receive/log_file.h"
+#include "log/log_file.h"
 #include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "receive/log_file.h"
+#include "log/log_file.h"
 #include "receive/receiver.h"
-#include "receive/statistics.h"
+#include "log/statistics.h"
 #include "serial/port_access.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"

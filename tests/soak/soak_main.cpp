@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "../ui/recording_dialogs.h"
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 #include "soak/soak_device.h"
 #include "soak/soak_log.h"
 #include "support/fake_serial_port.h"

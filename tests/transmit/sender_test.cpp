@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "receive/log_file.h"
-#include "receive/statistics.h"
+#include "log/log_file.h"
+#include "log/statistics.h"
 #include "serial/port_access.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"

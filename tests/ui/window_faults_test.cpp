@@ -27,7 +27,7 @@
 #include <optional>
 
 #include "macros/cmd_lists.h"
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 #include "support/file_limits.h"
 #include "support/temp_dir.h"
 #include "ui/colours.h"

@@ -20,9 +20,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "receive/log_file.h"
+#include "log/log_file.h"
 #include "transmit/sender.h"
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
 #include "ui/terminal_window.h"

@@ -1,7 +1,7 @@
 // The core wired together: what one part hands another.
 #include <gtest/gtest.h>
 
-#include "app/terminal.h"
+#include "terminal/terminal.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"
 #include "support/recording_view.h"

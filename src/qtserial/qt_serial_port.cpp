@@ -1,4 +1,4 @@
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>

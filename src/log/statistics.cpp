@@ -1,4 +1,4 @@
-#include "receive/statistics.h"
+#include "log/statistics.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/settings_record.h"
+#include "terminal/settings_record.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "receive/log_file.h"
+#include "log/log_file.h"
 
 #include <cerrno>
 #include <cstring>

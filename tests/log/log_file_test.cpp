@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "receive/log_file.h"
+#include "log/log_file.h"
 #include "support/fake_clock.h"
 #include "support/recording_view.h"
 #include "support/temp_dir.h"

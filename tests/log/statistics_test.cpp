@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "receive/statistics.h"
+#include "log/statistics.h"
 #include "support/recording_view.h"
 
 using namespace comtrax;

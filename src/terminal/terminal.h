@@ -7,9 +7,9 @@
 
 #include "common/clock.h"
 #include "common/options.h"
-#include "receive/log_file.h"
+#include "log/log_file.h"
 #include "receive/receiver.h"
-#include "receive/statistics.h"
+#include "log/statistics.h"
 #include "serial/connection.h"
 #include "serial/port_access.h"
 #include "transmit/history.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "serial/qt_serial_port.h"
+#include "qtserial/qt_serial_port.h"
 #include "support/temp_dir.h"
 
 using namespace comtrax;

@@ -1,4 +1,4 @@
-#include "app/terminal.h"
+#include "terminal/terminal.h"
 
 namespace comtrax {
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/settings_record.h"
+#include "terminal/settings_record.h"
 #include "support/file_limits.h"
 #include "support/temp_dir.h"
 

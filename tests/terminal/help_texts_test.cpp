@@ -1,4 +1,4 @@
-#include "app/help_texts.h"
+#include "terminal/help_texts.h"
 
 #include <gtest/gtest.h>
 
