@@ -97,9 +97,10 @@ int main(int argc, char* argv[])
 
     // The same figures as one JSON line, for bench/run.sh.
     const Stats l = stats(load), s = stats(save);
-    std::printf("{\"bench\": \"cmd_config\", \"bytes\": %zu, \"runs\": %d, \"load_median_ms\": %.3f, "
-                "\"load_max_ms\": %.3f, \"save_median_ms\": %.3f, \"save_min_ms\": %.3f, \"save_max_ms\": %.3f}\n",
-                CmdLists::FileSize, runs, l.median, l.max, s.median, s.min, s.max);
+    std::printf(
+        "{\"bench\": \"cmd_config\", \"bytes\": %zu, \"runs\": %d, \"load_median_ms\": %.3f, "
+        "\"load_max_ms\": %.3f, \"save_median_ms\": %.3f, \"save_min_ms\": %.3f, \"save_max_ms\": %.3f}\n",
+        CmdLists::FileSize, runs, l.median, l.max, s.median, s.min, s.max);
 
     std::error_code ec;
     fs::remove(path, ec);

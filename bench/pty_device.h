@@ -23,9 +23,9 @@ Pattern patternNamed(const std::string& name);
 struct LogCheck {
     uint64_t expected = 0;
     uint64_t got = 0;
-    uint64_t lost = 0;          // expected - got when fewer came back
-    int64_t firstMismatch = -1; // offset of the first differing byte, -1 if none
-    bool intact = false;        // byte for byte the pattern
+    uint64_t lost = 0;           // expected - got when fewer came back
+    int64_t firstMismatch = -1;  // offset of the first differing byte, -1 if none
+    bool intact = false;         // byte for byte the pattern
 };
 LogCheck checkLog(const std::string& logBytes, uint64_t count, Pattern kind);
 

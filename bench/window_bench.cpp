@@ -195,7 +195,8 @@ int runRx(const std::vector<std::string>& args)
     }
     device.finish();
 
-    const LogCheck check = checkLog(logOn ? readWholeFile(w.logPath()) : std::string(), written, patternNamed(patternName));
+    const LogCheck check =
+        checkLog(logOn ? readWholeFile(w.logPath()) : std::string(), written, patternNamed(patternName));
     const double seconds = double(endNs - startNs) / 1e9;
     const double mb = double(written) / 1e6;
     const double cpu = cpuEnd - cpuStart;
@@ -235,8 +236,8 @@ public:
         if (e->type() == QEvent::Paint) {
             std::string name = o->objectName().toStdString();
             if (name.empty())
-                name = std::string(o->metaObject()->className()) + " in " +
-                       (o->parent() ? o->parent()->objectName().toStdString() : std::string("?"));
+                name = std::string(o->metaObject()->className()) + " in "
+                    + (o->parent() ? o->parent()->objectName().toStdString() : std::string("?"));
             ++counts[name];
         }
         return false;

@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const CmdLists::LoadResult r = lists.loadLists(path);
         FUZZ_CHECK(r.io.ok && r.rebuilt && !r.backupKept, "missing file: " + r.io.error);
         for (int n = 1; n <= CmdLists::Lists; ++n)
-            FUZZ_CHECK(recordOf(lists, n) == defaultsOver(std::string(CmdRec, '\0'), n), "missing file: defaults");
+            FUZZ_CHECK(recordOf(lists, n) == defaultsOver(std::string(CmdRec, '\0'), n),
+                       "missing file: defaults");
         FUZZ_CHECK(readFile(path).size() == CmdLists::FileSize, "missing file: not written");
         return 0;
     }
@@ -120,8 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const CmdLists::LoadResult r = lists.loadLists(path);
     FUZZ_CHECK(r.io.ok, r.io.error);
     static std::string disk;
-    FUZZ_CHECK(r.rebuilt == (failing != 0), "rebuilt " + std::to_string(r.rebuilt) + ", failing record "
-                                                 + std::to_string(failing) + " of " + std::to_string(records));
+    FUZZ_CHECK(r.rebuilt == (failing != 0),
+               "rebuilt " + std::to_string(r.rebuilt) + ", failing record " + std::to_string(failing) + " of "
+                   + std::to_string(records));
     if (!failing) {
         // Accepted as it is, a longer file included: only the first 100 records count.
         FUZZ_CHECK(!r.backupKept && readFile(backup).empty(), "backup of a good file");
@@ -140,13 +142,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     for (int n = 1; n <= CmdLists::Lists; ++n) {
         const bool read = n < failing || (n == failing && failingWasRead);
         const std::string base = read ? recordIn(file, n) : std::string(CmdRec, '\0');
-        FUZZ_CHECK(recordOf(lists, n) == defaultsOver(base, n), "record " + std::to_string(n) + " after the rebuild");
+        FUZZ_CHECK(recordOf(lists, n) == defaultsOver(base, n),
+                   "record " + std::to_string(n) + " after the rebuild");
     }
     for (const int n : {1, failing, 100})
         checkDefaultTexts(lists, n);
     readFileTo(path, disk);
     FUZZ_CHECK(disk.size() == CmdLists::FileSize, "the defaults written are not 100 records");
     for (int n = 1; n <= CmdLists::Lists; ++n)
-        FUZZ_CHECK(sameRecord(lists, n, disk, std::size_t(n - 1) * CmdRec), "the defaults written are not the lists in memory");
+        FUZZ_CHECK(sameRecord(lists, n, disk, std::size_t(n - 1) * CmdRec),
+                   "the defaults written are not the lists in memory");
     return 0;
 }

@@ -49,8 +49,10 @@ void checkListOne(const CmdLists& lists, const std::string& record, const char* 
     const std::string w = when;
     FUZZ_CHECK(lists.listName(1) == fieldText(record, listNameField()), w + ": ListName");
     for (int k = 1; k <= 48; ++k) {
-        FUZZ_CHECK(lists.commandLine(1, k) == fieldText(record, cmdLineField(k)), w + ": CmdLine " + std::to_string(k));
-        FUZZ_CHECK(lists.commandName(1, k) == fieldText(record, cmdNameField(k)), w + ": CmdName " + std::to_string(k));
+        FUZZ_CHECK(lists.commandLine(1, k) == fieldText(record, cmdLineField(k)),
+                   w + ": CmdLine " + std::to_string(k));
+        FUZZ_CHECK(lists.commandName(1, k) == fieldText(record, cmdNameField(k)),
+                   w + ": CmdName " + std::to_string(k));
         for (int j = 1; j <= 12; ++j)
             FUZZ_CHECK(lists.commandHelp(1, k, j) == fieldText(record, cmdHelpField(k, j)),
                        w + ": CmdHelp " + std::to_string(k) + "," + std::to_string(j));
@@ -79,7 +81,8 @@ void checkOutOfRange(CmdLists& lists)
         FUZZ_CHECK(lists.commandHelp(1, 1, j).empty(), "help line out of range");
         lists.setCommandHelp(1, 1, j, "x");
     }
-    FUZZ_CHECK(recordOf(lists, 1) == before && recordOf(lists, 100) == last, "out-of-range store changed a record");
+    FUZZ_CHECK(recordOf(lists, 1) == before && recordOf(lists, 100) == last,
+               "out-of-range store changed a record");
 }
 
 }  // namespace
@@ -152,10 +155,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const std::string text = in.bytes(std::size_t(in.byte()) * 2);
         Field f{};
         switch (i % 4) {
-        case 0: lists.setCommandLine(1, k, text); f = cmdLineField(k); break;
-        case 1: lists.setCommandName(1, k, text); f = cmdNameField(k); break;
-        case 2: lists.setCommandHelp(1, k, j, text); f = cmdHelpField(k, j); break;
-        default: lists.setListName(1, text); f = listNameField(); break;
+        case 0:
+            lists.setCommandLine(1, k, text);
+            f = cmdLineField(k);
+            break;
+        case 1:
+            lists.setCommandName(1, k, text);
+            f = cmdNameField(k);
+            break;
+        case 2:
+            lists.setCommandHelp(1, k, j, text);
+            f = cmdHelpField(k, j);
+            break;
+        default:
+            lists.setListName(1, text);
+            f = listNameField();
+            break;
         }
         putText(expected, f, text.substr(0, 255));
         checkListOne(lists, expected, "store text");

@@ -20,9 +20,18 @@ struct Field {
     std::size_t capacity;
 };
 
-inline Field listNameField() { return {0, 151}; }
-inline Field cmdLineField(int k) { return {152 + std::size_t(k - 1) * 252, 251}; }
-inline Field cmdNameField(int k) { return {12248 + std::size_t(k - 1) * 52, 51}; }
+inline Field listNameField()
+{
+    return {0, 151};
+}
+inline Field cmdLineField(int k)
+{
+    return {152 + std::size_t(k - 1) * 252, 251};
+}
+inline Field cmdNameField(int k)
+{
+    return {12248 + std::size_t(k - 1) * 52, 51};
+}
 inline Field cmdHelpField(int k, int j)
 {
     return {14744 + std::size_t(k - 1) * 1824 + std::size_t(j - 1) * 152, 151};
@@ -96,7 +105,8 @@ inline std::string recordOf(const CmdLists& lists, int n)
 // List n in memory against record n of a file image (or any 102 580 bytes at `at`).
 inline bool sameRecord(const CmdLists& lists, int n, const std::string& image, std::size_t at)
 {
-    return image.size() >= at + CmdRec && image.compare(at, CmdRec, reinterpret_cast<const char*>(lists.record(n)), CmdRec) == 0;
+    return image.size() >= at + CmdRec
+        && image.compare(at, CmdRec, reinterpret_cast<const char*>(lists.record(n)), CmdRec) == 0;
 }
 
 // The lists as start-up finds them: all zero bytes. Copied over a kept

@@ -22,7 +22,8 @@ CommandFile plainReading(const std::string& bytes)
     if (bytes.size() > CommandFile::MaxBytes) {
         const std::string head = bytes.substr(0, CommandFile::MaxBytes);
         const std::size_t lastEnd = head.find_last_of("\r\n");
-        CommandFile out = plainReading(lastEnd == std::string::npos ? std::string() : head.substr(0, lastEnd + 1));
+        CommandFile out =
+            plainReading(lastEnd == std::string::npos ? std::string() : head.substr(0, lastEnd + 1));
         out.bigFile = true;
         return out;
     }
@@ -58,9 +59,11 @@ void expectSame(const CommandFile& got, const CommandFile& want, const std::stri
 {
     FUZZ_CHECK(got.bigFile == want.bigFile, how + ": big-file flag");
     FUZZ_CHECK(got.lines.size() == want.lines.size(),
-               how + ": " + std::to_string(got.lines.size()) + " lines, expected " + std::to_string(want.lines.size()));
+               how + ": " + std::to_string(got.lines.size()) + " lines, expected "
+                   + std::to_string(want.lines.size()));
     for (std::size_t i = 0; i < got.lines.size(); ++i)
-        FUZZ_CHECK(got.lines[i] == want.lines[i], how + ": line " + std::to_string(i) + " " + hexDump(got.lines[i]));
+        FUZZ_CHECK(got.lines[i] == want.lines[i],
+                   how + ": line " + std::to_string(i) + " " + hexDump(got.lines[i]));
 }
 
 }  // namespace
@@ -78,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     // Pieces: a read may end anywhere, between a CR and its LF included.
     // The piece sizes come from the input itself.
-    for (const std::size_t step : {std::size_t(1), std::size_t(2), std::size_t(size > 0 ? 1 + data[0] % 7 : 3)}) {
+    for (const std::size_t step :
+         {std::size_t(1), std::size_t(2), std::size_t(size > 0 ? 1 + data[0] % 7 : 3)}) {
         CommandFileParser parser;
         for (std::size_t at = 0; at < size; at += step)
             parser.feed(std::string_view(bytes).substr(at, step));

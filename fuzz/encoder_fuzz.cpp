@@ -70,7 +70,8 @@ void checkChecksums(const std::string& line, bool hex)
     } else {
         FUZZ_CHECK(c[2] == 0 && c[5] == 0 && c[8] == 0xFF, "range from byte 2 of too little");
     }
-    FUZZ_CHECK(expandChecksumTags(-1, line, hex) == 0 && expandChecksumTags(9, line, hex) == 0, "tag index out of range");
+    FUZZ_CHECK(expandChecksumTags(-1, line, hex) == 0 && expandChecksumTags(9, line, hex) == 0,
+               "tag index out of range");
     // A suffix that is one tag becomes that tag's two digits.
     for (int t = 0; t < 9; ++t)
         FUZZ_CHECK(suffixForEncoding(ChecksumTags[std::size_t(t)], line, hex) == twoDigits(c[t]),
@@ -113,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     // The same bytes typed as hex pairs in HEX mode: same checksums, same bytes.
     const std::string pairs = asHexPairs(line);
     for (int t = 0; t < 9; ++t)
-        FUZZ_CHECK(expandChecksumTags(t, pairs, true) == expandChecksumTags(t, line, false), "pairs and raw bytes disagree");
+        FUZZ_CHECK(expandChecksumTags(t, pairs, true) == expandChecksumTags(t, line, false),
+                   "pairs and raw bytes disagree");
     const EncodedLine typed = encodeLine(pairs, "", true);
     FUZZ_CHECK(typed.bytes == line, "hex pairs did not give the bytes back: " + hexDump(typed.bytes));
     // A "$XX" escape in an ASCII suffix is the byte XX.

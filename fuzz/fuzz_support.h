@@ -65,10 +65,10 @@ std::string hexDump(std::string_view bytes, std::size_t limit = 64);
 
 }  // namespace comtrax::fuzz
 
-#define FUZZ_CHECK(cond, detail)                                                  \
-    do {                                                                          \
-        if (!(cond))                                                              \
-            ::comtrax::fuzz::checkFailed(#cond, __FILE__, __LINE__, (detail));    \
+#define FUZZ_CHECK(cond, detail)                                                                             \
+    do {                                                                                                     \
+        if (!(cond))                                                                                         \
+            ::comtrax::fuzz::checkFailed(#cond, __FILE__, __LINE__, (detail));                               \
     } while (0)
 
 // Every target defines this; libFuzzer or the replay driver calls it.

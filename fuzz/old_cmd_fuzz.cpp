@@ -61,7 +61,8 @@ void checkTable(const SentHistory& h, const Records& expected, const char* when)
     for (int i = 1; i <= Slots; ++i) {
         const std::string& rec = expected[std::size_t(i - 1)];
         FUZZ_CHECK(bytes.compare(std::size_t(i - 1) * Rec, Rec, rec) == 0,
-                   std::string(when) + ": record " + std::to_string(i) + " " + hexDump(bytes.substr((i - 1) * Rec, 16)));
+                   std::string(when) + ": record " + std::to_string(i) + " "
+                       + hexDump(bytes.substr((i - 1) * Rec, 16)));
         FUZZ_CHECK(h.slot(i) == textOf(rec), std::string(when) + ": slot " + std::to_string(i));
         if (rec[0] != 0)
             listed.push_back(textOf(rec));

@@ -94,11 +94,11 @@ struct Rig {
     Receiver rx{access, counters, log, options, clock};
 
     // The model.
-    std::string stream;        // bytes fed and not purged, in order
-    std::size_t shown = 0;     // bytes of readLog already turned into lines
-    int64_t lastRx = 0;        // LastRxTime as the rules define it
-    int32_t reads = 0;         // polls that found bytes
-    std::string logExpected;   // what the log file must hold
+    std::string stream;       // bytes fed and not purged, in order
+    std::size_t shown = 0;    // bytes of readLog already turned into lines
+    int64_t lastRx = 0;       // LastRxTime as the rules define it
+    int32_t reads = 0;        // polls that found bytes
+    std::string logExpected;  // what the log file must hold
     int afterAnswers = 0;
     bool inTick = false;
 
@@ -143,7 +143,8 @@ struct Rig {
 
         const std::size_t got = port.readLog.size() - readBefore;
         FUZZ_CHECK(rx.rxCount() <= Receiver::BufferSize, "RxCount beyond the buffer");
-        FUZZ_CHECK(counters.rxBytes() == static_cast<int32_t>(port.readLog.size()), "RxBytes is not the bytes read");
+        FUZZ_CHECK(counters.rxBytes() == static_cast<int32_t>(port.readLog.size()),
+                   "RxBytes is not the bytes read");
         if (!open) {
             FUZZ_CHECK(got == 0 && rx.rxCount() == heldBefore && view.logLines.size() == linesBefore,
                        "the poll worked with the port closed");
@@ -174,9 +175,10 @@ struct Rig {
         std::string text = options.hex ? hexLine(packet) : asciiLine(packet);
         if (!text.empty() && options.showTime)
             text = stamp(now) + text;
-        const bool passes = !text.empty() && (options.filter.empty() || text.find(options.filter) != std::string::npos);
-        FUZZ_CHECK(view.logLines.size() == linesBefore + (passes ? 1 : 0), "packet of " + hexDump(packet)
-                                                                                + (passes ? " not shown" : " shown"));
+        const bool passes =
+            !text.empty() && (options.filter.empty() || text.find(options.filter) != std::string::npos);
+        FUZZ_CHECK(view.logLines.size() == linesBefore + (passes ? 1 : 0),
+                   "packet of " + hexDump(packet) + (passes ? " not shown" : " shown"));
         if (passes) {
             // A packet's closing CR is the end of its line, not an empty line.
             std::string shownLine = text;
@@ -230,12 +232,18 @@ struct Rig {
 int32_t timeoutFrom(fuzz::ByteReader& in)
 {
     switch (const uint8_t k = in.byte(); k % 8) {
-    case 0: return -1;
-    case 1: return 0;
-    case 2: return INT32_MIN;
-    case 3: return INT32_MAX;
-    case 4: return 100000;
-    default: return static_cast<int16_t>(in.u16());
+    case 0:
+        return -1;
+    case 1:
+        return 0;
+    case 2:
+        return INT32_MIN;
+    case 3:
+        return INT32_MAX;
+    case 4:
+        return 100000;
+    default:
+        return static_cast<int16_t>(in.u16());
     }
 }
 
@@ -249,7 +257,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     for (int op = 0; op < 4000 && !in.empty(); ++op) {
         switch (in.byte() % 16) {
-        case 0: r.feed(in.bytes(in.byte())); break;
+        case 0:
+            r.feed(in.bytes(in.byte()));
+            break;
         case 1: {  // a long burst, to pass the 1500-byte mark and fill the buffer
             const std::size_t n = (std::size_t(in.byte()) + 1) * 12;
             const uint8_t seed = in.byte(), step = in.byte();
@@ -259,13 +269,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             r.feed(burst);
             break;
         }
-        case 2: r.clock.advance(in.byte()); r.tick(); break;
-        case 3: r.clock.advance(in.u16()); r.tick(); break;
-        case 4: r.tick(); break;
-        case 5: r.options.hex = !r.options.hex; break;
-        case 6: r.options.showTime = !r.options.showTime; break;
-        case 7: r.options.filter = in.bytes(in.byte() % 4); break;
-        case 8: r.rx.setRxTimeoutMs(timeoutFrom(in)); break;
+        case 2:
+            r.clock.advance(in.byte());
+            r.tick();
+            break;
+        case 3:
+            r.clock.advance(in.u16());
+            r.tick();
+            break;
+        case 4:
+            r.tick();
+            break;
+        case 5:
+            r.options.hex = !r.options.hex;
+            break;
+        case 6:
+            r.options.showTime = !r.options.showTime;
+            break;
+        case 7:
+            r.options.filter = in.bytes(in.byte() % 4);
+            break;
+        case 8:
+            r.rx.setRxTimeoutMs(timeoutFrom(in));
+            break;
         case 9: {
             const uint8_t b = in.byte();
             r.port.maxPerRead = (b & 0x7F) ? (b & 0x7F) : 0xFFFFFFFF;
@@ -292,7 +318,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             r.options.sendMode =
                 r.options.sendMode == SendMode::AfterAnswer ? SendMode::Manual : SendMode::AfterAnswer;
             break;
-        case 14: r.checkWakeUp(); break;
+        case 14:
+            r.checkWakeUp();
+            break;
         default:
             r.logFile.toggleLogFile(r.clock.now());
             break;

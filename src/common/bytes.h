@@ -19,7 +19,8 @@ inline void putLE32(unsigned char* p, int32_t v)
 
 inline int32_t getLE32(const unsigned char* p)
 {
-    const uint32_t u = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    const uint32_t u =
+        uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
     return static_cast<int32_t>(u);
 }
 

@@ -8,9 +8,9 @@ namespace comtrax {
 
 struct LocalDateTime {
     int year = 2000;
-    int month = 1;      // 1..12
-    int day = 1;        // 1..31
-    int hour = 0;       // 0..23
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
+    int hour = 0;   // 0..23
     int minute = 0;
     int second = 0;
     int msec = 0;       // 0..999

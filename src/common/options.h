@@ -9,16 +9,16 @@ namespace comtrax {
 enum class SendMode { Manual = 1, OnSelect = 2, AfterAnswer = 3, Period = 4 };
 
 struct TerminalOptions {
-    bool hex = false;                    // RBHEX selected (else RBASCII)
+    bool hex = false;  // RBHEX selected (else RBASCII)
     SendMode sendMode = SendMode::Manual;
-    bool showTime = false;               // VisTime
-    std::string filter;                  // FiltrLog
-    std::string suffix = "$0D";          // AddStrCmd
-    std::string commandText;             // MainStrCmd
-    std::string periodText = "1000";     // PeriodTX
-    bool cyclic = false;                 // CiklSend
-    bool sendOnConnect = false;          // SendAsReconn
-    bool autoConnect = false;            // AutoConnect
+    bool showTime = false;            // VisTime
+    std::string filter;               // FiltrLog
+    std::string suffix = "$0D";       // AddStrCmd
+    std::string commandText;          // MainStrCmd
+    std::string periodText = "1000";  // PeriodTX
+    bool cyclic = false;              // CiklSend
+    bool sendOnConnect = false;       // SendAsReconn
+    bool autoConnect = false;         // AutoConnect
 };
 
 }  // namespace comtrax

@@ -28,8 +28,8 @@ std::string reason(int err)
 std::FILE* openForAppend(const std::string& path, bool& refused)
 {
     refused = false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                          0666);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int err = errno;
         struct stat st {};
@@ -57,10 +57,8 @@ std::FILE* openForAppend(const std::string& path, bool& refused)
 
 }  // namespace
 
-LogFile::LogFile(TerminalView& view, std::string dir)
-    : view_(view), dir_(std::move(dir)), status_(NotLogging)
-{
-}
+LogFile::LogFile(TerminalView& view, std::string dir) : view_(view), dir_(std::move(dir)), status_(NotLogging)
+{}
 
 LogFile::~LogFile()
 {
@@ -69,8 +67,8 @@ LogFile::~LogFile()
 
 std::string LogFile::fileNameFor(const LocalDateTime& t)
 {
-    return "LOG_" + std::to_string(t.year) + " " + std::to_string(t.month) + " " + std::to_string(t.day) + " " +
-           std::to_string(t.hour) + " " + std::to_string(t.minute) + " " + std::to_string(t.second) + ".txt";
+    return "LOG_" + std::to_string(t.year) + " " + std::to_string(t.month) + " " + std::to_string(t.day) + " "
+        + std::to_string(t.hour) + " " + std::to_string(t.minute) + " " + std::to_string(t.second) + ".txt";
 }
 
 void LogFile::toggleLogFile(const LocalDateTime& now)
@@ -91,8 +89,8 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
             // One message, and logging stays off: there is no file that every
             // following line could fail to reach.
             const int err = errno;
-            view_.showError(refused ? "Файл лога " + name +
-                                          " не создан: под этим именем уже есть ссылка или не обычный файл"
+            view_.showError(refused ? "Файл лога " + name
+                                    + " не создан: под этим именем уже есть ссылка или не обычный файл"
                                     : "Не удалось создать файл лога " + name + reason(err));
             view_.logStateChanged();
             return;

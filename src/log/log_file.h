@@ -32,8 +32,8 @@ public:
     void writeLine(const std::string& line);
     void close();
 
-    bool active() const { return active_; }       // LogActive
-    bool fileOpen() const { return fileOpen_; }   // LogFileOpen
+    bool active() const { return active_; }      // LogActive
+    bool fileOpen() const { return fileOpen_; }  // LogFileOpen
     int tag() const { return tag_; }
     const std::string& fileName() const { return fileName_; }
     const std::string& caption() const { return caption_; }  // StartLog (UTF-8)

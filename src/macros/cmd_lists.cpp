@@ -13,12 +13,27 @@ namespace {
 
 constexpr std::size_t HelpsPerMacroStride = CmdLists::CmdHelpStride * CmdLists::HelpLinesPerMacro;
 
-bool validList(int n) { return n >= 1 && n <= CmdLists::Lists; }
-bool validMacro(int k) { return k >= 1 && k <= CmdLists::Macros; }
-bool validHelpLine(int j) { return j >= 1 && j <= CmdLists::HelpLinesPerMacro; }
+bool validList(int n)
+{
+    return n >= 1 && n <= CmdLists::Lists;
+}
+bool validMacro(int k)
+{
+    return k >= 1 && k <= CmdLists::Macros;
+}
+bool validHelpLine(int j)
+{
+    return j >= 1 && j <= CmdLists::HelpLinesPerMacro;
+}
 
-std::size_t cmdLineAt(int k) { return CmdLists::CmdLinesOffset + std::size_t(k - 1) * CmdLists::CmdLineStride; }
-std::size_t cmdNameAt(int k) { return CmdLists::CmdNamesOffset + std::size_t(k - 1) * CmdLists::CmdNameStride; }
+std::size_t cmdLineAt(int k)
+{
+    return CmdLists::CmdLinesOffset + std::size_t(k - 1) * CmdLists::CmdLineStride;
+}
+std::size_t cmdNameAt(int k)
+{
+    return CmdLists::CmdNamesOffset + std::size_t(k - 1) * CmdLists::CmdNameStride;
+}
 std::size_t cmdHelpAt(int k, int j)
 {
     return CmdLists::CmdHelpsOffset + std::size_t(k - 1) * HelpsPerMacroStride

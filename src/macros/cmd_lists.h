@@ -27,10 +27,10 @@ public:
     CmdLists();  // all zero bytes
 
     struct LoadResult {
-        bool rebuilt = false;        // the defaults replaced a missing or damaged file
-        bool created = false;        // there was no file: a first start, nothing wrong
-        bool backupKept = false;     // the damaged file was kept as CmdConfig.bak (or .bak.N)
-        FileResult io;               // failure of a file operation, if any
+        bool rebuilt = false;     // the defaults replaced a missing or damaged file
+        bool created = false;     // there was no file: a first start, nothing wrong
+        bool backupKept = false;  // the damaged file was kept as CmdConfig.bak (or .bak.N)
+        FileResult io;            // failure of a file operation, if any
     };
     // Start-up: reads the file or rebuilds the defaults and writes them.
     // The message about a damaged file is the caller's to show when rebuilt.

@@ -83,8 +83,7 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     // port is released at once, instead of being held until the program ends.
     const bool configured = port_->setBaudRate(baud)
         && port_->setDataBits(static_cast<QSerialPort::DataBits>(dataBits))
-        && port_->setParity(QSerialPort::NoParity)
-        && port_->setStopBits(stopBits)
+        && port_->setParity(QSerialPort::NoParity) && port_->setStopBits(stopBits)
         && port_->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         port_->close();
@@ -195,8 +194,7 @@ uint32_t QtSerialPort::read(uint8_t* buffer, uint32_t n)
     uint32_t got = 0;
     const long long buffered = port_->bytesAvailable();
     if (buffered > 0) {
-        const qint64 r = port_->read(reinterpret_cast<char*>(buffer),
-                                     std::min<long long>(buffered, n));
+        const qint64 r = port_->read(reinterpret_cast<char*>(buffer), std::min<long long>(buffered, n));
         if (r > 0)
             got = static_cast<uint32_t>(r);
     }
@@ -328,8 +326,8 @@ std::vector<std::string> QtPortLister::ptyLinks() const
         if (target.parent_path() != "/dev/pts")
             continue;
         const std::string number = target.filename().string();
-        if (number.empty() || !std::all_of(number.begin(), number.end(),
-                                           [](char c) { return c >= '0' && c <= '9'; }))
+        if (number.empty()
+            || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue;  // /dev/pts/ptmx and the like
         // A link left behind by a pty pair that has gone points at nothing.
         if (!fs::is_character_file(target, e))

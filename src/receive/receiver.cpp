@@ -14,14 +14,12 @@ namespace {
 // WeekTimeMs falls back to 0 here, at Monday 00:00.
 constexpr int64_t WeekLengthMs = 7LL * 24 * 60 * 60 * 1000;
 
-
 }  // namespace
 
-Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, const TerminalOptions& options,
-                   const Clock& clock)
+Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log,
+                   const TerminalOptions& options, const Clock& clock)
     : port_(port), counters_(counters), log_(log), options_(options), clock_(clock)
-{
-}
+{}
 
 void Receiver::poll()
 {

@@ -20,8 +20,8 @@ public:
     static constexpr uint32_t BufferSize = 2048;
     static constexpr uint32_t EarlyCut = 1500;
 
-    Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log,
-             const TerminalOptions& options, const Clock& clock);
+    Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, const TerminalOptions& options,
+             const Clock& clock);
 
     // Called after every built line when after-answer mode finds no bytes waiting.
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }

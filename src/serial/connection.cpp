@@ -19,8 +19,7 @@ constexpr int ReconnectPauseMs = 2000;
 
 Connection::Connection(PortAccess& access, TerminalView& view, Hooks hooks)
     : access_(access), view_(view), hooks_(std::move(hooks))
-{
-}
+{}
 
 void Connection::toggle(const PortParameters& params, bool sendOnConnect)
 {

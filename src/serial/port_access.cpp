@@ -46,8 +46,7 @@ std::vector<std::string> fallbackPortNames()
 
 PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
     : port_(port), lister_(lister), view_(view)
-{
-}
+{}
 
 PortChoice PortAccess::scanPorts(bool quiet)
 {

@@ -21,10 +21,10 @@ struct PortChoice {
 // What the four port-parameter boxes hold when Connect is pressed.
 // A text is empty when the box has no selected entry.
 struct PortParameters {
-    std::string portName;   // ComPort's selected entry
-    std::string baudText;   // BaudRate's selected entry
-    std::string bitsText;   // ComBits's selected entry
-    int stopIndex = -1;     // ComStopBits's selected index
+    std::string portName;  // ComPort's selected entry
+    std::string baudText;  // BaudRate's selected entry
+    std::string bitsText;  // ComBits's selected entry
+    int stopIndex = -1;    // ComStopBits's selected index
 };
 
 // The fallback list used when no port is found.

@@ -29,18 +29,7 @@ const HelpText& generalHelp()
 const HelpText& connectHelp()
 {
     static constexpr HelpText text{
-        "Создание соединения",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
-        "   ",
+        "Создание соединения", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ",
     };
     return text;
 }

@@ -18,18 +18,18 @@ using HelpText = std::array<std::string_view, HelpLineCount>;
 // Shown once, at start-up: how the per-command help works.
 const HelpText& generalHelp();
 
-const HelpText& connectHelp();       // BTConnect
-const HelpText& rescanHelp();        // BTRescan
-const HelpText& autoConnectHelp();   // AutoConnect
-const HelpText& timeRxHelp();        // TimeOutAns
-const HelpText& filterHelp();         // FiltrLog
-const HelpText& manualModeHelp();    // RBManual
-const HelpText& onSelectModeHelp();       // RBSel
+const HelpText& connectHelp();          // BTConnect
+const HelpText& rescanHelp();           // BTRescan
+const HelpText& autoConnectHelp();      // AutoConnect
+const HelpText& timeRxHelp();           // TimeOutAns
+const HelpText& filterHelp();           // FiltrLog
+const HelpText& manualModeHelp();       // RBManual
+const HelpText& onSelectModeHelp();     // RBSel
 const HelpText& afterAnswerModeHelp();  // RBAfterAns
-const HelpText& periodModeHelp();    // RBPeriod
+const HelpText& periodModeHelp();       // RBPeriod
 const HelpText& sendOnConnectHelp();    // SendAsReconn
-const HelpText& commandLineHelp();        // MainStrCmd
-const HelpText& suffixHelp();     // AddStrCmd
-const HelpText& cyclicSendHelp();      // CiklSend
+const HelpText& commandLineHelp();      // MainStrCmd
+const HelpText& suffixHelp();           // AddStrCmd
+const HelpText& cyclicSendHelp();       // CiklSend
 
 }  // namespace comtrax

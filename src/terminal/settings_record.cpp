@@ -42,32 +42,86 @@ uint32_t SettingsRecord::portHash(const std::string& name)
     return h == 0 ? 1 : h;
 }
 
-uint32_t SettingsRecord::lastPort() const { return static_cast<uint32_t>(getLE32(&b_[LastPortOffset])); }
-void SettingsRecord::setLastPort(uint32_t hash) { putLE32(&b_[LastPortOffset], static_cast<int32_t>(hash)); }
+uint32_t SettingsRecord::lastPort() const
+{
+    return static_cast<uint32_t>(getLE32(&b_[LastPortOffset]));
+}
+void SettingsRecord::setLastPort(uint32_t hash)
+{
+    putLE32(&b_[LastPortOffset], static_cast<int32_t>(hash));
+}
 
-int32_t SettingsRecord::timeRxMs() const { return getLE32(&b_[TimeRxOffset]); }
-void SettingsRecord::setTimeRxMs(int32_t v) { putLE32(&b_[TimeRxOffset], v); }
+int32_t SettingsRecord::timeRxMs() const
+{
+    return getLE32(&b_[TimeRxOffset]);
+}
+void SettingsRecord::setTimeRxMs(int32_t v)
+{
+    putLE32(&b_[TimeRxOffset], v);
+}
 
-std::string SettingsRecord::filterText() const { return getShortString(&b_[FilterOffset], TextCapacity); }
-void SettingsRecord::setFilterText(const std::string& s) { putShortString(&b_[FilterOffset], TextCapacity, s); }
+std::string SettingsRecord::filterText() const
+{
+    return getShortString(&b_[FilterOffset], TextCapacity);
+}
+void SettingsRecord::setFilterText(const std::string& s)
+{
+    putShortString(&b_[FilterOffset], TextCapacity, s);
+}
 
-int32_t SettingsRecord::fontSize() const { return getLE32(&b_[FontSizeOffset]); }
-void SettingsRecord::setFontSize(int32_t v) { putLE32(&b_[FontSizeOffset], v); }
+int32_t SettingsRecord::fontSize() const
+{
+    return getLE32(&b_[FontSizeOffset]);
+}
+void SettingsRecord::setFontSize(int32_t v)
+{
+    putLE32(&b_[FontSizeOffset], v);
+}
 
-uint32_t SettingsRecord::backColor() const { return static_cast<uint32_t>(getLE32(&b_[BackColorOffset])); }
-void SettingsRecord::setBackColor(uint32_t v) { putLE32(&b_[BackColorOffset], static_cast<int32_t>(v)); }
+uint32_t SettingsRecord::backColor() const
+{
+    return static_cast<uint32_t>(getLE32(&b_[BackColorOffset]));
+}
+void SettingsRecord::setBackColor(uint32_t v)
+{
+    putLE32(&b_[BackColorOffset], static_cast<int32_t>(v));
+}
 
-uint32_t SettingsRecord::textColor() const { return static_cast<uint32_t>(getLE32(&b_[TextColorOffset])); }
-void SettingsRecord::setTextColor(uint32_t v) { putLE32(&b_[TextColorOffset], static_cast<int32_t>(v)); }
+uint32_t SettingsRecord::textColor() const
+{
+    return static_cast<uint32_t>(getLE32(&b_[TextColorOffset]));
+}
+void SettingsRecord::setTextColor(uint32_t v)
+{
+    putLE32(&b_[TextColorOffset], static_cast<int32_t>(v));
+}
 
-int32_t SettingsRecord::periodMs() const { return getLE32(&b_[PeriodOffset]); }
-void SettingsRecord::setPeriodMs(int32_t v) { putLE32(&b_[PeriodOffset], v); }
+int32_t SettingsRecord::periodMs() const
+{
+    return getLE32(&b_[PeriodOffset]);
+}
+void SettingsRecord::setPeriodMs(int32_t v)
+{
+    putLE32(&b_[PeriodOffset], v);
+}
 
-std::string SettingsRecord::commandText() const { return getShortString(&b_[CommandOffset], TextCapacity); }
-void SettingsRecord::setCommandText(const std::string& s) { putShortString(&b_[CommandOffset], TextCapacity, s); }
+std::string SettingsRecord::commandText() const
+{
+    return getShortString(&b_[CommandOffset], TextCapacity);
+}
+void SettingsRecord::setCommandText(const std::string& s)
+{
+    putShortString(&b_[CommandOffset], TextCapacity, s);
+}
 
-std::string SettingsRecord::suffixText() const { return getShortString(&b_[SuffixOffset], TextCapacity); }
-void SettingsRecord::setSuffixText(const std::string& s) { putShortString(&b_[SuffixOffset], TextCapacity, s); }
+std::string SettingsRecord::suffixText() const
+{
+    return getShortString(&b_[SuffixOffset], TextCapacity);
+}
+void SettingsRecord::setSuffixText(const std::string& s)
+{
+    putShortString(&b_[SuffixOffset], TextCapacity, s);
+}
 
 bool SettingsRecord::allZero() const
 {
@@ -118,9 +172,9 @@ SettingsLoadResult loadSettingsFile(const std::string& path, SettingsRecord& rec
     }
     if (got < SettingsRecord::Size) {
         result.kind = SettingsLoad::Failed;
-        result.io = FileResult::failure("Cannot read '" + path + "': the file holds " + std::to_string(got)
-                                        + " bytes, a settings record needs "
-                                        + std::to_string(SettingsRecord::Size));
+        result.io =
+            FileResult::failure("Cannot read '" + path + "': the file holds " + std::to_string(got)
+                                + " bytes, a settings record needs " + std::to_string(SettingsRecord::Size));
         return result;
     }
     record.setBytes(bytes);

@@ -68,11 +68,11 @@ private:
 int32_t periodFromText(const std::string& text);
 
 enum class SettingsLoad {
-    Created,   // no file: written as 788 zero bytes, controls keep their built-in values
-    Blank,     // 788 zero bytes (a first run that never closed): treated like a missing file
-    Loaded,    // apply the record
-    Failed,    // reported error (e.g. a short file); nothing applied, the next save writes a whole record
-    Unreadable // the file is there but could not be read: reported, and never overwritten
+    Created,    // no file: written as 788 zero bytes, controls keep their built-in values
+    Blank,      // 788 zero bytes (a first run that never closed): treated like a missing file
+    Loaded,     // apply the record
+    Failed,     // reported error (e.g. a short file); nothing applied, the next save writes a whole record
+    Unreadable  // the file is there but could not be read: reported, and never overwritten
 };
 
 struct SettingsLoadResult {

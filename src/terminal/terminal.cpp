@@ -14,8 +14,7 @@ Terminal::Terminal(const Setup& s)
       scheduler_(options_, s.clock, s.view,
                  SendScheduler::Hooks{[this](const std::string& line) { sender_.send(line); },
                                       [this] { return access_.portOpen(); }}),
-      connection_(access_, s.view,
-                  Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }})
+      connection_(access_, s.view, Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }})
 {
     receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
     // Lines still waiting for room when the port closes did not go out.

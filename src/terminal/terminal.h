@@ -25,8 +25,8 @@ public:
         PortLister& lister;
         const Clock& clock;
         TerminalView& view;
-        std::string directory = ".";               // where OldCmd and the log files live
-        std::function<void(int ms)> sleep = {};    // the pause after a reconnection
+        std::string directory = ".";             // where OldCmd and the log files live
+        std::function<void(int ms)> sleep = {};  // the pause after a reconnection
     };
 
     explicit Terminal(const Setup& setup);

@@ -10,7 +10,10 @@ constexpr int MacroColumns = 6;
 constexpr int MacroRows = 8;
 constexpr int MacroColumnLeft[MacroColumns] = {8, 96, 184, 272, 360, 448};
 
-int macroColumn(int k) { return (k - 1) / MacroRows; }
+int macroColumn(int k)
+{
+    return (k - 1) / MacroRows;
+}
 
 }  // namespace
 
@@ -26,8 +29,8 @@ InitialLayout designInitialLayout()
     return l;
 }
 
-WindowLayout layoutWidth(const InitialLayout& in, int clientWidth, int clientHeight,
-                         bool fileViewOpen, int mainStrCmdWidthBefore)
+WindowLayout layoutWidth(const InitialLayout& in, int clientWidth, int clientHeight, bool fileViewOpen,
+                         int mainStrCmdWidthBefore)
 {
     WindowLayout out;
 

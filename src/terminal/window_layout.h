@@ -28,7 +28,7 @@ struct InitialLayout {
     int mainWindowBottomGap = 360;  // client bottom minus MainWindow's bottom edge
     int logPanelHeight = 45;
     int mainPanelHeight = 297;
-    int mainPanelBottomGap = 14;    // client bottom minus MainPanel's bottom edge
+    int mainPanelBottomGap = 14;  // client bottom minus MainPanel's bottom edge
 
     int panel1Width = 937;
 
@@ -119,8 +119,8 @@ struct WindowLayout {
     int btInfoLeft = 0;
     int cbListsWidth = 0;
     int lbTailLeft = 0;
-    std::array<int, 13> sthLeft{};       // index 1..12
-    std::array<HSpan, 49> buttons{};     // index 1..48; Edit k takes Button k's span
+    std::array<int, 13> sthLeft{};    // index 1..12
+    std::array<HSpan, 49> buttons{};  // index 1..48; Edit k takes Button k's span
     HSpan staticText1;
     int staticText3Left = 0;
 };
@@ -130,7 +130,7 @@ struct WindowLayout {
 // FastOldCmd takes that width, and the housekeeping tick brings it up to date.
 // fileViewOpen: a command file is loaded, STListName shows its name and is
 // stretched up to ButtonReadFile.
-WindowLayout layoutWidth(const InitialLayout& initial, int clientWidth, int clientHeight,
-                         bool fileViewOpen, int mainStrCmdWidthBefore);
+WindowLayout layoutWidth(const InitialLayout& initial, int clientWidth, int clientHeight, bool fileViewOpen,
+                         int mainStrCmdWidthBefore);
 
 }  // namespace comtrax

@@ -5,9 +5,8 @@
 namespace comtrax {
 
 const std::array<const char*, 9> ChecksumTags = {
-    "[SUM_8(0..n)]",      "[SUM_8(1..n)]",      "[SUM_8(2..n)]",
-    "[XOR_8 (0..n)]",     "[XOR_8 (1..n)]",     "[XOR_8 (2..n)]",
-    "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]",
+    "[SUM_8(0..n)]",  "[SUM_8(1..n)]",      "[SUM_8(2..n)]",      "[XOR_8 (0..n)]",     "[XOR_8 (1..n)]",
+    "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]",
 };
 
 namespace {
@@ -49,9 +48,12 @@ uint8_t checksumOf(int tagIndex, std::string_view bytes)
         x = static_cast<uint8_t>(x ^ b);
     }
     switch (kind) {
-    case 0: return sum;
-    case 1: return x;
-    default: return static_cast<uint8_t>(0xFF - sum);
+    case 0:
+        return sum;
+    case 1:
+        return x;
+    default:
+        return static_cast<uint8_t>(0xFF - sum);
     }
 }
 

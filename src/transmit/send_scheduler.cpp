@@ -34,8 +34,7 @@ bool parsePeriod(const std::string& text, int64_t& periodMs)
 SendScheduler::SendScheduler(const TerminalOptions& options, const Clock& clock, TerminalView& view,
                              Hooks hooks)
     : options_(options), clock_(clock), view_(view), hooks_(std::move(hooks))
-{
-}
+{}
 
 void SendScheduler::setPeriodTimerEnabled(bool on)
 {

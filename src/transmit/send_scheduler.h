@@ -25,7 +25,7 @@ class SendScheduler {
 public:
     struct Hooks {
         std::function<void(const std::string&)> send;  // send
-        std::function<bool()> portOpen;                 // PortOpen
+        std::function<bool()> portOpen;                // PortOpen
     };
 
     SendScheduler(const TerminalOptions& options, const Clock& clock, TerminalView& view, Hooks hooks);
@@ -40,7 +40,7 @@ public:
     void housekeepingTick();  // re-enables TimerPeriod when CiklSend and RBPeriod
 
     // File view.
-    void loadFile(const std::string& bytes);   // after the dialog and the read
+    void loadFile(const std::string& bytes);  // after the dialog and the read
     // After the dialog: switches to the file view, then reads the file in pieces.
     // A failure is shown with view.showError and returned; the lines read so far stay.
     FileResult loadFileFromPath(const std::string& path);

@@ -12,17 +12,18 @@
 
 namespace comtrax {
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 Sender::Sender(PortAccess& port, SentHistory& history, LogOutput& log, TrafficCounters& counters,
                const TerminalOptions& options, const Clock& clock, TerminalView& view)
-    : port_(port), history_(history), log_(log), counters_(counters), options_(options),
-      clock_(clock), view_(view)
-{
-}
+    : port_(port),
+      history_(history),
+      log_(log),
+      counters_(counters),
+      options_(options),
+      clock_(clock),
+      view_(view)
+{}
 
 void Sender::send(const std::string& line)
 {
@@ -66,8 +67,8 @@ void Sender::send(const std::string& line)
         queue_.push_back({std::move(bytes), 0, std::move(echo)});
         return;
     }
-    const int64_t taken = port_.writePort(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                          static_cast<uint32_t>(bytes.size()));
+    const int64_t taken =
+        port_.writePort(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
     if (taken < 0) {
         lineNotSent(echo);
         return;
@@ -108,8 +109,8 @@ void Sender::drainOutput()
     while (!queue_.empty()) {
         PendingLine& line = queue_.front();
         const std::size_t left = line.bytes.size() - line.taken;
-        const int64_t taken = port_.writePort(reinterpret_cast<const uint8_t*>(line.bytes.data() + line.taken),
-                                              static_cast<uint32_t>(left));
+        const int64_t taken = port_.writePort(
+            reinterpret_cast<const uint8_t*>(line.bytes.data() + line.taken), static_cast<uint32_t>(left));
         if (taken < 0) {
             abandonOutput();
             return;

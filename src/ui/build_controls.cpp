@@ -31,8 +31,7 @@ constexpr int EditHeight = 21;
 constexpr int CheckHeight = 17;
 constexpr int TextHeight = 17;
 
-template <class T>
-T* place(QWidget* parent, const char* name, int left, int top, int width, int height)
+template <class T> T* place(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
     T* w = new T(parent);
     w->setObjectName(QString::fromLatin1(name));
@@ -50,8 +49,8 @@ QFrame* panel(QWidget* parent, const char* name, int left, int top, int width, i
     return f;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                    int width, int height = ButtonHeight)
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                    int height = ButtonHeight)
 {
     QPushButton* b = place<QPushButton>(parent, name, left, top, width, height);
     b->setText(caption);
@@ -76,8 +75,8 @@ T* text(QWidget* parent, const char* name, const QString& caption, int left, int
     return l;
 }
 
-QComboBox* dropDown(QWidget* parent, const char* name, int left, int top, int width,
-                    const QStringList& items, int current, const QString& hint)
+QComboBox* dropDown(QWidget* parent, const char* name, int left, int top, int width, const QStringList& items,
+                    int current, const QString& hint)
 {
     QComboBox* c = place<QComboBox>(parent, name, left, top, width, EditHeight);
     c->setEditable(true);
@@ -97,8 +96,7 @@ T* check(QWidget* parent, const char* name, const QString& caption, int left, in
     return b;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width,
-                int height = EditHeight)
+QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width, int height = EditHeight)
 {
     return place<QLineEdit>(parent, name, left, top, width, height);
 }
@@ -162,9 +160,10 @@ void fitCheckCaption(QCheckBox* box)
 {
     const QStyle* style = box->style();
     const int room = box->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
-                     - style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) - 2;
+        - style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) - 2;
     QFont f = box->font();
-    for (int spacing = 100; spacing >= 90 && QFontMetrics(f).horizontalAdvance(box->text()) > room; --spacing) {
+    for (int spacing = 100; spacing >= 90 && QFontMetrics(f).horizontalAdvance(box->text()) > room;
+         --spacing) {
         f.setLetterSpacing(QFont::PercentageSpacing, spacing);
         box->setFont(f);
     }
@@ -180,8 +179,7 @@ void buildTopBar(QWidget* form, Controls& c)
                           {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 0,
                           QStringLiteral("BaudRate"));
     c.ComBits = dropDown(p, "ComBits", 248, 0, 37, {"5", "6", "7", "8"}, 3, QStringLiteral("Bits"));
-    c.ComStopBits = dropDown(p, "ComStopBits", 284, 0, 37, {"1", "1,5", "2"}, 0,
-                             QStringLiteral("StopBit"));
+    c.ComStopBits = dropDown(p, "ComStopBits", 284, 0, 37, {"1", "1,5", "2"}, 0, QStringLiteral("StopBit"));
     c.AutoConnect = check<QCheckBox>(p, "AutoConnect", QStringLiteral("AutoConnect"), 324, 4, 89);
     c.TimeOutRx = upDown(p, "TimeOutRx", 408, QStringLiteral("Временнй интервал разделения пакетов, мс"));
     c.TimeOutAns = text(p, "TimeOutAns", QStringLiteral("TimeRX: 10000"), 428, 4, 89, TextHeight, true);
@@ -254,8 +252,10 @@ void buildLogPanel(QWidget* form, Controls& c)
     c.PeriodTX = edit(in, "PeriodTX", 244, 24, 33, 19);
     c.PeriodTX->setMaxLength(5);
     c.PeriodTX->setText(QStringLiteral("1000"));
-    c.SendAsReconn = check<QCheckBox>(in, "SendAsReconn", QStringLiteral("Отправить при соединении"), 284, 8, 190);
-    c.CiklSend = check<QCheckBox>(in, "CiklSend", QStringLiteral("Циклическая отправка из файла"), 284, 24, 190);
+    c.SendAsReconn =
+        check<QCheckBox>(in, "SendAsReconn", QStringLiteral("Отправить при соединении"), 284, 8, 190);
+    c.CiklSend =
+        check<QCheckBox>(in, "CiklSend", QStringLiteral("Циклическая отправка из файла"), 284, 24, 190);
     fitCheckCaption(c.CiklSend);
     c.CiklSend->hide();
 
@@ -396,17 +396,17 @@ void buildMainPanel(QWidget* form, Controls& c)
     c.OldCmdList = popupList(p, "OldCmdList", 8, 72, 877, 193);
     buildHelpArea(p, c);
     c.STLog = text(p, "STLog", QStringLiteral("Запись в файл не ведётся"), 8, 272, 641, TextHeight, true);
-    c.StaticText1 = text(p, "StaticText1",
-                         QStringLiteral("Двойной клик по команде откроет окно редактирования справки"), 8, 272, 641);
+    c.StaticText1 =
+        text(p, "StaticText1", QStringLiteral("Двойной клик по команде откроет окно редактирования справки"),
+             8, 272, 641);
     setBackgroundColour(c.StaticText1, clYellow);
     c.StaticText1->hide();
     c.StaticText3 = text(p, "StaticText3", QStringLiteral("TX: 0, RX: 0"), 668, 272, 261, TextHeight, true);
 
     c.FastOldCmd = popupList(p, "FastOldCmd", 8, 24, 641, 241);
     c.LBTail = popupList(p, "LBTail", 668, 24, 261, 241);
-    c.LBTail->addItems({"[SUM_8(0..n)]", "[SUM_8(1..n)]", "[SUM_8(2..n)]", "[XOR_8 (0..n)]",
-                        "[XOR_8 (1..n)]", "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]",
-                        "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]"});
+    c.LBTail->addItems({"[SUM_8(0..n)]", "[SUM_8(1..n)]", "[SUM_8(2..n)]", "[XOR_8 (0..n)]", "[XOR_8 (1..n)]",
+                        "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]"});
 
     // What opens over the macro grid lies on top of it; the arrows lie on top
     // of the fields they belong to.

@@ -83,7 +83,7 @@ struct Controls {
     ClickLabel* Str2 = nullptr;
     QListWidget* FastOldCmd = nullptr;
     QListWidget* LBTail = nullptr;
-    QComboBox* CBLists = nullptr;      // editable; typed text inserts nothing
+    QComboBox* CBLists = nullptr;  // editable; typed text inserts nothing
     ClickLabel* STListName = nullptr;
     QLineEdit* ListNameEDT = nullptr;
     QPushButton* EditAllCmd = nullptr;
@@ -99,7 +99,7 @@ struct Controls {
     std::array<QPushButton*, MacroCount + 1> Button{};  // Button[1..48]; [0] unused
     std::array<QLineEdit*, MacroCount + 1> Edit{};      // Edit[1..48]; [0] unused
     QListWidget* OldCmdList = nullptr;
-    std::array<QLabel*, HelpLineTotal + 1> STH{};       // STH[1..12]; [0] unused
+    std::array<QLabel*, HelpLineTotal + 1> STH{};  // STH[1..12]; [0] unused
     QLabel* STLog = nullptr;
     QLabel* StaticText1 = nullptr;
     QLabel* StaticText3 = nullptr;

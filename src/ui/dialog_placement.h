@@ -7,9 +7,8 @@ class QWidget;
 namespace comtrax {
 
 // A title bar with the close box alone: no minimise, maximise or help button.
-inline constexpr Qt::WindowFlags kCloseBoxOnly =
-    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+inline constexpr Qt::WindowFlags kCloseBoxOnly = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Puts the window in the middle of the screen the user is working on (the one
 // holding the active window, else the primary one). Qt would centre a parented

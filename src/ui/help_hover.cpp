@@ -30,8 +30,7 @@ void clearHelp(Controls& c)
 
 HelpHover::HelpHover(Controls& c, std::function<void(int k)> macroHelp, QObject* parent)
     : QObject(parent), c_(c), macroHelp_(std::move(macroHelp))
-{
-}
+{}
 
 void HelpHover::watch(QObject* o, Action a)
 {
@@ -45,18 +44,12 @@ void HelpHover::install()
         QWidget* control;
         const HelpText& text;
     } texts[] = {
-        {c_.BTConnect, connectHelp()},
-        {c_.BTRescan, rescanHelp()},
-        {c_.AutoConnect, autoConnectHelp()},
-        {c_.TimeOutAns, timeRxHelp()},
-        {c_.FiltrLog, filterHelp()},
-        {c_.RBManual, manualModeHelp()},
-        {c_.RBSel, onSelectModeHelp()},
-        {c_.RBAfterAns, afterAnswerModeHelp()},
-        {c_.RBPeriod, periodModeHelp()},
-        {c_.SendAsReconn, sendOnConnectHelp()},
-        {c_.CiklSend, cyclicSendHelp()},
-        {c_.MainStrCmd, commandLineHelp()},
+        {c_.BTConnect, connectHelp()},       {c_.BTRescan, rescanHelp()},
+        {c_.AutoConnect, autoConnectHelp()}, {c_.TimeOutAns, timeRxHelp()},
+        {c_.FiltrLog, filterHelp()},         {c_.RBManual, manualModeHelp()},
+        {c_.RBSel, onSelectModeHelp()},      {c_.RBAfterAns, afterAnswerModeHelp()},
+        {c_.RBPeriod, periodModeHelp()},     {c_.SendAsReconn, sendOnConnectHelp()},
+        {c_.CiklSend, cyclicSendHelp()},     {c_.MainStrCmd, commandLineHelp()},
         {c_.AddStrCmd, suffixHelp()},
     };
     for (const auto& t : texts)

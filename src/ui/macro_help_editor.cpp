@@ -16,9 +16,9 @@ namespace comtrax {
 namespace {
 
 constexpr int kMargin = 8;
-constexpr int kLabelGap = 2;    // between a label and its field
-constexpr int kGroupGap = 8;    // between a field and the next label
-constexpr int kLineGap = 3;     // between two help lines
+constexpr int kLabelGap = 2;  // between a label and its field
+constexpr int kGroupGap = 8;  // between a field and the next label
+constexpr int kLineGap = 3;   // between two help lines
 
 // The length limit of a field holds back typing, not loading: a stored help
 // line may hold up to 151 characters and a command line 251, and cutting them

@@ -55,8 +55,7 @@ void setBold(QWidget* w, bool bold)
 
 MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent)
     : QObject(parent), c_(c), lists_(lists), hooks_(std::move(hooks))
-{
-}
+{}
 
 void MacroPanel::showFirstList()
 {

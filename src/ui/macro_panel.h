@@ -25,11 +25,11 @@ using SavePromptAnswer = SaveMacrosPrompt::Result;
 // What the panel needs from the rest of the window.
 struct MacroPanelHooks {
     std::function<void(const std::string& cp1251Line)> send;  // send
-    std::function<bool()> onSelectMode;                        // RBSel checked
-    std::function<bool()> fileMode;                            // a command file is loaded
-    std::function<void()> editHelpModal;  // shows MacroHelpEditor modally and returns
-    std::function<void(const QString&)> error;                 // standard error box
-    std::string cmdConfigPath;                                 // "CmdConfig"
+    std::function<bool()> onSelectMode;                       // RBSel checked
+    std::function<bool()> fileMode;                           // a command file is loaded
+    std::function<void()> editHelpModal;                      // shows MacroHelpEditor modally and returns
+    std::function<void(const QString&)> error;                // standard error box
+    std::string cmdConfigPath;                                // "CmdConfig"
 };
 
 class MacroPanel : public QObject, public MacroEditorHost {

@@ -42,8 +42,8 @@ void drawPlug(QPainter& p, QPointF tip)
     p.setBrush(QColor(0x3A, 0x3A, 0x3A));
     p.drawRoundedRect(QRectF(x - 100, y - 22, 40, 44), 6, 6);  // moulded hood
     p.setBrush(kMetal);
-    p.drawRect(QRectF(x - 62, y - 48, 10, 96));                // flange
-    QPainterPath shell;                                        // shell seen from the side
+    p.drawRect(QRectF(x - 62, y - 48, 10, 96));  // flange
+    QPainterPath shell;                          // shell seen from the side
     shell.moveTo(x - 52, y - 32);
     shell.lineTo(x, y - 26);
     shell.lineTo(x, y + 26);
@@ -64,7 +64,7 @@ void drawSocket(QPainter& p, QPointF mouth)
     p.setBrush(QColor(0xD5, 0xDA, 0xE0));
     p.drawRect(QRectF(x + 50, y - 100, 120, 200));  // the device
     p.setBrush(kMetal);
-    p.drawRect(QRectF(x + 40, y - 48, 10, 96));      // flange
+    p.drawRect(QRectF(x + 40, y - 48, 10, 96));  // flange
     QPainterPath shell;
     shell.moveTo(x + 40, y - 34);
     shell.lineTo(x, y - 28);
@@ -74,7 +74,7 @@ void drawSocket(QPainter& p, QPointF mouth)
     p.drawPath(shell);
     p.setPen(Qt::NoPen);
     p.setBrush(kInk);
-    p.drawRect(QRectF(x - 1, y - 22, 6, 44));         // the open mouth
+    p.drawRect(QRectF(x - 1, y - 22, 6, 44));  // the open mouth
     // The device's name plate.
     p.setPen(kInk);
     p.setFont(pixelFont(16, true));

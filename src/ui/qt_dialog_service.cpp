@@ -13,8 +13,7 @@ namespace comtrax {
 
 QtDialogService::QtDialogService(QWidget* mainWindow, MacroEditorHost* editorHost)
     : main_(mainWindow), host_(editorHost)
-{
-}
+{}
 
 QtDialogService::~QtDialogService() = default;
 
@@ -47,7 +46,8 @@ void QtDialogService::error(const QString& text)
 
 bool QtDialogService::askYesNo(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Comtrax"), text, QMessageBox::Yes | QMessageBox::No, main_);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Comtrax"), text,
+                    QMessageBox::Yes | QMessageBox::No, main_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));

@@ -44,8 +44,9 @@ QString shownText(const QString& text)
             continue;
         }
         const int width = c.unicode() < 0x100 ? 2 : 4;
-        out += QLatin1Char('<') + QString::number(c.unicode(), 16).toUpper().rightJustified(width, QLatin1Char('0')) +
-               QLatin1Char('>');
+        out += QLatin1Char('<')
+            + QString::number(c.unicode(), 16).toUpper().rightJustified(width, QLatin1Char('0'))
+            + QLatin1Char('>');
     }
     return out;
 }
@@ -77,8 +78,8 @@ QString textOf(const QLabel* label)
 
 QString PlainToolTips::html(const QString& text)
 {
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shownText(text).toHtmlEscaped() +
-           QStringLiteral("</p>");
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shownText(text).toHtmlEscaped()
+        + QStringLiteral("</p>");
 }
 
 bool PlainToolTips::eventFilter(QObject* watched, QEvent* event)

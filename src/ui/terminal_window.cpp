@@ -83,8 +83,8 @@ void TerminalWindow::init(const WindowEnvironment& env)
     logFlush_->setSingleShot(true);
     connect(logFlush_, &QTimer::timeout, this, &TerminalWindow::flushLog);
 
-    Terminal::Setup setup{*env_.port, *env_.lister, *env_.clock, *this, env_.directory,
-                          [this](int ms) { pauseProgram(ms); }};
+    Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
+                          *this,      env_.directory, [this](int ms) { pauseProgram(ms); }};
     terminal_ = std::make_unique<Terminal>(setup);
 
     MacroPanelHooks hooks;
@@ -96,7 +96,8 @@ void TerminalWindow::init(const WindowEnvironment& env)
     hooks.cmdConfigPath = path("CmdConfig");
     macros_ = new MacroPanel(ui_, cmdLists_, hooks, this);
 
-    hover_ = new HelpHover(ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
+    hover_ = new HelpHover(
+        ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
     hover_->install();
 
     // The program's own dialogs come after the main window's start-up, in their
@@ -296,7 +297,8 @@ void TerminalWindow::flushLog()
     pendingLog_.clear();
     ui_.MainWindow->appendPlainText(lines);
     lastLogAppend_.start();
-    if (ui_.MainWindow->document()->blockCount() > 5000 && housekeeping_ && housekeeping_->remainingTime() > 10)
+    if (ui_.MainWindow->document()->blockCount() > 5000 && housekeeping_
+        && housekeeping_->remainingTime() > 10)
         scheduleHousekeeping();
 }
 
@@ -425,7 +427,8 @@ void TerminalWindow::setOutputWaiting(bool waiting)
     if (fd >= 0) {
         if (!txNotifier_) {
             txNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Write, this);
-            connect(txNotifier_, &QSocketNotifier::activated, this, [this] { terminal_->sender().drainOutput(); });
+            connect(txNotifier_, &QSocketNotifier::activated, this,
+                    [this] { terminal_->sender().drainOutput(); });
         }
         txNotifier_->setEnabled(true);
         return;
@@ -513,8 +516,8 @@ void TerminalWindow::scheduleHousekeeping()
     if (!housekeeping_ || !env_.startTimers)
         return;
     const bool watch = (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked())
-                       || ui_.MainWindow->document()->blockCount() > 5000
-                       || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
+        || ui_.MainWindow->document()->blockCount() > 5000
+        || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
     int wait = 10;
     if (!watch)
         wait = 1000 - env_.clock->now().msec + 1;

@@ -35,8 +35,8 @@ struct WindowEnvironment {
     PortLister* lister = nullptr;
     const Clock* clock = nullptr;
     DialogService* dialogs = nullptr;
-    std::string directory = ".";  // CfgTerminal, CmdConfig, OldCmd and the log files
-    bool startTimers = true;      // tests drive the timer handlers by hand
+    std::string directory = ".";        // CfgTerminal, CmdConfig, OldCmd and the log files
+    bool startTimers = true;            // tests drive the timer handlers by hand
     std::function<void(int ms)> sleep;  // the pause after a reconnection (tests: none)
 };
 
@@ -159,11 +159,11 @@ private:
     QSocketNotifier* rxNotifier_ = nullptr;
     QSocketNotifier* txNotifier_ = nullptr;  // the port has room again for waiting output
     QTimer* txRetry_ = nullptr;              // the same, for a port without a descriptor
-    bool rxStreaming_ = false;   // the last poll read bytes
-    bool rxWokenByPort_ = false; // this poll was started by the port's notifier
-    bool rxSpurious_ = false;    // the port woke us with nothing to read
-    bool rxBacklog_ = false;     // bytes still waiting after the last poll
-    QStringList pendingLog_;     // log lines not yet in MainWindow
+    bool rxStreaming_ = false;               // the last poll read bytes
+    bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
+    bool rxSpurious_ = false;                // the port woke us with nothing to read
+    bool rxBacklog_ = false;                 // bytes still waiting after the last poll
+    QStringList pendingLog_;                 // log lines not yet in MainWindow
     QTimer* logFlush_ = nullptr;
     QElapsedTimer lastLogAppend_;
     int32_t displayFontSize_ = 8;

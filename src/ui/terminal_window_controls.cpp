@@ -93,16 +93,34 @@ void TerminalWindow::wireControls()
     o.hex = ui_.RBHEX->isChecked();
 
     // The period accepts digits only, typed or pasted.
-    ui_.PeriodTX->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ui_.PeriodTX));
+    ui_.PeriodTX->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ui_.PeriodTX));
 
     // Selecting a radio button, by the user or from code, runs its action.
-    connect(ui_.RBASCII, &QRadioButton::toggled, this, [this](bool on) { if (on) encodingSelected(false); });
-    connect(ui_.RBHEX, &QRadioButton::toggled, this, [this](bool on) { if (on) encodingSelected(true); });
-    connect(ui_.RBManual, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::Manual); });
-    connect(ui_.RBSel, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::OnSelect); });
-    connect(ui_.RBAfterAns, &QRadioButton::toggled, this,
-            [this](bool on) { if (on) modeSelected(SendMode::AfterAnswer); });
-    connect(ui_.RBPeriod, &QRadioButton::toggled, this, [this](bool on) { if (on) modeSelected(SendMode::Period); });
+    connect(ui_.RBASCII, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            encodingSelected(false);
+    });
+    connect(ui_.RBHEX, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            encodingSelected(true);
+    });
+    connect(ui_.RBManual, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            modeSelected(SendMode::Manual);
+    });
+    connect(ui_.RBSel, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            modeSelected(SendMode::OnSelect);
+    });
+    connect(ui_.RBAfterAns, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            modeSelected(SendMode::AfterAnswer);
+    });
+    connect(ui_.RBPeriod, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            modeSelected(SendMode::Period);
+    });
 
     connect(ui_.BTConnect, &QPushButton::clicked, this, &TerminalWindow::toggleConnection);
     connect(ui_.BTRescan, &QPushButton::clicked, this, &TerminalWindow::rescanPorts);
@@ -465,7 +483,8 @@ void TerminalWindow::resetStatistics()
 
 void TerminalWindow::setSchemeColours(uint32_t back, uint32_t text)
 {
-    QWidget* scheme[] = {ui_.MainStrCmd, ui_.FastOldCmd, ui_.AddStrCmd, ui_.OldCmdList, ui_.LBTail, ui_.MainWindow};
+    QWidget* scheme[] = {ui_.MainStrCmd, ui_.FastOldCmd, ui_.AddStrCmd,
+                         ui_.OldCmdList, ui_.LBTail,     ui_.MainWindow};
     for (QWidget* w : scheme)
         setBackgroundColour(w, back);
     for (QWidget* w : scheme)

@@ -75,16 +75,30 @@ void TerminalWindow::loadSettings()
     applyFontSize();
     ui_.VisTime->setChecked(s.showTime() != 0);
     switch (s.sendMode()) {
-    case 1: ui_.RBManual->setChecked(true); break;
-    case 2: ui_.RBSel->setChecked(true); break;
-    case 3: ui_.RBAfterAns->setChecked(true); break;
-    case 4: ui_.RBPeriod->setChecked(true); break;
-    default: break;
+    case 1:
+        ui_.RBManual->setChecked(true);
+        break;
+    case 2:
+        ui_.RBSel->setChecked(true);
+        break;
+    case 3:
+        ui_.RBAfterAns->setChecked(true);
+        break;
+    case 4:
+        ui_.RBPeriod->setChecked(true);
+        break;
+    default:
+        break;
     }
     switch (s.inputEncoding()) {
-    case 1: ui_.RBASCII->setChecked(true); break;
-    case 2: ui_.RBHEX->setChecked(true); break;
-    default: break;
+    case 1:
+        ui_.RBASCII->setChecked(true);
+        break;
+    case 2:
+        ui_.RBHEX->setChecked(true);
+        break;
+    default:
+        break;
     }
     ui_.RBName->setChecked(s.showNames() != 0);
     ui_.RbData->setChecked((s.showNames() ^ 1) != 0);

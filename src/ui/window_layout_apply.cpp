@@ -19,11 +19,20 @@ namespace comtrax {
 
 namespace {
 
-void setLeft(QWidget* w, int left) { w->move(left, w->y()); }
+void setLeft(QWidget* w, int left)
+{
+    w->move(left, w->y());
+}
 
-void setWidth(QWidget* w, int width) { w->resize(std::max(0, width), w->height()); }
+void setWidth(QWidget* w, int width)
+{
+    w->resize(std::max(0, width), w->height());
+}
 
-void setSpan(QWidget* w, HSpan s) { w->setGeometry(s.left, w->y(), std::max(0, s.width), w->height()); }
+void setSpan(QWidget* w, HSpan s)
+{
+    w->setGeometry(s.left, w->y(), std::max(0, s.width), w->height());
+}
 
 }  // namespace
 
@@ -89,7 +98,8 @@ void applyWindowLayout(Controls& c, const InitialLayout& initial, QSize client, 
     // Bands: the log stretches, the two lower panels follow the bottom edge.
     for (QPlainTextEdit* log : {c.MainWindow, c.SecondWindow})
         log->setGeometry(log->x(), l.mainWindowTop, std::max(0, l.bandWidth), l.mainWindowHeight);
-    c.MainPanel->setGeometry(c.MainPanel->x(), l.mainPanelTop, std::max(0, l.bandWidth), c.MainPanel->height());
+    c.MainPanel->setGeometry(c.MainPanel->x(), l.mainPanelTop, std::max(0, l.bandWidth),
+                             c.MainPanel->height());
     c.LogPanel->setGeometry(c.LogPanel->x(), l.logPanelTop, std::max(0, l.bandWidth), c.LogPanel->height());
     setWidth(c.Panel1, l.bandWidth);
     // PStats sits against LogPanel's right edge, inside its bevel.

@@ -41,8 +41,8 @@ TEST(FileIo, ReadsTakeAtMostWhatIsAsked)
     const std::string path = dir.file("data");
     const std::string content = pattern(70000, 1);  // more than one read chunk
     writeFileBytes(path, content);
-    for (const std::size_t want : {std::size_t(0), std::size_t(5), std::size_t(65537), content.size(),
-                                   content.size() + 100}) {
+    for (const std::size_t want :
+         {std::size_t(0), std::size_t(5), std::size_t(65537), content.size(), content.size() + 100}) {
         SCOPED_TRACE(want);
         std::string prefix = "stale";
         ASSERT_TRUE(readFilePrefix(path, want, prefix).ok);
@@ -101,7 +101,8 @@ TEST(FileIo, FailedReplaceLeavesTheOldFileWhole)
     writeFileBytes(path, old);
 
     // The disk fills up while the new content is written.
-    const auto ok = runWithFileSizeLimit(100000, [&] { return replaceFileAtomically(path, pattern(300000, 3)).ok; });
+    const auto ok =
+        runWithFileSizeLimit(100000, [&] { return replaceFileAtomically(path, pattern(300000, 3)).ok; });
     ASSERT_TRUE(ok.has_value());
     EXPECT_FALSE(*ok);
     EXPECT_EQ(slurp(path), old);
@@ -188,8 +189,8 @@ TEST(FileIo, AReplacedFileKeepsWhatTheUserSetOnIt)
 TEST(FileIo, OnlyTheLeftoversOfASaveCutShortAreRemoved)
 {
     TempDir dir;
-    for (const char* name : {"CmdConfig.tmp-a1B2c3", "OldCmd.tmp-XYZ789", "CfgTerminal.tmp-000000", "CmdConfig",
-                             "CmdConfig.tmp-short", "CmdConfig.tmp-toolong1", "Other.tmp-abcdef",
+    for (const char* name : {"CmdConfig.tmp-a1B2c3", "OldCmd.tmp-XYZ789", "CfgTerminal.tmp-000000",
+                             "CmdConfig", "CmdConfig.tmp-short", "CmdConfig.tmp-toolong1", "Other.tmp-abcdef",
                              "CmdConfig.tmp-ab.def", "notes.txt"})
         writeFileBytes(dir.file(name), "x");
     std::filesystem::create_directory(dir.file("OldCmd.tmp-dirdir"));
@@ -198,9 +199,10 @@ TEST(FileIo, OnlyTheLeftoversOfASaveCutShortAreRemoved)
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"CmdConfig", "CmdConfig.tmp-ab.def", "CmdConfig.tmp-short",
-                                              "CmdConfig.tmp-toolong1", "OldCmd.tmp-dirdir", "Other.tmp-abcdef",
-                                              "notes.txt"}));
+    EXPECT_EQ(left,
+              (std::vector<std::string>{"CmdConfig", "CmdConfig.tmp-ab.def", "CmdConfig.tmp-short",
+                                        "CmdConfig.tmp-toolong1", "OldCmd.tmp-dirdir", "Other.tmp-abcdef",
+                                        "notes.txt"}));
 }
 
 TEST(FileIo, ADirectoryIsLockedByOneHolderAtATime)

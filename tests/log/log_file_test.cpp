@@ -64,7 +64,7 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
     r.out.addLine("paused", "");
 
     r.log.toggleLogFile(at(2019, 1, 7, 9, 7, 0));  // no new file
-    r.out.addLine("\xC0\xC1", "");                    // Windows-1251 bytes as given
+    r.out.addLine("\xC0\xC1", "");                 // Windows-1251 bytes as given
     EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\n\xC0\xC1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.dir.path()), {}), 1);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"before", "one\r\ntwo", "paused", "\xC0\xC1"}));
@@ -116,8 +116,10 @@ TEST(LogFile, WhatIsPlantedUnderTheLogNameIsRefusedAndLeftUntouched)
         }
         r.log.toggleLogFile(r.start);
         r.out.addLine("device data", "");
-        EXPECT_EQ(r.view.errors, std::vector<std::string>{"Файл лога LOG_2019 1 7 9 5 3.txt не создан: под этим именем уже есть "
-                                    "ссылка или не обычный файл"});
+        EXPECT_EQ(
+            r.view.errors,
+            std::vector<std::string>{"Файл лога LOG_2019 1 7 9 5 3.txt не создан: под этим именем уже есть "
+                                     "ссылка или не обычный файл"});
         EXPECT_FALSE(r.log.active());
         EXPECT_FALSE(r.log.fileOpen());
         EXPECT_EQ(r.log.status(), "Запись в файл не ведётся");
@@ -197,9 +199,13 @@ TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)
         bool passes;
     };
     const Case cases[] = {
-        {"OK", "", true},          {"OK", "ERR", false},         {"ERROR 5", "ERR", true},
-        {"error", "ERR", false},   {" [ 10:00:00:000 < ] x", "10:00", true},
-        {"A\r\nERR", "ERR", true}, {"ER", "ERR", false},
+        {"OK", "", true},
+        {"OK", "ERR", false},
+        {"ERROR 5", "ERR", true},
+        {"error", "ERR", false},
+        {" [ 10:00:00:000 < ] x", "10:00", true},
+        {"A\r\nERR", "ERR", true},
+        {"ER", "ERR", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + " / " + c.filter);
@@ -249,13 +255,13 @@ TEST(TimeoutStep, StepsGrowWithTheValue)
         ups.push_back(v = timeoutStep(v, true));
     EXPECT_EQ(ups, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15}));
 
-    const std::pair<int32_t, int32_t> up[] = {{-7, -6}, {95, 100}, {950, 1000}, {9500, 10000},
-                                              {95000, 100000}, {100000, 100000}, {250000, 100000}};
+    const std::pair<int32_t, int32_t> up[] = {
+        {-7, -6}, {95, 100}, {950, 1000}, {9500, 10000}, {95000, 100000}, {100000, 100000}, {250000, 100000}};
     for (auto [from, to] : up)
         EXPECT_EQ(timeoutStep(from, true), to) << from;
-    const std::pair<int32_t, int32_t> down[] = {{10, 5},       {100, 50},       {1000, 500},  {10000, 5000},
+    const std::pair<int32_t, int32_t> down[] = {{10, 5},         {100, 50},        {1000, 500}, {10000, 5000},
                                                 {100000, 50000}, {250000, 200000}, {1, 0},      {0, 0},
-                                                {-3, -3},      {99, 94}};
+                                                {-3, -3},        {99, 94}};
     for (auto [from, to] : down)
         EXPECT_EQ(timeoutStep(from, false), to) << from;
 }

@@ -47,8 +47,9 @@ TEST(CmdConfigKill, AKilledSaveLeavesTheOldOrTheNewListsWhole)
 
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(a.saveLists(path).ok);
-    const auto saveUs = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - started).count();
+    const auto saveUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started)
+            .count();
 
     KillPlan plan;
     plan.rounds = 8;

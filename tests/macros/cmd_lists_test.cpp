@@ -17,9 +17,18 @@ constexpr std::size_t Rec = CmdLists::RecordSize;
 constexpr std::size_t Reserved1 = 102296;  // 204 bytes
 constexpr std::size_t Reserved2 = 102504;  // 76 bytes
 
-std::size_t lineAt(int k) { return CmdLists::CmdLinesOffset + std::size_t(k - 1) * CmdLists::CmdLineStride; }
-std::size_t nameAt(int k) { return CmdLists::CmdNamesOffset + std::size_t(k - 1) * CmdLists::CmdNameStride; }
-std::size_t helpAt(int k, int j) { return CmdLists::CmdHelpsOffset + std::size_t(k - 1) * 1824 + std::size_t(j - 1) * 152; }
+std::size_t lineAt(int k)
+{
+    return CmdLists::CmdLinesOffset + std::size_t(k - 1) * CmdLists::CmdLineStride;
+}
+std::size_t nameAt(int k)
+{
+    return CmdLists::CmdNamesOffset + std::size_t(k - 1) * CmdLists::CmdNameStride;
+}
+std::size_t helpAt(int k, int j)
+{
+    return CmdLists::CmdHelpsOffset + std::size_t(k - 1) * 1824 + std::size_t(j - 1) * 152;
+}
 
 // The support reader goes byte by byte; these files are 10 MB.
 std::string slurp(const std::string& path)
@@ -49,13 +58,20 @@ std::string validFile(int records)
         putString(f, r + helpAt(48, 12), "HELP" + tag);
         f[r + Reserved1] = static_cast<char>(0xA0 + n % 16);
         f[r + Reserved2 + 75] = static_cast<char>(0xB0 + n % 16);
-        putLE32(reinterpret_cast<unsigned char*>(&f[r + CmdLists::ValidMarkOffset]), CmdLists::ValidMarkValue);
+        putLE32(reinterpret_cast<unsigned char*>(&f[r + CmdLists::ValidMarkOffset]),
+                CmdLists::ValidMarkValue);
     }
     return f;
 }
 
-std::string recordOf(const std::string& file, int n) { return file.substr(std::size_t(n - 1) * Rec, Rec); }
-std::string recordOf(const CmdLists& lists, int n) { return {reinterpret_cast<const char*>(lists.record(n)), Rec}; }
+std::string recordOf(const std::string& file, int n)
+{
+    return file.substr(std::size_t(n - 1) * Rec, Rec);
+}
+std::string recordOf(const CmdLists& lists, int n)
+{
+    return {reinterpret_cast<const char*>(lists.record(n)), Rec};
+}
 
 void expectDefaults(const CmdLists& lists)
 {
@@ -90,7 +106,8 @@ TEST(CmdConfigLoad, FirstStartWritesTheDefaultListsWithoutBackup)
     EXPECT_EQ(recordOf(file, 1).substr(0, 7), std::string("\x06List 1", 7));
     EXPECT_EQ(recordOf(file, 100).substr(0, 9), std::string("\x08List 100", 9));
     for (int n = 1; n <= 100; ++n)
-        EXPECT_EQ(getLE32(reinterpret_cast<const unsigned char*>(file.data()) + (n - 1) * Rec + 102500), 12345);
+        EXPECT_EQ(getLE32(reinterpret_cast<const unsigned char*>(file.data()) + (n - 1) * Rec + 102500),
+                  12345);
     EXPECT_FALSE(fileExists(path + ".bak"));
     EXPECT_EQ(filesStartingWith(dir.path(), "CmdConfig.tmp"), std::vector<std::string>{});
     EXPECT_TRUE(r.created);
@@ -153,8 +170,8 @@ TEST(CmdConfigLoad, DamagedFileIsKeptAsBackupAndEveryListReset)
             const std::string orig = recordOf(source, n);
             EXPECT_EQ(rec[Reserved1], read ? orig[Reserved1] : '\0') << "list " << n;
             EXPECT_EQ(rec[Reserved2 + 75], read ? orig[Reserved2 + 75] : '\0') << "list " << n;
-            EXPECT_EQ(rec.substr(lineAt(1), 5), read ? orig.substr(lineAt(1), 5).replace(0, 1, 1, '\0')
-                                                     : std::string(5, '\0'))
+            EXPECT_EQ(rec.substr(lineAt(1), 5),
+                      read ? orig.substr(lineAt(1), 5).replace(0, 1, 1, '\0') : std::string(5, '\0'))
                 << "list " << n;
         }
     }
@@ -169,7 +186,8 @@ TEST(CmdConfigLoad, WholeFileWithExtraRecordsOrTailIsAcceptedAsIs)
     const std::vector<Case> cases = {
         {"100 records", validFile(100)},
         {"100 records and a partial one", validFile(100) + std::string(Rec / 2, 'z')},
-        {"101 records with a bad mark in the last", [] {
+        {"101 records with a bad mark in the last",
+         [] {
              std::string f = validFile(101);
              f[100 * Rec + CmdLists::ValidMarkOffset] = 0;
              return f;
@@ -199,11 +217,11 @@ TEST(CmdConfigLoad, LengthByteBeyondItsFieldIsCutToTheField)
     TempDir dir;
     const std::string path = dir.file("CmdConfig");
     std::string f = validFile(100);
-    const std::size_t r = 4 * Rec;  // list 5
-    f[r] = static_cast<char>(200);                  // list name, capacity 151
-    f[r + lineAt(2)] = static_cast<char>(255);      // command line, capacity 251
-    f[r + nameAt(48)] = static_cast<char>(255);     // last name borders the help lines
-    f[r + helpAt(48, 12)] = static_cast<char>(255); // last help line borders the reserved area
+    const std::size_t r = 4 * Rec;                   // list 5
+    f[r] = static_cast<char>(200);                   // list name, capacity 151
+    f[r + lineAt(2)] = static_cast<char>(255);       // command line, capacity 251
+    f[r + nameAt(48)] = static_cast<char>(255);      // last name borders the help lines
+    f[r + helpAt(48, 12)] = static_cast<char>(255);  // last help line borders the reserved area
     std::memset(&f[r + Reserved1], 'R', 204);
     std::memset(&f[r + helpAt(1, 1)], 'H', 152);
     writeFileBytes(path, f);
@@ -230,11 +248,13 @@ TEST(CmdLists, StoreCutsToCapacityAndKeepsOldBytesBehindTheLength)
     const std::vector<Field> fields = {
         {"list name", 0, 151, [](CmdLists& l, const std::string& s) { l.setListName(9, s); },
          [](const CmdLists& l) { return l.listName(9); }},
-        {"command line", lineAt(17), 251, [](CmdLists& l, const std::string& s) { l.setCommandLine(9, 17, s); },
+        {"command line", lineAt(17), 251,
+         [](CmdLists& l, const std::string& s) { l.setCommandLine(9, 17, s); },
          [](const CmdLists& l) { return l.commandLine(9, 17); }},
         {"name", nameAt(48), 51, [](CmdLists& l, const std::string& s) { l.setCommandName(9, 48, s); },
          [](const CmdLists& l) { return l.commandName(9, 48); }},
-        {"help line", helpAt(3, 12), 151, [](CmdLists& l, const std::string& s) { l.setCommandHelp(9, 3, 12, s); },
+        {"help line", helpAt(3, 12), 151,
+         [](CmdLists& l, const std::string& s) { l.setCommandHelp(9, 3, 12, s); },
          [](const CmdLists& l) { return l.commandHelp(9, 3, 12); }},
     };
     std::string longText;

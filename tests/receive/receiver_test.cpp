@@ -295,10 +295,11 @@ TEST(Receiver, TheWaitIsUntilTheFirstTickPastTheTimeoutOrTheWeekWrap)
         int elapsed;
         int64_t wait;
     };
-    const Case cases[] = {{50, 0, 0, 51},  {50, 0, 20, 31},  {0, 0, 0, 1},
+    const Case cases[] = {{50, 0, 0, 51},   {50, 0, 20, 31},  {0, 0, 0, 1},
                           {50, 990, 0, 10}, {50, 990, 10, 0}, {1000, 0, 2000, 0}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.timeout) + " " + std::to_string(c.readAtMs) + " " + std::to_string(c.elapsed));
+        SCOPED_TRACE(std::to_string(c.timeout) + " " + std::to_string(c.readAtMs) + " "
+                     + std::to_string(c.elapsed));
         Rig r(c.timeout);
         EXPECT_EQ(r.rx.msUntilPacketEnd(), -1);
         r.clock.set(2024, 1, 7, 23, 59, 59, c.readAtMs);

@@ -13,8 +13,7 @@ using namespace comtrax::testing;
 
 namespace {
 
-const char* const OpenFailed =
-    "Что-то не открывается порт. Программа может работать только с COM1..COM9.";
+const char* const OpenFailed = "Что-то не открывается порт. Программа может работать только с COM1..COM9.";
 
 struct Rig {
     FakeSerialPort port;
@@ -23,8 +22,7 @@ struct Rig {
     PortAccess access{port, lister, view};
     std::vector<int> sleeps;
     int sends = 0;
-    Connection connection{access, view,
-                          {[this](int ms) { sleeps.push_back(ms); }, [this] { ++sends; }}};
+    Connection connection{access, view, {[this](int ms) { sleeps.push_back(ms); }, [this] { ++sends; }}};
     PortParameters params{"ttyUSB0", "9600", "8", 0};
 
     void connect(bool sendOnConnect = false) { connection.toggle(params, sendOnConnect); }

@@ -60,7 +60,8 @@ void runDevice(int master, int control, const DeviceScript& script, const std::s
         int wait = -1;
         if (streaming)
             wait = static_cast<int>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now).count()) + 1;
+                       std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now).count())
+                + 1;
         pollfd p[2] = {{master, POLLIN, 0}, {control, POLLIN, 0}};
         const int r = ::poll(p, 2, wait);
         if (r < 0 && errno != EINTR)

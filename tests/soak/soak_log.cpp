@@ -128,13 +128,15 @@ Verdict compare(const DeviceTranscript& device, const LogRecords& log)
     }
     const long lostTicks = device.ticks - static_cast<long>(log.ticks.size());
     if (!log.junk.empty())
-        v.fail(n(log.junk.size()) + " bytes of the log belong to no line: \"" + log.junk.substr(0, 80) + "\"");
+        v.fail(n(log.junk.size()) + " bytes of the log belong to no line: \"" + log.junk.substr(0, 80)
+               + "\"");
 
-    v.facts.push_back("log:    " + n(log.sent.size()) + " sent lines, " + n(log.packets) + " received packets with "
-                      + n(log.answers.size()) + " answers and " + n(log.ticks.size()) + " ticks ("
-                      + n(lostTicks) + " ticks lost)");
-    v.facts.push_back("order:  " + n(log.answersNotAfterTheirLine)
-                      + " answers did not follow exactly one sent line (two lines in flight after a slow turn)");
+    v.facts.push_back("log:    " + n(log.sent.size()) + " sent lines, " + n(log.packets)
+                      + " received packets with " + n(log.answers.size()) + " answers and "
+                      + n(log.ticks.size()) + " ticks (" + n(lostTicks) + " ticks lost)");
+    v.facts.push_back(
+        "order:  " + n(log.answersNotAfterTheirLine)
+        + " answers did not follow exactly one sent line (two lines in flight after a slow turn)");
     return v;
 }
 

@@ -15,7 +15,7 @@ struct LogRecords {
     std::vector<long> answers;      // numbers of "ANS n" in received packets, in log order
     std::vector<long> ticks;        // numbers of "TICK n"
     long packets = 0;
-    std::string junk;               // bytes that belong to nothing above
+    std::string junk;                   // bytes that belong to nothing above
     long answersNotAfterTheirLine = 0;  // answers that did not follow one sent line each
 };
 

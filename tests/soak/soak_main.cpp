@@ -116,8 +116,8 @@ bool memoryFlat(const std::vector<Sample>& samples, double total, std::string& f
         fact += ", " + mib(end) + " at the end (run too short to judge growth)";
         return true;
     }
-    fact += ", " + mib(atMinute) + " after the first minute, " + mib(end) + " at the end (between "
-            + mib(lo) + " and " + mib(hi) + " after the first minute)";
+    fact += ", " + mib(atMinute) + " after the first minute, " + mib(end) + " at the end (between " + mib(lo)
+        + " and " + mib(hi) + " after the first minute)";
     return end <= firstHalfMax + 2048;
 }
 

@@ -19,10 +19,10 @@ public:
     // Everything that happened, in order: "open", "close", "purge", "write:<hex>".
     std::vector<std::string> calls;
     std::vector<OpenCall> opens;
-    std::string written;        // all bytes written since construction
-    std::string input;          // bytes waiting to be read
+    std::string written;  // all bytes written since construction
+    std::string input;    // bytes waiting to be read
     bool failOpen = false;
-    bool deviceGone = false;    // probe fails while set
+    bool deviceGone = false;  // probe fails while set
     bool opened = false;
     uint32_t maxPerRead = 0xFFFFFFFF;  // caps one read (0xFFFFFFFF: no cap)
     // Room left in the output queue: a device that stopped reading takes no
@@ -41,7 +41,12 @@ public:
     int64_t write(const uint8_t* data, uint32_t n) override;
 
     void feed(const std::string& bytes) { input += bytes; }
-    std::string takeWritten() { std::string w; w.swap(written); return w; }
+    std::string takeWritten()
+    {
+        std::string w;
+        w.swap(written);
+        return w;
+    }
 };
 
 class FakePortLister : public PortLister {

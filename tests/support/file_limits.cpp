@@ -72,7 +72,8 @@ std::optional<bool> runAsUnprivileged(const std::string& dir, const std::functio
         [] {
             if (::geteuid() != 0)
                 return true;
-            return ::setgroups(0, nullptr) == 0 && ::setgid(UnprivilegedId) == 0 && ::setuid(UnprivilegedId) == 0;
+            return ::setgroups(0, nullptr) == 0 && ::setgid(UnprivilegedId) == 0
+                && ::setuid(UnprivilegedId) == 0;
         },
         body);
 }

@@ -26,7 +26,11 @@ public:
     void setByteTotals(const std::string& t) override { byteTotals = t; }
     void setSentCount(const std::string& t) override { sentCount = t; }
     void setReadCount(const std::string& t) override { readCount = t; }
-    void setGaps(const std::string& mn, const std::string& mx) override { minGap = mn; maxGap = mx; }
+    void setGaps(const std::string& mn, const std::string& mx) override
+    {
+        minGap = mn;
+        maxGap = mx;
+    }
     void showMessage(const std::string& t) override { messages.push_back(t); }
     void showError(const std::string& t) override { errors.push_back(t); }
     void showNoPortWindow() override { ++noPortWindows; }

@@ -18,7 +18,10 @@ std::string raw(const SettingsRecord& r, std::size_t at, std::size_t n)
     return {reinterpret_cast<const char*>(r.bytes().data()) + at, n};
 }
 
-std::string asString(const SettingsRecord& r) { return raw(r, 0, SettingsRecord::Size); }
+std::string asString(const SettingsRecord& r)
+{
+    return raw(r, 0, SettingsRecord::Size);
+}
 
 void setEveryField(SettingsRecord& r)
 {
@@ -67,14 +70,18 @@ TEST(SettingsRecord, EveryFieldLiesAtItsOffsetLittleEndian)
         {0, "\x44\x33\x22\x11"},
         {4, "\x07\x03\xFF\x01"},
         {8, "\xFE\xFF\xFF\xFF"},
-        {12, "\x03" "ERR"},
+        {12,
+         "\x03"
+         "ERR"},
         {263, "\xAB"},
         {264, std::string("\x0C\x00\x00\x00", 4)},
         {268, std::string("\x05\x00\x00\xFF", 4)},
         {272, std::string("\xEE\xFF\xC0\x00", 4)},
         {276, "\x01\x02\x04\xCD"},
         {280, "\x04\x03\x02\x01"},
-        {284, "\x01\x06" "AT+\xC2\xC5\xD0"},
+        {284,
+         "\x01\x06"
+         "AT+\xC2\xC5\xD0"},
         {536, "\x06$0D$0A"},
         {787, "\x01"},
     };
@@ -116,7 +123,9 @@ TEST(SettingsRecord, TextsAreCutTo250OnStoreAndOnRead)
         EXPECT_EQ((r.*f.get)(), longText.substr(0, 250));
         EXPECT_EQ(raw(r, f.offset, 1), "\xFA");
         (r.*f.set)("ab");
-        EXPECT_EQ(raw(r, f.offset, 4), "\x02" "abq");  // old bytes stay behind the length
+        EXPECT_EQ(raw(r, f.offset, 4),
+                  "\x02"
+                  "abq");  // old bytes stay behind the length
 
         // A foreign file may claim more than the field holds; the byte after the
         // field (reserved, or ShowNames) must not leak into the text.
@@ -144,11 +153,23 @@ TEST(SettingsRecord, PeriodTextBecomesANumberOr1000)
         std::string text;
         int32_t period;
     } cases[] = {
-        {"", 1000},        {"250", 250},        {"0", 0},          {"007", 7},
-        {"+15", 15},       {"-5", -5},          {"abc", 1000},     {"12a", 1000},
-        {" 5", 1000},      {"5 ", 1000},        {"-", 1000},       {"+-5", 1000},
-        {"1e3", 1000},     {"0x10", 1000},      {"2147483647", 2147483647},
-        {"2147483648", 1000}, {"99999999999999999999", 1000},
+        {"", 1000},
+        {"250", 250},
+        {"0", 0},
+        {"007", 7},
+        {"+15", 15},
+        {"-5", -5},
+        {"abc", 1000},
+        {"12a", 1000},
+        {" 5", 1000},
+        {"5 ", 1000},
+        {"-", 1000},
+        {"+-5", 1000},
+        {"1e3", 1000},
+        {"0x10", 1000},
+        {"2147483647", 2147483647},
+        {"2147483648", 1000},
+        {"99999999999999999999", 1000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(periodFromText(c.text), c.period) << '"' << c.text << '"';

@@ -20,10 +20,7 @@ struct Rig {
     RecordingView view;
     Terminal terminal{Terminal::Setup{port, lister, clock, view, dir.path(), {}}};
 
-    Rig()
-    {
-        EXPECT_TRUE(terminal.access().openPort({"ttyUSB0", "9600", "8", 0}));
-    }
+    Rig() { EXPECT_TRUE(terminal.access().openPort({"ttyUSB0", "9600", "8", 0})); }
     void pollFor(int ms)
     {
         for (int i = 0; i < ms; ++i) {

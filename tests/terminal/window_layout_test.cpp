@@ -131,9 +131,9 @@ WindowLayout pass(int clientWidth, int clientHeight = DesignClientHeight, bool f
 TEST(WindowLayout, AtTheCreatedSizeOnlyThreeControlsMove)
 {
     WindowLayout expected = asBuilt();
-    expected.logPanelTop = 407;         // directly above MainPanel, not 406
-    expected.oldCmdList = {4, 929};     // MainWindow's left; AddStrCmd's right edge
-    expected.staticText1.width = 649;   // Button41's right edge
+    expected.logPanelTop = 407;        // directly above MainPanel, not 406
+    expected.oldCmdList = {4, 929};    // MainWindow's left; AddStrCmd's right edge
+    expected.staticText1.width = 649;  // Button41's right edge
     const WindowLayout l = pass(DesignClientWidth);
     EXPECT_EQ(l.dw, 0);
     EXPECT_EQ(l.columnStep, 0);
@@ -145,7 +145,8 @@ TEST(WindowLayout, ColumnStepTruncatesTowardZero)
     const struct {
         int dw;
         int step;
-    } cases[] = {{0, 0}, {6, 0}, {7, 1}, {13, 1}, {70, 10}, {-6, 0}, {-7, -1}, {-10, -1}, {-13, -1}, {-14, -2}};
+    } cases[] = {{0, 0},  {6, 0},   {7, 1},    {13, 1},   {70, 10},
+                 {-6, 0}, {-7, -1}, {-10, -1}, {-13, -1}, {-14, -2}};
     for (const auto& c : cases)
         EXPECT_EQ(pass(DesignClientWidth + c.dw).columnStep, c.step) << "dw " << c.dw;
 }
@@ -211,7 +212,7 @@ TEST(WindowLayout, MacroGridStaysContiguousAtEveryWidth)
 TEST(WindowLayout, ResizeSequencesDoNotDrift)
 {
     const std::vector<std::vector<int>> sequences = {
-        {951, 940, 930, 900, 851, 700, 941},     // narrowing
+        {951, 940, 930, 900, 851, 700, 941},      // narrowing
         {951, 952, 958, 1021, 1300, 1600, 1021},  // widening
         {951, 600, 1400, 951},                    // back to the start
     };
@@ -247,11 +248,9 @@ TEST(WindowLayout, BandsFollowTheBottomAndTheLogStretches)
         int logPanelTop;
         int mainPanelTop;
     } cases[] = {
-        {763, 375, 407, 452},
-        {900, 512, 544, 589},
-        {700, 312, 344, 389},
-        {388, 0, 32, 77},
-        {300, 0, -56, -11},  // too short for the log: it vanishes, never a negative height
+        {763, 375, 407, 452}, {900, 512, 544, 589}, {700, 312, 344, 389},
+        {388, 0, 32, 77},     {300, 0, -56, -11},  // too short for the log: it vanishes, never a negative
+                                                   // height
     };
     for (const auto& c : cases) {
         const WindowLayout l = pass(DesignClientWidth, c.height);

@@ -55,16 +55,13 @@ INSTANTIATE_TEST_SUITE_P(
         // HEX pairs and separators.
         EncodeCase{true, "0102", "", "01 20", "0102"},
         EncodeCase{true, "01 02 0", "$0D", "01 02 00 D0", "01 02 0$0D"},
-        EncodeCase{true, "01-02,03", "", "01 02 03", "01-02,03"},
-        EncodeCase{true, "G1", "", "01", "G1"},
-        EncodeCase{true, "01 02", " 0D", "01 02 0D", "01 02 0D"},
-        EncodeCase{true, "ff", "", "FF", "ff"},
+        EncodeCase{true, "01-02,03", "", "01 02 03", "01-02,03"}, EncodeCase{true, "G1", "", "01", "G1"},
+        EncodeCase{true, "01 02", " 0D", "01 02 0D", "01 02 0D"}, EncodeCase{true, "ff", "", "FF", "ff"},
         // ASCII escapes at and past the end of the text.
         EncodeCase{false, "A", "$0", "41 00", std::string("A\0", 2)},
         EncodeCase{false, "A", "$", "41 00", std::string("A\0", 2)},
         EncodeCase{false, "A", "$ZZ", "41 00", std::string("A\0", 2)},
-        EncodeCase{false, "A", "$4", "41 40", "A@"},
-        EncodeCase{false, "A", "\\r$41", "41 5C 72 41", "A\\rA"},
+        EncodeCase{false, "A", "$4", "41 40", "A@"}, EncodeCase{false, "A", "\\r$41", "41 5C 72 41", "A\\rA"},
         EncodeCase{false, "abc", "[SUM_8(0..n)]", "61 62 63 32 36", "abc26"},
         // A misspelt tag is plain text.
         EncodeCase{false, "A", "[XOR_8(1..n)]", "41 5B 58 4F 52 5F 38 28 31 2E 2E 6E 29 5D",
@@ -80,16 +77,29 @@ struct CsumCase {
 TEST(expandChecksumTags, EveryTagOverShortAndLongParts)
 {
     const CsumCase cases[] = {
-        {0, "01 02 03", true, 0x06},   {1, "01 02 03", true, 0x05},   {2, "01 02 03", true, 0x03},
-        {3, "01 02 03", true, 0x00},   {4, "01 02 03", true, 0x01},   {5, "01 02 03", true, 0x03},
-        {6, "01 02 03", true, 0xF9},   {7, "01 02 03", true, 0xFA},   {8, "01 02 03", true, 0xFC},
-        {0, "abc", false, 0x26},       {3, "AB", false, 0x03},        {4, "AB", false, 0x42},
+        {0, "01 02 03", true, 0x06},
+        {1, "01 02 03", true, 0x05},
+        {2, "01 02 03", true, 0x03},
+        {3, "01 02 03", true, 0x00},
+        {4, "01 02 03", true, 0x01},
+        {5, "01 02 03", true, 0x03},
+        {6, "01 02 03", true, 0xF9},
+        {7, "01 02 03", true, 0xFA},
+        {8, "01 02 03", true, 0xFC},
+        {0, "abc", false, 0x26},
+        {3, "AB", false, 0x03},
+        {4, "AB", false, 0x42},
         // A main part shorter than the start of the range.
-        {1, "A", false, 0x00},         {5, "A", false, 0x00},         {7, "A", false, 0xFF},
-        {2, "01 02", true, 0x00},      {8, "01", true, 0xFF},         {0, "", false, 0x00},
+        {1, "A", false, 0x00},
+        {5, "A", false, 0x00},
+        {7, "A", false, 0xFF},
+        {2, "01 02", true, 0x00},
+        {8, "01", true, 0xFF},
+        {0, "", false, 0x00},
         {6, "", true, 0xFF},
         // A final lone HEX digit is left out; the third character of a triple is skipped.
-        {0, "01 02 0", true, 0x03},    {0, "01x02x03", true, 0x06},
+        {0, "01 02 0", true, 0x03},
+        {0, "01x02x03", true, 0x06},
         {0, "FF FF", true, 0xFE},
     };
     for (const auto& c : cases)

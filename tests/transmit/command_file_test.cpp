@@ -75,11 +75,9 @@ TEST(CommandFile, AtMost500LinesAndBigFileFromTheFiveHundredth)
         bool big;
     };
     const Case cases[] = {
-        {numberedLines(499), 499, false},
-        {numberedLines(500), 500, true},
+        {numberedLines(499), 499, false},         {numberedLines(500), 500, true},
         {numberedLines(499) + "L500", 500, true},  // the last line without a line end counts
-        {numberedLines(600), 500, true},
-        {numberedLines(600, "\r"), 500, true},
+        {numberedLines(600), 500, true},          {numberedLines(600, "\r"), 500, true},
     };
     for (const auto& c : cases) {
         const CommandFile f = parseCommandFile(c.bytes);
@@ -135,8 +133,9 @@ TEST(CommandFile, WhatIsNotARegularFileIsRefusedUnread)
         bool refused;
     };
     const Case cases[] = {
-        {"/dev/zero", true}, {fifo, true}, {folder, true}, {dir.file("to-zero"), true},
-        {link, false},  // the user picked the link: a regular file behind it reads as usual
+        {"/dev/zero", true},         {fifo, true},  {folder, true},
+        {dir.file("to-zero"), true}, {link, false},  // the user picked the link: a regular file behind it
+                                                     // reads as usual
     };
     ASSERT_EQ(::symlink("/dev/zero", cases[3].path.c_str()), 0);
     for (const Case& c : cases) {
@@ -181,8 +180,8 @@ TEST(CommandFile, ReadingEndsAfterABoundedNumberOfBytes)
         bool big;
     };
     const Case cases[] = {
-        {"a\n" + longLine + "\nb", {"a", "b"}, false},            // exactly the bound
-        {"a\n" + longLine + "\nbc", {"a"}, true},                 // one byte more: b is cut off
+        {"a\n" + longLine + "\nb", {"a", "b"}, false},  // exactly the bound
+        {"a\n" + longLine + "\nbc", {"a"}, true},       // one byte more: b is cut off
         {"a\n" + longLine + "\n\n", {"a", ""}, false},
         {"a\n" + longLine + "\n\nz", {"a", ""}, true},
     };

@@ -92,13 +92,16 @@ TEST(SentHistory, RecordsKeepTheBytesOfALongerEarlierText)
 {
     SentHistory h;
     h.recordSent("ABCDEF");
-    h.recordSent("xy");      // written over a copy of "ABCDEF": the record ends in CDEF
+    h.recordSent("xy");  // written over a copy of "ABCDEF": the record ends in CDEF
     h.recordSent("ABCDEF");
     h.recordSent("Q");
     const std::string bytes = h.toBytes();
     ASSERT_EQ(bytes.size(), static_cast<std::size_t>(SentHistory::FileSize));
     EXPECT_EQ(bytes.substr(0, 7), std::string("\x01QBCDEF", 7));
-    EXPECT_EQ(bytes.substr(256, 7), std::string("\x06" "ABCDEF", 7));
+    EXPECT_EQ(bytes.substr(256, 7),
+              std::string("\x06"
+                          "ABCDEF",
+                          7));
     EXPECT_EQ(bytes.substr(512, 7), std::string("\x02xyCDEF", 7));
     EXPECT_EQ(h.slot(1), "Q");
 

@@ -461,9 +461,9 @@ TEST_F(Scheduler, SleepingUntilTheNextSendMatchesTickingEveryMillisecond)
         bool file, cyclic;
     };
     const Case cases[] = {
-        {"1000", 12, 0, 0, 0, false, false}, {"0", 12, 0, 0, 0, false, false},
+        {"1000", 12, 0, 0, 0, false, false},     {"0", 12, 0, 0, 0, false, false},
         {"1000", 23, 59, 57, 300, false, false}, {"2500", 23, 59, 59, 0, true, true},
-        {"700", 0, 0, 0, 100, true, false}, {"99999", 23, 58, 0, 0, false, false},
+        {"700", 0, 0, 0, 100, true, false},      {"99999", 23, 58, 0, 0, false, false},
     };
     const long long span = 250000;
     for (const auto& c : cases) {
@@ -478,9 +478,10 @@ TEST_F(Scheduler, SleepingUntilTheNextSendMatchesTickingEveryMillisecond)
             ck.set(2024, 1, 1, c.h, c.mi, c.sec, c.ms);
             testing::RecordingView v;
             std::vector<int32_t> at;
-            SendScheduler sc{o, ck, v,
-                             SendScheduler::Hooks{[&](const std::string&) { at.push_back(timeOfDayMs(ck.now())); },
-                                                  [] { return true; }}};
+            SendScheduler sc{
+                o, ck, v,
+                SendScheduler::Hooks{[&](const std::string&) { at.push_back(timeOfDayMs(ck.now())); },
+                                     [] { return true; }}};
             if (c.file)
                 sc.loadFile("a\nb\nc\n");
             sc.modeSelected(SendMode::Period);

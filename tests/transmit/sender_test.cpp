@@ -230,8 +230,8 @@ TEST_F(SenderTest, WhatThePortCannotTakeWaitsAndIsLoggedWhenItGoesOut)
     EXPECT_TRUE(sender.outputWaiting());
     EXPECT_TRUE(view.outputWaiting);
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
-    sender.send("NEXT");  // waits behind the first, never overtakes it
-    sender.drainOutput();         // still no room
+    sender.send("NEXT");   // waits behind the first, never overtakes it
+    sender.drainOutput();  // still no room
     EXPECT_EQ(port.written, "HEL");
 
     port.writeRoom = 4;

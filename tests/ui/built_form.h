@@ -24,10 +24,7 @@ struct BuiltForm {
 
     // A pointer move with no button pressed, at a point local to w, delivered
     // to the window the way the platform delivers it.
-    void hover(QWidget* w, QPoint local)
-    {
-        QTest::mouseMove(form.windowHandle(), w->mapTo(&form, local));
-    }
+    void hover(QWidget* w, QPoint local) { QTest::mouseMove(form.windowHandle(), w->mapTo(&form, local)); }
     void hover(QWidget* w) { hover(w, w->rect().center()); }
 
     void fillHelp(const QString& marker)

@@ -32,20 +32,16 @@ TEST(Colours, SystemColoursFollowThePlatformPalette)
         uint32_t value;
         QColor colour;
     } cases[] = {
-        {clWindow, p.color(QPalette::Base)},
-        {clWindowText, p.color(QPalette::Text)},
-        {clBtnFace, p.color(QPalette::Button)},
-        {clInfoBk, p.color(QPalette::ToolTipBase)},
-        {clMenuBar, p.color(QPalette::Window)},
-        {clInactiveBorder, p.color(QPalette::Midlight)},
+        {clWindow, p.color(QPalette::Base)},    {clWindowText, p.color(QPalette::Text)},
+        {clBtnFace, p.color(QPalette::Button)}, {clInfoBk, p.color(QPalette::ToolTipBase)},
+        {clMenuBar, p.color(QPalette::Window)}, {clInactiveBorder, p.color(QPalette::Midlight)},
         {0xFF0000FF, QColor(0, 0, 0)},  // no such system colour
     };
     for (const auto& c : cases)
         EXPECT_EQ(colourToQColor(c.value), c.colour) << std::hex << c.value;
 }
 
-template <class W>
-void checkWidget(QPalette::ColorRole paints, uint32_t designBackground)
+template <class W> void checkWidget(QPalette::ColorRole paints, uint32_t designBackground)
 {
     W w;
     SCOPED_TRACE(w.metaObject()->className());

@@ -198,9 +198,14 @@ TEST(BuildControls, InitialTextsHintsAndStates)
         QWidget* w;
         QString hint;
     } hints[] = {
-        {c.ComPort, "Port"}, {c.BaudRate, "BaudRate"}, {c.ComBits, "Bits"}, {c.ComStopBits, "StopBit"},
-        {c.TimeOutRx, "Временнй интервал разделения пакетов, мс"}, {c.FiltrLog, "Фильтр сообщений"},
-        {c.Srift, "Размер шрифта"}, {c.CBLists, "Можно дважды кликнуть мышкой"},
+        {c.ComPort, "Port"},
+        {c.BaudRate, "BaudRate"},
+        {c.ComBits, "Bits"},
+        {c.ComStopBits, "StopBit"},
+        {c.TimeOutRx, "Временнй интервал разделения пакетов, мс"},
+        {c.FiltrLog, "Фильтр сообщений"},
+        {c.Srift, "Размер шрифта"},
+        {c.CBLists, "Можно дважды кликнуть мышкой"},
     };
     for (const auto& h : hints)
         EXPECT_EQ(h.w->toolTip(), h.hint) << h.w->objectName().toStdString();
@@ -226,14 +231,16 @@ TEST(BuildControls, InitialTextsHintsAndStates)
     QStringList tags;
     for (int i = 0; i < c.LBTail->count(); ++i)
         tags << c.LBTail->item(i)->text();
-    EXPECT_EQ(tags, (QStringList{"[SUM_8(0..n)]", "[SUM_8(1..n)]", "[SUM_8(2..n)]", "[XOR_8 (0..n)]",
-                                 "[XOR_8 (1..n)]", "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]",
-                                 "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]"}));
+    EXPECT_EQ(
+        tags,
+        (QStringList{"[SUM_8(0..n)]", "[SUM_8(1..n)]", "[SUM_8(2..n)]", "[XOR_8 (0..n)]", "[XOR_8 (1..n)]",
+                     "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]"}));
 
     const struct {
         QWidget* w;
         int maxLength;
-    } limits[] = {{c.FiltrLog, 250}, {c.PeriodTX, 5}, {c.ListNameEDT, 150}, {c.Edit[1], 50}, {c.Edit[48], 50}};
+    } limits[] = {
+        {c.FiltrLog, 250}, {c.PeriodTX, 5}, {c.ListNameEDT, 150}, {c.Edit[1], 50}, {c.Edit[48], 50}};
     for (const auto& l : limits)
         EXPECT_EQ(static_cast<QLineEdit*>(l.w)->maxLength(), l.maxLength) << l.w->objectName().toStdString();
 
@@ -264,9 +271,9 @@ TEST(BuildControls, HiddenAtStartAreExactlyTheDesignedOnes)
     BuiltForm f;
     comtrax::Controls& c = f.c;
     QSet<QWidget*> hidden;
-    for (QWidget* w : std::initializer_list<QWidget*>{c.SecondWindow, c.CiklSend, c.FastOldCmd, c.LBTail, c.STListName,
-                             c.ListNameEDT, c.DelList, c.SaveF, c.ListDec, c.ListInc, c.SendStart,
-                             c.OldCmdList, c.StaticText1})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             c.SecondWindow, c.CiklSend, c.FastOldCmd, c.LBTail, c.STListName, c.ListNameEDT, c.DelList,
+             c.SaveF, c.ListDec, c.ListInc, c.SendStart, c.OldCmdList, c.StaticText1})
         hidden.insert(w);
     for (int k = 1; k <= MacroCount; ++k)
         hidden.insert(c.Edit[k]);

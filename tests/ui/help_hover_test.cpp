@@ -54,10 +54,10 @@ TEST_F(HoverTest, ThirteenControlsShowTheirOwnText)
     } table[] = {
         {c.BTConnect, connectHelp()},       {c.BTRescan, rescanHelp()},
         {c.AutoConnect, autoConnectHelp()}, {c.TimeOutAns, timeRxHelp()},
-        {c.FiltrLog, filterHelp()},          {c.RBManual, manualModeHelp()},
-        {c.RBSel, onSelectModeHelp()},           {c.RBAfterAns, afterAnswerModeHelp()},
+        {c.FiltrLog, filterHelp()},         {c.RBManual, manualModeHelp()},
+        {c.RBSel, onSelectModeHelp()},      {c.RBAfterAns, afterAnswerModeHelp()},
         {c.RBPeriod, periodModeHelp()},     {c.SendAsReconn, sendOnConnectHelp()},
-        {c.CiklSend, cyclicSendHelp()},       {c.MainStrCmd, commandLineHelp()},
+        {c.CiklSend, cyclicSendHelp()},     {c.MainStrCmd, commandLineHelp()},
         {c.AddStrCmd, suffixHelp()},
     };
     for (const auto& row : table) {
@@ -75,8 +75,8 @@ TEST_F(HoverTest, ControlsWithoutHelpOfTheirOwnEmptyTheArea)
     // of what shares its place.
     for (QWidget* w : {static_cast<QWidget*>(c.DelList), static_cast<QWidget*>(c.ListDec)})
         w->show();
-    const std::vector<QWidget*> plain = {c.EditAllCmd, c.DelList, c.ListDec, c.ButtonReadFile, c.ButtonSend,
-                                         c.MainWindow->viewport()};
+    const std::vector<QWidget*> plain = {c.EditAllCmd,     c.DelList,    c.ListDec,
+                                         c.ButtonReadFile, c.ButtonSend, c.MainWindow->viewport()};
     for (QWidget* w : plain) {
         f.fillHelp("old");
         f.hover(w);
@@ -104,10 +104,10 @@ TEST_F(HoverTest, BareAreasOfTheThreeBandsEmptyTheArea)
         QWidget* panel;
         QPoint at;  // not over any control of the panel
     } bare[] = {
-        {c.Panel1, {150, 23}},     // under ComPort, which is 21 high
-        {c.LogPanel, {30, 6}},     // above TextTime
-        {c.MainPanel, {658, 50}},  // between the list buttons and RBName
-        {c.MainPanel, {658, 150}}, // between the macro grid and the help area
+        {c.Panel1, {150, 23}},      // under ComPort, which is 21 high
+        {c.LogPanel, {30, 6}},      // above TextTime
+        {c.MainPanel, {658, 50}},   // between the list buttons and RBName
+        {c.MainPanel, {658, 150}},  // between the macro grid and the help area
     };
     for (const auto& b : bare) {
         ASSERT_EQ(b.panel->childAt(b.at), nullptr) << b.at.x() << "," << b.at.y();
@@ -123,10 +123,21 @@ TEST_F(HoverTest, OtherControlsLeaveTheAreaAsItIs)
 {
     Controls& c = f.c;
     const std::vector<QWidget*> others = {
-        c.ComPort, c.BaudRate, c.ComStopBits, c.TimeOutRx->upButton(), c.BTLog, c.StartLog, c.BtInfo,
-        c.TextTime, c.OutMode, c.VisTime, c.RBASCII, c.RBHEX, c.InputMode, c.Label1, c.PeriodTX,
-        c.PStats, c.LSend, c.MaxTimeWait, c.BTClrStat, c.Str1, c.LPlus, c.Str2, c.CBLists, c.RBName,
-        c.RbData, c.STH[1], c.STH[7], c.STLog, c.StaticText3, c.MainWindow->verticalScrollBar(),
+        c.ComPort,     c.BaudRate,
+        c.ComStopBits, c.TimeOutRx->upButton(),
+        c.BTLog,       c.StartLog,
+        c.BtInfo,      c.TextTime,
+        c.OutMode,     c.VisTime,
+        c.RBASCII,     c.RBHEX,
+        c.InputMode,   c.Label1,
+        c.PeriodTX,    c.PStats,
+        c.LSend,       c.MaxTimeWait,
+        c.BTClrStat,   c.Str1,
+        c.LPlus,       c.Str2,
+        c.CBLists,     c.RBName,
+        c.RbData,      c.STH[1],
+        c.STH[7],      c.STLog,
+        c.StaticText3, c.MainWindow->verticalScrollBar(),
     };
     f.fillHelp("kept");
     for (QWidget* w : others) {

@@ -25,7 +25,10 @@
 namespace comtrax {
 namespace {
 
-std::string cp(const char* utf8) { return toCp1251(QString::fromUtf8(utf8)); }
+std::string cp(const char* utf8)
+{
+    return toCp1251(QString::fromUtf8(utf8));
+}
 
 // Length byte and characters of a string[N] field of the file image.
 std::string fieldAt(const std::string& image, std::size_t offset)
@@ -36,8 +39,8 @@ std::string fieldAt(const std::string& image, std::size_t offset)
 
 std::size_t nameOffset(int list, int k)
 {
-    return std::size_t(list - 1) * CmdLists::RecordSize + CmdLists::CmdNamesOffset +
-           std::size_t(k - 1) * CmdLists::CmdNameStride;
+    return std::size_t(list - 1) * CmdLists::RecordSize + CmdLists::CmdNamesOffset
+        + std::size_t(k - 1) * CmdLists::CmdNameStride;
 }
 
 class MacroPanelTest : public ::testing::Test {
@@ -123,8 +126,8 @@ TEST_F(MacroPanelTest, DisplaySwitchShowsNamesBoldOrLinesRegularWithTheOtherAsHi
         bool bold;
         int maxLength;
     };
-    for (const Case& t : {Case{c.RbData, "AT+RST", "Сброс", false, 250},
-                          Case{c.RBName, "Сброс", "AT+RST", true, 50}}) {
+    for (const Case& t :
+         {Case{c.RbData, "AT+RST", "Сброс", false, 250}, Case{c.RBName, "Сброс", "AT+RST", true, 50}}) {
         SCOPED_TRACE(t.choice->objectName().toStdString());
         t.choice->setChecked(true);  // from code, as the settings restore does
         for (QWidget* w : {static_cast<QWidget*>(c.Button[3]), static_cast<QWidget*>(c.Edit[3])}) {

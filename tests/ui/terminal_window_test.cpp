@@ -270,8 +270,14 @@ TEST(WindowSend, HistoryFileHoldsTheLinesMostRecentFirst)
     r.close();
     const std::string old = fileOf(r, "OldCmd");
     ASSERT_EQ(old.size(), 12800u);
-    EXPECT_EQ(old.substr(0, 2), std::string("\x01" "A", 2));
-    EXPECT_EQ(old.substr(256, 2), std::string("\x01" "B", 2));
+    EXPECT_EQ(old.substr(0, 2),
+              std::string("\x01"
+                          "A",
+                          2));
+    EXPECT_EQ(old.substr(256, 2),
+              std::string("\x01"
+                          "B",
+                          2));
 }
 
 TEST(WindowSend, TheTagListReplacesTheWholeSuffix)

@@ -25,8 +25,8 @@ TEST(TextCodec, CodePageCharacters)
         unsigned char byte;
         char16_t unicode;
     } cases[] = {
-        {0x41, u'A'},    {0xC0, u'А'},    {0xFF, u'я'},     {0xA8, u'Ё'},     {0xB8, u'ё'},
-        {0x88, u'\u20AC'}, {0xB9, u'№'},  {0x00, u'\0'},    {0x0D, u'\r'},    {0x98, u'\u0098'},
+        {0x41, u'A'},      {0xC0, u'А'}, {0xFF, u'я'},  {0xA8, u'Ё'},  {0xB8, u'ё'},
+        {0x88, u'\u20AC'}, {0xB9, u'№'}, {0x00, u'\0'}, {0x0D, u'\r'}, {0x98, u'\u0098'},
     };
     for (const auto& c : cases) {
         const std::string byte(1, static_cast<char>(c.byte));
@@ -43,10 +43,10 @@ TEST(TextCodec, WhatTheCodePageCannotHoldBecomesOneQuestionMark)
         std::string bytes;
     } cases[] = {
         {QString::fromUtf8("a\u4E2Db"), "a?b"},
-        {QString::fromUtf8("a\U0001F600b"), "a?b"},        // one character, two UTF-16 units
+        {QString::fromUtf8("a\U0001F600b"), "a?b"},            // one character, two UTF-16 units
         {QString(QChar(0xD800)) + QStringLiteral("x"), "?x"},  // lone surrogate
-        {QString::fromUtf8("\u00E9"), "?"},               // é is not in the code page
-        {QString(QChar(0x1A)), std::string(1, '\x1A')},      // a real SUB stays SUB
+        {QString::fromUtf8("\u00E9"), "?"},                    // é is not in the code page
+        {QString(QChar(0x1A)), std::string(1, '\x1A')},        // a real SUB stays SUB
     };
     for (const auto& c : cases)
         EXPECT_EQ(toCp1251(c.text), c.bytes) << c.text.toStdString();

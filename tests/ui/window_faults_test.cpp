@@ -91,7 +91,6 @@ public:
 
     void send(const std::string& bytes) { sendToPty(master_, bytes); }
 
-
     // Everything the terminal has written since the last call.
     std::string drain() { return drainPty(master_); }
 
@@ -275,7 +274,8 @@ TEST(DeviceLoss, WithAutoConnectTheTerminalWaitsInYellowAndGoesOnWhenTheDeviceRe
     EXPECT_TRUE(r.pauses.empty());
 
     r.device.plugIn();
-    ASSERT_TRUE(waitUntil([&] { return r.indicator() == clLime; })) << "the returned device was not reconnected";
+    ASSERT_TRUE(waitUntil([&] { return r.indicator() == clLime; }))
+        << "the returned device was not reconnected";
     EXPECT_TRUE(r.window->terminal().access().portOpen());
     EXPECT_EQ(r.pauses, std::vector<int>{2000});
 
@@ -429,8 +429,12 @@ TEST(FileFaults, AHistoryThatCannotBeSavedStopsTheCloseBeforeTheSettings)
     EXPECT_EQ(leftovers(r), std::vector<std::string>{});
 
     EXPECT_TRUE(r.close());
-    EXPECT_EQ(fileOf(r, "OldCmd").substr(0, 4), std::string("\x03" "AT2"));
-    EXPECT_EQ(fileOf(r, "OldCmd").substr(256, 4), std::string("\x03" "AT1"));
+    EXPECT_EQ(fileOf(r, "OldCmd").substr(0, 4),
+              std::string("\x03"
+                          "AT2"));
+    EXPECT_EQ(fileOf(r, "OldCmd").substr(256, 4),
+              std::string("\x03"
+                          "AT1"));
 }
 
 TEST(FileFaults, CommandListsThatCannotBeSavedStayInTheEditorAndKeepTheOldFile)
@@ -487,7 +491,8 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
         r.window->sendCommandLine();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
-    EXPECT_TRUE(r.dialogs.errors[0].startsWith("Не удалось создать файл лога")) << r.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(r.dialogs.errors[0].startsWith("Не удалось создать файл лога"))
+        << r.dialogs.errors[0].toStdString();
     EXPECT_EQ(r.ui().MainWindow->toPlainText(), "first\nAT");
     EXPECT_EQ(r.port.written, "AT\r");
     EXPECT_TRUE(filesStartingWith(r.dir.path(), "LOG_").empty());
@@ -523,7 +528,8 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
         r.window->sendCommandLine();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
-    EXPECT_TRUE(r.dialogs.errors[0].startsWith("Ошибка записи в файл лога")) << r.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(r.dialogs.errors[0].startsWith("Ошибка записи в файл лога"))
+        << r.dialogs.errors[0].toStdString();
     EXPECT_EQ(r.ui().StartLog->text(), "Go Log");
     EXPECT_EQ(readFileBytes(logPath), before) << "a torn line was left in the log";
     // The window and the port carry on.

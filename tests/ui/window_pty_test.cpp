@@ -87,10 +87,7 @@ struct LiveWindow {
         window->toggleLogFile();
     }
 
-    std::string logFile()
-    {
-        return readFileBytes(dir.file(window->terminal().logFile().fileName()));
-    }
+    std::string logFile() { return readFileBytes(dir.file(window->terminal().logFile().fileName())); }
 
     // Waits (bounded) until the log file holds at least n bytes.
     std::string waitForLog(std::size_t n, int maxMs = 20000)
@@ -257,13 +254,13 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
     sinceTick.start();
     qint64 longestPause = 0;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longestPause = std::max(longestPause, sinceTick.restart());
-    });
+    QObject::connect(&tick, &QTimer::timeout,
+                     [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
     tick.start(5);
     QTest::qWait(1500);
     tick.stop();
-    std::printf("longest event-loop pause with a device not reading: %lld ms\n", static_cast<long long>(longestPause));
+    std::printf("longest event-loop pause with a device not reading: %lld ms\n",
+                static_cast<long long>(longestPause));
     EXPECT_LT(longestPause, 900) << "the window waited for the device";
     EXPECT_TRUE(w.window->terminal().sender().outputWaiting());
 

@@ -19,7 +19,6 @@ struct WindowRig {
     std::unique_ptr<TerminalWindow> window;
     std::string directory;  // where the window keeps its files; empty: dir
 
-
     WindowRig() { lister.ports = {"ttyUSB0", "ttyUSB1"}; }
 
     TerminalWindow& open()
