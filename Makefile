@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize fuzz clean
+.PHONY: all deps configure build run test bench sanitize fuzz format lint clean
 
 all: build
 
@@ -26,11 +26,20 @@ bench: build
 	@bash bench/run.sh $(BUILD)
 
 sanitize:
-	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCOMTRAX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCOMTRAX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(SANITIZE_FLAGS)"
 
 # libFuzzer on every reader of outside data: FUZZ_SECONDS per target (default 60).
 fuzz:
 	@bash scripts/fuzz.sh
+
+# The house style (.clang-format) over every C++ file of the project.
+format:
+	@git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' \
+	  | xargs clang-format -i
+
+# clang-tidy (.clang-tidy) over the core: every module but the widgets and the Qt port.
+lint: configure
+	@bash scripts/lint.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan

@@ -83,7 +83,7 @@ FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::st
         const std::size_t before = out.size();
         out.resize(before + want);
         std::size_t got = 0;
-        const FileResult r = readAll(fd, path, out.data() + before, want, got);
+        FileResult r = readAll(fd, path, out.data() + before, want, got);
         out.resize(before + got);
         if (!r) {
             ::close(fd);
@@ -107,7 +107,7 @@ FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileResult::failure(describe("Cannot open", path, errno));
-    const FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
+    FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
     ::close(fd);
     return r;
 }

@@ -21,22 +21,23 @@ Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log,
     : port_(port), counters_(counters), log_(log), options_(options), clock_(clock)
 {}
 
-void Receiver::poll()
+uint32_t Receiver::poll()
 {
     // A modal box opened by the after-answer step keeps ticks coming; those
     // must not start a second poll inside this one.
     if (rxBusy_)
-        return;
+        return 0;
     BusyGuard busy(rxBusy_);
     if (!port_.portOpen())
-        return;
+        return 0;
 
     // An idle tick costs exactly this: one status query, one clock reading.
     const uint32_t q = port_.portInputCount();
     tickTime_ = clock_.now();
     const int32_t now = weekTimeMs(tickTime_);
+    uint32_t got = 0;
     if (q > 0) {
-        readPort(q);
+        got = readPort(q);
         counters_.countRead(now);
     }
     if (now < lastRxTime_)  // Monday 00:00 has passed: measure from the new week
@@ -48,15 +49,17 @@ void Receiver::poll()
         showPacket(!options_.hex);
     else if (rxCount_ > EarlyCut)
         showPacket(false);
+    return got;
 }
 
-void Receiver::readPort(uint32_t n)
+uint32_t Receiver::readPort(uint32_t n)
 {
     n = std::min(n, BufferSize - rxCount_);
     uint32_t got = port_.readPort(rxBuffer_.data() + rxCount_, n);
     got = std::min(got, n);  // never trust a count beyond what was asked for
     counters_.addRxBytes(static_cast<int32_t>(got));
     rxCount_ += got;
+    return got;
 }
 
 void Receiver::showPacket(bool final)

@@ -26,7 +26,8 @@ public:
     // Called after every built line when after-answer mode finds no bytes waiting.
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
 
-    void poll();
+    // One receive poll; returns how many bytes it read.
+    uint32_t poll();
 
     int32_t rxTimeoutMs() const { return rxTimeoutMs_; }
     void setRxTimeoutMs(int32_t v) { rxTimeoutMs_ = v; }
@@ -44,7 +45,7 @@ public:
     static std::string convertHex(const uint8_t* data, uint32_t n);
 
 private:
-    void readPort(uint32_t n);
+    uint32_t readPort(uint32_t n);
     void showPacket(bool final);
 
     PortAccess& port_;

@@ -9,7 +9,7 @@ namespace comtrax {
 
 const HelpText& generalHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Краткая справка по каждой команде",
         "   ",
         "   Здесь будет отображаться описание команд.",
@@ -23,20 +23,20 @@ const HelpText& generalHelp()
         "   редактирования. ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& connectHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Создание соединения", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ", "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& rescanHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Сканирование доступных COM-портов",
         "   ",
         "   Алгоритм берёт список доступных портов из",
@@ -50,12 +50,12 @@ const HelpText& rescanHelp()
         "   поэтому   при    необходимости    следует",
         "   переназначить имя в настройках COM-порта.",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& autoConnectHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Автосоединение с COM-портом",
         "   ",
         "   Данная  опция  актуальна  для эмуляторов",
@@ -69,12 +69,12 @@ const HelpText& autoConnectHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& timeRxHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Время накопления принимаемых данных",
         "   ",
         "   При получении длинных сообщений возможна",
@@ -88,12 +88,12 @@ const HelpText& timeRxHelp()
         "   наков разделения пакетов",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& filterHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Фильрация сообщений лога",
         "   ",
         "   Здесь задаётся набор символов,по которым",
@@ -107,12 +107,12 @@ const HelpText& filterHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& manualModeHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Отправка команд вручную",
         "   ",
         "   Команда будет  отправляться  по  нажатию",
@@ -126,12 +126,12 @@ const HelpText& manualModeHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& onSelectModeHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Отправка команд при выборе",
         "   ",
         "   Команда будет  отправляться  по  нажатию",
@@ -145,12 +145,12 @@ const HelpText& onSelectModeHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& afterAnswerModeHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Отправка команды после ответа",
         "   ",
         "   Содержимое консольной строки будет  отп-",
@@ -164,12 +164,12 @@ const HelpText& afterAnswerModeHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& periodModeHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Периодическая отправка команд",
         "   ",
         "   Содержимое   консольной   строки   будет",
@@ -183,12 +183,12 @@ const HelpText& periodModeHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& sendOnConnectHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Отправка команд после соединения",
         "   ",
         "   Если выбрана данная опция,  то  отправка",
@@ -202,12 +202,12 @@ const HelpText& sendOnConnectHelp()
         "   ",
         "   ",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& commandLineHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Консольная строка",
         "   ",
         "   Набор отправляемых данных формируется из",
@@ -221,12 +221,12 @@ const HelpText& commandLineHelp()
         "   жатии  кнопки  соответствующего  макроса",
         "   во всех режимах, кроме \"При выборе\"",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& suffixHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Хвост пакета",
         "   ",
         "   Содержимое добавляется ко всем командам,",
@@ -240,12 +240,12 @@ const HelpText& suffixHelp()
         "   шаблон,  содержащий  контрольную  сумму,",
         "   например: \"*[XOR_8(1..n)]$0D$0A\"",
     };
-    return text;
+    return Text;
 }
 
 const HelpText& cyclicSendHelp()
 {
-    static constexpr HelpText text{
+    static constexpr HelpText Text{
         "Циклическая отправка",
         "   ",
         "  Команды из файла отправляются  циклически,",
@@ -259,7 +259,7 @@ const HelpText& cyclicSendHelp()
         "  ",
         "  ",
     };
-    return text;
+    return Text;
 }
 
 }  // namespace comtrax

@@ -21,4 +21,18 @@ Terminal::Terminal(const Setup& s)
     access_.setClosedListener([this] { sender_.abandonOutput(); });
 }
 
+Terminal::PollResult Terminal::poll()
+{
+    const uint32_t room = Receiver::BufferSize - receiver_.rxCount();
+    PollResult r;
+    r.bytesRead = receiver_.poll();
+    // More bytes than one poll can take are waiting: the device sends faster
+    // than a poll a millisecond can read. A poll that filled the receive
+    // buffer counts too: the system hands a pty's or a USB adapter's bytes on
+    // in pieces, so its queue can look empty for a moment while more are on
+    // the way.
+    r.backlog = r.bytesRead > 0 && (r.bytesRead >= room || access_.portInputCount() > 0);
+    return r;
+}
+
 }  // namespace comtrax

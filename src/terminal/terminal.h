@@ -44,8 +44,69 @@ public:
     LogFile& logFile() { return logFile_; }
     TrafficCounters& counters() { return counters_; }
 
-    void send(const std::string& line) { sender_.send(line); }
     std::string historyPath() const { return directory_ + "/OldCmd"; }
+
+    // --- What the window asks of the terminal ---------------------------------
+
+    // Sending: one line through the one send path; output the port had no room
+    // for goes on when it has.
+    void send(const std::string& line) { sender_.send(line); }
+    void drainOutput() { sender_.drainOutput(); }
+
+    // The connection.
+    void toggleConnection(const PortParameters& p) { connection_.toggle(p, options_.sendOnConnect); }
+    void checkConnection(const PortParameters& p)
+    {
+        connection_.check(p, options_.autoConnect, options_.sendOnConnect);
+    }
+    bool connected() const { return connection_.connected(); }
+    uint32_t indicatorColour() const { return connection_.indicatorColour(); }
+    PortChoice scanPorts(bool startUp) { return access_.scanPorts(startUp); }
+    // Start-up has scanned the ports quietly; from now on the port is closed.
+    void endQuietStartUp() { access_.setPortOpenFlag(false); }
+    bool portOpen() const { return access_.portOpen(); }
+    const std::string& portName() const { return access_.portName(); }
+
+    // Receiving: one poll, and what it found.
+    struct PollResult {
+        uint32_t bytesRead = 0;
+        bool backlog = false;  // more is waiting than one poll could take
+    };
+    PollResult poll();
+    int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
+    int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
+    void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
+    void stepTimeout(bool up) { receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up)); }
+
+    // Send modes and command files.
+    void selectMode(SendMode mode)
+    {
+        options_.sendMode = mode;
+        scheduler_.modeSelected(mode);
+    }
+    bool sendStartEnabled() const { return scheduler_.sendStartEnabled(); }
+    bool cyclicEnabled() const { return scheduler_.cyclicEnabled(); }
+    void startFileSending() { scheduler_.startSending(); }
+    void periodTick() { scheduler_.periodTick(); }
+    bool periodTimerEnabled() const { return scheduler_.periodTimerEnabled(); }
+    int64_t msUntilNextPeriodSend() const { return scheduler_.msUntilNextPeriodSend(); }
+    void housekeepingTick() { scheduler_.housekeepingTick(); }
+    bool fileMode() const { return scheduler_.fileMode(); }
+    const std::vector<std::string>& fileLines() const { return scheduler_.fileLines(); }
+    FileResult loadCommandFile(const std::string& path) { return scheduler_.loadFileFromPath(path); }
+    void leaveCommandFile() { scheduler_.leaveFile(); }
+
+    // The log file and the statistics.
+    void toggleLogFile() { logFile_.toggleLogFile(clock_.now()); }
+    void closeLogFile() { logFile_.close(); }
+    const std::string& logCaption() const { return logFile_.caption(); }
+    const std::string& logStatus() const { return logFile_.status(); }
+    void resetStatistics() { counters_.resetStatistics(); }
+
+    // The history of sent lines (OldCmd).
+    FileResult loadHistory() { return history_.load(historyPath()); }
+    FileResult saveHistory() { return history_.saveIfPresent(historyPath()); }
+    std::vector<std::string> historyLines() const { return history_.nonEmpty(); }
 
 private:
     TerminalOptions options_;

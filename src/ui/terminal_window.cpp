@@ -90,7 +90,7 @@ void TerminalWindow::init(const WindowEnvironment& env)
     MacroPanelHooks hooks;
     hooks.send = [this](const std::string& line) { terminal_->send(line); };
     hooks.onSelectMode = [this] { return terminal_->options().sendMode == SendMode::OnSelect; };
-    hooks.fileMode = [this] { return terminal_->scheduler().fileMode(); };
+    hooks.fileMode = [this] { return terminal_->fileMode(); };
     hooks.editHelpModal = [this] { env_.dialogs->editMacroHelp(); };
     hooks.error = [this](const QString& text) { env_.dialogs->error(text); };
     hooks.cmdConfigPath = path("CmdConfig");
@@ -156,7 +156,7 @@ void TerminalWindow::startUp()
     layoutCaptured_ = true;
 
     setBackgroundColour(ui_.FiltrLog, clBtnFace);
-    terminal_->receiver().setRxTimeoutMs(0);
+    terminal_->setRxTimeoutMs(0);
     displayFontSize_ = ui_.MainWindow->font().pointSize();
     ui_.MainWindow->clear();
     for (QWidget* w : {static_cast<QWidget*>(ui_.MainWindow), static_cast<QWidget*>(ui_.MainStrCmd),
@@ -191,7 +191,7 @@ void TerminalWindow::startUp()
     macros_->showFirstList();
     macros_->wire();
 
-    const FileResult history = terminal_->history().load(terminal_->historyPath());
+    const FileResult history = terminal_->loadHistory();
     if (!history) {
         showError(history.error);
         return;
@@ -199,8 +199,8 @@ void TerminalWindow::startUp()
     historyLoaded_ = true;
     refillHistoryDropDown();
 
-    applyPortChoice(terminal_->access().scanPorts(true));
-    terminal_->access().setPortOpenFlag(false);
+    applyPortChoice(terminal_->scanPorts(true));
+    terminal_->endQuietStartUp();
 
     setHelpLines(ui_, generalHelp());
 
@@ -226,7 +226,7 @@ bool TerminalWindow::shutDown()
         return false;
     };
     if (historyLoaded_ && !keepOtherInstanceFiles_) {
-        if (!saved(terminal_->history().saveIfPresent(terminal_->historyPath())))
+        if (!saved(terminal_->saveHistory()))
             return false;
     }
     if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
@@ -234,7 +234,7 @@ bool TerminalWindow::shutDown()
         if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
             return false;
     }
-    terminal_->logFile().close();
+    terminal_->closeLogFile();
     return true;
 }
 
@@ -257,7 +257,7 @@ void TerminalWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (layoutCaptured_)
-        applyWindowLayout(ui_, initialLayout_, size(), terminal_->scheduler().fileMode());
+        applyWindowLayout(ui_, initialLayout_, size(), terminal_->fileMode());
     scheduleHousekeeping();
 }
 
@@ -345,44 +345,35 @@ void TerminalWindow::setPeriodTimerEnabled(bool)
 
 void TerminalWindow::logStateChanged()
 {
-    const LogFile& log = terminal_->logFile();
-    ui_.StartLog->setText(fromUtf8(log.caption()));
-    if (!log.status().empty())
-        ui_.STLog->setText(fromUtf8(log.status()));
+    ui_.StartLog->setText(fromUtf8(terminal_->logCaption()));
+    if (!terminal_->logStatus().empty())
+        ui_.STLog->setText(fromUtf8(terminal_->logStatus()));
 }
 
 // ---- Timers -----------------------------------------------------------------
 
 void TerminalWindow::pollReceive()
 {
-    const int32_t before = terminal_->counters().rxBytes();
-    const uint32_t room = Receiver::BufferSize - terminal_->receiver().rxCount();
-    terminal_->receiver().poll();
-    const int64_t got = int64_t(terminal_->counters().rxBytes()) - before;
-    const bool gotBytes = got != 0;
+    const Terminal::PollResult polled = terminal_->poll();
+    const bool gotBytes = polled.bytesRead != 0;
     rxSpurious_ = rxWokenByPort_ && !gotBytes;
     rxWokenByPort_ = false;
     rxStreaming_ = gotBytes;
-    // More bytes than one poll can take are waiting: the device sends faster
-    // than a poll a millisecond can read, so poll again at once rather than
-    // let the system's queue overflow. A poll that filled the receive buffer
-    // counts too: the system hands a pty's or a USB adapter's bytes on in
-    // pieces, so its queue can look empty for a moment while more are on the
-    // way, and waiting a whole millisecond each time caps the rate at one
-    // buffer a millisecond.
-    rxBacklog_ = gotBytes && (got >= int64_t(room) || terminal_->access().portInputCount() > 0);
+    // A backlog is polled again at once rather than a millisecond later, or
+    // the rate would be capped at one buffer a millisecond.
+    rxBacklog_ = polled.backlog;
     scheduleRx();
 }
 
 void TerminalWindow::periodTick()
 {
-    terminal_->scheduler().periodTick();
+    terminal_->periodTick();
     schedulePeriod();
 }
 
 bool TerminalWindow::isTimerPeriodActive() const
 {
-    return terminal_->scheduler().periodTimerEnabled();
+    return terminal_->periodTimerEnabled();
 }
 
 void TerminalWindow::housekeepingTick()
@@ -394,15 +385,14 @@ void TerminalWindow::housekeepingTick()
     const QString now = fromUtf8(formatLongTime(env_.clock->now()));
     if (ui_.TextTime->text() != now)
         ui_.TextTime->setText(now);
-    terminal_->scheduler().housekeepingTick();
+    terminal_->housekeepingTick();
     schedulePeriod();
     scheduleHousekeeping();
 }
 
 void TerminalWindow::checkConnection()
 {
-    const TerminalOptions& o = terminal_->options();
-    terminal_->connection().check(portParameters(), o.autoConnect, o.sendOnConnect);
+    terminal_->checkConnection(portParameters());
     refreshConnectionControls();
 }
 
@@ -410,7 +400,7 @@ void TerminalWindow::checkConnection()
 // the port is writable again, without the window ever waiting for it.
 void TerminalWindow::setOutputWaiting(bool waiting)
 {
-    const int fd = waiting && terminal_->access().portOpen() ? env_.port->readNotifierHandle() : -1;
+    const int fd = waiting && terminal_->portOpen() ? env_.port->readNotifierHandle() : -1;
     // Called from the notifier's own signal too: it is switched off there,
     // and only replaced (later) when the port's descriptor changed.
     if (txNotifier_) {
@@ -428,7 +418,7 @@ void TerminalWindow::setOutputWaiting(bool waiting)
         if (!txNotifier_) {
             txNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Write, this);
             connect(txNotifier_, &QSocketNotifier::activated, this,
-                    [this] { terminal_->sender().drainOutput(); });
+                    [this] { terminal_->drainOutput(); });
         }
         txNotifier_->setEnabled(true);
         return;
@@ -436,7 +426,7 @@ void TerminalWindow::setOutputWaiting(bool waiting)
     if (!txRetry_) {
         txRetry_ = new QTimer(this);
         txRetry_->setInterval(10);
-        connect(txRetry_, &QTimer::timeout, this, [this] { terminal_->sender().drainOutput(); });
+        connect(txRetry_, &QTimer::timeout, this, [this] { terminal_->drainOutput(); });
     }
     txRetry_->start();
 }
@@ -451,7 +441,7 @@ void TerminalWindow::scheduleRx()
 {
     if (!rxTimer_ || !env_.startTimers)
         return;
-    const bool open = terminal_->access().portOpen();
+    const bool open = terminal_->portOpen();
     const int fd = open ? env_.port->readNotifierHandle() : -1;
     if (rxNotifier_ && (!open || rxNotifier_->socket() != fd)) {
         delete rxNotifier_;
@@ -479,7 +469,7 @@ void TerminalWindow::scheduleRx()
         });
         rxStreaming_ = false;
     }
-    const int64_t untilEnd = terminal_->receiver().msUntilPacketEnd();
+    const int64_t untilEnd = terminal_->msUntilPacketEnd();
     rxTimer_->setSingleShot(true);
     if (rxStreaming_ || rxSpurious_) {
         // Bytes came in on the last poll (or the port woke us with nothing to
@@ -499,7 +489,7 @@ void TerminalWindow::schedulePeriod()
 {
     if (!timerPeriod_ || !env_.startTimers)
         return;
-    const int64_t wait = terminal_->scheduler().msUntilNextPeriodSend();
+    const int64_t wait = terminal_->msUntilNextPeriodSend();
     if (wait < 0) {
         timerPeriod_->stop();
         return;

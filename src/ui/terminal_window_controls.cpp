@@ -244,7 +244,7 @@ void TerminalWindow::toggleDropDown(QListWidget* list)
 void TerminalWindow::refillHistoryDropDown()
 {
     ui_.FastOldCmd->clear();
-    for (const std::string& line : terminal_->history().nonEmpty())
+    for (const std::string& line : terminal_->historyLines())
         ui_.FastOldCmd->addItem(fromCp1251(line));
     ui_.FastOldCmd->setCurrentRow(-1);
 }
@@ -274,27 +274,26 @@ void TerminalWindow::applyPortChoice(const PortChoice& choice)
 void TerminalWindow::toggleConnection()
 {
     ui_.BTConnect->setEnabled(false);
-    terminal_->connection().toggle(portParameters(), terminal_->options().sendOnConnect);
+    terminal_->toggleConnection(portParameters());
     refreshConnectionControls();
     ui_.BTConnect->setEnabled(true);
 }
 
 void TerminalWindow::rescanPorts()
 {
-    applyPortChoice(terminal_->access().scanPorts(false));
+    applyPortChoice(terminal_->scanPorts(false));
 }
 
 void TerminalWindow::refreshConnectionControls()
 {
-    const Connection& c = terminal_->connection();
-    const bool connected = c.connected();
+    const bool connected = terminal_->connected();
     ui_.BTConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
     for (QWidget* w : {static_cast<QWidget*>(ui_.ComPort), static_cast<QWidget*>(ui_.BaudRate),
                        static_cast<QWidget*>(ui_.BTRescan), static_cast<QWidget*>(ui_.ComBits),
                        static_cast<QWidget*>(ui_.ComStopBits)})
         w->setEnabled(!connected);
-    if (backgroundColour(ui_.ComPort) != c.indicatorColour()) {
-        setBackgroundColour(ui_.ComPort, c.indicatorColour());
+    if (backgroundColour(ui_.ComPort) != terminal_->indicatorColour()) {
+        setBackgroundColour(ui_.ComPort, terminal_->indicatorColour());
         // While connected the box is disabled, and the style's pale disabled
         // text is hard to read on lime or yellow: the port name stays dark.
         QPalette p = ui_.ComPort->palette();
@@ -332,11 +331,9 @@ void TerminalWindow::encodingSelected(bool hex)
 
 void TerminalWindow::modeSelected(SendMode mode)
 {
-    terminal_->options().sendMode = mode;
-    SendScheduler& s = terminal_->scheduler();
-    s.modeSelected(mode);
-    ui_.SendStart->setEnabled(s.sendStartEnabled());
-    ui_.CiklSend->setEnabled(s.cyclicEnabled());
+    terminal_->selectMode(mode);
+    ui_.SendStart->setEnabled(terminal_->sendStartEnabled());
+    ui_.CiklSend->setEnabled(terminal_->cyclicEnabled());
     ui_.OldCmdList->setEnabled(true);
     schedulePeriod();
     scheduleHousekeeping();
@@ -344,13 +341,12 @@ void TerminalWindow::modeSelected(SendMode mode)
 
 void TerminalWindow::startFileSending()
 {
-    terminal_->scheduler().startSending();
+    terminal_->startFileSending();
     schedulePeriod();
 }
 
 void TerminalWindow::toggleFileView()
 {
-    SendScheduler& s = terminal_->scheduler();
     if (readFileTag_ == 0) {
         const QString name = env_.dialogs->openFileName();
         if (name.isEmpty())
@@ -373,13 +369,13 @@ void TerminalWindow::toggleFileView()
         ui_.SendStart->show();
         ui_.RBName->hide();
         ui_.RbData->hide();
-        s.loadFileFromPath(QFile::encodeName(name).toStdString());
-        for (const std::string& line : s.fileLines())
+        terminal_->loadCommandFile(QFile::encodeName(name).toStdString());
+        for (const std::string& line : terminal_->fileLines())
             ui_.OldCmdList->addItem(shownText(fromCp1251(line)));
     } else {
         readFileTag_ = 0;
         ui_.ButtonReadFile->setText(QStringLiteral("Из файла"));
-        s.leaveFile();
+        terminal_->leaveCommandFile();
         showText(ui_.STListName, fromCp1251(cmdLists_.listName(macros_->currentList())));
         ui_.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
         ui_.OldCmdList->clear();
@@ -397,7 +393,7 @@ void TerminalWindow::toggleFileView()
 
 void TerminalWindow::fileLineClicked(int row)
 {
-    const auto& lines = terminal_->scheduler().fileLines();
+    const auto& lines = terminal_->fileLines();
     if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return;
     ui_.OldCmdList->setEnabled(false);
@@ -414,7 +410,7 @@ void TerminalWindow::fileLineClicked(int row)
 
 void TerminalWindow::toggleLogFile()
 {
-    terminal_->logFile().toggleLogFile(env_.clock->now());
+    terminal_->toggleLogFile();
     logStateChanged();
 }
 
@@ -447,8 +443,7 @@ void TerminalWindow::toggleFreeze()
 
 void TerminalWindow::stepTimeout(bool up)
 {
-    Receiver& r = terminal_->receiver();
-    r.setRxTimeoutMs(timeoutStep(r.rxTimeoutMs(), up));
+    terminal_->stepTimeout(up);
     updateTimeOutAns(true);
     scheduleRx();
 }
@@ -457,7 +452,7 @@ void TerminalWindow::stepTimeout(bool up)
 // yellow, while a restored value turns it yellow only when positive.
 void TerminalWindow::updateTimeOutAns(bool fromArrows)
 {
-    const int32_t v = terminal_->receiver().rxTimeoutMs();
+    const int32_t v = terminal_->rxTimeoutMs();
     ui_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
     const bool yellow = fromArrows ? v != 0 : v > 0;
     if (yellow)
@@ -476,7 +471,7 @@ void TerminalWindow::updateFiltrColour(bool clicked)
 
 void TerminalWindow::resetStatistics()
 {
-    terminal_->counters().resetStatistics();
+    terminal_->resetStatistics();
 }
 
 // ---- Appearance ------------------------------------------------------------------

@@ -68,7 +68,7 @@ void TerminalWindow::loadSettings()
     applyIndex(ui_.ComBits, s.bitsIndex());
     applyIndex(ui_.ComStopBits, s.stopBitsIndex());
     ui_.AutoConnect->setChecked(s.autoConnectOn() != 0);
-    terminal_->receiver().setRxTimeoutMs(s.timeRxMs());
+    terminal_->setRxTimeoutMs(s.timeRxMs());
     ui_.FiltrLog->setText(fromCp1251(s.filterText()));
     displayFontSize_ = s.fontSize();
     setSchemeColours(s.backColor(), s.textColor());
@@ -117,13 +117,13 @@ void TerminalWindow::saveSettings()
 {
     SettingsRecord& s = settings_;
     // A run that opened no port keeps the port of the run before.
-    if (!terminal_->access().portName().empty())
-        s.setLastPort(SettingsRecord::portHash(terminal_->access().portName()));
+    if (!terminal_->portName().empty())
+        s.setLastPort(SettingsRecord::portHash(terminal_->portName()));
     s.setBaudIndex(indexByte(ui_.BaudRate));
     s.setBitsIndex(indexByte(ui_.ComBits));
     s.setStopBitsIndex(indexByte(ui_.ComStopBits));
     s.setAutoConnectOn(ui_.AutoConnect->isChecked() ? 1 : 0);
-    s.setTimeRxMs(terminal_->receiver().rxTimeoutMs());
+    s.setTimeRxMs(terminal_->rxTimeoutMs());
     s.setFilterText(toCp1251(ui_.FiltrLog->text()).substr(0, 250));
     s.setFontSize(displayFontSize_);
     s.setBackColor(backgroundColour(ui_.MainStrCmd));
