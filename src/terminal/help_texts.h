@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <string_view>
 
+#include "macros/cmd_lists.h"
+
 namespace comtrax {
 
-inline constexpr std::size_t HelpLineCount = 12;
+inline constexpr std::size_t HelpLineCount = CmdLists::HelpLinesPerMacro;
 using HelpText = std::array<std::string_view, HelpLineCount>;
 
 // Shown once, at start-up: how the per-command help works.

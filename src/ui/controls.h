@@ -5,6 +5,8 @@
 // "STH3"), so tests and people can find it.
 #include <array>
 
+#include "macros/cmd_lists.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -22,8 +24,12 @@ namespace comtrax {
 class ClickLabel;
 class UpDown;
 
-inline constexpr int MacroCount = 48;
-inline constexpr int HelpLineTotal = 12;
+// One constant per fact; the command lists hold the facts.
+inline constexpr int MacroCount = CmdLists::Macros;
+inline constexpr int HelpLineTotal = CmdLists::HelpLinesPerMacro;
+// What a macro's name and command line may hold (their fields' capacities).
+inline constexpr int NameMaxLength = static_cast<int>(CmdLists::CmdNameCapacity) - 1;
+inline constexpr int LineMaxLength = static_cast<int>(CmdLists::CmdLineCapacity) - 1;
 
 struct Controls {
     QWidget* form = nullptr;

@@ -7,6 +7,8 @@
 class QLabel;
 class QLineEdit;
 
+#include "ui/controls.h"
+
 namespace comtrax {
 
 // What the help editor needs from the main window. The macro it works on is
@@ -31,10 +33,10 @@ public:
 class MacroHelpEditor : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHelpLineCount = 12;
+    static constexpr int kHelpLineCount = HelpLineTotal;
     static constexpr int kDesignWidth = 384;
-    static constexpr int kNameMaxLength = 50;
-    static constexpr int kLineMaxLength = 250;
+    static constexpr int kNameMaxLength = NameMaxLength;
+    static constexpr int kLineMaxLength = LineMaxLength;
     static constexpr int kHelpMaxLength = 50;
 
     explicit MacroHelpEditor(MacroEditorHost* host = nullptr, QWidget* parent = nullptr);

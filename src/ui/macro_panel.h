@@ -15,6 +15,8 @@
 #include "ui/macro_help_editor.h"
 #include "ui/save_macros_prompt.h"
 
+#include "ui/controls.h"
+
 namespace comtrax {
 
 class CmdLists;
@@ -35,8 +37,8 @@ struct MacroPanelHooks {
 class MacroPanel : public QObject, public MacroEditorHost {
     Q_OBJECT
 public:
-    static constexpr int kNameMaxLength = 50;
-    static constexpr int kLineMaxLength = 250;
+    static constexpr int kNameMaxLength = NameMaxLength;
+    static constexpr int kLineMaxLength = LineMaxLength;
 
     MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent = nullptr);
 

@@ -32,8 +32,6 @@ namespace comtrax {
 
 namespace {
 
-constexpr int ClientWidth = 951;
-constexpr int ClientHeight = 763;
 
 }  // namespace
 
@@ -65,13 +63,13 @@ void TerminalWindow::init(const WindowEnvironment& env)
 {
     env_ = env;
     setWindowTitle(QStringLiteral("Comtrax v1.06"));
-    resize(ClientWidth, ClientHeight);
+    resize(DesignClientWidth, DesignClientHeight);
     // The controls are placed for this size and only grow from it; narrower,
     // they would overlap.
-    setMinimumSize(ClientWidth, ClientHeight);
+    setMinimumSize(DesignClientWidth, DesignClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
-        move(avail.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+        move(avail.center() - QPoint(DesignClientWidth / 2, DesignClientHeight / 2));
     }
 
     buildMainWindowControls(this, ui_);
