@@ -24,6 +24,8 @@
 #include "bench_util.h"
 #include "bench_window.h"
 #include "full_files.h"
+#include "common/clock.h"
+#include "qtserial/qt_serial_port.h"
 #include "ui/terminal_window.h"
 
 extern char** environ;
@@ -58,7 +60,14 @@ int child(int argc, char* argv[], const std::string& dir)
     if (::chdir(dir.c_str()) != 0)
         return 1;
     QApplication app(argc, argv);
-    TerminalWindow w;
+    QtSerialPort port;
+    QtPortLister lister;
+    SystemClock clock;
+    WindowEnvironment env;
+    env.port = &port;
+    env.lister = &lister;
+    env.clock = &clock;
+    TerminalWindow w(env);
     FirstPaint watch;
     w.installEventFilter(&watch);
     w.show();

@@ -19,7 +19,6 @@
 #include <QTimer>
 
 #include "terminal/help_texts.h"
-#include "qtserial/qt_serial_port.h"
 #include "ui/colours.h"
 #include "ui/help_hover.h"
 #include "ui/macro_panel.h"
@@ -34,18 +33,6 @@ namespace {
 
 
 }  // namespace
-
-TerminalWindow::TerminalWindow() : QWidget(nullptr)
-{
-    WindowEnvironment env;
-    ownedPort_ = std::make_unique<QtSerialPort>();
-    ownedLister_ = std::make_unique<QtPortLister>();
-    ownedClock_ = std::make_unique<SystemClock>();
-    env.port = ownedPort_.get();
-    env.lister = ownedLister_.get();
-    env.clock = ownedClock_.get();
-    init(env);
-}
 
 TerminalWindow::TerminalWindow(const WindowEnvironment& env) : QWidget(nullptr)
 {

@@ -43,8 +43,8 @@ struct WindowEnvironment {
 class TerminalWindow : public QWidget, public TerminalView {
     Q_OBJECT
 public:
-    // The program's window: real port, system clock, real dialogs, current directory.
-    TerminalWindow();
+    // The program's window on the given port, clock and directory; without
+    // dialogs in env it makes the real ones.
     explicit TerminalWindow(const WindowEnvironment& env);
     ~TerminalWindow() override;
 
@@ -131,9 +131,6 @@ private:
     std::string path(const char* name) const;
 
     WindowEnvironment env_;
-    std::unique_ptr<SerialPort> ownedPort_;
-    std::unique_ptr<PortLister> ownedLister_;
-    std::unique_ptr<Clock> ownedClock_;
     std::unique_ptr<DialogService> ownedDialogs_;
     Controls ui_;
     std::unique_ptr<Terminal> terminal_;
