@@ -27,7 +27,7 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
         // In the lost state the port is already closed; this only resets the display.
         access_.closePort();
         tag_ = 0;
-        colour_ = ColourWindow;
+        colour_ = clWindow;
         return;
     }
 
@@ -39,7 +39,7 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
         return;
     }
     tag_ = 1;
-    colour_ = ColourLime;
+    colour_ = clLime;
     if (sendOnConnect && hooks_.sendAfterConnect)
         hooks_.sendAfterConnect();
 }
@@ -49,9 +49,9 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
     const bool alive = access_.probePort();
 
     if (!autoConnect && !alive && access_.portOpen())
-        colour_ = ColourRed;
+        colour_ = clRed;
     if (tag_ == 1 && !access_.portOpen() && !autoConnect)
-        colour_ = ColourRed;
+        colour_ = clRed;
 
     if (!alive)
         access_.closePort();
@@ -59,17 +59,17 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
     if (!autoConnect)
         return;
     if (tag_ == 0) {
-        colour_ = ColourWindow;
+        colour_ = clWindow;
         return;
     }
     if (alive)
         return;
 
     if (!access_.openPort(params)) {
-        colour_ = ColourYellow;  // tried again on the next tick
+        colour_ = clYellow;  // tried again on the next tick
         return;
     }
-    colour_ = ColourLime;
+    colour_ = clLime;
     if (hooks_.sleep)
         hooks_.sleep(ReconnectPauseMs);
     if (sendOnConnect && hooks_.sendAfterConnect)

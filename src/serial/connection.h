@@ -6,13 +6,10 @@
 
 #include "serial/port_access.h"
 
+#include "common/colour_values.h"
+
 namespace comtrax {
 
-// Indicator colours of ComPort (0x00BBGGRR, or 0xFF0000nn for system colour nn).
-inline constexpr uint32_t ColourWindow = 0xFF000005;
-inline constexpr uint32_t ColourLime = 0x0000FF00;
-inline constexpr uint32_t ColourRed = 0x000000FF;
-inline constexpr uint32_t ColourYellow = 0x0000FFFF;
 
 class Connection {
 public:
@@ -43,7 +40,7 @@ private:
     TerminalView& view_;
     Hooks hooks_;
     int tag_ = 0;
-    uint32_t colour_ = ColourWindow;
+    uint32_t colour_ = clWindow;
 };
 
 }  // namespace comtrax

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <QTimer>
 
+#include "terminal/appearance.h"
 #include "terminal/help_texts.h"
 #include "ui/colours.h"
 #include "ui/help_hover.h"
@@ -365,7 +366,7 @@ void TerminalWindow::housekeepingTick()
 {
     flushLog();
     ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
-    if (ui_.MainWindow->document()->blockCount() > 5000)
+    if (logNeedsClearing(ui_.MainWindow->document()->blockCount()))
         ui_.MainWindow->clear();
     const QString now = fromUtf8(formatLongTime(env_.clock->now()));
     if (ui_.TextTime->text() != now)

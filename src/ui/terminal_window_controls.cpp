@@ -17,6 +17,7 @@
 
 #include "log/log_file.h"
 #include "ui/click_label.h"
+#include "terminal/appearance.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
 #include "ui/terminal_window.h"
@@ -27,20 +28,6 @@
 namespace comtrax {
 
 namespace {
-
-// The six colour schemes of BTPalitra, by the index reached.
-struct Scheme {
-    uint32_t back;
-    uint32_t text;
-};
-constexpr Scheme Schemes[6] = {
-    {clWindow, clWindowText},          // 0
-    {clInactiveBorder, clWindowText},  // 1
-    {clMenuBar, clWindowText},         // 2
-    {clAqua, clWindowText},            // 3
-    {clBlack, clLime},                 // 4
-    {clRed, clBlue},                   // 5
-};
 
 // The entry of an editable box that its text names, or "" when the text is
 // not one of the entries: a value typed by hand is not a selection.
@@ -454,11 +441,8 @@ void TerminalWindow::updateTimeOutAns(bool fromArrows)
 {
     const int32_t v = terminal_->rxTimeoutMs();
     ui_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
-    const bool yellow = fromArrows ? v != 0 : v > 0;
-    if (yellow)
-        setBackgroundColour(ui_.TimeOutAns, clYellow);
-    else if (fromArrows)
-        setBackgroundColour(ui_.TimeOutAns, clBtnFace);
+    if (const auto colour = timeoutReadoutColour(v, fromArrows))
+        setBackgroundColour(ui_.TimeOutAns, *colour);
 }
 
 void TerminalWindow::updateFiltrColour(bool clicked)
@@ -488,15 +472,16 @@ void TerminalWindow::setSchemeColours(uint32_t back, uint32_t text)
 
 void TerminalWindow::nextColourScheme()
 {
-    colourScheme_ = (colourScheme_ + 1) % 6;
-    setSchemeColours(Schemes[colourScheme_].back, Schemes[colourScheme_].text);
+    colourScheme_ = comtrax::nextColourScheme(colourScheme_);
+    const ColourScheme& scheme = ColourSchemes[static_cast<std::size_t>(colourScheme_)];
+    setSchemeColours(scheme.back, scheme.text);
 }
 
 void TerminalWindow::applyFontSize()
 {
     // A stored size the toolkit cannot draw is drawn at the nearest size it can;
     // the value itself is kept and saved as it is.
-    const int drawn = std::clamp<int32_t>(displayFontSize_, 1, 100);
+    const int drawn = std::clamp<int32_t>(displayFontSize_, 1, MaxFontSize);
     for (QPlainTextEdit* w : {ui_.MainWindow, ui_.SecondWindow}) {
         QFont f = w->font();
         f.setPointSize(drawn);
@@ -506,10 +491,7 @@ void TerminalWindow::applyFontSize()
 
 void TerminalWindow::changeFontSize(bool up)
 {
-    if (up && displayFontSize_ < 100)
-        ++displayFontSize_;
-    else if (!up && displayFontSize_ > 2)
-        --displayFontSize_;
+    displayFontSize_ = stepFontSize(displayFontSize_, up);
     applyFontSize();
 }
 

@@ -39,7 +39,7 @@ void expectNotConnected(const Rig& r)
     EXPECT_FALSE(r.connection.connected());
     EXPECT_STREQ(r.connection.caption(), "Connect");
     EXPECT_TRUE(r.connection.parametersEnabled());
-    EXPECT_EQ(r.connection.indicatorColour(), ColourWindow);
+    EXPECT_EQ(r.connection.indicatorColour(), clWindow);
 }
 
 void expectConnected(const Rig& r)
@@ -47,7 +47,7 @@ void expectConnected(const Rig& r)
     EXPECT_TRUE(r.connection.connected());
     EXPECT_STREQ(r.connection.caption(), "Disconnect");
     EXPECT_FALSE(r.connection.parametersEnabled());
-    EXPECT_EQ(r.connection.indicatorColour(), ColourLime);
+    EXPECT_EQ(r.connection.indicatorColour(), clLime);
     EXPECT_TRUE(r.access.portOpen());
 }
 
@@ -127,7 +127,7 @@ TEST(CheckConnect, ALostDeviceWithoutAutoConnectTurnsRedAndStaysLost)
     r.connect();
     r.port.deviceGone = true;
     r.tick(false);
-    EXPECT_EQ(r.connection.indicatorColour(), ColourRed);
+    EXPECT_EQ(r.connection.indicatorColour(), clRed);
     EXPECT_FALSE(r.access.portOpen());
     EXPECT_FALSE(r.port.opened);
     EXPECT_EQ(r.closes(), 1);
@@ -140,7 +140,7 @@ TEST(CheckConnect, ALostDeviceWithoutAutoConnectTurnsRedAndStaysLost)
     r.port.deviceGone = false;
     r.tick(false);
     r.tick(false);
-    EXPECT_EQ(r.connection.indicatorColour(), ColourRed);
+    EXPECT_EQ(r.connection.indicatorColour(), clRed);
     EXPECT_EQ(r.opens(), 1);
     EXPECT_TRUE(r.view.messages.empty());
 
@@ -161,7 +161,7 @@ TEST(CheckConnect, AutoConnectRetriesEachTickUntilTheDeviceReturns)
         r.port.failOpen = true;
         for (int t = 1; t <= 3; ++t) {
             r.tick(true, sendOnConnect);
-            EXPECT_EQ(r.connection.indicatorColour(), ColourYellow);
+            EXPECT_EQ(r.connection.indicatorColour(), clYellow);
             EXPECT_EQ(r.opens(), 1 + t);
             EXPECT_FALSE(r.access.portOpen());
             EXPECT_TRUE(r.connection.connected());
@@ -192,17 +192,17 @@ TEST(CheckConnect, SwitchingAutoConnectInTheLostState)
     r.port.deviceGone = true;
     r.port.failOpen = true;
     r.tick(false);
-    EXPECT_EQ(r.connection.indicatorColour(), ColourRed);
+    EXPECT_EQ(r.connection.indicatorColour(), clRed);
     EXPECT_EQ(r.opens(), 1);
 
     // Checked: the next tick starts reconnecting.
     r.tick(true);
-    EXPECT_EQ(r.connection.indicatorColour(), ColourYellow);
+    EXPECT_EQ(r.connection.indicatorColour(), clYellow);
     EXPECT_EQ(r.opens(), 2);
 
     // Unchecked again: back to red, no more attempts.
     r.tick(false);
-    EXPECT_EQ(r.connection.indicatorColour(), ColourRed);
+    EXPECT_EQ(r.connection.indicatorColour(), clRed);
     EXPECT_EQ(r.opens(), 2);
 
     r.connect();
