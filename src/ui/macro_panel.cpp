@@ -59,7 +59,7 @@ MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObj
 
 void MacroPanel::showFirstList()
 {
-    currentList_ = 1;
+    model_.chooseList(1);
     showList(1);
 }
 
@@ -137,9 +137,7 @@ void MacroPanel::showList(int n)
         }
     }
 
-    if (lists_.listName(n).empty())
-        lists_.setListName(n, "[" + std::to_string(n) + "]");
-    const QString listName = fromCp1251(lists_.listName(n));
+    const QString listName = fromCp1251(model_.shownListName(n));
     showText(c_.STListName, listName);
     loadField(c_.ListNameEDT, kListNameMaxLength, listName);
 
@@ -156,16 +154,20 @@ void MacroPanel::showList(int n)
 void MacroPanel::storeShownList(int /*n*/)
 {
     // Always the list on the panel: the fields show nothing else.
-    lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
-    const bool names = c_.RBName->isChecked();
-    const bool lines = c_.RbData->isChecked();
-    for (int k = 1; k <= MacroCount; ++k) {
-        const std::string text = toCp1251(c_.Edit[k]->text());
-        if (names)
-            lists_.setCommandName(currentList_, k, text);
-        else if (lines)
-            lists_.setCommandLine(currentList_, k, text);
-    }
+    model_.storeListName(toCp1251(c_.ListNameEDT->text()));
+    const MacroPanelModel::Display display = shownDisplay();
+    for (int k = 1; k <= MacroCount; ++k)
+        model_.storeField(k, toCp1251(c_.Edit[k]->text()), display);
+}
+
+// What the fields show, by the display switch.
+MacroPanelModel::Display MacroPanel::shownDisplay() const
+{
+    if (c_.RBName->isChecked())
+        return MacroPanelModel::Display::Names;
+    if (c_.RbData->isChecked())
+        return MacroPanelModel::Display::Lines;
+    return MacroPanelModel::Display::Neither;
 }
 
 // --- Macro buttons and the display switch -------------------------------------
@@ -174,13 +176,13 @@ void MacroPanel::macroClicked(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    selectedCommand_ = lists_.commandLine(currentList_, k);
-    if (hooks_.onSelectMode && hooks_.onSelectMode()) {
+    const MacroPanelModel::Click click = model_.macroClicked(k, hooks_.onSelectMode && hooks_.onSelectMode());
+    if (click.send) {
         if (hooks_.send)
-            hooks_.send(selectedCommand_);
+            hooks_.send(click.line);
         c_.ButtonSend->setFocus(Qt::OtherFocusReason);
     } else {
-        c_.MainStrCmd->setText(fromCp1251(selectedCommand_));
+        c_.MainStrCmd->setText(fromCp1251(click.line));
         c_.MainStrCmd->setFocus(Qt::OtherFocusReason);
     }
 }
@@ -200,14 +202,14 @@ void MacroPanel::showNames()
 {
     keepTypedListName();
     setEditLimits(kNameMaxLength);
-    showList(currentList_);
+    showList(model_.currentList());
 }
 
 void MacroPanel::showLines()
 {
     keepTypedListName();
     setEditLimits(kLineMaxLength);
-    showList(currentList_);
+    showList(model_.currentList());
 }
 
 // The display switch re-shows the list, name field included; what the user
@@ -215,24 +217,22 @@ void MacroPanel::showLines()
 void MacroPanel::keepTypedListName()
 {
     if (editorMode())
-        lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
+        model_.storeListName(toCp1251(c_.ListNameEDT->text()));
 }
 
 // --- List navigation ------------------------------------------------------------
 
 void MacroPanel::updateStepButtons()
 {
-    c_.ListDec->setEnabled(currentList_ > 1);
-    c_.ListInc->setEnabled(currentList_ < CmdLists::Lists);
+    c_.ListDec->setEnabled(model_.canStepBack());
+    c_.ListInc->setEnabled(model_.canStepForward());
 }
 
 void MacroPanel::listChosen()
 {
-    const int index = c_.CBLists->currentIndex();
-    if (index < 0 || index >= CmdLists::Lists)
+    if (!model_.chooseList(c_.CBLists->currentIndex() + 1))
         return;
-    currentList_ = index + 1;
-    showList(currentList_);
+    showList(model_.currentList());
     updateStepButtons();
 }
 
@@ -240,12 +240,11 @@ void MacroPanel::nextList()
 {
     c_.ListDec->setEnabled(true);
     if (editorMode())
-        storeShownList(currentList_);
-    if (currentList_ >= CmdLists::Lists)
+        storeShownList(model_.currentList());
+    if (!model_.stepForward())
         return;
-    ++currentList_;
-    showList(currentList_);
-    if (currentList_ == CmdLists::Lists)
+    showList(model_.currentList());
+    if (!model_.canStepForward())
         c_.ListInc->setEnabled(false);
 }
 
@@ -253,25 +252,24 @@ void MacroPanel::previousList()
 {
     c_.ListInc->setEnabled(true);
     if (editorMode())
-        storeShownList(currentList_);
-    if (currentList_ <= 1)
+        storeShownList(model_.currentList());
+    if (!model_.stepBack())
         return;
-    --currentList_;
-    showList(currentList_);
-    if (currentList_ == 1)
+    showList(model_.currentList());
+    if (!model_.canStepBack())
         c_.ListDec->setEnabled(false);
 }
 
 void MacroPanel::clearShownList()
 {
-    lists_.clearList(currentList_);
-    showList(currentList_);
+    lists_.clearList(model_.currentList());
+    showList(model_.currentList());
 }
 
 void MacroPanel::showListCaption()
 {
     c_.CBLists->hide();
-    showText(c_.STListName, fromCp1251(lists_.listName(currentList_)));
+    showText(c_.STListName, fromCp1251(lists_.listName(model_.currentList())));
     c_.STListName->show();
 }
 
@@ -288,8 +286,8 @@ void MacroPanel::showListChooser()
 
 void MacroPanel::toggleEditor()
 {
-    if (editorTag_ == 0) {
-        editorTag_ = 1;
+    if (!model_.editorMode()) {
+        model_.setEditorMode(true);
         c_.EditAllCmd->setText(QStringLiteral("Назад"));
         c_.CBLists->hide();
         c_.ListNameEDT->show();
@@ -300,20 +298,20 @@ void MacroPanel::toggleEditor()
         c_.SaveF->show();
         c_.StaticText1->show();
         c_.ButtonReadFile->hide();
-        showList(currentList_);
+        showList(model_.currentList());
         for (int k = 1; k <= MacroCount; ++k) {
             c_.Button[k]->hide();
             c_.Edit[k]->show();
         }
-        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.listName(currentList_)));
+        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.listName(model_.currentList())));
         return;
     }
 
-    editorTag_ = 0;
+    model_.setEditorMode(false);
     c_.EditAllCmd->setText(QStringLiteral("Редактор"));
-    lists_.setListName(currentList_, toCp1251(c_.ListNameEDT->text()));
+    lists_.setListName(model_.currentList(), toCp1251(c_.ListNameEDT->text()));
     c_.ListNameEDT->hide();
-    showText(c_.STListName, fromCp1251(lists_.listName(currentList_)));
+    showText(c_.STListName, fromCp1251(lists_.listName(model_.currentList())));
     c_.STListName->hide();
     c_.CBLists->show();
     c_.DelList->hide();
@@ -323,8 +321,8 @@ void MacroPanel::toggleEditor()
     c_.SaveF->hide();
     c_.StaticText1->hide();
     c_.ButtonReadFile->show();
-    storeShownList(currentList_);
-    showList(currentList_);
+    storeShownList(model_.currentList());
+    showList(model_.currentList());
     for (int k = 1; k <= MacroCount; ++k) {
         c_.Button[k]->show();
         c_.Edit[k]->hide();
@@ -336,12 +334,8 @@ void MacroPanel::storeEditedField(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    editedCommand_ = k;
-    const std::string text = toCp1251(c_.Edit[k]->text());
-    if (c_.RBName->isChecked())
-        lists_.setCommandName(currentList_, k, text);
-    if (c_.RbData->isChecked())
-        lists_.setCommandLine(currentList_, k, text);
+    model_.editCommand(k);
+    model_.storeField(k, toCp1251(c_.Edit[k]->text()), shownDisplay());
 }
 
 void MacroPanel::saveClicked()
@@ -353,7 +347,7 @@ void MacroPanel::saveClicked()
 
 bool MacroPanel::saveLists()
 {
-    storeShownList(currentList_);
+    storeShownList(model_.currentList());
     const FileResult result = lists_.saveLists(hooks_.cmdConfigPath);
     if (!result) {
         reportError(result.error);
@@ -366,7 +360,7 @@ void MacroPanel::openHelpEditor(int k)
 {
     if (k < 1 || k > MacroCount)
         return;
-    editedCommand_ = k;
+    model_.editCommand(k);
     QLineEdit* field = c_.Edit[k];
     // The editor starts from the help area and the area becomes the macro's
     // help when it closes, so the area must hold this macro's help first,
@@ -374,12 +368,12 @@ void MacroPanel::openHelpEditor(int k)
     // the macro's help.
     showMacroHelp(k);
     setBackgroundColour(field, clLime);
-    storeShownList(currentList_);
+    storeShownList(model_.currentList());
     if (hooks_.editHelpModal)
         hooks_.editHelpModal();
-    showList(currentList_);
+    showList(model_.currentList());
     for (int j = 1; j <= HelpLineTotal; ++j)
-        lists_.setCommandHelp(currentList_, k, j, toCp1251(textOf(c_.STH[j])));
+        lists_.setCommandHelp(model_.currentList(), k, j, toCp1251(textOf(c_.STH[j])));
     setBackgroundColour(field, clWindow);
 }
 
@@ -411,7 +405,7 @@ void MacroPanel::showMacroHelp(int k)
     if (k < 1 || k > MacroCount)
         return;
     for (int j = 1; j <= HelpLineTotal; ++j)
-        showText(c_.STH[j], fromCp1251(lists_.commandHelp(currentList_, k, j)));
+        showText(c_.STH[j], fromCp1251(lists_.commandHelp(model_.currentList(), k, j)));
 }
 
 // --- The help editor's view of the lists ------------------------------------------

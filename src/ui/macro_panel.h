@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "macros/macro_panel_model.h"
 #include "ui/macro_help_editor.h"
 #include "ui/save_macros_prompt.h"
 
@@ -71,7 +72,7 @@ public:
     // The 12 help lines of macro k of the current list into STH1..STH12.
     void showMacroHelp(int k);
 
-    bool editorMode() const { return editorTag_ != 0; }  // EditAllCmd's Tag
+    bool editorMode() const { return model_.editorMode(); }  // EditAllCmd's Tag
 
     // Closing the window: the answer of the save prompt. Yes saves, No drops
     // the unsaved changes, Cancel keeps the window open. False when the close
@@ -81,8 +82,8 @@ public:
     bool offerSaveOnClose(const std::function<SavePromptAnswer()>& ask);
 
     // MacroEditorHost: the help editor works on (CurrentList, EditedCmd).
-    int currentList() override { return currentList_; }
-    int editedCmd() override { return editedCommand_; }
+    int currentList() override { return model_.currentList(); }
+    int editedCmd() override { return model_.editedCommand(); }
     QString commandName(int list, int k) override;
     QString commandLine(int list, int k) override;
     void setCommandName(int list, int k, const QString& text) override;
@@ -91,14 +92,15 @@ public:
     void setHelpLine(int j, const QString& text) override;
 
     // The line a macro button last loaded or sent.
-    const std::string& selectedCommand() const { return selectedCommand_; }
-    void setSelectedCommand(std::string line) { selectedCommand_ = std::move(line); }
+    const std::string& selectedCommand() const { return model_.selectedCommand(); }
+    void setSelectedCommand(std::string line) { model_.setSelectedCommand(std::move(line)); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void keepTypedListName();
+    MacroPanelModel::Display shownDisplay() const;
     void setEditLimits(int limit);
     void updateStepButtons();
     int editIndex(const QObject* o) const;
@@ -107,10 +109,7 @@ private:
     Controls& c_;
     CmdLists& lists_;
     MacroPanelHooks hooks_;
-    int editorTag_ = 0;
-    int currentList_ = 1;
-    int editedCommand_ = 1;
-    std::string selectedCommand_;
+    MacroPanelModel model_{lists_};
 };
 
 }  // namespace comtrax
