@@ -22,6 +22,7 @@
 #include "terminal/help_texts.h"
 #include "ui/colours.h"
 #include "ui/help_hover.h"
+#include "ui/log_view.h"
 #include "ui/macro_panel.h"
 #include "ui/qt_dialog_service.h"
 #include "ui/shown_text.h"
@@ -65,9 +66,10 @@ void TerminalWindow::init(const WindowEnvironment& env)
     // program, in this window or its dialogs, is ever taken for markup.
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(new PlainToolTips(this));
-    logFlush_ = new QTimer(this);
-    logFlush_->setSingleShot(true);
-    connect(logFlush_, &QTimer::timeout, this, &TerminalWindow::flushLog);
+    logView_ = new LogView(ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, env_.startTimers, [this] {
+        if (housekeeping_ && housekeeping_->remainingTime() > 10)
+            scheduleHousekeeping();
+    }, this);
 
     Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
                           *this,      env_.directory, [this](int ms) { pauseProgram(ms); }};
@@ -251,41 +253,7 @@ void TerminalWindow::resizeEvent(QResizeEvent* event)
 
 void TerminalWindow::addLogLine(const std::string& line)
 {
-    // The log output gives every break inside a line as CR LF and takes the
-    // line's own closing break off; each pair is one line break here.
-    QString text = fromCp1251(line);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // Lines that follow the last one within a display frame wait for the next.
-    constexpr int FrameMs = 40;
-    if (env_.startTimers && lastLogAppend_.isValid() && lastLogAppend_.elapsed() < FrameMs) {
-        pendingLog_.append(text);
-        if (!logFlush_->isActive())
-            logFlush_->start(std::max<int>(1, FrameMs - static_cast<int>(lastLogAppend_.elapsed())));
-        return;
-    }
-    pendingLog_.append(text);
-    flushLog();
-}
-
-// Appending lines one by one makes the text box lay out, scroll and paint each
-// at once. When the device sends faster than that, it becomes most of the
-// program's work and the port falls behind; so a line that comes within 40 ms
-// of the last one waits, and the lines of a frame are added in one go, at
-// most 25 times a second, which the eye cannot tell from line by line. The
-// log file gets every line as it is built.
-void TerminalWindow::flushLog()
-{
-    if (logFlush_)
-        logFlush_->stop();
-    if (pendingLog_.isEmpty())
-        return;
-    const QString lines = pendingLog_.join(QLatin1Char('\n'));
-    pendingLog_.clear();
-    ui_.MainWindow->appendPlainText(lines);
-    lastLogAppend_.start();
-    if (ui_.MainWindow->document()->blockCount() > 5000 && housekeeping_
-        && housekeeping_->remainingTime() > 10)
-        scheduleHousekeeping();
+    logView_->addLine(fromCp1251(line));
 }
 
 void TerminalWindow::setByteTotals(const std::string& text)
@@ -364,10 +332,9 @@ bool TerminalWindow::isTimerPeriodActive() const
 
 void TerminalWindow::housekeepingTick()
 {
-    flushLog();
+    logView_->flush();
     ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
-    if (logNeedsClearing(ui_.MainWindow->document()->blockCount()))
-        ui_.MainWindow->clear();
+    logView_->clearIfOverCap();
     const QString now = fromUtf8(formatLongTime(env_.clock->now()));
     if (ui_.TextTime->text() != now)
         ui_.TextTime->setText(now);
@@ -492,7 +459,7 @@ void TerminalWindow::scheduleHousekeeping()
     if (!housekeeping_ || !env_.startTimers)
         return;
     const bool watch = (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked())
-        || ui_.MainWindow->document()->blockCount() > 5000
+        || logView_->overCap()
         || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
     int wait = 10;
     if (!watch)

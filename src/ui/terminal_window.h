@@ -24,6 +24,10 @@ class QTimer;
 class QSocketNotifier;
 
 namespace comtrax {
+class LogView;
+}
+
+namespace comtrax {
 
 class MacroPanel;
 class HelpHover;
@@ -126,7 +130,6 @@ private:
     void scheduleRx();
     void schedulePeriod();
     void scheduleHousekeeping();
-    void flushLog();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
 
@@ -141,7 +144,6 @@ private:
     InitialLayout initialLayout_;
     bool layoutCaptured_ = false;
     int colourScheme_ = 0;  // BTPalitra's tag
-    int startStopTag_ = 0;
     int readFileTag_ = 0;
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
@@ -160,9 +162,7 @@ private:
     bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
     bool rxSpurious_ = false;                // the port woke us with nothing to read
     bool rxBacklog_ = false;                 // bytes still waiting after the last poll
-    QStringList pendingLog_;                 // log lines not yet in MainWindow
-    QTimer* logFlush_ = nullptr;
-    QElapsedTimer lastLogAppend_;
+    LogView* logView_ = nullptr;  // MainWindow and SecondWindow
     int32_t displayFontSize_ = 8;
 };
 

@@ -19,6 +19,7 @@
 #include "ui/click_label.h"
 #include "terminal/appearance.h"
 #include "ui/colours.h"
+#include "ui/log_view.h"
 #include "ui/macro_panel.h"
 #include "ui/terminal_window.h"
 #include "ui/shown_text.h"
@@ -403,29 +404,12 @@ void TerminalWindow::toggleLogFile()
 
 void TerminalWindow::clearLog()
 {
-    flushLog();
-    ui_.MainWindow->clear();
+    logView_->clear();
 }
 
 void TerminalWindow::toggleFreeze()
 {
-    flushLog();
-    ui_.SecondWindow->clear();
-    if (startStopTag_ == 0) {
-        startStopTag_ = 1;
-        ui_.StartStop->setText(QStringLiteral(">"));
-        ui_.MainWindow->hide();
-        ui_.SecondWindow->show();
-        // The frozen copy is taken directly: the user's clipboard stays as it was.
-        ui_.SecondWindow->setPlainText(ui_.MainWindow->toPlainText());
-        ui_.SecondWindow->appendPlainText(QString());
-        ui_.SecondWindow->appendPlainText(QStringLiteral(">>>>>>>>>> STOP <<<<<<<<<<"));
-    } else {
-        startStopTag_ = 0;
-        ui_.StartStop->setText(QStringLiteral("||"));
-        ui_.SecondWindow->hide();
-        ui_.MainWindow->show();
-    }
+    logView_->toggleFreeze();
 }
 
 void TerminalWindow::stepTimeout(bool up)
@@ -481,12 +465,7 @@ void TerminalWindow::applyFontSize()
 {
     // A stored size the toolkit cannot draw is drawn at the nearest size it can;
     // the value itself is kept and saved as it is.
-    const int drawn = std::clamp<int32_t>(displayFontSize_, 1, MaxFontSize);
-    for (QPlainTextEdit* w : {ui_.MainWindow, ui_.SecondWindow}) {
-        QFont f = w->font();
-        f.setPointSize(drawn);
-        w->setFont(f);
-    }
+    logView_->setFontSize(std::clamp<int32_t>(displayFontSize_, 1, MaxFontSize));
 }
 
 void TerminalWindow::changeFontSize(bool up)

@@ -1,0 +1,107 @@
+#include "ui/log_view.h"
+
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "terminal/appearance.h"
+
+namespace comtrax {
+
+namespace {
+constexpr int FrameMs = 40;
+}
+
+LogView::LogView(QPlainTextEdit* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+                 std::function<void()> overCap, QObject* parent)
+    : QObject(parent), live_(live), frozenView_(frozen), freezeButton_(freezeButton), batchFrames_(batchFrames),
+      overCap_(std::move(overCap)), flushTimer_(new QTimer(this))
+{
+    flushTimer_->setSingleShot(true);
+    connect(flushTimer_, &QTimer::timeout, this, &LogView::flush);
+}
+
+void LogView::addLine(const QString& text)
+{
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    pending_.append(line);
+    // Lines that follow the last one within a display frame wait for the next.
+    if (batchFrames_ && lastAppend_.isValid() && lastAppend_.elapsed() < FrameMs) {
+        if (!flushTimer_->isActive())
+            flushTimer_->start(std::max<int>(1, FrameMs - static_cast<int>(lastAppend_.elapsed())));
+        return;
+    }
+    flush();
+}
+
+// Appending lines one by one makes the text box lay out, scroll and paint each
+// at once. When the device sends faster than that, it becomes most of the
+// program's work and the port falls behind; so a line that comes within 40 ms
+// of the last one waits, and the lines of a frame are added in one go, at
+// most 25 times a second, which the eye cannot tell from line by line. The
+// log file gets every line as it is built.
+void LogView::flush()
+{
+    flushTimer_->stop();
+    if (pending_.isEmpty())
+        return;
+    const QString lines = pending_.join(QLatin1Char('\n'));
+    pending_.clear();
+    live_->appendPlainText(lines);
+    lastAppend_.start();
+    if (overCap() && overCap_)
+        overCap_();
+}
+
+void LogView::clear()
+{
+    flush();
+    live_->clear();
+}
+
+void LogView::toggleFreeze()
+{
+    flush();
+    frozenView_->clear();
+    frozen_ = !frozen_;
+    if (frozen_) {
+        freezeButton_->setText(QStringLiteral(">"));
+        live_->hide();
+        frozenView_->show();
+        // The frozen copy is taken directly: the user's clipboard stays as it was.
+        frozenView_->setPlainText(live_->toPlainText());
+        frozenView_->appendPlainText(QString());
+        frozenView_->appendPlainText(QStringLiteral(">>>>>>>>>> STOP <<<<<<<<<<"));
+    } else {
+        freezeButton_->setText(QStringLiteral("||"));
+        frozenView_->hide();
+        live_->show();
+    }
+}
+
+void LogView::setFontSize(int points)
+{
+    for (QPlainTextEdit* w : {live_, frozenView_}) {
+        QFont f = w->font();
+        f.setPointSize(points);
+        w->setFont(f);
+    }
+}
+
+bool LogView::overCap() const
+{
+    return logNeedsClearing(live_->document()->blockCount());
+}
+
+void LogView::clearIfOverCap()
+{
+    if (overCap())
+        live_->clear();
+}
+
+}  // namespace comtrax

@@ -1,0 +1,51 @@
+#pragma once
+// The log window: MainWindow, which takes the lines as they come, and
+// SecondWindow, the frozen copy shown while StartStop holds the view. Lines
+// that come within one display frame of the last are added together.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace comtrax {
+
+class LogView : public QObject {
+    Q_OBJECT
+public:
+    // batchFrames: gather the lines of a frame (off in tests that drive the
+    // window by hand, where every line shows at once). overCap is told when a
+    // flush takes the log past its line cap.
+    LogView(QPlainTextEdit* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+            std::function<void()> overCap, QObject* parent = nullptr);
+
+    // One line; CR LF inside it is a line break.
+    void addLine(const QString& text);
+    // Shows the lines still waiting for their frame.
+    void flush();
+    void clear();
+    // StartStop: freezes the view into the frozen copy, or goes back to the live one.
+    void toggleFreeze();
+    bool frozen() const { return frozen_; }
+    void setFontSize(int points);
+    // The live log past its line cap (it starts afresh at the next housekeeping).
+    bool overCap() const;
+    void clearIfOverCap();
+
+private:
+    QPlainTextEdit* live_;
+    QPlainTextEdit* frozenView_;
+    QPushButton* freezeButton_;
+    bool batchFrames_;
+    std::function<void()> overCap_;
+    QStringList pending_;  // lines not yet in the live view
+    QTimer* flushTimer_;
+    QElapsedTimer lastAppend_;
+    bool frozen_ = false;
+};
+
+}  // namespace comtrax
