@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,7 +59,10 @@ std::string freeBackupName(const std::string& path)
 FileResult keepBackup(const std::string& path)
 {
     const std::string bak = freeBackupName(path);
-    if (::link(path.c_str(), bak.c_str()) == 0)
+    // A CmdConfig that is a symbolic link: the backup is of the file it names
+    // (link() alone would link the link, and the backup would follow the file
+    // the defaults are about to overwrite).
+    if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, bak.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return {};
     std::string bytes;
     if (auto r = readWholeFile(path, bytes); !r)

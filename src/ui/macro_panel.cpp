@@ -348,6 +348,12 @@ void MacroPanel::saveClicked()
 bool MacroPanel::saveLists()
 {
     storeShownList(model_.currentList());
+    // Another window's lists are in the file: writing ours would undo its saved
+    // edits. The edits stay in memory; the window stays open until "Нет".
+    if (hooks_.mayWriteLists && !hooks_.mayWriteLists()) {
+        reportError("Макросы не сохранены: файлы этого каталога использует другое окно Comtrax");
+        return false;
+    }
     const FileResult result = lists_.saveLists(hooks_.cmdConfigPath);
     if (!result) {
         reportError(result.error);

@@ -32,6 +32,8 @@ struct MacroPanelHooks {
     std::function<bool()> fileMode;                           // a command file is loaded
     std::function<void()> editHelpModal;                      // shows MacroHelpEditor modally and returns
     std::function<void(const QString&)> error;                // standard error box
+    // False while another window uses the directory and the user kept its files.
+    std::function<bool()> mayWriteLists;
     std::string cmdConfigPath;                                // "CmdConfig"
 };
 

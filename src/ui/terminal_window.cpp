@@ -81,6 +81,7 @@ void TerminalWindow::init(const WindowEnvironment& env)
     hooks.fileMode = [this] { return terminal_->fileMode(); };
     hooks.editHelpModal = [this] { env_.dialogs->editMacroHelp(); };
     hooks.error = [this](const QString& text) { env_.dialogs->error(text); };
+    hooks.mayWriteLists = [this] { return !keepOtherInstanceFiles_; };
     hooks.cmdConfigPath = path("CmdConfig");
     macros_ = new MacroPanel(ui_, cmdLists_, hooks, this);
 
@@ -163,7 +164,7 @@ void TerminalWindow::startUp()
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
             QStringLiteral("Каталог %1 уже использует другое окно Comtrax.\n"
-                           "Сохранить при выходе настройки и историю команд этого окна поверх его файлов?")
+                           "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
                 .arg(fromUtf8(env_.directory)));
     }
 

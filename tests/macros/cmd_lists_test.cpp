@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <functional>
 
@@ -413,4 +416,25 @@ TEST(CmdConfigLoad, NewDamageKeepsEveryEarlierBackup)
     EXPECT_EQ(slurp(path + ".bak"), "the user's own backup");
     EXPECT_EQ(slurp(path + ".bak.1"), "garbage");
     EXPECT_EQ(slurp(path + ".bak.2"), "damaged again");
+}
+
+// A CmdConfig that is a link to a file kept elsewhere: the damaged content is
+// kept whole in the backup, and the link stays a link.
+TEST(CmdConfigLoad, ADamagedListsFileBehindALinkIsBackedUpWhole)
+{
+    TempDir dir;
+    const std::string shared = dir.file("shared");
+    writeFileBytes(shared, "garbage");
+    const std::string path = dir.file("CmdConfig");
+    ASSERT_EQ(::symlink("shared", path.c_str()), 0);
+    CmdLists lists;
+    const auto r = lists.loadLists(path);
+    EXPECT_TRUE(r.backupKept);
+    struct stat st {};
+    ASSERT_EQ(::lstat((path + ".bak").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(slurp(path + ".bak"), "garbage");
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(slurp(shared).size(), CmdLists::FileSize);
 }

@@ -126,14 +126,25 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
         second.ui().MainStrCmd->setText("from the second");
         second.window->sendCommandLine();
         second.ui().PeriodTX->setText("222");
+        // A macro edit saved in the second window would undo the first one's.
+        const std::string listsBefore = fileOf(first, "CmdConfig");
+        second.ui().EditAllCmd->click();
+        second.ui().Edit[1]->setText("from the second");
+        second.ui().Edit[1]->textEdited("from the second");
+        second.ui().EditAllCmd->click();  // leaving the editor saves
+        EXPECT_FALSE(second.window->macros().editorMode());
         EXPECT_TRUE(second.close());
 
         if (consent) {
             EXPECT_NE(fileOf(first, "CfgTerminal"), settingsBefore);
             EXPECT_EQ(fileOf(first, "OldCmd").substr(1, 15), "from the second");
+            EXPECT_NE(fileOf(first, "CmdConfig"), listsBefore);
         } else {
             EXPECT_EQ(fileOf(first, "CfgTerminal"), settingsBefore);
             EXPECT_EQ(fileOf(first, "OldCmd"), historyBefore);
+            EXPECT_EQ(fileOf(first, "CmdConfig"), listsBefore);
+            ASSERT_EQ(second.dialogs.errors.size(), 1);
+            EXPECT_TRUE(second.dialogs.errors[0].startsWith("Макросы не сохранены"));
         }
         fs::remove(first.dir.file("OldCmd.tmp-abc123"));
     }
