@@ -25,6 +25,7 @@ class QSocketNotifier;
 
 namespace comtrax {
 class LogView;
+class CommandBand;
 }
 
 namespace comtrax {
@@ -123,8 +124,6 @@ private:
     void encodingSelected(bool hex);
     void updateTimeOutAns(bool fromArrows);
     void applyFontSize();
-    void showDropDown(QListWidget* list);
-    void toggleDropDown(QListWidget* list);
     void updateFiltrColour(bool focused);
     void setSchemeColours(uint32_t back, uint32_t text);
     void scheduleRx();
@@ -162,7 +161,8 @@ private:
     bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
     bool rxSpurious_ = false;                // the port woke us with nothing to read
     bool rxBacklog_ = false;                 // bytes still waiting after the last poll
-    LogView* logView_ = nullptr;  // MainWindow and SecondWindow
+    LogView* logView_ = nullptr;          // MainWindow and SecondWindow
+    CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
     int32_t displayFontSize_ = 8;
 };
 

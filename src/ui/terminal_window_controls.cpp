@@ -19,6 +19,7 @@
 #include "ui/click_label.h"
 #include "terminal/appearance.h"
 #include "ui/colours.h"
+#include "ui/command_band.h"
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
 #include "ui/terminal_window.h"
@@ -125,116 +126,33 @@ void TerminalWindow::wireControls()
     connect(ui_.TimeOutRx, &UpDown::downClicked, this, [this] { stepTimeout(false); });
     connect(ui_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
     connect(ui_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
-    connect(ui_.Str1, &ClickLabel::clicked, this, [this] {
-        refillHistoryDropDown();
-        toggleDropDown(ui_.FastOldCmd);
-    });
-    connect(ui_.Str2, &ClickLabel::clicked, this, [this] { toggleDropDown(ui_.LBTail); });
+    commandBand_ = new CommandBand(
+        ui_,
+        CommandBand::Hooks{[this](const std::string& line) { terminal_->send(line); },
+                           [this] { return terminal_->historyLines(); }},
+        this);
     connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { fileLineClicked(ui_.OldCmdList->row(item)); });
 
-    for (QObject* o2 : {static_cast<QObject*>(ui_.MainStrCmd), static_cast<QObject*>(ui_.AddStrCmd),
-                        static_cast<QObject*>(ui_.FastOldCmd), static_cast<QObject*>(ui_.LBTail),
-                        static_cast<QObject*>(ui_.FiltrLog)})
-        o2->installEventFilter(this);
+    ui_.FiltrLog->installEventFilter(this);
 }
 
-// ---- Keys of the two input fields and their drop-downs ----------------------
+// ---- The filter field's colour -------------------------------------------------
 
 bool TerminalWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        const bool escape = key->key() == Qt::Key_Escape;
-        const bool press = type == QEvent::KeyPress;
-
-        if (watched == ui_.MainStrCmd) {
-            if (press && enter) {
-                terminal_->send(toCp1251(ui_.MainStrCmd->text()));
-                return true;
-            }
-            if (press && escape) {
-                ui_.MainStrCmd->clear();
-                return true;
-            }
-            if (!press && key->key() == Qt::Key_Down) {
-                refillHistoryDropDown();
-                showDropDown(ui_.FastOldCmd);
-                return true;
-            }
-        } else if (watched == ui_.AddStrCmd) {
-            if (press && enter)
-                return true;  // the suffix field never sends
-            if (press && escape) {
-                ui_.AddStrCmd->clear();
-                return true;
-            }
-            if (!press && key->key() == Qt::Key_Down) {
-                showDropDown(ui_.LBTail);
-                return true;
-            }
-        } else if ((watched == ui_.FastOldCmd || watched == ui_.LBTail) && press) {
-            // The two drop-downs: Enter takes the selected entry into their field
-            // (nothing is sent), Escape closes them; both return to the field.
-            auto* list = static_cast<QListWidget*>(watched);
-            QLineEdit* field = list == ui_.FastOldCmd ? ui_.MainStrCmd : ui_.AddStrCmd;
-            // A list that gains the focus makes its first entry current without
-            // selecting it, so Qt's own Down would skip to the second one.
-            if (key->key() == Qt::Key_Down && list->selectedItems().isEmpty() && list->count() > 0) {
-                list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
-                return true;
-            }
-            if (enter) {
-                if (QListWidgetItem* item = list->currentItem(); item && item->isSelected()) {
-                    field->setText(item->text());
-                    list->hide();
-                    field->setFocus();
-                }
-                return true;
-            }
-            if (escape) {
-                list->hide();
-                field->setFocus();
-                return true;
-            }
-        }
-    } else if (type == QEvent::FocusOut) {
-        if (watched == ui_.FastOldCmd)
-            ui_.FastOldCmd->hide();
-        else if (watched == ui_.LBTail)
-            ui_.LBTail->hide();
-        else if (watched == ui_.FiltrLog)
+    if (watched == ui_.FiltrLog) {
+        if (event->type() == QEvent::FocusOut)
             updateFiltrColour(false);
-    } else if (type == QEvent::MouseButtonPress && watched == ui_.FiltrLog) {
-        updateFiltrColour(true);
+        else if (event->type() == QEvent::MouseButtonPress)
+            updateFiltrColour(true);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// The drop-downs lie over the macro panel, so they come to the front when opened.
-void TerminalWindow::showDropDown(QListWidget* list)
-{
-    list->show();
-    list->raise();
-    list->setFocus();
-}
-
-void TerminalWindow::toggleDropDown(QListWidget* list)
-{
-    if (list->isVisible())
-        list->hide();
-    else
-        showDropDown(list);
-}
-
 void TerminalWindow::refillHistoryDropDown()
 {
-    ui_.FastOldCmd->clear();
-    for (const std::string& line : terminal_->historyLines())
-        ui_.FastOldCmd->addItem(fromCp1251(line));
-    ui_.FastOldCmd->setCurrentRow(-1);
+    commandBand_->refillHistory();
 }
 
 // ---- Connection ---------------------------------------------------------------
