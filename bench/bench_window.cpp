@@ -66,7 +66,7 @@ BenchWindow::BenchWindow(const std::string& devicePath, bool logOn)
 
 std::string BenchWindow::logPath()
 {
-    return dir.path() + "/" + window->terminal().logFile().fileName();
+    return dir.path() + "/" + window->terminal().logFileName();
 }
 
 std::string readWholeFile(const std::string& path)

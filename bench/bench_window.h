@@ -55,7 +55,7 @@ struct BenchWindow {
 
     // An empty devicePath leaves the port closed.
     explicit BenchWindow(const std::string& devicePath, bool logOn = true);
-    bool connected() { return window->terminal().access().portOpen(); }
+    bool connected() { return window->terminal().portOpen(); }
     std::string logPath();
 };
 

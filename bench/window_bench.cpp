@@ -126,7 +126,7 @@ int runRx(const std::vector<std::string>& args)
         std::fprintf(stderr, "the window did not connect\n");
         return 1;
     }
-    w.window->terminal().receiver().setRxTimeoutMs(timeoutMs);
+    w.window->terminal().setRxTimeoutMs(timeoutMs);
     w.window->show();
 
     std::string phase;
@@ -172,13 +172,13 @@ int runRx(const std::vector<std::string>& args)
         if (finished || !startNs)
             return;
         meter.measuring = true;
-        const int32_t rx = w.window->terminal().counters().rxBytes();
+        const int32_t rx = w.window->terminal().rxBytes();
         if (rx != lastRx) {
             lastRx = rx;
             lastProgressNs = monotonicNs();
         }
         // Done when every byte written has been read and shown: nothing held.
-        if (deviceDone && uint64_t(rx) >= written && w.window->terminal().receiver().rxCount() == 0) {
+        if (deviceDone && uint64_t(rx) >= written && w.window->terminal().heldBytes() == 0) {
             endNs = monotonicNs();
             cpuEnd = processCpuSeconds();
             finished = true;
@@ -208,7 +208,7 @@ int runRx(const std::vector<std::string>& args)
         .add("timeout_ms", timeoutMs)
         .add("log", logOn)
         .add("bytes_device", std::size_t(written))
-        .add("bytes_read", int64_t(w.window->terminal().counters().rxBytes()))
+        .add("bytes_read", int64_t(w.window->terminal().rxBytes()))
         .add("bytes_in_log", std::size_t(check.got))
         .add("bytes_lost", std::size_t(check.lost))
         .add("log_intact", check.intact)

@@ -35,15 +35,6 @@ public:
     const TerminalOptions& options() const { return options_; }
     const Clock& clock() const { return clock_; }
 
-    PortAccess& access() { return access_; }
-    Connection& connection() { return connection_; }
-    Sender& sender() { return sender_; }
-    Receiver& receiver() { return receiver_; }
-    SendScheduler& scheduler() { return scheduler_; }
-    SentHistory& history() { return history_; }
-    LogFile& logFile() { return logFile_; }
-    TrafficCounters& counters() { return counters_; }
-
     std::string historyPath() const { return directory_ + "/OldCmd"; }
 
     // --- What the window asks of the terminal ---------------------------------
@@ -52,6 +43,7 @@ public:
     // for goes on when it has.
     void send(const std::string& line) { sender_.send(line); }
     void drainOutput() { sender_.drainOutput(); }
+    bool outputWaiting() const { return sender_.outputWaiting(); }
 
     // The connection.
     void toggleConnection(const PortParameters& p) { connection_.toggle(p, options_.sendOnConnect); }
@@ -66,6 +58,7 @@ public:
     void endQuietStartUp() { access_.setPortOpenFlag(false); }
     bool portOpen() const { return access_.portOpen(); }
     const std::string& portName() const { return access_.portName(); }
+    uint32_t portInputCount() { return access_.portInputCount(); }  // bytes waiting at the port
 
     // Receiving: one poll, and what it found.
     struct PollResult {
@@ -74,6 +67,7 @@ public:
     };
     PollResult poll();
     int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
+    uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
     void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
     void stepTimeout(bool up) { receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up)); }
@@ -101,6 +95,9 @@ public:
     void closeLogFile() { logFile_.close(); }
     const std::string& logCaption() const { return logFile_.caption(); }
     const std::string& logStatus() const { return logFile_.status(); }
+    bool logActive() const { return logFile_.active(); }
+    const std::string& logFileName() const { return logFile_.fileName(); }
+    int32_t rxBytes() const { return counters_.rxBytes(); }  // received since the last reset
     void resetStatistics() { counters_.resetStatistics(); }
 
     // The history of sent lines (OldCmd).

@@ -54,7 +54,7 @@ void setBold(QWidget* w, bool bold)
 }  // namespace
 
 MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent)
-    : QObject(parent), c_(c), lists_(lists), hooks_(std::move(hooks))
+    : QObject(parent), c_(c), lists_(lists), hooks_(std::move(hooks)), help_(c, lists, model_)
 {}
 
 void MacroPanel::showFirstList()
@@ -378,8 +378,7 @@ void MacroPanel::openHelpEditor(int k)
     if (hooks_.editHelpModal)
         hooks_.editHelpModal();
     showList(model_.currentList());
-    for (int j = 1; j <= HelpLineTotal; ++j)
-        lists_.setCommandHelp(model_.currentList(), k, j, toCp1251(textOf(c_.STH[j])));
+    help_.storeMacroHelp(k);
     setBackgroundColour(field, clWindow);
 }
 
@@ -404,49 +403,9 @@ bool MacroPanel::offerSaveOnClose(const std::function<SavePromptAnswer()>& ask)
     return confirmClose(ask());
 }
 
-// --- Help display ---------------------------------------------------------------
-
 void MacroPanel::showMacroHelp(int k)
 {
-    if (k < 1 || k > MacroCount)
-        return;
-    for (int j = 1; j <= HelpLineTotal; ++j)
-        showText(c_.STH[j], fromCp1251(lists_.commandHelp(model_.currentList(), k, j)));
-}
-
-// --- The help editor's view of the lists ------------------------------------------
-
-QString MacroPanel::commandName(int list, int k)
-{
-    return fromCp1251(lists_.commandName(list, k));
-}
-
-QString MacroPanel::commandLine(int list, int k)
-{
-    return fromCp1251(lists_.commandLine(list, k));
-}
-
-void MacroPanel::setCommandName(int list, int k, const QString& text)
-{
-    lists_.setCommandName(list, k, toCp1251(text));
-}
-
-void MacroPanel::setCommandLine(int list, int k, const QString& text)
-{
-    lists_.setCommandLine(list, k, toCp1251(text));
-}
-
-QString MacroPanel::helpLine(int j)
-{
-    if (j < 1 || j > HelpLineTotal)
-        return {};
-    return textOf(c_.STH[j]);
-}
-
-void MacroPanel::setHelpLine(int j, const QString& text)
-{
-    if (j >= 1 && j <= HelpLineTotal)
-        showText(c_.STH[j], text);
+    help_.showMacroHelp(k);
 }
 
 // --- Events without signals ---------------------------------------------------------

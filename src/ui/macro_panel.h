@@ -13,6 +13,7 @@
 #include <string>
 
 #include "macros/macro_panel_model.h"
+#include "ui/macro_help_area.h"
 #include "ui/macro_help_editor.h"
 #include "ui/save_macros_prompt.h"
 
@@ -34,10 +35,10 @@ struct MacroPanelHooks {
     std::function<void(const QString&)> error;                // standard error box
     // False while another window uses the directory and the user kept its files.
     std::function<bool()> mayWriteLists;
-    std::string cmdConfigPath;                                // "CmdConfig"
+    std::string cmdConfigPath;  // "CmdConfig"
 };
 
-class MacroPanel : public QObject, public MacroEditorHost {
+class MacroPanel : public QObject {
     Q_OBJECT
 public:
     static constexpr int kNameMaxLength = NameMaxLength;
@@ -83,15 +84,10 @@ public:
     // Asks only in editor mode, where unsaved changes can exist.
     bool offerSaveOnClose(const std::function<SavePromptAnswer()>& ask);
 
-    // MacroEditorHost: the help editor works on (CurrentList, EditedCmd).
-    int currentList() override { return model_.currentList(); }
-    int editedCmd() override { return model_.editedCommand(); }
-    QString commandName(int list, int k) override;
-    QString commandLine(int list, int k) override;
-    void setCommandName(int list, int k, const QString& text) override;
-    void setCommandLine(int list, int k, const QString& text) override;
-    QString helpLine(int j) override;
-    void setHelpLine(int j, const QString& text) override;
+    int currentList() const { return model_.currentList(); }
+    int editedCmd() const { return model_.editedCommand(); }
+    // What the help editor works on: the help area and the lists.
+    MacroEditorHost& editorHost() { return help_; }
 
     // The line a macro button last loaded or sent.
     const std::string& selectedCommand() const { return model_.selectedCommand(); }
@@ -112,6 +108,7 @@ private:
     CmdLists& lists_;
     MacroPanelHooks hooks_;
     MacroPanelModel model_{lists_};
+    MacroHelpArea help_;
 };
 
 }  // namespace comtrax

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QRadioButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,30 +10,25 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QThread>
 
-#include <algorithm>
-#include <QTimer>
-
-#include "terminal/appearance.h"
 #include "terminal/help_texts.h"
 #include "ui/colours.h"
+#include "ui/command_band.h"
 #include "ui/help_hover.h"
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
+#include "ui/options_band.h"
 #include "ui/qt_dialog_service.h"
 #include "ui/shown_text.h"
+#include "ui/terminal_timers.h"
 #include "ui/text_codec.h"
+#include "ui/top_bar.h"
 #include "ui/window_layout_apply.h"
 
 namespace comtrax {
-
-namespace {
-
-
-}  // namespace
 
 TerminalWindow::TerminalWindow(const WindowEnvironment& env) : QWidget(nullptr)
 {
@@ -66,14 +60,40 @@ void TerminalWindow::init(const WindowEnvironment& env)
     // program, in this window or its dialogs, is ever taken for markup.
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(new PlainToolTips(this));
-    logView_ = new LogView(ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, env_.startTimers, [this] {
-        if (housekeeping_ && housekeeping_->remainingTime() > 10)
-            scheduleHousekeeping();
-    }, this);
 
     Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
                           *this,      env_.directory, [this](int ms) { pauseProgram(ms); }};
     terminal_ = std::make_unique<Terminal>(setup);
+    makePanels();
+
+    // The program's own dialogs come after the main window's start-up, in their
+    // order; widget tests bring a recorder instead.
+    if (!env_.dialogs) {
+        ownedDialogs_ = std::make_unique<QtDialogService>(this, &macros_->editorHost());
+        env_.dialogs = ownedDialogs_.get();
+    }
+
+    startUp();
+    if (ownedDialogs_)
+        static_cast<QtDialogService*>(ownedDialogs_.get())->createWindows();
+    timers_->start();
+}
+
+void TerminalWindow::makePanels()
+{
+    logView_ = new LogView(
+        ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, env_.startTimers,
+        [this] {
+            if (timers_)
+                timers_->scheduleHousekeepingIfLate();
+        },
+        this);
+    topBar_ = new TopBar(ui_, *terminal_, *logView_, this);
+    connect(topBar_, &TopBar::connectionChanged, this, [this] { timers_->connectionChanged(); });
+    connect(topBar_, &TopBar::timeoutChanged, this, [this] { timers_->scheduleRx(); });
+    connect(ui_.BTLog, &QPushButton::clicked, this, &TerminalWindow::clearLog);
+    connect(ui_.StartStop, &QPushButton::clicked, this, &TerminalWindow::toggleFreeze);
+    connect(ui_.BtInfo, &QPushButton::clicked, this, &TerminalWindow::showAbout);
 
     MacroPanelHooks hooks;
     hooks.send = [this](const std::string& line) { terminal_->send(line); };
@@ -89,38 +109,28 @@ void TerminalWindow::init(const WindowEnvironment& env)
         ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
     hover_->install();
 
-    // The program's own dialogs come after the main window's start-up, in their
-    // order; widget tests bring a recorder instead.
-    if (!env_.dialogs) {
-        ownedDialogs_ = std::make_unique<QtDialogService>(this, macros_);
-        env_.dialogs = ownedDialogs_.get();
-    }
+    TerminalTimers::Handlers handlers;
+    handlers.housekeeping = [this] { housekeepingTick(); };
+    handlers.checkConnection = [this] { checkConnection(); };
+    handlers.period = [this] { periodTick(); };
+    handlers.housekeepingHasWork = [this] {
+        return (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked()) || logView_->overCap()
+            || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
+    };
+    timers_ = new TerminalTimers(*terminal_, *env_.port, *env_.clock, env_.startTimers, handlers, this);
 
-    wireControls();
-    startUp();
-    if (ownedDialogs_)
-        static_cast<QtDialogService*>(ownedDialogs_.get())->createWindows();
-
-    rxTimer_ = new QTimer(this);
-    rxTimer_->setTimerType(Qt::PreciseTimer);
-    rxTimer_->setInterval(1);
-    connect(rxTimer_, &QTimer::timeout, this, &TerminalWindow::pollReceive);
-    housekeeping_ = new QTimer(this);
-    housekeeping_->setInterval(10);
-    connect(housekeeping_, &QTimer::timeout, this, &TerminalWindow::housekeepingTick);
-    checkConnect_ = new QTimer(this);
-    checkConnect_->setInterval(1000);
-    connect(checkConnect_, &QTimer::timeout, this, &TerminalWindow::checkConnection);
-    timerPeriod_ = new QTimer(this);
-    timerPeriod_->setTimerType(Qt::PreciseTimer);
-    timerPeriod_->setInterval(1);
-    connect(timerPeriod_, &QTimer::timeout, this, &TerminalWindow::periodTick);
-    if (env_.startTimers) {
-        housekeeping_->start();
-        scheduleHousekeeping();
-        scheduleRx();
-        schedulePeriod();
-    }
+    options_ = new OptionsBand(ui_, *terminal_, this);
+    connect(options_, &OptionsBand::scheduleChanged, this, &TerminalWindow::scheduleChanged);
+    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TerminalWindow::sendCommandLine);
+    connect(ui_.ButtonReadFile, &QPushButton::clicked, this, &TerminalWindow::toggleFileView);
+    connect(ui_.SendStart, &QPushButton::clicked, this, &TerminalWindow::startFileSending);
+    commandBand_ =
+        new CommandBand(ui_,
+                        CommandBand::Hooks{[this](const std::string& line) { terminal_->send(line); },
+                                           [this] { return terminal_->historyLines(); }},
+                        this);
+    connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { fileLineClicked(ui_.OldCmdList->row(item)); });
 }
 
 // The pause after a reconnection: the program stands still, as the device
@@ -146,7 +156,6 @@ void TerminalWindow::startUp()
 
     setBackgroundColour(ui_.FiltrLog, clBtnFace);
     terminal_->setRxTimeoutMs(0);
-    displayFontSize_ = ui_.MainWindow->font().pointSize();
     ui_.MainWindow->clear();
     for (QWidget* w : {static_cast<QWidget*>(ui_.MainWindow), static_cast<QWidget*>(ui_.MainStrCmd),
                        static_cast<QWidget*>(ui_.AddStrCmd), static_cast<QWidget*>(ui_.FastOldCmd)})
@@ -154,7 +163,7 @@ void TerminalWindow::startUp()
     setBackgroundColour(ui_.LBTail, clBtnFace);
     setBackgroundColour(ui_.CBLists, clBtnFace);
     ui_.BTConnect->setFocus();
-    updateTimeOutAns(false);
+    topBar_->showTimeout(false);
 
     // Two windows in one directory would undo each other's saves: the second
     // one asks before its files go over the first one's. The first one alone
@@ -188,7 +197,7 @@ void TerminalWindow::startUp()
     historyLoaded_ = true;
     refillHistoryDropDown();
 
-    applyPortChoice(terminal_->scanPorts(true));
+    topBar_->applyPortChoice(terminal_->scanPorts(true));
     terminal_->endQuietStartUp();
 
     setHelpLines(ui_, generalHelp());
@@ -230,12 +239,7 @@ bool TerminalWindow::shutDown()
 void TerminalWindow::closeEvent(QCloseEvent* event)
 {
     if (shutDown()) {
-        if (rxTimer_) {
-            rxTimer_->stop();
-            housekeeping_->stop();
-            checkConnect_->stop();
-            timerPeriod_->stop();
-        }
+        timers_->stop();
         event->accept();
     } else {
         event->ignore();
@@ -247,7 +251,8 @@ void TerminalWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (layoutCaptured_)
         applyWindowLayout(ui_, initialLayout_, size(), terminal_->fileMode());
-    scheduleHousekeeping();
+    if (timers_)
+        timers_->scheduleHousekeeping();
 }
 
 // ---- TerminalView ---------------------------------------------------------
@@ -295,35 +300,30 @@ void TerminalWindow::showNoPortWindow()
 
 void TerminalWindow::setPeriodTimerEnabled(bool)
 {
-    schedulePeriod();
+    timers_->schedulePeriod();
 }
 
 void TerminalWindow::logStateChanged()
 {
-    ui_.StartLog->setText(fromUtf8(terminal_->logCaption()));
-    if (!terminal_->logStatus().empty())
-        ui_.STLog->setText(fromUtf8(terminal_->logStatus()));
+    topBar_->showLogState();
+}
+
+void TerminalWindow::setOutputWaiting(bool waiting)
+{
+    timers_->setOutputWaiting(waiting);
 }
 
 // ---- Timers -----------------------------------------------------------------
 
 void TerminalWindow::pollReceive()
 {
-    const Terminal::PollResult polled = terminal_->poll();
-    const bool gotBytes = polled.bytesRead != 0;
-    rxSpurious_ = rxWokenByPort_ && !gotBytes;
-    rxWokenByPort_ = false;
-    rxStreaming_ = gotBytes;
-    // A backlog is polled again at once rather than a millisecond later, or
-    // the rate would be capped at one buffer a millisecond.
-    rxBacklog_ = polled.backlog;
-    scheduleRx();
+    timers_->pollReceive();
 }
 
 void TerminalWindow::periodTick()
 {
     terminal_->periodTick();
-    schedulePeriod();
+    timers_->schedulePeriod();
 }
 
 bool TerminalWindow::isTimerPeriodActive() const
@@ -340,136 +340,20 @@ void TerminalWindow::housekeepingTick()
     if (ui_.TextTime->text() != now)
         ui_.TextTime->setText(now);
     terminal_->housekeepingTick();
-    schedulePeriod();
-    scheduleHousekeeping();
+    timers_->schedulePeriod();
+    timers_->scheduleHousekeeping();
 }
 
 void TerminalWindow::checkConnection()
 {
-    terminal_->checkConnection(portParameters());
-    refreshConnectionControls();
+    terminal_->checkConnection(topBar_->portParameters());
+    topBar_->refreshConnection();
 }
 
-// Output the port had no room for waits in the sender; it goes on as soon as
-// the port is writable again, without the window ever waiting for it.
-void TerminalWindow::setOutputWaiting(bool waiting)
+void TerminalWindow::scheduleChanged()
 {
-    const int fd = waiting && terminal_->portOpen() ? env_.port->readNotifierHandle() : -1;
-    // Called from the notifier's own signal too: it is switched off there,
-    // and only replaced (later) when the port's descriptor changed.
-    if (txNotifier_) {
-        txNotifier_->setEnabled(false);
-        if (waiting && txNotifier_->socket() != fd) {
-            txNotifier_->deleteLater();
-            txNotifier_ = nullptr;
-        }
-    }
-    if (txRetry_)
-        txRetry_->stop();
-    if (!waiting || !env_.startTimers)
-        return;
-    if (fd >= 0) {
-        if (!txNotifier_) {
-            txNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Write, this);
-            connect(txNotifier_, &QSocketNotifier::activated, this,
-                    [this] { terminal_->drainOutput(); });
-        }
-        txNotifier_->setEnabled(true);
-        return;
-    }
-    if (!txRetry_) {
-        txRetry_ = new QTimer(this);
-        txRetry_->setInterval(10);
-        connect(txRetry_, &QTimer::timeout, this, [this] { terminal_->drainOutput(); });
-    }
-    txRetry_->start();
-}
-
-// The timing rules are stated in 1 ms ticks, but a tick that can change nothing
-// is not run: the receive poll sleeps while the port is closed, and while it is
-// open and silent it wakes when bytes arrive or when a held packet's silence
-// runs out; the period timer wakes when the next period is due. Every packet
-// still ends, and every period still fires, on the tick it would have with a
-// poll every millisecond.
-void TerminalWindow::scheduleRx()
-{
-    if (!rxTimer_ || !env_.startTimers)
-        return;
-    const bool open = terminal_->portOpen();
-    const int fd = open ? env_.port->readNotifierHandle() : -1;
-    if (rxNotifier_ && (!open || rxNotifier_->socket() != fd)) {
-        delete rxNotifier_;
-        rxNotifier_ = nullptr;
-    }
-    if (!open) {
-        rxTimer_->stop();
-        return;
-    }
-    if (fd < 0) {
-        // No way to be woken by the port: poll every millisecond.
-        rxTimer_->setSingleShot(false);
-        rxTimer_->setInterval(1);
-        if (!rxTimer_->isActive())
-            rxTimer_->start();
-        return;
-    }
-    if (!rxNotifier_) {
-        rxNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
-        connect(rxNotifier_, &QSocketNotifier::activated, this, [this] {
-            // One wake per arrival: the poll decides what comes next.
-            rxNotifier_->setEnabled(false);
-            rxWokenByPort_ = true;
-            pollReceive();
-        });
-        rxStreaming_ = false;
-    }
-    const int64_t untilEnd = terminal_->msUntilPacketEnd();
-    rxTimer_->setSingleShot(true);
-    if (rxStreaming_ || rxSpurious_) {
-        // Bytes came in on the last poll (or the port woke us with nothing to
-        // read, as a hung-up pty does): keep the millisecond poll going.
-        rxNotifier_->setEnabled(false);
-        rxTimer_->start(rxBacklog_ ? 0 : 1);
-        return;
-    }
-    rxNotifier_->setEnabled(true);
-    if (untilEnd < 0)
-        rxTimer_->stop();
-    else
-        rxTimer_->start(static_cast<int>(std::clamp<int64_t>(untilEnd, 0, 24 * 3600 * 1000)));
-}
-
-void TerminalWindow::schedulePeriod()
-{
-    if (!timerPeriod_ || !env_.startTimers)
-        return;
-    const int64_t wait = terminal_->msUntilNextPeriodSend();
-    if (wait < 0) {
-        timerPeriod_->stop();
-        return;
-    }
-    timerPeriod_->setSingleShot(true);
-    timerPeriod_->start(static_cast<int>(std::min<int64_t>(wait, 24 * 3600 * 1000)));
-}
-
-// The housekeeping tick runs every 10 ms while it has something to watch (the
-// cyclic restart in period mode, a log over its line limit, a drop-down that
-// lags behind a resize); otherwise it wakes once a second for the clock.
-void TerminalWindow::scheduleHousekeeping()
-{
-    if (!housekeeping_ || !env_.startTimers)
-        return;
-    const bool watch = (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked())
-        || logView_->overCap()
-        || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
-    int wait = 10;
-    if (!watch)
-        wait = 1000 - env_.clock->now().msec + 1;
-    // A coarse timer may fire up to 5 % early, before the second has turned,
-    // and the clock would need a second wake to catch it.
-    housekeeping_->setTimerType(watch ? Qt::CoarseTimer : Qt::PreciseTimer);
-    housekeeping_->setSingleShot(true);
-    housekeeping_->start(wait);
+    timers_->schedulePeriod();
+    timers_->scheduleHousekeeping();
 }
 
 }  // namespace comtrax

@@ -1,9 +1,8 @@
 #pragma once
 // TerminalWindow: the terminal's main window. It builds its controls, owns the core
-// Terminal and the command lists, runs the four timers and turns clicks and
-// keys into calls on the core.
-#include <QElapsedTimer>
-#include <QStringList>
+// Terminal and the command lists, and composes the panels that own the bands of
+// the window (top bar, log view, options band, command band, macro grid), the
+// timers, the start-up and shut-down order and the settings.
 #include <QWidget>
 
 #include <functional>
@@ -19,19 +18,15 @@
 #include "ui/controls.h"
 #include "ui/dialog_service.h"
 
-class QListWidget;
-class QTimer;
-class QSocketNotifier;
-
 namespace comtrax {
-class LogView;
+
 class CommandBand;
-}
-
-namespace comtrax {
-
-class MacroPanel;
 class HelpHover;
+class LogView;
+class MacroPanel;
+class OptionsBand;
+class TerminalTimers;
+class TopBar;
 
 // What the window runs on: the real port, clock and dialogs in the program,
 // fakes in widget tests.
@@ -64,7 +59,7 @@ public:
     void checkConnection();
     void periodTick();
 
-    // Handlers of the main window's own controls.
+    // What the controls do, public so that tests can press them.
     void toggleConnection();
     void rescanPorts();
     void sendCommandLine();
@@ -86,12 +81,8 @@ public:
     void saveSettings();
 
     // The log's font size in points, as stored (DisplayFontSize).
-    int32_t displayFontSize() const { return displayFontSize_; }
-    void setDisplayFontSize(int32_t points)
-    {
-        displayFontSize_ = points;
-        applyFontSize();
-    }
+    int32_t displayFontSize() const;
+    void setDisplayFontSize(int32_t points);
     bool isTimerPeriodActive() const;
 
     // TerminalView.
@@ -110,25 +101,13 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void init(const WindowEnvironment& env);
+    void makePanels();
     void startUp();
     bool shutDown();
-    void wireControls();
-    void applyPortChoice(const PortChoice& choice);
-    PortParameters portParameters() const;
-    void refreshConnectionControls();
-    void modeSelected(SendMode mode);
-    void encodingSelected(bool hex);
-    void updateTimeOutAns(bool fromArrows);
-    void applyFontSize();
-    void updateFiltrColour(bool focused);
-    void setSchemeColours(uint32_t back, uint32_t text);
-    void scheduleRx();
-    void schedulePeriod();
-    void scheduleHousekeeping();
+    void scheduleChanged();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
 
@@ -137,33 +116,24 @@ private:
     Controls ui_;
     std::unique_ptr<Terminal> terminal_;
     CmdLists cmdLists_;
+    // The panels, one per band of the window.
+    TopBar* topBar_ = nullptr;
+    LogView* logView_ = nullptr;  // MainWindow and SecondWindow
+    OptionsBand* options_ = nullptr;
+    CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
     MacroPanel* macros_ = nullptr;
     HelpHover* hover_ = nullptr;
+    TerminalTimers* timers_ = nullptr;
     SettingsRecord settings_;
     InitialLayout initialLayout_;
     bool layoutCaptured_ = false;
-    int colourScheme_ = 0;  // BTPalitra's tag
-    int readFileTag_ = 0;
+    bool fileViewOpen_ = false;  // ButtonReadFile's tag: the command-file view is shown
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
     bool settingsUnreadable_ = false;  // CfgTerminal exists but start-up could not read it
     bool closeSaveFailed_ = false;     // a close already reported a failed save of the settings or history
     bool keepOtherInstanceFiles_ = false;  // another window uses the directory and the user kept its files
     DirectoryLock directoryLock_;
-    QTimer* rxTimer_ = nullptr;
-    QTimer* housekeeping_ = nullptr;
-    QTimer* checkConnect_ = nullptr;
-    QTimer* timerPeriod_ = nullptr;
-    QSocketNotifier* rxNotifier_ = nullptr;
-    QSocketNotifier* txNotifier_ = nullptr;  // the port has room again for waiting output
-    QTimer* txRetry_ = nullptr;              // the same, for a port without a descriptor
-    bool rxStreaming_ = false;               // the last poll read bytes
-    bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
-    bool rxSpurious_ = false;                // the port woke us with nothing to read
-    bool rxBacklog_ = false;                 // bytes still waiting after the last poll
-    LogView* logView_ = nullptr;          // MainWindow and SecondWindow
-    CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
-    int32_t displayFontSize_ = 8;
 };
 
 }  // namespace comtrax

@@ -7,7 +7,11 @@
 #include <QRadioButton>
 
 #include "ui/colours.h"
+#include "ui/options_band.h"
+#include "ui/terminal_timers.h"
+#include "ui/top_bar.h"
 #include "ui/terminal_window.h"
+#include "terminal/window_settings.h"
 #include "ui/text_codec.h"
 
 namespace comtrax {
@@ -48,104 +52,59 @@ void TerminalWindow::loadSettings()
             showError(r.io.error);
         return;
     }
-    const SettingsRecord& s = settings_;
+    const WindowSettings s = readWindowSettings(settings_);
 
     // The restored port becomes the selected entry, so the box shows the port
     // that Connect opens; a port that is not present leaves no selection.
-    int port = -1;
-    if (s.lastPort() != 0) {
-        for (int i = 0; i < ui_.ComPort->count(); ++i)
-            if (SettingsRecord::portHash(toCp1251(ui_.ComPort->itemText(i))) == s.lastPort()) {
-                port = i;
-                break;
-            }
-    }
-    ui_.ComPort->setCurrentIndex(port);
-    if (port < 0)
-        ui_.ComPort->setEditText(QString());
+    topBar_->selectPortByHash(s.lastPort);
 
-    applyIndex(ui_.BaudRate, s.baudIndex());
-    applyIndex(ui_.ComBits, s.bitsIndex());
-    applyIndex(ui_.ComStopBits, s.stopBitsIndex());
-    ui_.AutoConnect->setChecked(s.autoConnectOn() != 0);
-    terminal_->setRxTimeoutMs(s.timeRxMs());
-    ui_.FiltrLog->setText(fromCp1251(s.filterText()));
-    displayFontSize_ = s.fontSize();
-    setSchemeColours(s.backColor(), s.textColor());
-    applyFontSize();
-    ui_.VisTime->setChecked(s.showTime() != 0);
-    switch (s.sendMode()) {
-    case 1:
-        ui_.RBManual->setChecked(true);
-        break;
-    case 2:
-        ui_.RBSel->setChecked(true);
-        break;
-    case 3:
-        ui_.RBAfterAns->setChecked(true);
-        break;
-    case 4:
-        ui_.RBPeriod->setChecked(true);
-        break;
-    default:
-        break;
-    }
-    switch (s.inputEncoding()) {
-    case 1:
-        ui_.RBASCII->setChecked(true);
-        break;
-    case 2:
-        ui_.RBHEX->setChecked(true);
-        break;
-    default:
-        break;
-    }
-    ui_.RBName->setChecked(s.showNames() != 0);
-    ui_.RbData->setChecked((s.showNames() ^ 1) != 0);
-    ui_.PeriodTX->setText(QString::number(s.periodMs()));
-    ui_.SendAsReconn->setChecked(s.sendOnConnect() != 0);
-    ui_.MainStrCmd->setText(fromCp1251(s.commandText()));
-    ui_.AddStrCmd->setText(fromCp1251(s.suffixText()));
+    applyIndex(ui_.BaudRate, s.baudIndex);
+    applyIndex(ui_.ComBits, s.bitsIndex);
+    applyIndex(ui_.ComStopBits, s.stopBitsIndex);
+    ui_.AutoConnect->setChecked(s.autoConnect);
+    terminal_->setRxTimeoutMs(s.rxTimeoutMs);
+    ui_.FiltrLog->setText(fromCp1251(s.filter));
+    topBar_->setSchemeColours(s.backColour, s.textColour);
+    topBar_->setFontSize(s.fontSize);
+    ui_.VisTime->setChecked(s.showTime);
+    if (s.sendMode)
+        options_->modeButton(*s.sendMode)->setChecked(true);
+    if (s.hex)
+        (*s.hex ? ui_.RBHEX : ui_.RBASCII)->setChecked(true);
+    (s.showNames ? ui_.RBName : ui_.RbData)->setChecked(true);
+    ui_.PeriodTX->setText(QString::number(s.periodMs));
+    ui_.SendAsReconn->setChecked(s.sendOnConnect);
+    ui_.MainStrCmd->setText(fromCp1251(s.commandText));
+    ui_.AddStrCmd->setText(fromCp1251(s.suffixText));
     if (!ui_.FiltrLog->text().isEmpty())
         setBackgroundColour(ui_.FiltrLog, clWindow);
-    updateTimeOutAns(false);
-    scheduleRx();
-    schedulePeriod();
+    topBar_->showTimeout(false);
+    timers_->scheduleRx();
+    timers_->schedulePeriod();
 }
 
 void TerminalWindow::saveSettings()
 {
-    SettingsRecord& s = settings_;
-    // A run that opened no port keeps the port of the run before.
-    if (!terminal_->portName().empty())
-        s.setLastPort(SettingsRecord::portHash(terminal_->portName()));
-    s.setBaudIndex(indexByte(ui_.BaudRate));
-    s.setBitsIndex(indexByte(ui_.ComBits));
-    s.setStopBitsIndex(indexByte(ui_.ComStopBits));
-    s.setAutoConnectOn(ui_.AutoConnect->isChecked() ? 1 : 0);
-    s.setTimeRxMs(terminal_->rxTimeoutMs());
-    s.setFilterText(toCp1251(ui_.FiltrLog->text()).substr(0, 250));
-    s.setFontSize(displayFontSize_);
-    s.setBackColor(backgroundColour(ui_.MainStrCmd));
-    s.setTextColor(textColour(ui_.MainStrCmd));
-    s.setShowTime(ui_.VisTime->isChecked() ? 1 : 0);
-    if (ui_.RBManual->isChecked())
-        s.setSendMode(1);
-    else if (ui_.RBSel->isChecked())
-        s.setSendMode(2);
-    else if (ui_.RBAfterAns->isChecked())
-        s.setSendMode(3);
-    else if (ui_.RBPeriod->isChecked())
-        s.setSendMode(4);
-    if (ui_.RBASCII->isChecked())
-        s.setInputEncoding(1);
-    else if (ui_.RBHEX->isChecked())
-        s.setInputEncoding(2);
-    s.setPeriodMs(periodFromText(toCp1251(ui_.PeriodTX->text())));
-    s.setSendOnConnect(ui_.SendAsReconn->isChecked() ? 1 : 0);
-    s.setCommandText(toCp1251(ui_.MainStrCmd->text()).substr(0, 250));
-    s.setSuffixText(toCp1251(ui_.AddStrCmd->text()).substr(0, 250));
-    s.setShowNames(ui_.RBName->isChecked() ? 1 : 0);
+    WindowSettings s;
+    s.baudIndex = indexByte(ui_.BaudRate);
+    s.bitsIndex = indexByte(ui_.ComBits);
+    s.stopBitsIndex = indexByte(ui_.ComStopBits);
+    s.autoConnect = ui_.AutoConnect->isChecked();
+    s.rxTimeoutMs = terminal_->rxTimeoutMs();
+    s.filter = toCp1251(ui_.FiltrLog->text());
+    s.fontSize = topBar_->fontSize();
+    s.backColour = backgroundColour(ui_.MainStrCmd);
+    s.textColour = textColour(ui_.MainStrCmd);
+    s.showTime = ui_.VisTime->isChecked();
+    s.sendMode = options_->checkedMode();
+    if (ui_.RBASCII->isChecked() || ui_.RBHEX->isChecked())
+        s.hex = ui_.RBHEX->isChecked();
+    s.periodMs = periodFromText(toCp1251(ui_.PeriodTX->text()));
+    s.sendOnConnect = ui_.SendAsReconn->isChecked();
+    s.commandText = toCp1251(ui_.MainStrCmd->text());
+    s.suffixText = toCp1251(ui_.AddStrCmd->text());
+    s.showNames = ui_.RBName->isChecked();
+    storeWindowSettings(s, terminal_->portName(), settings_);
 }
 
 }  // namespace comtrax

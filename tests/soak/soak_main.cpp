@@ -130,7 +130,7 @@ bool waitQuiet(TerminalWindow& w, int quietMs, int capMs)
     quiet.start();
     while (total.elapsed() < capMs) {
         QTest::qWait(10);
-        if (w.terminal().access().portInputCount() != 0 || w.terminal().receiver().rxCount() != 0)
+        if (w.terminal().portInputCount() != 0 || w.terminal().heldBytes() != 0)
             quiet.restart();
         else if (quiet.elapsed() >= quietMs)
             return true;
@@ -204,7 +204,7 @@ int main(int argc, char** argv)
     dialogs.messages.clear();  // the first run's note about the new CmdConfig
 
     Controls& c = window->controls();
-    while (window->terminal().receiver().rxTimeoutMs() < opt.timeoutMs)
+    while (window->terminal().rxTimeoutMs() < opt.timeoutMs)
         window->stepTimeout(true);
     c.VisTime->setChecked(true);
     c.ComPort->setCurrentIndex(0);
@@ -213,13 +213,13 @@ int main(int argc, char** argv)
     window->toggleLogFile();
     c.MainStrCmd->setText("Q");
     c.RBAfterAns->setChecked(true);
-    if (!window->terminal().access().portOpen() || !window->terminal().logFile().active()) {
+    if (!window->terminal().portOpen() || !window->terminal().logActive()) {
         std::fprintf(stderr, "soak: the port or the log file did not open\n");
         ::kill(device, SIGKILL);
         return 2;
     }
     std::printf("soak: %d s, receive timeout %d ms, a device line every %d ms, directory %s\n", opt.seconds,
-                window->terminal().receiver().rxTimeoutMs(), opt.tickMs, dir.path().c_str());
+                window->terminal().rxTimeoutMs(), opt.tickMs, dir.path().c_str());
     std::fflush(stdout);
 
     // One line by hand starts the loop; every answer sends the next one.
@@ -255,7 +255,7 @@ int main(int argc, char** argv)
     wrote = ::write(control[1], &cmd, 1) == 1 && wrote;
     int status = 0;
     ::waitpid(device, &status, 0);
-    const std::string logName = window->terminal().logFile().fileName();
+    const std::string logName = window->terminal().logFileName();
     const bool closed = window->close();
 
     Verdict verdict;

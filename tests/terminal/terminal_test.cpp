@@ -20,11 +20,15 @@ struct Rig {
     RecordingView view;
     Terminal terminal{Terminal::Setup{port, lister, clock, view, dir.path(), {}}};
 
-    Rig() { EXPECT_TRUE(terminal.access().openPort({"ttyUSB0", "9600", "8", 0})); }
+    Rig()
+    {
+        terminal.toggleConnection({"ttyUSB0", "9600", "8", 0});
+        EXPECT_TRUE(terminal.connected());
+    }
     void pollFor(int ms)
     {
         for (int i = 0; i < ms; ++i) {
-            terminal.receiver().poll();
+            terminal.poll();
             clock.advance(1);
         }
     }
@@ -35,13 +39,13 @@ struct Rig {
 TEST(TerminalWiring, ASendKeepsWhatTheDeviceHadAlreadySent)
 {
     Rig r;
-    r.terminal.receiver().setRxTimeoutMs(5);
+    r.terminal.setRxTimeoutMs(5);
     r.port.feed("late answer\r\n");  // arrived, not yet polled
     r.terminal.send("NEXT");
     EXPECT_EQ(r.port.written, "NEXT\r");
     r.pollFor(10);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"NEXT", "late answer"}));
-    EXPECT_EQ(r.terminal.counters().rxBytes(), 13);
+    EXPECT_EQ(r.terminal.rxBytes(), 13);
 }
 
 TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
@@ -49,7 +53,7 @@ TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
     Rig r;
     r.terminal.options().sendMode = SendMode::AfterAnswer;
     r.terminal.options().commandText = "PING";
-    r.terminal.receiver().setRxTimeoutMs(2);
+    r.terminal.setRxTimeoutMs(2);
     r.port.feed("PONG\r\n");
     r.pollFor(5);
     EXPECT_EQ(r.port.written, "PING\r");

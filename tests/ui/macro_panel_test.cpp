@@ -466,7 +466,7 @@ TEST_F(MacroPanelTest, DoubleClickOpensTheEditorOnThatMacroAndCollectsItsHelp)
     QString limeDuring, helpSeenFirst;
     modal = [&] {
         limeDuring = QString::number(backgroundColour(c.Edit[12]), 16);
-        MacroEditorHost& host = *panel;
+        MacroEditorHost& host = panel->editorHost();
         helpSeenFirst = host.helpLine(1);
         host.setCommandLine(host.currentList(), host.editedCmd(), "NEW LINE");
         for (int j = 1; j <= 12; ++j)
@@ -488,7 +488,7 @@ TEST_F(MacroPanelTest, DoubleClickOpensTheEditorOnThatMacroAndCollectsItsHelp)
 
 TEST_F(MacroPanelTest, TheRealHelpEditorChangesTheMacroInPlace)
 {
-    MacroHelpEditor editor(panel.get(), &form);
+    MacroHelpEditor editor(&panel->editorHost(), &form);
     modal = [&] {
         QTimer::singleShot(0, &editor, [&] {
             QTest::keyClicks(editor.cmdName(), "Reset");

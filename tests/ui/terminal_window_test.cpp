@@ -37,7 +37,7 @@ std::string fileOf(const WindowRig& r, const char* name)
 void connectPort(WindowRig& r)
 {
     r.window->toggleConnection();
-    ASSERT_TRUE(r.window->terminal().access().portOpen());
+    ASSERT_TRUE(r.window->terminal().portOpen());
 }
 
 QStringList logLines(WindowRig& r)
@@ -201,7 +201,7 @@ TEST(WindowShutDown, ADeletedHistoryFileIsNotRecreatedAndTheLogFileIsClosed)
     std::filesystem::remove(r.dir.file("OldCmd"));
     EXPECT_TRUE(r.close());
     EXPECT_FALSE(std::filesystem::exists(r.dir.file("OldCmd")));
-    EXPECT_FALSE(r.window->terminal().logFile().active());
+    EXPECT_FALSE(r.window->terminal().logActive());
 }
 
 TEST(WindowShutDown, ClosingInEditorModeOffersToSaveAndCancelKeepsTheWindowOpen)
@@ -251,7 +251,7 @@ TEST(WindowSend, AClosedPortShowsTheNoPortWindowAndTouchesNothing)
     r.window->sendCommandLine();
     EXPECT_EQ(r.dialogs.noPortWindows, 1);
     EXPECT_EQ(r.ui().LSend->text(), "Send: 0");
-    EXPECT_TRUE(r.window->terminal().history().nonEmpty().empty());
+    EXPECT_TRUE(r.window->terminal().historyLines().empty());
 }
 
 TEST(WindowSend, HistoryFileHoldsTheLinesMostRecentFirst)

@@ -183,7 +183,7 @@ struct LiveRig {
         dialogs.messages.clear();  // the first run's note about the rebuilt CmdConfig
 
         Controls& c = window->controls();
-        window->terminal().receiver().setRxTimeoutMs(5);
+        window->terminal().setRxTimeoutMs(5);
         c.ComPort->setCurrentIndex(0);
         c.BaudRate->setCurrentIndex(7);
         c.AutoConnect->setChecked(autoConnect);
@@ -196,7 +196,7 @@ struct LiveRig {
 
     Controls& ui() { return window->controls(); }
     uint32_t indicator() { return backgroundColour(ui().ComPort); }
-    std::string log() { return readFileBytes(dir.file(window->terminal().logFile().fileName())); }
+    std::string log() { return readFileBytes(dir.file(window->terminal().logFileName())); }
 
     // Streams lines first..last, a line every couple of milliseconds, and
     // returns what the device received meanwhile.
@@ -218,8 +218,8 @@ struct LiveRig {
         EXPECT_EQ(log.junk, "");
         for (std::size_t i = 1; i < log.lines.size(); ++i)
             ASSERT_LT(log.lines[i - 1], log.lines[i]) << "at line " << i;
-        const auto read = static_cast<std::size_t>(window->terminal().counters().rxBytes());
-        EXPECT_EQ(read, log.lines.size() * DeviceLineSize + window->terminal().receiver().rxCount());
+        const auto read = static_cast<std::size_t>(window->terminal().rxBytes());
+        EXPECT_EQ(read, log.lines.size() * DeviceLineSize + window->terminal().heldBytes());
     }
 };
 
@@ -228,12 +228,12 @@ struct LiveRig {
 TEST(DeviceLoss, WithoutAutoConnectTheLossTurnsRedAndEveryLineReadIsLogged)
 {
     LiveRig r(false);
-    ASSERT_TRUE(r.window->terminal().access().portOpen());
+    ASSERT_TRUE(r.window->terminal().portOpen());
     const std::string seen = r.stream(1, 200);
     r.device.unplug();  // in the middle of the stream and of the periodic send
 
     ASSERT_TRUE(waitUntil([&] { return r.indicator() == clRed; })) << "the loss was not noticed";
-    EXPECT_FALSE(r.window->terminal().access().portOpen());
+    EXPECT_FALSE(r.window->terminal().portOpen());
     EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
     EXPECT_FALSE(r.ui().ComPort->isEnabled());
     EXPECT_TRUE(r.dialogs.errors.isEmpty());
@@ -264,19 +264,19 @@ TEST(DeviceLoss, WithoutAutoConnectTheLossTurnsRedAndEveryLineReadIsLogged)
 TEST(DeviceLoss, WithAutoConnectTheTerminalWaitsInYellowAndGoesOnWhenTheDeviceReturns)
 {
     LiveRig r(true);
-    ASSERT_TRUE(r.window->terminal().access().portOpen());
+    ASSERT_TRUE(r.window->terminal().portOpen());
     r.stream(1, 150);
     r.device.unplug();
 
     ASSERT_TRUE(waitUntil([&] { return r.indicator() == clYellow; })) << "no failed reconnection seen";
-    EXPECT_FALSE(r.window->terminal().access().portOpen());
+    EXPECT_FALSE(r.window->terminal().portOpen());
     EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
     EXPECT_TRUE(r.pauses.empty());
 
     r.device.plugIn();
     ASSERT_TRUE(waitUntil([&] { return r.indicator() == clLime; }))
         << "the returned device was not reconnected";
-    EXPECT_TRUE(r.window->terminal().access().portOpen());
+    EXPECT_TRUE(r.window->terminal().portOpen());
     EXPECT_EQ(r.pauses, std::vector<int>{2000});
 
     // The periodic send reaches the new device and its lines reach the log.
@@ -285,7 +285,7 @@ TEST(DeviceLoss, WithAutoConnectTheTerminalWaitsInYellowAndGoesOnWhenTheDeviceRe
     ASSERT_TRUE(waitUntil([&] {
         seen += r.device.drain();
         Terminal& t = r.window->terminal();
-        return t.access().portInputCount() == 0 && t.receiver().rxCount() == 0;
+        return t.portInputCount() == 0 && t.heldBytes() == 0;
     })) << "the lines after the reconnection were not all taken in";
     EXPECT_GE(countOf(seen, "PING\r"), 1);
 
@@ -501,7 +501,7 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
     r.window->toggleLogFile();
     EXPECT_EQ(r.ui().StartLog->text(), "Pause Log");
     receive(r, "second\r");
-    EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFile().fileName())), "second\r\n");
+    EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFileName())), "second\r\n");
     EXPECT_EQ(r.dialogs.errors.size(), 1);
 }
 
@@ -512,7 +512,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
     r.window->toggleConnection();
     r.window->toggleLogFile();
     r.dialogs.errors.clear();
-    const std::string logPath = r.dir.file(r.window->terminal().logFile().fileName());
+    const std::string logPath = r.dir.file(r.window->terminal().logFileName());
     receive(r, "line 1 of the log\r");
     receive(r, "line 2 of the log\r");
     const std::string before = readFileBytes(logPath);

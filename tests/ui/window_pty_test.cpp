@@ -80,14 +80,14 @@ struct LiveWindow {
         env.directory = dir.path();
         env.sleep = [](int) {};
         window = std::make_unique<TerminalWindow>(env);
-        window->terminal().receiver().setRxTimeoutMs(timeoutMs);
+        window->terminal().setRxTimeoutMs(timeoutMs);
         window->controls().ComPort->setCurrentIndex(0);
         window->controls().BaudRate->setCurrentIndex(7);
         window->toggleConnection();
         window->toggleLogFile();
     }
 
-    std::string logFile() { return readFileBytes(dir.file(window->terminal().logFile().fileName())); }
+    std::string logFile() { return readFileBytes(dir.file(window->terminal().logFileName())); }
 
     // Waits (bounded) until the log file holds at least n bytes.
     std::string waitForLog(std::size_t n, int maxMs = 20000)
@@ -118,7 +118,7 @@ std::string withoutLineBreaks(const std::string& s)
 TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
 {
     LiveWindow w(50);
-    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    ASSERT_TRUE(w.window->terminal().portOpen());
     std::string expected;
     for (int i = 0; i < 5; ++i) {
         const std::string burst = "burst " + std::to_string(i) + " \x01\x7f end";
@@ -138,7 +138,7 @@ TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
 TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
 {
     LiveWindow w(1000);
-    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    ASSERT_TRUE(w.window->terminal().portOpen());
     std::string stream;
     stream.reserve(2 << 20);
     for (std::size_t i = 0; stream.size() < (2u << 20); ++i)
@@ -176,14 +176,14 @@ TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
 TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
 {
     LiveWindow w(5);
-    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    ASSERT_TRUE(w.window->terminal().portOpen());
     std::string stream;
     for (std::size_t i = 0; stream.size() < (1u << 20); ++i)
         stream += static_cast<char>('A' + (i * 7 + i / 26) % 26);
     w.device.send(stream);
     QElapsedTimer t;
     t.start();
-    while (uint64_t(w.window->terminal().counters().rxBytes()) < stream.size() && t.elapsed() < 30000)
+    while (uint64_t(w.window->terminal().rxBytes()) < stream.size() && t.elapsed() < 30000)
         QTest::qWait(10);
     QTest::qWait(100);  // the last packet's silence, then the last frame
     w.window->terminal().send("ECHO");
@@ -204,7 +204,7 @@ TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
 TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
 {
     LiveWindow w(20);
-    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    ASSERT_TRUE(w.window->terminal().portOpen());
     writeFileBytes(w.dir.file("requests.txt"), "READ 1\nREAD 2\nWRITE 3\n");
     w.dialogs.fileToOpen = QString::fromStdString(w.dir.file("requests.txt"));
     w.window->toggleFileView();
@@ -242,7 +242,7 @@ TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
 TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
 {
     LiveWindow w(20);
-    ASSERT_TRUE(w.window->terminal().access().portOpen());
+    ASSERT_TRUE(w.window->terminal().portOpen());
     Controls& c = w.window->controls();
     const std::string line(250, 'Z');
     c.MainStrCmd->setText(QString::fromStdString(line));
@@ -262,25 +262,25 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
     std::printf("longest event-loop pause with a device not reading: %lld ms\n",
                 static_cast<long long>(longestPause));
     EXPECT_LT(longestPause, 900) << "the window waited for the device";
-    EXPECT_TRUE(w.window->terminal().sender().outputWaiting());
+    EXPECT_TRUE(w.window->terminal().outputWaiting());
 
     // The device reads again; the period stops; what waited goes out.
     c.RBManual->setChecked(true);
     std::string arrived;
     QElapsedTimer t;
     t.start();
-    while (w.window->terminal().sender().outputWaiting() && t.elapsed() < 20000) {
+    while (w.window->terminal().outputWaiting() && t.elapsed() < 20000) {
         arrived += w.device.drain();
         QTest::qWait(2);
     }
     QTest::qWait(50);
     arrived += w.device.drain();
-    ASSERT_FALSE(w.window->terminal().sender().outputWaiting());
+    ASSERT_FALSE(w.window->terminal().outputWaiting());
 
     QElapsedTimer disconnect;
     disconnect.start();
     w.window->toggleConnection();
-    EXPECT_FALSE(w.window->terminal().access().portOpen());
+    EXPECT_FALSE(w.window->terminal().portOpen());
     std::printf("Disconnect took %lld ms\n", static_cast<long long>(disconnect.elapsed()));
 
     int sent = 0;

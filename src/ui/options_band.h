@@ -1,0 +1,36 @@
+#pragma once
+// The options band: the input encoding, the four send modes with the period and
+// the cyclic switch, time stamps, send-on-connect, and the statistics. It also
+// keeps the core's options in step with every control that feeds them.
+#include <QObject>
+
+#include "terminal/terminal.h"
+#include "ui/controls.h"
+
+class QRadioButton;
+
+namespace comtrax {
+
+class OptionsBand : public QObject {
+    Q_OBJECT
+public:
+    OptionsBand(Controls& c, Terminal& terminal, QObject* parent = nullptr);
+
+    void modeSelected(SendMode mode);
+    void encodingSelected(bool hex);
+    QRadioButton* modeButton(SendMode mode) const;
+    // The mode whose button is checked, if any.
+    std::optional<SendMode> checkedMode() const;
+    void resetStatistics();
+
+signals:
+    // The mode, the period or the cyclic switch changed: the window reschedules
+    // the period and housekeeping timers.
+    void scheduleChanged();
+
+private:
+    Controls& c_;
+    Terminal& terminal_;
+};
+
+}  // namespace comtrax

@@ -1,0 +1,197 @@
+#include "ui/top_bar.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "terminal/appearance.h"
+#include "terminal/window_settings.h"
+#include "ui/colours.h"
+#include "ui/log_view.h"
+#include "ui/text_codec.h"
+#include "ui/up_down.h"
+
+namespace comtrax {
+
+namespace {
+
+// The entry of an editable box that its text names, or "" when the text is
+// not one of the entries: a value typed by hand is not a selection.
+QString selectedEntry(const QComboBox* box)
+{
+    const int i = box->findText(box->currentText(), Qt::MatchExactly);
+    return i >= 0 ? box->itemText(i) : QString();
+}
+
+}  // namespace
+
+TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
+    : QObject(parent), c_(c), terminal_(terminal), log_(log)
+{
+    connect(c_.BTConnect, &QPushButton::clicked, this, &TopBar::toggleConnection);
+    connect(c_.BTRescan, &QPushButton::clicked, this, &TopBar::rescanPorts);
+    connect(c_.StartLog, &QPushButton::clicked, this, &TopBar::toggleLogFile);
+    connect(c_.BTPalitra, &QPushButton::clicked, this, &TopBar::nextColourScheme);
+    connect(c_.TimeOutRx, &UpDown::upClicked, this, [this] { stepTimeout(true); });
+    connect(c_.TimeOutRx, &UpDown::downClicked, this, [this] { stepTimeout(false); });
+    connect(c_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
+    connect(c_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
+    c_.FiltrLog->installEventFilter(this);
+    fontSize_ = c_.MainWindow->font().pointSize();
+}
+
+// ---- The port -------------------------------------------------------------------
+
+PortParameters TopBar::portParameters() const
+{
+    PortParameters p;
+    p.portName = toCp1251(selectedEntry(c_.ComPort));
+    p.baudText = toCp1251(selectedEntry(c_.BaudRate));
+    p.bitsText = toCp1251(selectedEntry(c_.ComBits));
+    p.stopIndex = c_.ComStopBits->findText(c_.ComStopBits->currentText(), Qt::MatchExactly);
+    return p;
+}
+
+void TopBar::applyPortChoice(const PortChoice& choice)
+{
+    c_.ComPort->clear();
+    for (const std::string& name : choice.names)
+        c_.ComPort->addItem(fromCp1251(name));
+    c_.ComPort->setCurrentIndex(choice.selected);
+    if (choice.selected < 0)
+        c_.ComPort->setEditText(QString());
+}
+
+void TopBar::selectPortByHash(uint32_t hash)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < c_.ComPort->count(); ++i)
+        names.push_back(toCp1251(c_.ComPort->itemText(i)));
+    const int port = portIndexForHash(names, hash);
+    c_.ComPort->setCurrentIndex(port);
+    if (port < 0)
+        c_.ComPort->setEditText(QString());
+}
+
+void TopBar::toggleConnection()
+{
+    c_.BTConnect->setEnabled(false);
+    terminal_.toggleConnection(portParameters());
+    refreshConnection();
+    c_.BTConnect->setEnabled(true);
+}
+
+void TopBar::rescanPorts()
+{
+    applyPortChoice(terminal_.scanPorts(false));
+}
+
+void TopBar::refreshConnection()
+{
+    const bool connected = terminal_.connected();
+    c_.BTConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    for (QWidget* w : {static_cast<QWidget*>(c_.ComPort), static_cast<QWidget*>(c_.BaudRate),
+                       static_cast<QWidget*>(c_.BTRescan), static_cast<QWidget*>(c_.ComBits),
+                       static_cast<QWidget*>(c_.ComStopBits)})
+        w->setEnabled(!connected);
+    if (backgroundColour(c_.ComPort) != terminal_.indicatorColour()) {
+        setBackgroundColour(c_.ComPort, terminal_.indicatorColour());
+        // While connected the box is disabled, and the style's pale disabled
+        // text is hard to read on lime or yellow: the port name stays dark.
+        QPalette p = c_.ComPort->palette();
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+            p.setColor(QPalette::Disabled, role, QColor(0x30, 0x30, 0x30));
+        c_.ComPort->setPalette(p);
+    }
+    emit connectionChanged();
+}
+
+// ---- The log file and the receive timeout ---------------------------------------
+
+void TopBar::toggleLogFile()
+{
+    terminal_.toggleLogFile();
+    showLogState();
+}
+
+void TopBar::showLogState()
+{
+    c_.StartLog->setText(fromUtf8(terminal_.logCaption()));
+    if (!terminal_.logStatus().empty())
+        c_.STLog->setText(fromUtf8(terminal_.logStatus()));
+}
+
+void TopBar::stepTimeout(bool up)
+{
+    terminal_.stepTimeout(up);
+    showTimeout(true);
+    emit timeoutChanged();
+}
+
+void TopBar::showTimeout(bool fromArrows)
+{
+    const int32_t v = terminal_.rxTimeoutMs();
+    c_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
+    if (const auto colour = timeoutReadoutColour(v, fromArrows))
+        setBackgroundColour(c_.TimeOutAns, *colour);
+}
+
+// ---- The filter field -------------------------------------------------------------
+
+bool TopBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == c_.FiltrLog) {
+        if (event->type() == QEvent::FocusOut)
+            updateFilterColour(false);
+        else if (event->type() == QEvent::MouseButtonPress)
+            updateFilterColour(true);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TopBar::updateFilterColour(bool clicked)
+{
+    if (clicked || !c_.FiltrLog->text().isEmpty())
+        setBackgroundColour(c_.FiltrLog, clWindow);
+    else
+        setBackgroundColour(c_.FiltrLog, clBtnFace);
+}
+
+// ---- Appearance -------------------------------------------------------------------
+
+void TopBar::setFontSize(int32_t points)
+{
+    fontSize_ = points;
+    // A stored size the toolkit cannot draw is drawn at the nearest size it can;
+    // the value itself is kept and saved as it is.
+    log_.setFontSize(std::clamp<int32_t>(fontSize_, 1, MaxFontSize));
+}
+
+void TopBar::changeFontSize(bool up)
+{
+    setFontSize(stepFontSize(fontSize_, up));
+}
+
+void TopBar::setSchemeColours(uint32_t back, uint32_t text)
+{
+    QWidget* scheme[] = {c_.MainStrCmd, c_.FastOldCmd, c_.AddStrCmd, c_.OldCmdList, c_.LBTail, c_.MainWindow};
+    for (QWidget* w : scheme)
+        setBackgroundColour(w, back);
+    for (QWidget* w : scheme)
+        setTextColour(w, text);
+}
+
+void TopBar::nextColourScheme()
+{
+    colourScheme_ = comtrax::nextColourScheme(colourScheme_);
+    const ColourScheme& scheme = ColourSchemes[static_cast<std::size_t>(colourScheme_)];
+    setSchemeColours(scheme.back, scheme.text);
+}
+
+}  // namespace comtrax
