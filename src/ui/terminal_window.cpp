@@ -17,6 +17,7 @@
 #include "terminal/help_texts.h"
 #include "ui/colours.h"
 #include "ui/command_band.h"
+#include "ui/command_file_view.h"
 #include "ui/help_hover.h"
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
@@ -122,15 +123,15 @@ void TerminalWindow::makePanels()
     options_ = new OptionsBand(ui_, *terminal_, this);
     connect(options_, &OptionsBand::scheduleChanged, this, &TerminalWindow::scheduleChanged);
     connect(ui_.ButtonSend, &QPushButton::clicked, this, &TerminalWindow::sendCommandLine);
-    connect(ui_.ButtonReadFile, &QPushButton::clicked, this, &TerminalWindow::toggleFileView);
     connect(ui_.SendStart, &QPushButton::clicked, this, &TerminalWindow::startFileSending);
     commandBand_ =
         new CommandBand(ui_,
                         CommandBand::Hooks{[this](const std::string& line) { terminal_->send(line); },
                                            [this] { return terminal_->historyLines(); }},
                         this);
-    connect(ui_.OldCmdList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { fileLineClicked(ui_.OldCmdList->row(item)); });
+    fileView_ = new CommandFileView(
+        ui_, *terminal_, cmdLists_, *macros_, [this] { return env_.dialogs->openFileName(); }, this);
+    connect(fileView_, &CommandFileView::shownOrHidden, this, [this] { timers_->schedulePeriod(); });
 }
 
 // The pause after a reconnection: the program stands still, as the device

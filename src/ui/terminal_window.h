@@ -21,6 +21,7 @@
 namespace comtrax {
 
 class CommandBand;
+class CommandFileView;
 class HelpHover;
 class LogView;
 class MacroPanel;
@@ -122,12 +123,12 @@ private:
     OptionsBand* options_ = nullptr;
     CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
     MacroPanel* macros_ = nullptr;
+    CommandFileView* fileView_ = nullptr;  // the lines of a command file in place of the list chooser
     HelpHover* hover_ = nullptr;
     TerminalTimers* timers_ = nullptr;
     SettingsRecord settings_;
     InitialLayout initialLayout_;
     bool layoutCaptured_ = false;
-    bool fileViewOpen_ = false;  // ButtonReadFile's tag: the command-file view is shown
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
     bool settingsUnreadable_ = false;  // CfgTerminal exists but start-up could not read it
