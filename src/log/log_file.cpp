@@ -73,7 +73,7 @@ std::string LogFile::fileNameFor(const LocalDateTime& t)
 
 void LogFile::toggleLogFile(const LocalDateTime& now)
 {
-    if (tag_ == 1) {
+    if (logging_) {
         pause();
         return;
     }
@@ -103,7 +103,7 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
         fileName_ = name;
         fileOpen_ = true;
     }
-    tag_ = 1;
+    logging_ = true;
     caption_ = "Pause Log";
     active_ = true;
     status_ = "Лог записывается в файл " + fileName_;
@@ -112,7 +112,7 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
 
 void LogFile::pause()
 {
-    tag_ = 0;
+    logging_ = false;
     caption_ = "Go Log";
     status_ = "Запись в файл лога приостановлена (" + fileName_ + ")";
     active_ = false;
@@ -160,7 +160,7 @@ void LogFile::close()
     // file opened anew.
     fileOpen_ = false;
     active_ = false;
-    tag_ = 0;
+    logging_ = false;
 }
 
 LogOutput::LogOutput(TerminalView& view, LogFile& file) : view_(view), file_(file) {}

@@ -34,7 +34,7 @@ public:
 
     bool active() const { return active_; }      // LogActive
     bool fileOpen() const { return fileOpen_; }  // LogFileOpen
-    int tag() const { return tag_; }
+    bool logging() const { return logging_; }    // StartLog's Tag
     const std::string& fileName() const { return fileName_; }
     const std::string& caption() const { return caption_; }  // StartLog (UTF-8)
     const std::string& status() const { return status_; }    // STLog (UTF-8)
@@ -47,7 +47,7 @@ private:
     std::FILE* file_ = nullptr;
     bool active_ = false;
     bool fileOpen_ = false;
-    int tag_ = 0;
+    bool logging_ = false;  // StartLog's Tag: the user asked for a log file
     std::string fileName_;
     std::string caption_ = "Start Log";
     std::string status_;

@@ -23,10 +23,10 @@ Connection::Connection(PortAccess& access, TerminalView& view, Hooks hooks)
 
 void Connection::toggle(const PortParameters& params, bool sendOnConnect)
 {
-    if (tag_ == 1) {
+    if (connected_) {
         // In the lost state the port is already closed; this only resets the display.
         access_.closePort();
-        tag_ = 0;
+        connected_ = false;
         colour_ = clWindow;
         return;
     }
@@ -38,7 +38,7 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
             view_.showMessage(OpenFailedText);
         return;
     }
-    tag_ = 1;
+    connected_ = true;
     colour_ = clLime;
     if (sendOnConnect && hooks_.sendAfterConnect)
         hooks_.sendAfterConnect();
@@ -50,7 +50,7 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
 
     if (!autoConnect && !alive && access_.portOpen())
         colour_ = clRed;
-    if (tag_ == 1 && !access_.portOpen() && !autoConnect)
+    if (connected_ && !access_.portOpen() && !autoConnect)
         colour_ = clRed;
 
     if (!alive)
@@ -58,7 +58,7 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
 
     if (!autoConnect)
         return;
-    if (tag_ == 0) {
+    if (!connected_) {
         colour_ = clWindow;
         return;
     }

@@ -10,7 +10,6 @@
 
 namespace comtrax {
 
-
 class Connection {
 public:
     struct Hooks {
@@ -27,19 +26,19 @@ public:
     // CheckConnect timer tick, once a second.
     void check(const PortParameters& params, bool autoConnect, bool sendOnConnect);
 
-    bool connected() const { return tag_ == 1; }  // BTConnect's Tag
+    bool connected() const { return connected_; }  // BTConnect's Tag
     uint32_t indicatorColour() const { return colour_; }
     // BTConnect's caption: "Connect" or "Disconnect".
-    const char* caption() const { return tag_ == 1 ? "Disconnect" : "Connect"; }
+    const char* caption() const { return connected_ ? "Disconnect" : "Connect"; }
     // ComPort, BaudRate, BTRescan, ComBits and ComStopBits: usable only while
     // not connected (also in the lost state they stay disabled).
-    bool parametersEnabled() const { return tag_ == 0; }
+    bool parametersEnabled() const { return !connected_; }
 
 private:
     PortAccess& access_;
     TerminalView& view_;
     Hooks hooks_;
-    int tag_ = 0;
+    bool connected_ = false;  // BTConnect's Tag
     uint32_t colour_ = clWindow;
 };
 

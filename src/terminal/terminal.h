@@ -52,6 +52,8 @@ public:
         connection_.check(p, options_.autoConnect, options_.sendOnConnect);
     }
     bool connected() const { return connection_.connected(); }
+    const char* connectCaption() const { return connection_.caption(); }
+    bool parametersEnabled() const { return connection_.parametersEnabled(); }
     uint32_t indicatorColour() const { return connection_.indicatorColour(); }
     PortChoice scanPorts(bool startUp) { return access_.scanPorts(startUp); }
     // Start-up has scanned the ports quietly; from now on the port is closed.

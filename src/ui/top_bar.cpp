@@ -94,12 +94,11 @@ void TopBar::rescanPorts()
 
 void TopBar::refreshConnection()
 {
-    const bool connected = terminal_.connected();
-    c_.BTConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    c_.BTConnect->setText(QString::fromLatin1(terminal_.connectCaption()));
     for (QWidget* w : {static_cast<QWidget*>(c_.ComPort), static_cast<QWidget*>(c_.BaudRate),
                        static_cast<QWidget*>(c_.BTRescan), static_cast<QWidget*>(c_.ComBits),
                        static_cast<QWidget*>(c_.ComStopBits)})
-        w->setEnabled(!connected);
+        w->setEnabled(terminal_.parametersEnabled());
     if (backgroundColour(c_.ComPort) != terminal_.indicatorColour()) {
         setBackgroundColour(c_.ComPort, terminal_.indicatorColour());
         // While connected the box is disabled, and the style's pale disabled

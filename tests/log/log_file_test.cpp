@@ -50,7 +50,7 @@ TEST(LogFile, StartPauseGoWriteOneFileWithoutThePausedLines)
 
     r.log.toggleLogFile(r.start);
     EXPECT_TRUE(r.log.active());
-    EXPECT_EQ(r.log.tag(), 1);
+    EXPECT_TRUE(r.log.logging());
     EXPECT_EQ(r.log.caption(), "Pause Log");
     EXPECT_EQ(r.log.status(), "Лог записывается в файл LOG_2019 1 7 9 5 3.txt");
     r.out.addLine("one\r\ntwo", "");
@@ -164,7 +164,7 @@ TEST(LogFile, AFileThatCannotBeCreatedGivesOneErrorAndLeavesLoggingOff)
         EXPECT_EQ(view.errors.size(), 1u);
         EXPECT_FALSE(log.active());
         EXPECT_FALSE(log.fileOpen());
-        EXPECT_EQ(log.tag(), 0);
+        EXPECT_FALSE(log.logging());
         EXPECT_EQ(log.caption(), "Start Log");
         EXPECT_EQ(log.status(), "Запись в файл не ведётся");
         EXPECT_EQ(view.logLines.size(), 2u);  // the window still shows them
@@ -182,7 +182,7 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
     EXPECT_EQ(r.view.errors.size(), 1u);
     EXPECT_EQ(r.view.logLines, (std::vector<std::string>{"first", "second"}));
     EXPECT_FALSE(r.log.active());
-    EXPECT_EQ(r.log.tag(), 0);
+    EXPECT_FALSE(r.log.logging());
     EXPECT_EQ(r.log.caption(), "Go Log");
     EXPECT_EQ(r.log.status(), "Запись в файл лога приостановлена (LOG_2019 1 7 9 5 3.txt)");
     // Go Log tries again and fails again, once.
