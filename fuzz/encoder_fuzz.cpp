@@ -72,6 +72,24 @@ void checkChecksums(const std::string& line, bool hex)
     }
     FUZZ_CHECK(expandChecksumTags(-1, line, hex) == 0 && expandChecksumTags(9, line, hex) == 0,
                "tag index out of range");
+    FUZZ_CHECK(checksumOfTag(-1, line, hex).empty() && checksumOfTag(ChecksumTagCount, line, hex).empty(),
+               "tag index out of range");
+    // Every wider tag: the same width over each range, and the one rule for its
+    // bytes in the suffix (HEX: spaced pairs; ASCII: "$"-joined after a "$", else bare digits).
+    for (int t = ClassicTagCount; t < ChecksumTagCount; ++t) {
+        const std::string value = checksumOfTag(t, line, hex);
+        FUZZ_CHECK(value.size() == checksumOfTag(t - t % 3, "", hex).size() && !value.empty(), "tag width");
+        std::string bare, joined;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            const std::string pair = twoDigits(static_cast<uint8_t>(value[i]));
+            bare += (i && hex ? " " : "") + pair;
+            joined += (i ? "$" : "") + pair;
+        }
+        const std::string tag = ChecksumTags[std::size_t(t)];
+        FUZZ_CHECK(suffixForEncoding(tag, line, hex) == bare, "wide tag alone: " + tag);
+        if (!hex)
+            FUZZ_CHECK(suffixForEncoding("$" + tag, line, hex) == "$" + joined, "wide tag after $: " + tag);
+    }
     // A suffix that is one tag becomes that tag's two digits.
     for (int t = 0; t < 9; ++t)
         FUZZ_CHECK(suffixForEncoding(ChecksumTags[std::size_t(t)], line, hex) == twoDigits(c[t]),

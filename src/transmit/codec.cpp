@@ -2,11 +2,48 @@
 
 #include <string>
 
+#include "common/checksums.h"
+
 namespace comtrax {
 
-const std::array<const char*, 9> ChecksumTags = {
-    "[SUM_8(0..n)]",  "[SUM_8(1..n)]",      "[SUM_8(2..n)]",      "[XOR_8 (0..n)]",     "[XOR_8 (1..n)]",
-    "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]",
+// Every name is found by plain text search, so no name may hold another one.
+const std::array<const char*, ChecksumTagCount> ChecksumTags = {
+    "[SUM_8(0..n)]",
+    "[SUM_8(1..n)]",
+    "[SUM_8(2..n)]",
+    "[XOR_8 (0..n)]",
+    "[XOR_8 (1..n)]",
+    "[XOR_8 (2..n)]",
+    "[FF - SUM_8(0..n)]",
+    "[FF - SUM_8(1..n)]",
+    "[FF - SUM_8(2..n)]",
+    "[CRC16_MODBUS LO-HI(0..n)]",
+    "[CRC16_MODBUS LO-HI(1..n)]",
+    "[CRC16_MODBUS LO-HI(2..n)]",
+    "[CRC16_MODBUS HI-LO(0..n)]",
+    "[CRC16_MODBUS HI-LO(1..n)]",
+    "[CRC16_MODBUS HI-LO(2..n)]",
+    "[CRC16_CCITT HI-LO(0..n)]",
+    "[CRC16_CCITT HI-LO(1..n)]",
+    "[CRC16_CCITT HI-LO(2..n)]",
+    "[CRC16_XMODEM HI-LO(0..n)]",
+    "[CRC16_XMODEM HI-LO(1..n)]",
+    "[CRC16_XMODEM HI-LO(2..n)]",
+    "[CRC8_SMBUS(0..n)]",
+    "[CRC8_SMBUS(1..n)]",
+    "[CRC8_SMBUS(2..n)]",
+    "[CRC8_MAXIM(0..n)]",
+    "[CRC8_MAXIM(1..n)]",
+    "[CRC8_MAXIM(2..n)]",
+    "[CRC32 LO-HI(0..n)]",
+    "[CRC32 LO-HI(1..n)]",
+    "[CRC32 LO-HI(2..n)]",
+    "[CRC32 HI-LO(0..n)]",
+    "[CRC32 HI-LO(1..n)]",
+    "[CRC32 HI-LO(2..n)]",
+    "[LRC_8(0..n)]",
+    "[LRC_8(1..n)]",
+    "[LRC_8(2..n)]",
 };
 
 namespace {
@@ -36,14 +73,12 @@ std::string checksumBytes(std::string_view mainPart, bool hex)
     return bytes;
 }
 
-uint8_t checksumOf(int tagIndex, std::string_view bytes)
+uint8_t classicChecksum(int kind, std::string_view bytes)
 {
-    const std::size_t start = static_cast<std::size_t>(tagIndex % 3);
-    const int kind = tagIndex / 3;  // 0 sum, 1 xor, 2 0xFF minus sum
     uint8_t sum = 0;
     uint8_t x = 0;
-    for (std::size_t i = start; i < bytes.size(); ++i) {
-        const auto b = static_cast<uint8_t>(bytes[i]);
+    for (const char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
         sum = static_cast<uint8_t>(sum + b);
         x = static_cast<uint8_t>(x ^ b);
     }
@@ -55,6 +90,53 @@ uint8_t checksumOf(int tagIndex, std::string_view bytes)
     default:
         return static_cast<uint8_t>(0xFF - sum);
     }
+}
+
+// The value's low `width` bits as bytes, high byte first or low byte first.
+std::string valueBytes(uint32_t value, int width, bool lowFirst)
+{
+    std::string out;
+    for (int shift = width - 8; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+    if (lowFirst)
+        return std::string(out.rbegin(), out.rend());
+    return out;
+}
+
+// The checksum of a tag over bytes that already start at the tag's range.
+std::string checksumOf(int tagIndex, std::string_view bytes)
+{
+    const int kind = tagIndex / 3;
+    switch (kind) {
+    case 0:
+    case 1:
+    case 2:
+        return std::string(1, static_cast<char>(classicChecksum(kind, bytes)));
+    case 3:
+        return valueBytes(crc(Crc16Modbus, bytes), 16, true);
+    case 4:
+        return valueBytes(crc(Crc16Modbus, bytes), 16, false);
+    case 5:
+        return valueBytes(crc(Crc16CcittFalse, bytes), 16, false);
+    case 6:
+        return valueBytes(crc(Crc16Xmodem, bytes), 16, false);
+    case 7:
+        return valueBytes(crc(Crc8Smbus, bytes), 8, false);
+    case 8:
+        return valueBytes(crc(Crc8Maxim, bytes), 8, false);
+    case 9:
+        return valueBytes(crc(Crc32IsoHdlc, bytes), 32, true);
+    case 10:
+        return valueBytes(crc(Crc32IsoHdlc, bytes), 32, false);
+    default:
+        return std::string(1, static_cast<char>(lrc8(bytes)));
+    }
+}
+
+std::string_view rangeOf(int tagIndex, std::string_view bytes)
+{
+    const auto start = static_cast<std::size_t>(tagIndex % 3);
+    return start < bytes.size() ? bytes.substr(start) : std::string_view();
 }
 
 std::string twoHexDigits(uint8_t v)
@@ -76,11 +158,19 @@ int hexToInt(char c)
     return 0;
 }
 
+std::string checksumOfTag(int tagIndex, std::string_view mainPart, bool hex)
+{
+    if (tagIndex < 0 || tagIndex >= ChecksumTagCount)
+        return {};
+    const std::string bytes = checksumBytes(mainPart, hex);
+    return checksumOf(tagIndex, rangeOf(tagIndex, bytes));
+}
+
 uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex)
 {
-    if (tagIndex < 0 || tagIndex >= static_cast<int>(ChecksumTags.size()))
+    if (tagIndex < 0 || tagIndex >= ClassicTagCount)
         return 0;
-    return checksumOf(tagIndex, checksumBytes(mainPart, hex));
+    return static_cast<uint8_t>(checksumOfTag(tagIndex, mainPart, hex)[0]);
 }
 
 std::string suffixForEncoding(std::string_view suffix, std::string_view mainPart, bool hex)
@@ -97,11 +187,18 @@ std::string suffixForEncoding(std::string_view suffix, std::string_view mainPart
             bytes = checksumBytes(mainPart, hex);
             haveBytes = true;
         }
-        const std::string digits = twoHexDigits(checksumOf(tag, bytes));
+        const std::string value = checksumOf(tag, rangeOf(tag, bytes));
         // Searching again from the start after each replacement is deliberate:
         // digits may complete a later tag, and every pass shortens the text, so
         // the loop ends.
         while (pos != std::string::npos) {
+            const char* between = hex ? " " : (pos > 0 && text[pos - 1] == '$' ? "$" : "");
+            std::string digits;
+            for (std::size_t i = 0; i < value.size(); ++i) {
+                if (i > 0)
+                    digits += between;
+                digits += twoHexDigits(static_cast<uint8_t>(value[i]));
+            }
             text.replace(pos, name.size(), digits);
             pos = text.find(name);
         }

@@ -1,6 +1,6 @@
 #pragma once
 // Turning a command line and the suffix into the bytes on the wire and the echo
-// text of the log: ASCII or HEX pairs, $XX escapes, and the nine checksum tags.
+// text of the log: ASCII or HEX pairs, $XX escapes, and the checksum tags.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -8,13 +8,24 @@
 
 namespace comtrax {
 
-// The nine tags of LBTail, in their fixed order; the index selects the checksum.
-extern const std::array<const char*, 9> ChecksumTags;
+// The tags of LBTail, in their fixed order; the index selects the checksum.
+// The first nine are the one-byte sums and xors; then come the CRCs and the
+// LRC, each over the same three ranges (from byte 0, 1 or 2 of the main part).
+inline constexpr int ClassicTagCount = 9;
+inline constexpr int ChecksumTagCount = 36;
+extern const std::array<const char*, ChecksumTagCount> ChecksumTags;
 
 int hexToInt(char c);
-// Checksum named by tag index 0..8 over the main part in the given encoding.
+// The checksum named by a tag over the main part in the given encoding: its
+// bytes in the order they are sent (one, two or four); empty for no tag.
+std::string checksumOfTag(int tagIndex, std::string_view mainPart, bool hex);
+// The one-byte checksum of the classic tags 0..8; 0 for any other index.
 uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex);
-// The suffix with every tag replaced by its checksum as two upper-case digits.
+// The suffix with every tag replaced by its checksum: each byte as two
+// upper-case hex digits, in the order sent. Between the bytes of a checksum
+// wider than one byte goes what makes each of them a byte of its own in the
+// encoding: a space in HEX, a "$" in ASCII when a "$" precedes the tag, and
+// nothing in ASCII without one (the digits are then sent as text).
 std::string suffixForEncoding(std::string_view suffix, std::string_view mainPart, bool hex);
 
 struct EncodedLine {

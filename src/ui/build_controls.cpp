@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "transmit/codec.h"
 #include "ui/click_label.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
@@ -405,8 +406,9 @@ void buildMainPanel(QWidget* form, Controls& c)
 
     c.FastOldCmd = popupList(p, "FastOldCmd", 8, 24, 641, 241);
     c.LBTail = popupList(p, "LBTail", 668, 24, 261, 241);
-    c.LBTail->addItems({"[SUM_8(0..n)]", "[SUM_8(1..n)]", "[SUM_8(2..n)]", "[XOR_8 (0..n)]", "[XOR_8 (1..n)]",
-                        "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]"});
+    // Every checksum tag, in its fixed order; the list scrolls past the first nine.
+    for (const char* tag : ChecksumTags)
+        c.LBTail->addItem(QString::fromLatin1(tag));
 
     // What opens over the macro grid lies on top of it; the arrows lie on top
     // of the fields they belong to.

@@ -161,3 +161,111 @@ TEST(EncodeLine, LongLinesAreEncodedWhole)
 
 }  // namespace
 }  // namespace comtrax
+
+namespace comtrax {
+namespace {
+
+// The tag named by its text, so a test reads like what the user picks.
+int tagIndex(const std::string& name)
+{
+    for (int i = 0; i < ChecksumTagCount; ++i)
+        if (name == ChecksumTags[static_cast<std::size_t>(i)])
+            return i;
+    ADD_FAILURE() << "no tag " << name;
+    return -1;
+}
+
+TEST(CrcTags, TheProtocolExamplesSendExactlyTheirBytes)
+{
+    const struct {
+        bool hex;
+        std::string main, suffix, bytes, echo;
+    } cases[] = {
+        // Modbus RTU in HEX: the CRC's two bytes follow as two more pairs.
+        {true, "01 03 00 00 00 01", " [CRC16_MODBUS LO-HI(0..n)]", "01 03 00 00 00 01 84 0A",
+         "01 03 00 00 00 01 84 0A"},
+        {true, "01 03 00 00 00 01", " [CRC16_MODBUS HI-LO(0..n)]", "01 03 00 00 00 01 0A 84",
+         "01 03 00 00 00 01 0A 84"},
+        // ASCII, raw bytes: a "$" before the tag makes each CRC byte a byte.
+        {false, "AB", "$[CRC16_XMODEM HI-LO(0..n)]$0D", "41 42 56 7B 0D", "AB\x56\x7B\r"},
+        // ASCII, as text: without "$" the digits go as characters.
+        {false, "AB", "[CRC16_XMODEM HI-LO(0..n)]$0D", "41 42 35 36 37 42 0D", "AB567B\r"},
+        {false, "123456789", "$[CRC32 LO-HI(0..n)]", "31 32 33 34 35 36 37 38 39 26 39 F4 CB",
+         "123456789\x26\x39\xF4\xCB"},
+        {false, "123456789", "[CRC32 HI-LO(0..n)]", "31 32 33 34 35 36 37 38 39 43 42 46 34 33 39 32 36",
+         "123456789CBF43926"},
+    };
+    for (const auto& c : cases) {
+        const EncodedLine out = encodeLine(c.main, c.suffix, c.hex);
+        EXPECT_EQ(testing::toHex(out.bytes), testing::toHex(testing::hexBytes(c.bytes)))
+            << c.main << c.suffix;
+        EXPECT_EQ(out.echo, c.echo) << c.main << c.suffix;
+    }
+}
+
+TEST(CrcTags, EveryTagCoversItsRangeOnShortAndLongLines)
+{
+    // Each algorithm by its "123456789" check value, over the range the tag names.
+    const struct {
+        const char* family;  // the tag text before "(k..n)]"
+        std::string check;   // the checksum of "123456789", in send order
+    } families[] = {
+        {"[CRC16_MODBUS LO-HI", "\x37\x4B"},
+        {"[CRC16_MODBUS HI-LO", "\x4B\x37"},
+        {"[CRC16_CCITT HI-LO", "\x29\xB1"},
+        {"[CRC16_XMODEM HI-LO", "\x31\xC3"},
+        {"[CRC8_SMBUS", "\xF4"},
+        {"[CRC8_MAXIM", "\xA1"},
+        {"[CRC32 LO-HI", "\x26\x39\xF4\xCB"},
+        {"[CRC32 HI-LO", "\xCB\xF4\x39\x26"},
+        {"[LRC_8", "\x23"},
+    };
+    for (const auto& f : families) {
+        for (int from = 0; from < 3; ++from) {
+            const int tag = tagIndex(std::string(f.family) + "(" + std::to_string(from) + "..n)]");
+            // The range starts `from` bytes in: prefixing that many bytes changes nothing.
+            const std::string line = std::string(static_cast<std::size_t>(from), 'x') + "123456789";
+            EXPECT_EQ(checksumOfTag(tag, line, false), f.check) << f.family << from;
+            // Lines of 0..3 bytes: the value over what is left of the range, never past its end.
+            for (std::size_t n = 0; n <= 3; ++n) {
+                const std::string shortLine = std::string("\x01\x02\x03", n);
+                const std::string whole = checksumOfTag(tag, shortLine, false);
+                EXPECT_EQ(whole.size(), f.check.size()) << f.family << from << " n=" << n;
+                const std::string rest = n > std::size_t(from) ? shortLine.substr(std::size_t(from)) : "";
+                EXPECT_EQ(whole, checksumOfTag(tagIndex(std::string(f.family) + "(0..n)]"), rest, false))
+                    << f.family << from << " n=" << n;
+            }
+        }
+    }
+    // A 300-byte line in HEX gives what its bytes give in ASCII.
+    std::string hexLine, raw;
+    for (int i = 0; i < 300; ++i) {
+        static const char digits[] = "0123456789ABCDEF";
+        const auto b = static_cast<uint8_t>(i * 7);
+        hexLine += std::string(i ? " " : "") + digits[b >> 4] + digits[b & 15];
+        raw += static_cast<char>(b);
+    }
+    for (int tag = ClassicTagCount; tag < ChecksumTagCount; ++tag)
+        EXPECT_EQ(checksumOfTag(tag, hexLine, true), checksumOfTag(tag, raw, false)) << ChecksumTags[tag];
+}
+
+TEST(CrcTags, TheClassicTagsKeepTheirPlacesAndNoNameHoldsAnother)
+{
+    EXPECT_STREQ(ChecksumTags[0], "[SUM_8(0..n)]");
+    EXPECT_STREQ(ChecksumTags[8], "[FF - SUM_8(2..n)]");
+    for (int a = 0; a < ChecksumTagCount; ++a) {
+        for (int b = 0; b < ChecksumTagCount; ++b) {
+            if (a != b) {
+                EXPECT_EQ(std::string(ChecksumTags[a]).find(ChecksumTags[b]), std::string::npos)
+                    << ChecksumTags[a] << " holds " << ChecksumTags[b];
+            }
+        }
+    }
+    EXPECT_EQ(checksumOfTag(-1, "abc", false), "");
+    EXPECT_EQ(checksumOfTag(ChecksumTagCount, "abc", false), "");
+    EXPECT_EQ(expandChecksumTags(ClassicTagCount, "abc", false),
+              0);  // the one-byte view of the classic nine only
+}
+
+}  // namespace
+}  // namespace comtrax
