@@ -19,6 +19,9 @@ struct TerminalOptions {
     bool cyclic = false;              // CiklSend
     bool sendOnConnect = false;       // SendAsReconn
     bool autoConnect = false;         // AutoConnect
+    // Received HEX packets are checked as Modbus RTU frames (their last two
+    // bytes a CRC-16/MODBUS of the rest) and marked good or bad.
+    bool checkModbusCrc = false;
 };
 
 }  // namespace comtrax

@@ -1,5 +1,7 @@
-#include "common/busy_guard.h"
 #include "receive/receiver.h"
+
+#include "common/busy_guard.h"
+#include "common/checksums.h"
 
 #include <algorithm>
 
@@ -46,9 +48,9 @@ uint32_t Receiver::poll()
         lastRxTime_ = now;
     const int32_t silence = now - lastRxTime_;
     if (silence > rxTimeoutMs_)
-        showPacket(!options_.hex);
+        showPacket(!options_.hex, true);
     else if (rxCount_ > EarlyCut)
-        showPacket(false);
+        showPacket(false, false);
     return got;
 }
 
@@ -62,7 +64,7 @@ uint32_t Receiver::readPort(uint32_t n)
     return got;
 }
 
-void Receiver::showPacket(bool final)
+void Receiver::showPacket(bool final, bool endedBySilence)
 {
     if (rxCount_ == 0)
         return;
@@ -75,6 +77,12 @@ void Receiver::showPacket(bool final)
         }
     } else {
         text = convertHex(rxBuffer_.data(), rxCount_);
+        // Only a packet that ended in silence is a whole frame; an early cut
+        // of a long stream is not checked.
+        if (options_.checkModbusCrc && endedBySilence) {
+            const std::string_view frame(reinterpret_cast<const char*>(rxBuffer_.data()), rxCount_);
+            text += endsWithValidModbusCrc(frame) ? CrcGoodMark : CrcBadMark;
+        }
         rxCount_ = 0;
     }
     // A packet of nothing but LF bytes leaves no text: nothing is shown and

@@ -19,6 +19,9 @@ class Receiver {
 public:
     static constexpr uint32_t BufferSize = 2048;
     static constexpr uint32_t EarlyCut = 1500;
+    // What the Modbus CRC check appends to a received HEX packet.
+    static constexpr const char* CrcGoodMark = " [CRC ok]";
+    static constexpr const char* CrcBadMark = " [CRC bad]";
 
     Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log, const TerminalOptions& options,
              const Clock& clock);
@@ -46,7 +49,7 @@ public:
 
 private:
     uint32_t readPort(uint32_t n);
-    void showPacket(bool final);
+    void showPacket(bool final, bool endedBySilence);
 
     PortAccess& port_;
     TrafficCounters& counters_;

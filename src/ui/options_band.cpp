@@ -1,5 +1,6 @@
 #include "ui/options_band.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,7 +22,7 @@ constexpr std::array<SendMode, 4> AllModes{SendMode::Manual, SendMode::OnSelect,
 }  // namespace
 
 OptionsBand::OptionsBand(Controls& c, Terminal& terminal, QObject* parent)
-    : QObject(parent), c_(c), terminal_(terminal)
+    : QObject(parent), c_(c), terminal_(terminal), crcCheck_(new QAction(c.RBHEX))
 {
     TerminalOptions& o = terminal_.options();
     o.commandText = toCp1251(c_.MainStrCmd->text());
@@ -74,6 +75,23 @@ OptionsBand::OptionsBand(Controls& c, Terminal& terminal, QObject* parent)
                 modeSelected(mode);
         });
     connect(c_.BTClrStat, &QPushButton::clicked, this, &OptionsBand::resetStatistics);
+
+    crcCheck_->setObjectName(QStringLiteral("CrcCheck"));
+    crcCheck_->setText(QStringLiteral("Проверять CRC-16/MODBUS принятых пакетов"));
+    crcCheck_->setCheckable(true);
+    c_.RBHEX->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c_.RBHEX->addAction(crcCheck_);
+    connect(crcCheck_, &QAction::toggled, this, &OptionsBand::setModbusCrcCheck);
+}
+
+void OptionsBand::setModbusCrcCheck(bool on)
+{
+    terminal_.options().checkModbusCrc = on;
+    if (crcCheck_->isChecked() != on)
+        crcCheck_->setChecked(on);
+    QFont f = c_.RBHEX->font();
+    f.setBold(on);
+    c_.RBHEX->setFont(f);
 }
 
 QRadioButton* OptionsBand::modeButton(SendMode mode) const

@@ -7,6 +7,7 @@
 #include "terminal/terminal.h"
 #include "ui/controls.h"
 
+class QAction;
 class QRadioButton;
 
 namespace comtrax {
@@ -23,6 +24,11 @@ public:
     std::optional<SendMode> checkedMode() const;
     void resetStatistics();
 
+    // The check of received HEX packets as Modbus RTU frames: a checkable
+    // entry of HEX's context menu; HEX is bold while it is on.
+    void setModbusCrcCheck(bool on);
+    bool modbusCrcCheck() const { return terminal_.options().checkModbusCrc; }
+
 signals:
     // The mode, the period or the cyclic switch changed: the window reschedules
     // the period and housekeeping timers.
@@ -31,6 +37,7 @@ signals:
 private:
     Controls& c_;
     Terminal& terminal_;
+    QAction* crcCheck_;
 };
 
 }  // namespace comtrax

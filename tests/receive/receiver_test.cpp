@@ -309,3 +309,37 @@ TEST(Receiver, TheWaitIsUntilTheFirstTickPastTheTimeoutOrTheWeekWrap)
         EXPECT_EQ(r.rx.msUntilPacketEnd(), c.wait);
     }
 }
+
+TEST(Receiver, TheModbusCheckMarksEveryWholeHexFrameAndNothingElse)
+{
+    const std::string good("\x01\x03\x02\x00\x2A\x39\x9B", 7);  // a register read answer, value 42
+    std::string bad = good;
+    bad[4] = '\x2B';
+    const struct {
+        bool check;
+        bool hex;
+        std::string frame;
+        std::string line;
+    } cases[] = {
+        {true, true, good, "01 03 02 00 2A 39 9B [CRC ok]"},
+        {true, true, bad, "01 03 02 00 2B 39 9B [CRC bad]"},
+        {true, true, std::string("\x01\x83", 2), "01 83 [CRC bad]"},  // too short to hold a CRC
+        {false, true, good, "01 03 02 00 2A 39 9B"},                  // off by default
+        {true, false, "OK\r\n", "OK"},                                // ASCII packets are text
+    };
+    for (const auto& c : cases) {
+        Rig r(5, c.hex);
+        r.options.checkModbusCrc = c.check;
+        r.port.feed(c.frame);
+        ASSERT_GT(r.ticksUntilLine(), 0);
+        ASSERT_EQ(r.view.logLines.size(), 1u);
+        EXPECT_EQ(r.view.logLines[0], c.line);
+    }
+    // The early cut of a long stream is a piece, not a frame: it is not judged.
+    Rig r(1000, true);
+    r.options.checkModbusCrc = true;
+    r.port.feed(std::string(1600, '\x11'));
+    r.tick();
+    ASSERT_EQ(r.view.logLines.size(), 1u);
+    EXPECT_EQ(r.view.logLines[0].find("CRC"), std::string::npos);
+}

@@ -20,6 +20,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <QAction>
+
+#include "common/checksums.h"
 #include "log/log_file.h"
 #include "transmit/sender.h"
 #include "qtserial/qt_serial_port.h"
@@ -305,4 +308,65 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
     EXPECT_TRUE(arrived == expected) << "a line logged as sent did not arrive whole";
     const QString sentCount = QStringLiteral("Send: %1").arg(sent);
     EXPECT_EQ(c.LSend->text(), marked == 0 ? sentCount : sentCount + QStringLiteral(" (-%1)").arg(marked));
+}
+
+namespace {
+
+// A Modbus RTU server, from the protocol's public definition: it answers a
+// read-holding-registers request (function 3) whose CRC is right with the
+// register values (register n holds 40 + n), and stays silent on anything else.
+std::string modbusAnswer(const std::string& request)
+{
+    if (request.size() != 8 || !endsWithValidModbusCrc(request) || request[1] != '\x03')
+        return {};
+    const int start = (uint8_t(request[2]) << 8) | uint8_t(request[3]);
+    const int count = (uint8_t(request[4]) << 8) | uint8_t(request[5]);
+    std::string answer{request[0], '\x03', static_cast<char>(2 * count)};
+    for (int r = start; r < start + count; ++r) {
+        answer += static_cast<char>(((40 + r) >> 8) & 0xFF);
+        answer += static_cast<char>((40 + r) & 0xFF);
+    }
+    const uint32_t c = crc(Crc16Modbus, answer);
+    answer += static_cast<char>(c & 0xFF);
+    answer += static_cast<char>(c >> 8);
+    return answer;
+}
+
+}  // namespace
+
+TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMarkedGood)
+{
+    LiveWindow w(30);
+    Controls& c = w.window->controls();
+    c.RBHEX->setChecked(true);
+    QAction* check = c.RBHEX->findChild<QAction*>(QStringLiteral("CrcCheck"));
+    ASSERT_NE(check, nullptr);
+    check->trigger();
+    c.AddStrCmd->setText(QStringLiteral(" [CRC16_MODBUS LO-HI(0..n)]"));
+
+    const auto exchange = [&](const QString& line) {
+        c.MainStrCmd->setText(line);
+        w.window->sendCommandLine();
+        std::string request;
+        QElapsedTimer t;
+        t.start();
+        while (request.size() < 8 && t.elapsed() < 5000) {
+            QTest::qWait(5);
+            request += w.device.drain();
+        }
+        const std::string answer = modbusAnswer(request);
+        if (!answer.empty())
+            w.device.send(answer);
+        return request;
+    };
+
+    EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0A");
+    const std::string good = "01 03 00 00 00 01 84 0A\r\n01 03 02 00 28 B8 5A [CRC ok]\r\n";
+    EXPECT_EQ(w.waitForLog(good.size()), good);
+
+    // One corrupted byte after the CRC was made: the server does not answer.
+    c.AddStrCmd->setText(QStringLiteral(" 84 0B"));
+    EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0B");
+    QTest::qWait(200);
+    EXPECT_EQ(w.logFile(), good + "01 03 00 00 00 01 84 0B\r\n");
 }
