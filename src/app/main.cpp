@@ -2,12 +2,31 @@
 // window. (The window makes its own Qt dialogs: they need it as their parent.)
 #include <QApplication>
 
+#include <cstdio>
+
+#include "app/command_line.h"
 #include "common/clock.h"
 #include "qtserial/qt_serial_port.h"
 #include "ui/terminal_window.h"
 
 int main(int argc, char* argv[])
 {
+    // Read before the window system starts, so that --help and --version work
+    // without a display.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const comtrax::CommandLine line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
+    if (line.outcome != comtrax::CommandLine::Outcome::Run) {
+        std::fputs(line.text.c_str(), line.outcome == comtrax::CommandLine::Outcome::Print ? stdout : stderr);
+        return line.exitCode;
+    }
+    const comtrax::StartOptions& options = line.options;
+    if (const auto error = comtrax::prepareDirectory(options.directory)) {
+        std::fputs(error->c_str(), stderr);
+        return 2;
+    }
+
     QApplication app(argc, argv);
     comtrax::QtSerialPort port;
     comtrax::QtPortLister lister;
@@ -16,6 +35,12 @@ int main(int argc, char* argv[])
     env.port = &port;
     env.lister = &lister;
     env.clock = &clock;
+    env.directory = options.directory;
+    env.startPort = options.port;
+    env.startBaud = options.baud;
+    env.startDataBits = options.dataBits;
+    env.startStopBitsIndex = options.stopBitsIndex;
+    env.connectAtStart = options.connect;
     comtrax::TerminalWindow w(env);
     w.show();
     return app.exec();

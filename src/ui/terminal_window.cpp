@@ -205,6 +205,7 @@ void TerminalWindow::startUp()
 
     settingsReached_ = true;
     loadSettings();
+    applyStartOptions();
 }
 
 bool TerminalWindow::shutDown()

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "terminal/settings_record.h"
@@ -39,6 +40,12 @@ struct WindowEnvironment {
     std::string directory = ".";        // CfgTerminal, CmdConfig, OldCmd and the log files
     bool startTimers = true;            // tests drive the timer handlers by hand
     std::function<void(int ms)> sleep;  // the pause after a reconnection (tests: none)
+    // The command line's choices, over the stored settings for this run.
+    std::optional<std::string> startPort;  // a listed name or a path to a device
+    std::optional<int> startBaud;
+    std::optional<int> startDataBits;
+    std::optional<int> startStopBitsIndex;
+    bool connectAtStart = false;
 };
 
 class TerminalWindow : public QWidget, public TerminalView {
@@ -107,6 +114,7 @@ private:
     void init(const WindowEnvironment& env);
     void makePanels();
     void startUp();
+    void applyStartOptions();
     bool shutDown();
     void scheduleChanged();
     void pauseProgram(int ms);

@@ -1,5 +1,6 @@
 #pragma once
 // The real main window on the fake port, clock and dialogs, in a fresh directory.
+#include <functional>
 #include <memory>
 
 #include "support/fake_clock.h"
@@ -17,7 +18,8 @@ struct WindowRig {
     FakeClock clock;
     RecordingDialogs dialogs;
     std::unique_ptr<TerminalWindow> window;
-    std::string directory;  // where the window keeps its files; empty: dir
+    std::string directory;                                 // where the window keeps its files; empty: dir
+    std::function<void(WindowEnvironment&)> startOptions;  // the command line's part, if any
 
     WindowRig() { lister.ports = {"ttyUSB0", "ttyUSB1"}; }
 
@@ -31,6 +33,8 @@ struct WindowRig {
         env.directory = directory.empty() ? dir.path() : directory;
         env.startTimers = false;
         env.sleep = [](int) {};
+        if (startOptions)
+            startOptions(env);
         window = std::make_unique<TerminalWindow>(env);
         return *window;
     }

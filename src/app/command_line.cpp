@@ -1,0 +1,219 @@
+#include "app/command_line.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QtGlobal>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#ifndef COMTRAX_VERSION
+#define COMTRAX_VERSION "unknown"
+#endif
+
+namespace comtrax {
+
+namespace {
+
+// One row per option: the parser and the help text both come from here, so a
+// new line parameter is one row and one check below.
+struct OptionRow {
+    QStringList names;
+    const char* valueName;  // nullptr for a switch
+    const char* help;
+};
+
+const std::vector<OptionRow>& optionRows()
+{
+    static const std::vector<OptionRow> rows = {
+        {{"h", "help"}, nullptr, "показать эту справку и выйти"},
+        {{"v", "version"}, nullptr, "показать версию программы и Qt и выйти"},
+        {{"p", "port"}, "ИМЯ", "порт: имя из списка (ttyUSB0) или путь к устройству"},
+        {{"b", "baud"}, "N", "скорость, бод"},
+        {{"bits"}, "N", "биты данных: 5, 6, 7 или 8"},
+        {{"stop"}, "N", "стоповые биты: 1, 1.5 или 2"},
+        {{"c", "connect"}, nullptr, "открыть порт при запуске"},
+        {{"d", "dir"}, "ПАПКА", "папка настроек, макросов, истории и логов (по умолчанию текущая)"},
+        {{"desktop"}, nullptr, "запуск из меню: папка данных пользователя (~/.local/share/comtrax)"},
+    };
+    return rows;
+}
+
+// Qt's own options (the window system takes them from the same command line);
+// accepted here so that they reach it.
+const QStringList qtValueOptions = {"platform", "platformpluginpath", "platformtheme", "style", "stylesheet",
+                                    "display",  "qwindowgeometry",    "qwindowtitle"};
+const QStringList qtSwitches = {"reverse"};
+
+QString helpText()
+{
+    QString text =
+        QStringLiteral("Использование: comtrax [параметры]\n"
+                       "Терминал последовательного порта. Параметры порта из командной строки действуют\n"
+                       "вместо сохранённых; без параметров программа запускается как обычно.\n\n");
+    for (const OptionRow& row : optionRows()) {
+        QString names;
+        for (const QString& name : row.names)
+            names += (names.isEmpty() ? "" : ", ") + QString(name.size() == 1 ? "-" : "--") + name;
+        if (row.valueName)
+            names += ' ' + QString::fromUtf8(row.valueName);
+        text += QStringLiteral("  %1  %2\n").arg(names, -22).arg(QString::fromUtf8(row.help));
+    }
+    return text;
+}
+
+CommandLine fail(const QString& message)
+{
+    CommandLine r;
+    r.outcome = CommandLine::Outcome::Fail;
+    r.text = QStringLiteral("comtrax: %1\nСправка: comtrax --help\n").arg(message).toStdString();
+    r.exitCode = 2;
+    return r;
+}
+
+CommandLine print(const QString& text)
+{
+    CommandLine r;
+    r.outcome = CommandLine::Outcome::Print;
+    r.text = text.toStdString();
+    return r;
+}
+
+// A whole decimal number within [low, high], nothing else.
+std::optional<int> wholeNumber(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const long long value = text.toLongLong(&ok, 10);
+    if (!ok || text.startsWith('+') || text.trimmed() != text || value < low || value > high)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// The option that takes a value but stands last, with nothing after it.
+QString optionMissingItsValue(const QStringList& args)
+{
+    if (args.size() < 2)
+        return {};
+    const QString last = args.last();
+    for (const OptionRow& row : optionRows())
+        for (const QString& name : row.names)
+            if (row.valueName && (last == "-" + name || last == "--" + name))
+                return last;
+    return {};
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& env)
+{
+    QCommandLineParser parser;
+    // "-platform offscreen" is Qt's, "-p" ours: no bundling of one-letter options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const OptionRow& row : optionRows())
+        parser.addOption(row.valueName
+                             ? QCommandLineOption(row.names, QString(), QString::fromUtf8(row.valueName))
+                             : QCommandLineOption(row.names));
+    for (const QString& name : qtValueOptions)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+    for (const QString& name : qtSwitches)
+        parser.addOption(QCommandLineOption(name));
+
+    if (!parser.parse(args)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().first();
+            return fail(
+                QStringLiteral("неизвестный параметр «%1%2»").arg(name.size() == 1 ? "-" : "--", name));
+        }
+        const QString option = optionMissingItsValue(args);
+        if (!option.isEmpty())
+            return fail(QStringLiteral("у параметра %1 нет значения").arg(option));
+        return fail(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
+
+    if (parser.isSet("help"))
+        return print(helpText());
+    if (parser.isSet("version"))
+        return print(QStringLiteral("Comtrax %1 (Qt %2)\n").arg(COMTRAX_VERSION, qVersion()));
+
+    CommandLine r;
+    StartOptions& o = r.options;
+    if (parser.isSet("port")) {
+        const QString port = parser.value("port");
+        if (port.isEmpty())
+            return fail(QStringLiteral("пустое имя порта (--port)"));
+        o.port = port.toStdString();
+    }
+    if (parser.isSet("baud")) {
+        o.baud = wholeNumber(parser.value("baud"), 1, 4000000);
+        if (!o.baud)
+            return fail(
+                QStringLiteral("скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000")
+                    .arg(parser.value("baud")));
+    }
+    if (parser.isSet("bits")) {
+        o.dataBits = wholeNumber(parser.value("bits"), 5, 8);
+        if (!o.dataBits)
+            return fail(QStringLiteral("биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8")
+                            .arg(parser.value("bits")));
+    }
+    if (parser.isSet("stop")) {
+        const QString stop = parser.value("stop");
+        const QStringList stops[] = {{"1"}, {"1.5", "1,5"}, {"2"}};
+        for (int i = 0; i < 3; ++i)
+            if (stops[i].contains(stop))
+                o.stopBitsIndex = i;
+        if (!o.stopBitsIndex)
+            return fail(
+                QStringLiteral("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
+    }
+    o.connect = parser.isSet("connect");
+    if (parser.isSet("dir")) {
+        const QString dir = parser.value("dir");
+        if (dir.isEmpty())
+            return fail(QStringLiteral("пустой путь к папке (--dir)"));
+        o.directory = dir.toStdString();
+    } else if (parser.isSet("desktop")) {
+        const std::optional<std::string> data = launcherDataDirectory(env);
+        if (!data)
+            return fail(QStringLiteral("не задана домашняя папка (HOME), укажите папку параметром --dir"));
+        o.directory = *data;
+    }
+    return r;
+}
+
+std::optional<std::string> launcherDataDirectory(const EnvironmentLookup& env)
+{
+    const std::optional<std::string> xdg = env("XDG_DATA_HOME");
+    if (xdg && !xdg->empty() && xdg->front() == '/')
+        return *xdg + "/comtrax";
+    const std::optional<std::string> home = env("HOME");
+    if (home && !home->empty() && home->front() == '/')
+        return *home + "/.local/share/comtrax";
+    return std::nullopt;
+}
+
+std::optional<std::string> processEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::optional<std::string> prepareDirectory(const std::string& directory)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(directory, ec);
+    if (std::filesystem::is_directory(directory, ec))
+        return std::nullopt;
+    return QStringLiteral("comtrax: не удалось создать папку %1: %2\n")
+        .arg(QString::fromStdString(directory),
+             QString::fromLocal8Bit(ec ? ec.message().c_str() : "это не папка"))
+        .toStdString();
+}
+
+}  // namespace comtrax

@@ -1,0 +1,45 @@
+// The command line's choices: applied once the stored settings are, so that
+// they win for this run (and are saved at close like a choice made by hand).
+#include <QComboBox>
+
+#include "ui/terminal_window.h"
+#include "ui/text_codec.h"
+#include "ui/top_bar.h"
+
+namespace comtrax {
+
+namespace {
+
+// Selects the entry with the given text; false when the list has none.
+bool selectEntry(QComboBox* box, const QString& text)
+{
+    const int i = box->findText(text, Qt::MatchExactly);
+    if (i >= 0)
+        box->setCurrentIndex(i);
+    return i >= 0;
+}
+
+}  // namespace
+
+void TerminalWindow::applyStartOptions()
+{
+    if (env_.startPort) {
+        // A port the scan does not list (a link in the user's own directory)
+        // is offered as given; ReScan replaces the list as usual.
+        const QString port = fromCp1251(*env_.startPort);
+        if (!selectEntry(ui_.ComPort, port)) {
+            ui_.ComPort->addItem(port);
+            selectEntry(ui_.ComPort, port);
+        }
+    }
+    if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud)))
+        showError("Скорости " + std::to_string(*env_.startBaud) + " нет в списке скоростей");
+    if (env_.startDataBits)
+        selectEntry(ui_.ComBits, QString::number(*env_.startDataBits));
+    if (env_.startStopBitsIndex && *env_.startStopBitsIndex < ui_.ComStopBits->count())
+        ui_.ComStopBits->setCurrentIndex(*env_.startStopBitsIndex);
+    if (env_.connectAtStart && !terminal_->portOpen())
+        toggleConnection();
+}
+
+}  // namespace comtrax
