@@ -1,0 +1,82 @@
+// The command line's choices reach the window over what CfgTerminal restored.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+
+#include "window_rig.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+// Stores a port and parameters in CfgTerminal, as a run that chose them would.
+void storeChoices(WindowRig& rig)
+{
+    rig.open();
+    rig.ui().ComPort->setCurrentIndex(1);
+    rig.ui().BaudRate->setCurrentText("9600");
+    rig.ui().ComBits->setCurrentText("8");
+    rig.ui().ComStopBits->setCurrentIndex(0);
+    rig.window->toggleConnection();
+    ASSERT_TRUE(rig.port.opened);
+    rig.close();
+    rig.window.reset();
+    rig.port.opens.clear();
+}
+
+}  // namespace
+
+TEST(WindowStartOptions, WithoutThemTheStoredChoicesStand)
+{
+    WindowRig rig;
+    storeChoices(rig);
+    rig.open();
+    EXPECT_EQ(rig.ui().ComPort->currentText(), "ttyUSB1");
+    EXPECT_EQ(rig.ui().BaudRate->currentText(), "9600");
+    EXPECT_TRUE(rig.port.opens.empty());
+}
+
+TEST(WindowStartOptions, TheCommandLineOverridesTheStoredChoicesAndConnects)
+{
+    WindowRig rig;
+    storeChoices(rig);
+    rig.startOptions = [](WindowEnvironment& env) {
+        env.startPort = "ttyUSB0";
+        env.startBaud = 115200;
+        env.startDataBits = 7;
+        env.startStopBitsIndex = 2;
+        env.connectAtStart = true;
+    };
+    rig.open();
+    ASSERT_EQ(rig.port.opens.size(), 1u);
+    EXPECT_EQ(rig.port.opens[0].name, "ttyUSB0");
+    EXPECT_EQ(rig.port.opens[0].baud, 115200);
+    EXPECT_EQ(rig.port.opens[0].dataBits, 7);
+    EXPECT_EQ(rig.port.opens[0].stopCode, 2);
+    EXPECT_TRUE(rig.dialogs.errors.isEmpty()) << rig.dialogs.errors.join('\n').toStdString();
+}
+
+TEST(WindowStartOptions, APortTheScanDoesNotListIsOfferedByItsPath)
+{
+    WindowRig rig;
+    rig.startOptions = [](WindowEnvironment& env) {
+        env.startPort = "/home/u/ttyV0";
+        env.connectAtStart = true;
+    };
+    rig.open();
+    EXPECT_EQ(rig.ui().ComPort->currentText(), "/home/u/ttyV0");
+    ASSERT_EQ(rig.port.opens.size(), 1u);
+    EXPECT_EQ(rig.port.opens[0].name, "/home/u/ttyV0");
+}
+
+TEST(WindowStartOptions, ARateTheListDoesNotHaveIsReportedAndTheStoredOneKept)
+{
+    WindowRig rig;
+    storeChoices(rig);
+    rig.startOptions = [](WindowEnvironment& env) { env.startBaud = 12345; };
+    rig.open();
+    EXPECT_EQ(rig.ui().BaudRate->currentText(), "9600");
+    ASSERT_EQ(rig.dialogs.errors.size(), 1);
+    EXPECT_TRUE(rig.dialogs.errors[0].contains("12345"));
+}
