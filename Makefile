@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize fuzz format lint clean
+.PHONY: all deps configure build program run test package install bench sanitize fuzz format lint clean
 
 all: build
 
@@ -16,11 +16,24 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	cd "$(CURDIR)" && ./$(BUILD)/comtrax
+# The program alone: no tests, benchmarks or fuzzers.
+program: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target comtrax
+
+run: program
+	cd "$(CURDIR)" && ./$(BUILD)/comtrax $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# A Debian package in $(BUILD)/: comtrax_<version>_<arch>.deb.
+package: program
+	cd $(BUILD) && cpack -G DEB
+
+# Into PREFIX (default /usr/local); DESTDIR works as usual.
+PREFIX ?= /usr/local
+install: program
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 bench: build
 	@bash bench/run.sh $(BUILD)

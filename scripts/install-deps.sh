@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Comtrax needs to build, test and run.
+# Installs the Debian packages Comtrax needs to build, test, run and package
+# (the validators of the desktop entry and the metainfo, dpkg-shlibdeps).
 # Idempotent: does nothing when everything is already there.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ PKGS=(
   libgtest-dev googletest
   fonts-dejavu-core
   socat xvfb xauth x11-apps imagemagick
+  desktop-file-utils appstream dpkg-dev file man-db
 )
 
 missing=()
