@@ -25,7 +25,7 @@ echo "valid"
 echo "== metainfo"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.comtrax.Comtrax.metainfo.xml"
 echo "== manual page"
-man -l "$prefix/share/man/man1/comtrax.1" 2>/dev/null | head -3 || true
+man -l "$prefix/share/man/man1/comtrax.1.gz" 2>/dev/null | head -3 || true
 
 echo "== command line"
 "$prefix/bin/comtrax" --version
