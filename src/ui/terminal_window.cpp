@@ -170,7 +170,7 @@ void TerminalWindow::startUp()
     // one asks before its files go over the first one's. The first one alone
     // may clear what saves cut short by a kill left behind.
     if (directoryLock_.tryLock(env_.directory)) {
-        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CmdConfig", "OldCmd"});
+        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd"});
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
             QStringLiteral("Каталог %1 уже использует другое окно Comtrax.\n"
@@ -205,6 +205,7 @@ void TerminalWindow::startUp()
 
     settingsReached_ = true;
     loadSettings();
+    loadLineSettings();
 }
 
 bool TerminalWindow::shutDown()
@@ -231,6 +232,11 @@ bool TerminalWindow::shutDown()
     if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
         saveSettings();
         if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
+            return false;
+    }
+    if (settingsReached_ && !lineSettingsUnreadable_ && !keepOtherInstanceFiles_) {
+        saveLineSettings();
+        if (!saved(saveLineSettingsFile(path("CfgLine"), lineSettings_)))
             return false;
     }
     terminal_->closeLogFile();
