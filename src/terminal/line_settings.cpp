@@ -79,10 +79,12 @@ LineSettings parseLineSettings(const std::string& text)
         const std::string line = trim(text.substr(pos, end - pos));
         pos = end + 1;
         const auto eq = line.find('=');
-        if (line.empty() || line[0] == '#' || eq == std::string::npos || eq == 0)
+        if (line.empty() || line[0] == '#' || eq == std::string::npos)
             continue;
         const std::string key = trim(line.substr(0, eq));
         const std::string value = trim(line.substr(eq + 1));
+        if (key.empty())
+            continue;
         if (!readKnown(s, key, value))
             s.unknown.emplace_back(key, value);
     }

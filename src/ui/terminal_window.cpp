@@ -28,6 +28,8 @@
 #include "ui/text_codec.h"
 #include "ui/top_bar.h"
 #include "ui/window_layout_apply.h"
+#include "ui/translation.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -173,8 +175,8 @@ void TerminalWindow::startUp()
         removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd"});
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
-            QStringLiteral("Каталог %1 уже использует другое окно Comtrax.\n"
-                           "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
+            uiText("Каталог %1 уже использует другое окно Comtrax.\n"
+                   "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
                 .arg(fromUtf8(env_.directory)));
     }
 
@@ -182,7 +184,7 @@ void TerminalWindow::startUp()
     // (the first start) is created without a word.
     const CmdLists::LoadResult lists = cmdLists_.loadLists(path("CmdConfig"));
     if (lists.rebuilt && !lists.created)
-        showMessage("Проблема с файлом конфигурации, он будет перезаписан");
+        showMessage(trText("Проблема с файлом конфигурации, он будет перезаписан"));
     if (!lists.io) {
         showError(lists.io.error);
         return;
@@ -222,7 +224,8 @@ bool TerminalWindow::shutDown()
         if (r || closeSaveFailed_)
             return true;
         closeSaveFailed_ = true;
-        showError(r.error + "\n\nСледующее закрытие закроет окно, даже если сохранить не удастся.");
+        showError(r.error + "\n\n"
+                  + trText("Следующее закрытие закроет окно, даже если сохранить не удастся."));
         return false;
     };
     if (historyLoaded_ && !keepOtherInstanceFiles_) {
