@@ -7,6 +7,7 @@ set -euo pipefail
 PKGS=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
+  qt6-l10n-tools qt6-tools-dev
   qt6-qpa-plugins libgl-dev
   libgtest-dev googletest
   fonts-dejavu-core

@@ -28,3 +28,6 @@ if grep -q "warning:\|error:" "$out"; then
 fi
 [ "$status" -eq 0 ] || { cat "$out"; exit 1; }
 echo "lint: $(echo "$files" | wc -w) files of the core, no findings"
+# Every text of the program has its translations.
+python3 "$(dirname "$0")/translations.py" check
+echo "lint: every text translated"

@@ -1,6 +1,7 @@
 // The composition root: the real port, the port list, the clock and the
 // window. (The window makes its own Qt dialogs: they need it as their parent.)
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 
@@ -8,6 +9,7 @@
 #include "common/clock.h"
 #include "qtserial/qt_serial_port.h"
 #include "ui/terminal_window.h"
+#include "ui/translation.h"
 
 int main(int argc, char* argv[])
 {
@@ -28,6 +30,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // The interface speaks the user's language when we have it, Russian otherwise.
+    comtrax::installLanguage(comtrax::languageFor(QLocale::system().uiLanguages()));
     comtrax::QtSerialPort port;
     comtrax::QtPortLister lister;
     comtrax::SystemClock clock;

@@ -1,5 +1,7 @@
 #include "common/file_io.h"
 
+#include "common/texts.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
@@ -15,9 +17,10 @@ namespace comtrax {
 
 namespace {
 
-std::string describe(const std::string& what, const std::string& path, int err)
+// template: the message with %1 for the file and %2 for the system's reason.
+std::string describe(const char* templ, const std::string& path, int err)
 {
-    return what + " '" + path + "': " + std::strerror(err);
+    return trFormat(templ, {path, systemReason(err)});
 }
 
 std::string directoryOf(const std::string& path)
@@ -54,7 +57,7 @@ FileResult readAll(int fd, const std::string& path, char* out, std::size_t capac
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return FileResult::failure(describe("Cannot read", path, errno));
+            return FileResult::failure(describe("Не удалось прочитать файл %1: %2", path, errno));
         }
         if (n == 0)
             break;
@@ -76,7 +79,7 @@ FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::st
     out.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return FileResult::failure(describe("Cannot open", path, errno));
+        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
     constexpr std::size_t Chunk = 65536;
     for (;;) {
         const std::size_t want = std::min(Chunk, maxBytes - out.size());
@@ -106,7 +109,7 @@ FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity
     got = 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return FileResult::failure(describe("Cannot open", path, errno));
+        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
     FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
     ::close(fd);
     return r;
@@ -157,13 +160,13 @@ FileResult replaceFileAtomically(const std::string& requested, const void* data,
     struct stat old {};
     const bool existed = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     if (existed && ::access(path.c_str(), W_OK) != 0 && errno == EACCES)
-        return FileResult::failure("Файл " + path + " только для чтения, он не перезаписан");
+        return FileResult::failure(trFormat("Файл %1 только для чтения, он не перезаписан", {path}));
     const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~currentUmask());
 
     std::string tmp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
-        return FileResult::failure(describe("Cannot create a temporary file for", path, errno));
+        return FileResult::failure(describe("Не удалось создать временный файл для %1: %2", path, errno));
     if (existed && ::fchown(fd, old.st_uid, old.st_gid) != 0)
         (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // at least the group, where allowed
     ::fchmod(fd, mode);
@@ -171,17 +174,17 @@ FileResult replaceFileAtomically(const std::string& requested, const void* data,
         const int err = errno;
         ::close(fd);
         ::unlink(tmp.c_str());
-        return FileResult::failure(describe("Cannot write", path, err));
+        return FileResult::failure(describe("Не удалось записать файл %1: %2", path, err));
     }
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        return FileResult::failure(describe("Cannot write", path, err));
+        return FileResult::failure(describe("Не удалось записать файл %1: %2", path, err));
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        return FileResult::failure(describe("Cannot replace", path, err));
+        return FileResult::failure(describe("Не удалось заменить файл %1: %2", path, err));
     }
     // Make the rename itself durable.
     const int dfd = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

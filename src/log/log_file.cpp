@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "common/terminal_view.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -16,7 +17,7 @@ const char* const NotLogging = "Запись в файл не ведётся";
 
 std::string reason(int err)
 {
-    return err ? std::string(" (") + std::strerror(err) + ")" : std::string();
+    return err ? " (" + systemReason(err) + ")" : std::string();
 }
 
 // The log is made in the current directory, which others may be able to
@@ -57,7 +58,8 @@ std::FILE* openForAppend(const std::string& path, bool& refused)
 
 }  // namespace
 
-LogFile::LogFile(TerminalView& view, std::string dir) : view_(view), dir_(std::move(dir)), status_(NotLogging)
+LogFile::LogFile(TerminalView& view, std::string dir)
+    : view_(view), dir_(std::move(dir)), status_(trText(NotLogging))
 {}
 
 LogFile::~LogFile()
@@ -89,9 +91,10 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
             // One message, and logging stays off: there is no file that every
             // following line could fail to reach.
             const int err = errno;
-            view_.showError(refused ? "Файл лога " + name
-                                    + " не создан: под этим именем уже есть ссылка или не обычный файл"
-                                    : "Не удалось создать файл лога " + name + reason(err));
+            view_.showError(
+                refused ? trFormat(
+                    "Файл лога %1 не создан: под этим именем уже есть ссылка или не обычный файл", {name})
+                        : trFormat("Не удалось создать файл лога %1", {name}) + reason(err));
             view_.logStateChanged();
             return;
         }
@@ -106,7 +109,7 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
     logging_ = true;
     caption_ = "Pause Log";
     active_ = true;
-    status_ = "Лог записывается в файл " + fileName_;
+    status_ = trFormat("Лог записывается в файл %1", {fileName_});
     view_.logStateChanged();
 }
 
@@ -114,7 +117,7 @@ void LogFile::pause()
 {
     logging_ = false;
     caption_ = "Go Log";
-    status_ = "Запись в файл лога приостановлена (" + fileName_ + ")";
+    status_ = trFormat("Запись в файл лога приостановлена (%1)", {fileName_});
     active_ = false;
     view_.logStateChanged();
 }
@@ -147,7 +150,7 @@ void LogFile::writeLine(const std::string& line)
     if (sized && ::ftruncate(fd, st.st_size) == 0)
         std::clearerr(file_);
     pause();
-    view_.showError("Ошибка записи в файл лога " + fileName_ + reason(err));
+    view_.showError(trFormat("Ошибка записи в файл лога %1", {fileName_}) + reason(err));
 }
 
 void LogFile::close()

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/terminal_view.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -35,7 +36,7 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
         // With no port chosen "Выбери порт!" has been said, and a box with no
         // entry has had its conversion error; one message per click is enough.
         if (!params.portName.empty() && !access_.conversionFailed())
-            view_.showMessage(OpenFailedText);
+            view_.showMessage(trText(OpenFailedText));
         return;
     }
     connected_ = true;

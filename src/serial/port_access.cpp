@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "common/terminal_view.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -58,7 +59,7 @@ PortChoice PortAccess::scanPorts(bool quiet)
     }
     if (!quiet) {
         view_.showMessage(":-(");
-        view_.showMessage("Запустите программу от имени администратора или выберите порт вручную");
+        view_.showMessage(trText("Запустите программу от имени администратора или выберите порт вручную"));
     }
     choice.names = fallbackPortNames();
     return choice;
@@ -83,7 +84,7 @@ bool PortAccess::openPort(const PortParameters& p)
     if (p.stopIndex >= 0 && p.stopIndex <= 2)
         stopCode_ = p.stopIndex;
     if (portName_.empty())
-        view_.showMessage("Выбери порт!");
+        view_.showMessage(trText("Выбери порт!"));
     // A handle still held from an earlier attempt is released before the new open.
     if (port_.isOpen())
         port_.close();

@@ -1,5 +1,7 @@
 #include "transmit/command_file.h"
 
+#include "common/texts.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -66,7 +68,7 @@ namespace {
 
 FileResult notRegular(const std::string& path)
 {
-    return FileResult::failure("Это не обычный файл: " + path);
+    return FileResult::failure(trFormat("Это не обычный файл: %1", {path}));
 }
 
 }  // namespace
@@ -80,7 +82,7 @@ FileResult readCommandFile(const std::string& path, CommandFile& out)
     if (::stat(path.c_str(), &st) != 0) {
         const int err = errno;
         out = parser.finish();
-        return FileResult::failure("Cannot open '" + path + "': " + std::strerror(err));
+        return FileResult::failure(trFormat("Не удалось открыть файл %1: %2", {path, systemReason(err)}));
     }
     if (!S_ISREG(st.st_mode)) {
         out = parser.finish();
@@ -90,7 +92,7 @@ FileResult readCommandFile(const std::string& path, CommandFile& out)
     if (fd < 0) {
         const int err = errno;
         out = parser.finish();
-        return FileResult::failure("Cannot open '" + path + "': " + std::strerror(err));
+        return FileResult::failure(trFormat("Не удалось открыть файл %1: %2", {path, systemReason(err)}));
     }
     // The name may have been given to something else in between.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -105,7 +107,8 @@ FileResult readCommandFile(const std::string& path, CommandFile& out)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            result = FileResult::failure("Cannot read '" + path + "': " + std::strerror(errno));
+            result = FileResult::failure(
+                trFormat("Не удалось прочитать файл %1: %2", {path, systemReason(errno)}));
             break;
         }
         if (n == 0)

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/terminal_view.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -111,7 +112,7 @@ void SendScheduler::periodTick()
         return;  // this period passes without a send; line 1 follows in the next
     // The timer is off before the modal box opens, so a nested tick cannot show it twice.
     setPeriodTimerEnabled(false);
-    view_.showMessage(AllSentText);
+    view_.showMessage(trText(AllSentText));
 }
 
 int64_t SendScheduler::msUntilNextPeriodSend() const
@@ -142,7 +143,7 @@ void SendScheduler::startSending()
         if (fileLineIndex_ >= fileLines_.size()) {
             fileLineIndex_ = 0;
             runEnded_ = true;
-            view_.showMessage(AllSentText);
+            view_.showMessage(trText(AllSentText));
         } else {
             runEnded_ = false;
             sendFileLine();
@@ -175,7 +176,7 @@ void SendScheduler::sendNextAfterAnswer()
             // list has no run to end, so every answer stays quiet.
             runEnded_ = !fileLines_.empty();
             if (!fileLines_.empty())
-                view_.showMessage(AllSentText);
+                view_.showMessage(trText(AllSentText));
             return;
         }
     }
@@ -202,7 +203,7 @@ void SendScheduler::applyLoadedFile(CommandFile file)
     fileLines_ = std::move(file.lines);
     runEnded_ = false;
     if (file.bigFile)
-        view_.showMessage(BigFileText);
+        view_.showMessage(trText(BigFileText));
 }
 
 void SendScheduler::loadFile(const std::string& bytes)

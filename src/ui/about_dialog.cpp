@@ -10,6 +10,7 @@
 #include <QShowEvent>
 
 #include "ui/dialog_placement.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -46,7 +47,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
 
     const int width = kClientWidth;
 
-    title_ = new QLabel(QStringLiteral("Терминал для работы с COM-портом"), this);
+    title_ = new QLabel(uiText("Терминал для работы с COM-портом"), this);
     title_->setObjectName("Label1");
     QFont bold = font();
     bold.setBold(true);
@@ -62,7 +63,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     product_->setAlignment(Qt::AlignCenter);
     product_->setGeometry(0, 28, width, 30);
 
-    contact1_ = makeContactLine(this, "Edit1", QStringLiteral("Сайт: https://comtrax.example"));
+    contact1_ = makeContactLine(this, "Edit1", uiText("Сайт: https://comtrax.example"));
     contact1_->setGeometry(8, 60, width - 16, 20);
 
     panel_ = new QFrame(this);
@@ -80,10 +81,10 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     image_->setPixmap(drawPicture());
     image_->setGeometry(frame, frame, kPictureWidth, kPictureHeight);
 
-    contact2_ = makeContactLine(this, "Edit2", QStringLiteral("Почта: support@comtrax.example"));
+    contact2_ = makeContactLine(this, "Edit2", uiText("Почта: support@comtrax.example"));
     contact2_->setGeometry(8, 166, width - 16, 20);
 
-    date_ = new QLabel(QStringLiteral("Декабрь 2026"), this);
+    date_ = new QLabel(uiText("Декабрь 2026"), this);
     date_->setObjectName("Label3");
     date_->setAlignment(Qt::AlignCenter);
     date_->setGeometry(0, 196, width, 20);

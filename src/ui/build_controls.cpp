@@ -21,6 +21,7 @@
 #include "ui/colours.h"
 #include "ui/controls.h"
 #include "ui/up_down.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -182,24 +183,24 @@ void buildTopBar(QWidget* form, Controls& c)
     c.ComBits = dropDown(p, "ComBits", 248, 0, 37, {"5", "6", "7", "8"}, 3, QStringLiteral("Bits"));
     c.ComStopBits = dropDown(p, "ComStopBits", 284, 0, 37, {"1", "1,5", "2"}, 0, QStringLiteral("StopBit"));
     c.AutoConnect = check<QCheckBox>(p, "AutoConnect", QStringLiteral("AutoConnect"), 324, 4, 89);
-    c.TimeOutRx = upDown(p, "TimeOutRx", 408, QStringLiteral("Временнй интервал разделения пакетов, мс"));
+    c.TimeOutRx = upDown(p, "TimeOutRx", 408, uiText("Временнй интервал разделения пакетов, мс"));
     c.TimeOutAns = text(p, "TimeOutAns", QStringLiteral("TimeRX: 10000"), 428, 4, 89, TextHeight, true);
-    c.TimeOutAns->setToolTip(QStringLiteral(
+    c.TimeOutAns->setToolTip(uiText(
         "Если данные не поступают дольше указанного времени (мс), то приём данных завершён. "
         "Следует учитывать возможность переполнения приёмного буфера, если установлен большой таймаут."));
     c.FiltrLog = edit(p, "FiltrLog", 520, 4, 77, EditHeight);
     c.FiltrLog->setFont(bold(c.FiltrLog->font()));
     c.FiltrLog->setMaxLength(250);
-    c.FiltrLog->setToolTip(QStringLiteral("Фильтр сообщений"));
-    c.Srift = upDown(p, "Srift", 604, QStringLiteral("Размер шрифта"));
+    c.FiltrLog->setToolTip(uiText("Фильтр сообщений"));
+    c.Srift = upDown(p, "Srift", 604, uiText("Размер шрифта"));
     c.BTLog = button(p, "BTLog", QStringLiteral("Clear"), 636, 0, 61);
-    c.BTLog->setToolTip(QStringLiteral("Очистить окно лога"));
+    c.BTLog->setToolTip(uiText("Очистить окно лога"));
     c.StartLog = button(p, "StartLog", QStringLiteral("Start Log"), 696, 0, 61);
     c.StartStop = button(p, "StartStop", QStringLiteral("||"), 756, 0, 61);
     c.StartStop->setFont(fittingBoldPixels(c.StartStop, 32, {QStringLiteral("||"), QStringLiteral(">")}));
-    c.StartStop->setToolTip(QStringLiteral("Остановить/продолжить вывод лога"));
+    c.StartStop->setToolTip(uiText("Остановить/продолжить вывод лога"));
     c.BTPalitra = button(p, "BTPalitra", QStringLiteral("Colors"), 816, 0, 61);
-    c.BTPalitra->setToolTip(QStringLiteral("Цвет окна лога"));
+    c.BTPalitra->setToolTip(uiText("Цвет окна лога"));
     c.BtInfo = button(p, "BtInfo", QStringLiteral("Info"), 876, 0, 61);
 }
 
@@ -228,9 +229,9 @@ void buildLogPanel(QWidget* form, Controls& c)
     QFrame* out = c.OutMode = panel(p, "OutMode", 64, 0, 117, 45);
     c.VisTime = check<QCheckBox>(out, "VisTime", QStringLiteral("TIME + "), 4, 16, 58);
     c.RBASCII = check<QRadioButton>(out, "RBASCII", QStringLiteral("ASCII"), 64, 8, 50);
-    c.RBASCII->setToolTip(QStringLiteral("Пример: \"command\""));
+    c.RBASCII->setToolTip(uiText("Пример: \"command\""));
     c.RBHEX = check<QRadioButton>(out, "RBHEX", QStringLiteral("HEX"), 64, 24, 50);
-    c.RBHEX->setToolTip(QStringLiteral("Пример: \"00 01 02 03 0D 0E 12 13\""));
+    c.RBHEX->setToolTip(uiText("Пример: \"00 01 02 03 0D 0E 12 13\""));
     c.EncodingGroup = new QButtonGroup(out);
     c.EncodingGroup->setObjectName(QStringLiteral("EncodingGroup"));
     c.EncodingGroup->addButton(c.RBASCII, 1);
@@ -238,11 +239,11 @@ void buildLogPanel(QWidget* form, Controls& c)
     c.RBASCII->setChecked(true);
 
     QFrame* in = c.InputMode = panel(p, "InputMode", 184, 0, 477, 45);
-    c.Label1 = text(in, "Label1", QStringLiteral("Отправка:"), 4, 16, 70, 13);
-    c.RBManual = check<QRadioButton>(in, "RBManual", QStringLiteral("Ручная"), 76, 8, 84);
-    c.RBAfterAns = check<QRadioButton>(in, "RBAfterAns", QStringLiteral("После ответа"), 160, 8, 120);
-    c.RBSel = check<QRadioButton>(in, "RBSel", QStringLiteral("При выборе"), 76, 24, 84);
-    c.RBPeriod = check<QRadioButton>(in, "RBPeriod", QStringLiteral("Период, мс:"), 160, 24, 84);
+    c.Label1 = text(in, "Label1", uiText("Отправка:"), 4, 16, 70, 13);
+    c.RBManual = check<QRadioButton>(in, "RBManual", uiText("Ручная"), 76, 8, 84);
+    c.RBAfterAns = check<QRadioButton>(in, "RBAfterAns", uiText("После ответа"), 160, 8, 120);
+    c.RBSel = check<QRadioButton>(in, "RBSel", uiText("При выборе"), 76, 24, 84);
+    c.RBPeriod = check<QRadioButton>(in, "RBPeriod", uiText("Период, мс:"), 160, 24, 84);
     c.SendModeGroup = new QButtonGroup(in);
     c.SendModeGroup->setObjectName(QStringLiteral("SendModeGroup"));
     c.SendModeGroup->addButton(c.RBManual, 1);
@@ -253,25 +254,23 @@ void buildLogPanel(QWidget* form, Controls& c)
     c.PeriodTX = edit(in, "PeriodTX", 244, 24, 33, 19);
     c.PeriodTX->setMaxLength(5);
     c.PeriodTX->setText(QStringLiteral("1000"));
-    c.SendAsReconn =
-        check<QCheckBox>(in, "SendAsReconn", QStringLiteral("Отправить при соединении"), 284, 8, 190);
-    c.CiklSend =
-        check<QCheckBox>(in, "CiklSend", QStringLiteral("Циклическая отправка из файла"), 284, 24, 190);
+    c.SendAsReconn = check<QCheckBox>(in, "SendAsReconn", uiText("Отправить при соединении"), 284, 8, 190);
+    c.CiklSend = check<QCheckBox>(in, "CiklSend", uiText("Циклическая отправка из файла"), 284, 24, 190);
     fitCheckCaption(c.CiklSend);
     c.CiklSend->hide();
 
     // Right-aligned inside LogPanel's one-pixel bevel; the layout pass keeps it there.
     QFrame* s = c.PStats = panel(p, "PStats", 937 - 1 - 268, 1, 268, 43);
     c.LSend = text(s, "LSend", QStringLiteral("Send: 0"), 6, 4, 92);
-    c.LSend->setToolTip(QStringLiteral("Число отправленных пакетов"));
+    c.LSend->setToolTip(uiText("Число отправленных пакетов"));
     c.LRead = text(s, "LRead", QStringLiteral("Read: 0"), 6, 22, 92);
-    c.LRead->setToolTip(QStringLiteral("Число принятых пакетов"));
+    c.LRead->setToolTip(uiText("Число принятых пакетов"));
     c.MinTimeWait = text(s, "MinTimeWait", QStringLiteral("MIN_T_W:  NA"), 100, 4, 132);
-    c.MinTimeWait->setToolTip(QStringLiteral("Минимальное время между принятыми пакетами"));
+    c.MinTimeWait->setToolTip(uiText("Минимальное время между принятыми пакетами"));
     c.MaxTimeWait = text(s, "MaxTimeWait", QStringLiteral("MAX_T_W: NA"), 100, 22, 132);
-    c.MaxTimeWait->setToolTip(QStringLiteral("Максимальное время между принятыми пакетами"));
+    c.MaxTimeWait->setToolTip(uiText("Максимальное время между принятыми пакетами"));
     c.BTClrStat = button(s, "BTClrStat", QStringLiteral("0"), 236, 9, 25, 25);
-    c.BTClrStat->setToolTip(QStringLiteral("Обнулить статистику"));
+    c.BTClrStat->setToolTip(uiText("Обнулить статистику"));
 }
 
 ClickLabel* arrow(QWidget* parent, const char* name, int left)
@@ -290,7 +289,7 @@ ClickLabel* arrow(QWidget* parent, const char* name, int left)
 void buildCommandRow(QFrame* p, Controls& c)
 {
     c.MainStrCmd = edit(p, "MainStrCmd", 8, 6, 641);
-    c.MainStrCmd->setToolTip(QStringLiteral("Командная строка"));
+    c.MainStrCmd->setToolTip(uiText("Командная строка"));
     c.Str1 = arrow(p, "Str1", 636);
     c.LPlus = text(p, "LPlus", QStringLiteral("+"), 652, 4, 13, 21);
     c.LPlus->setFont(bold(c.LPlus->font()));
@@ -308,42 +307,42 @@ void buildListRow(QFrame* p, Controls& c)
     c.CBLists->setInsertPolicy(QComboBox::NoInsert);
     c.CBLists->setMaxVisibleItems(20);
     c.CBLists->setFont(big);
-    c.CBLists->setToolTip(QStringLiteral("Можно дважды кликнуть мышкой"));
+    c.CBLists->setToolTip(uiText("Можно дважды кликнуть мышкой"));
     c.STListName = text<ClickLabel>(p, "STListName", QString(), 8, 32, 289, 33);
     c.STListName->setFont(big);
-    c.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
+    c.STListName->setToolTip(uiText("Список откроется по двойному клику"));
     c.STListName->hide();
     c.ListNameEDT = edit(p, "ListNameEDT", 8, 32, 289, 33);
     c.ListNameEDT->setFont(big);
     c.ListNameEDT->setMaxLength(150);
     c.ListNameEDT->hide();
 
-    c.EditAllCmd = button(p, "EditAllCmd", QStringLiteral("Редактор"), 302, 32, 87, 33);
-    c.DelList = button(p, "DelList", QStringLiteral("Очистить"), 388, 32, 93, 17);
-    c.DelList->setToolTip(QStringLiteral("Очистить весь список команд"));
+    c.EditAllCmd = button(p, "EditAllCmd", uiText("Редактор"), 302, 32, 87, 33);
+    c.DelList = button(p, "DelList", uiText("Очистить"), 388, 32, 93, 17);
+    c.DelList->setToolTip(uiText("Очистить весь список команд"));
     c.DelList->hide();
-    c.SaveF = button(p, "SaveF", QStringLiteral("Сохранить"), 388, 48, 93, 17);
-    c.SaveF->setToolTip(QStringLiteral("Сохранить все изменения в файл"));
+    c.SaveF = button(p, "SaveF", uiText("Сохранить"), 388, 48, 93, 17);
+    c.SaveF->setToolTip(uiText("Сохранить все изменения в файл"));
     c.SaveF->hide();
     c.ListDec = button(p, "ListDec", QStringLiteral("<<<<<"), 480, 32, 85, 33);
-    c.ListDec->setToolTip(QStringLiteral("Предыдущий список"));
+    c.ListDec->setToolTip(uiText("Предыдущий список"));
     c.ListDec->setEnabled(false);
     c.ListDec->hide();
-    c.ButtonReadFile = button(p, "ButtonReadFile", QStringLiteral("Из файла"), 564, 32, 85, 33);
+    c.ButtonReadFile = button(p, "ButtonReadFile", uiText("Из файла"), 564, 32, 85, 33);
     c.ListInc = button(p, "ListInc", QStringLiteral(">>>>>"), 564, 32, 85, 33);
-    c.ListInc->setToolTip(QStringLiteral("Следующий список"));
+    c.ListInc->setToolTip(uiText("Следующий список"));
     c.ListInc->hide();
 
-    c.RBName = check<QRadioButton>(p, "RBName", QStringLiteral("Имя команды"), 668, 32, 129);
-    c.RbData = check<QRadioButton>(p, "RbData", QStringLiteral("Командная строка"), 668, 48, 129);
+    c.RBName = check<QRadioButton>(p, "RBName", uiText("Имя команды"), 668, 32, 129);
+    c.RbData = check<QRadioButton>(p, "RbData", uiText("Командная строка"), 668, 48, 129);
     c.DisplayGroup = new QButtonGroup(p);
     c.DisplayGroup->setObjectName(QStringLiteral("DisplayGroup"));
     c.DisplayGroup->addButton(c.RBName, 1);
     c.DisplayGroup->addButton(c.RbData, 2);
     c.RBName->setChecked(true);
-    c.SendStart = button(p, "SendStart", QStringLiteral("Отправить из файла"), 668, 32, 129, 33);
+    c.SendStart = button(p, "SendStart", uiText("Отправить из файла"), 668, 32, 129, 33);
     c.SendStart->hide();
-    c.ButtonSend = button(p, "ButtonSend", QStringLiteral("Отправить"), 800, 32, 129, 33);
+    c.ButtonSend = button(p, "ButtonSend", uiText("Отправить"), 800, 32, 129, 33);
 }
 
 void buildMacroGrid(QFrame* p, Controls& c)
@@ -396,10 +395,9 @@ void buildMainPanel(QWidget* form, Controls& c)
     buildMacroGrid(p, c);
     c.OldCmdList = popupList(p, "OldCmdList", 8, 72, 877, 193);
     buildHelpArea(p, c);
-    c.STLog = text(p, "STLog", QStringLiteral("Запись в файл не ведётся"), 8, 272, 641, TextHeight, true);
-    c.StaticText1 =
-        text(p, "StaticText1", QStringLiteral("Двойной клик по команде откроет окно редактирования справки"),
-             8, 272, 641);
+    c.STLog = text(p, "STLog", uiText("Запись в файл не ведётся"), 8, 272, 641, TextHeight, true);
+    c.StaticText1 = text(p, "StaticText1",
+                         uiText("Двойной клик по команде откроет окно редактирования справки"), 8, 272, 641);
     setBackgroundColour(c.StaticText1, clYellow);
     c.StaticText1->hide();
     c.StaticText3 = text(p, "StaticText3", QStringLiteral("TX: 0, RX: 0"), 668, 272, 261, TextHeight, true);

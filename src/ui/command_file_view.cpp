@@ -13,6 +13,7 @@
 #include "ui/macro_panel.h"
 #include "ui/shown_text.h"
 #include "ui/text_codec.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -46,7 +47,7 @@ void CommandFileView::toggle()
 void CommandFileView::open(const QString& name)
 {
     open_ = true;
-    c_.ButtonReadFile->setText(QStringLiteral("Назад"));
+    c_.ButtonReadFile->setText(uiText("Назад"));
     c_.CBLists->hide();
     c_.STListName->setToolTip(QString());
     c_.STListName->resize(c_.STListName->x() + c_.ButtonReadFile->x() - 20, c_.STListName->height());
@@ -71,10 +72,10 @@ void CommandFileView::open(const QString& name)
 void CommandFileView::close()
 {
     open_ = false;
-    c_.ButtonReadFile->setText(QStringLiteral("Из файла"));
+    c_.ButtonReadFile->setText(uiText("Из файла"));
     terminal_.leaveCommandFile();
     showText(c_.STListName, fromCp1251(lists_.listName(macros_.currentList())));
-    c_.STListName->setToolTip(QStringLiteral("Список откроется по двойному клику"));
+    c_.STListName->setToolTip(uiText("Список откроется по двойному клику"));
     c_.OldCmdList->clear();
     c_.CiklSend->hide();
     c_.OldCmdList->hide();

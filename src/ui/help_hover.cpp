@@ -11,15 +11,15 @@
 #include <QRadioButton>
 
 #include "ui/controls.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
 void setHelpLines(Controls& c, const HelpText& text)
 {
-    for (int k = 1; k <= HelpLineTotal; ++k) {
-        const std::string_view line = text[static_cast<std::size_t>(k - 1)];
-        c.STH[k]->setText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    }
+    const auto lines = helpLines(text);
+    for (int k = 1; k <= HelpLineTotal; ++k)
+        c.STH[k]->setText(lines[static_cast<std::size_t>(k - 1)]);
 }
 
 void clearHelp(Controls& c)

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/dialog_placement.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -48,7 +49,7 @@ MacroHelpEditor::MacroHelpEditor(MacroEditorHost* host, QWidget* parent)
     : QDialog(parent, kCloseBoxOnly), host_(host)
 {
     setObjectName("MacroHelpEditor");
-    setWindowTitle(QStringLiteral("Редактор макроса"));
+    setWindowTitle(uiText("Редактор макроса"));
     setModal(true);
 
     QFont bold = font();
@@ -69,11 +70,11 @@ MacroHelpEditor::MacroHelpEditor(MacroEditorHost* host, QWidget* parent)
         return field;
     };
 
-    nameLabel_ = makeLabel("Label1", QStringLiteral("Имя команды"));
+    nameLabel_ = makeLabel("Label1", uiText("Имя команды"));
     cmdName_ = makeField("CmdName", kNameMaxLength, &bold);
-    dataLabel_ = makeLabel("Label2", QStringLiteral("Командная строка"));
+    dataLabel_ = makeLabel("Label2", uiText("Командная строка"));
     cmdData_ = makeField("CmdData", kLineMaxLength, nullptr);
-    helpLabel_ = makeLabel("Label3", QStringLiteral("Описание команды"));
+    helpLabel_ = makeLabel("Label3", uiText("Описание команды"));
     for (int i = 1; i <= kHelpLineCount; ++i)
         edits_[static_cast<size_t>(i - 1)] = makeField(QString("Edit%1").arg(i), kHelpMaxLength, &bold);
 

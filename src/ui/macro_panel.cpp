@@ -19,6 +19,8 @@
 #include "ui/controls.h"
 #include "ui/shown_text.h"
 #include "ui/text_codec.h"
+#include "ui/translation.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -288,7 +290,7 @@ void MacroPanel::toggleEditor()
 {
     if (!model_.editorMode()) {
         model_.setEditorMode(true);
-        c_.EditAllCmd->setText(QStringLiteral("Назад"));
+        c_.EditAllCmd->setText(uiText("Назад"));
         c_.CBLists->hide();
         c_.ListNameEDT->show();
         c_.DelList->show();
@@ -308,7 +310,7 @@ void MacroPanel::toggleEditor()
     }
 
     model_.setEditorMode(false);
-    c_.EditAllCmd->setText(QStringLiteral("Редактор"));
+    c_.EditAllCmd->setText(uiText("Редактор"));
     lists_.setListName(model_.currentList(), toCp1251(c_.ListNameEDT->text()));
     c_.ListNameEDT->hide();
     showText(c_.STListName, fromCp1251(lists_.listName(model_.currentList())));
@@ -351,7 +353,7 @@ bool MacroPanel::saveLists()
     // Another window's lists are in the file: writing ours would undo its saved
     // edits. The edits stay in memory; the window stays open until "Нет".
     if (hooks_.mayWriteLists && !hooks_.mayWriteLists()) {
-        reportError("Макросы не сохранены: файлы этого каталога использует другое окно Comtrax");
+        reportError(trText("Макросы не сохранены: файлы этого каталога использует другое окно Comtrax"));
         return false;
     }
     const FileResult result = lists_.saveLists(hooks_.cmdConfigPath);

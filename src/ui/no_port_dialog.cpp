@@ -7,6 +7,7 @@
 #include <QShowEvent>
 
 #include "ui/dialog_placement.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -114,7 +115,7 @@ QPixmap NoPortDialog::drawPicture()
     // Headline.
     p.setPen(kAlarm);
     p.setFont(pixelFont(44, true));
-    p.drawText(QRectF(0, 28, kClientWidth, 60), Qt::AlignCenter, QStringLiteral("Порт не открыт"));
+    p.drawText(QRectF(0, 28, kClientWidth, 60), Qt::AlignCenter, uiText("Порт не открыт"));
 
     // The plug hangs loose in front of the socket, with a gap and a red cross.
     const qreal midY = 220;
@@ -136,13 +137,12 @@ QPixmap NoPortDialog::drawPicture()
     // What to do about it.
     p.setPen(kInk);
     p.setFont(pixelFont(26, true));
-    p.drawText(QRectF(0, 340, kClientWidth, 40), Qt::AlignCenter,
-               QStringLiteral("Выберите порт и нажмите Connect"));
+    p.drawText(QRectF(0, 340, kClientWidth, 40), Qt::AlignCenter, uiText("Выберите порт и нажмите Connect"));
     p.setFont(pixelFont(17, false));
     p.drawText(QRectF(0, 388, kClientWidth, 80), Qt::AlignCenter,
-               QStringLiteral("Список портов находится справа от кнопки ReScan.\n"
-                              "Если нужного порта нет, подключите устройство\n"
-                              "и нажмите ReScan."));
+               uiText("Список портов находится справа от кнопки ReScan.\n"
+                      "Если нужного порта нет, подключите устройство\n"
+                      "и нажмите ReScan."));
     return picture;
 }
 

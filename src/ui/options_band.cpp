@@ -11,6 +11,7 @@
 #include <array>
 
 #include "ui/text_codec.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -77,7 +78,7 @@ OptionsBand::OptionsBand(Controls& c, Terminal& terminal, QObject* parent)
     connect(c_.BTClrStat, &QPushButton::clicked, this, &OptionsBand::resetStatistics);
 
     crcCheck_->setObjectName(QStringLiteral("CrcCheck"));
-    crcCheck_->setText(QStringLiteral("Проверять CRC-16/MODBUS принятых пакетов"));
+    crcCheck_->setText(uiText("Проверять CRC-16/MODBUS принятых пакетов"));
     crcCheck_->setCheckable(true);
     c_.RBHEX->setContextMenuPolicy(Qt::ActionsContextMenu);
     c_.RBHEX->addAction(crcCheck_);

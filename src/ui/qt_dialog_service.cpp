@@ -8,6 +8,7 @@
 #include "ui/macro_help_editor.h"
 #include "ui/no_port_dialog.h"
 #include "ui/save_macros_prompt.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -50,8 +51,8 @@ bool QtDialogService::askYesNo(const QString& text)
                     QMessageBox::Yes | QMessageBox::No, main_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Yes)->setText(uiText("Да"));
+    box.button(QMessageBox::No)->setText(uiText("Нет"));
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/dialog_placement.h"
+#include "ui/translation.h"
 
 namespace comtrax {
 
@@ -16,7 +17,7 @@ SaveMacrosPrompt::SaveMacrosPrompt(QWidget* parent) : QDialog(parent, kCloseBoxO
     setWindowTitle(QStringLiteral("Comtrax v1.06"));
     setModal(true);
 
-    text_ = new QLabel(QStringLiteral("Сохранить изменения  макросов?"), this);
+    text_ = new QLabel(uiText("Сохранить изменения  макросов?"), this);
     text_->setObjectName("Label1");
     text_->setAlignment(Qt::AlignCenter);
 
@@ -29,9 +30,9 @@ SaveMacrosPrompt::SaveMacrosPrompt(QWidget* parent) : QDialog(parent, kCloseBoxO
         });
         return button;
     };
-    yes_ = makeButton("ButtonYes", QStringLiteral("Да"), Result::Yes);
-    no_ = makeButton("ButtonNo", QStringLiteral("Нет"), Result::No);
-    cancel_ = makeButton("ButtonCancel", QStringLiteral("Отмена"), Result::Cancel);
+    yes_ = makeButton("ButtonYes", uiText("Да"), Result::Yes);
+    no_ = makeButton("ButtonNo", uiText("Нет"), Result::No);
+    cancel_ = makeButton("ButtonCancel", uiText("Отмена"), Result::Cancel);
     yes_->setDefault(true);
 
     auto* buttons = new QHBoxLayout;

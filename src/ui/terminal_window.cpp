@@ -28,6 +28,8 @@
 #include "ui/text_codec.h"
 #include "ui/top_bar.h"
 #include "ui/window_layout_apply.h"
+#include "ui/translation.h"
+#include "common/texts.h"
 
 namespace comtrax {
 
@@ -170,11 +172,11 @@ void TerminalWindow::startUp()
     // one asks before its files go over the first one's. The first one alone
     // may clear what saves cut short by a kill left behind.
     if (directoryLock_.tryLock(env_.directory)) {
-        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CmdConfig", "OldCmd"});
+        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd"});
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
-            QStringLiteral("Каталог %1 уже использует другое окно Comtrax.\n"
-                           "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
+            uiText("Каталог %1 уже использует другое окно Comtrax.\n"
+                   "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
                 .arg(fromUtf8(env_.directory)));
     }
 
@@ -182,7 +184,7 @@ void TerminalWindow::startUp()
     // (the first start) is created without a word.
     const CmdLists::LoadResult lists = cmdLists_.loadLists(path("CmdConfig"));
     if (lists.rebuilt && !lists.created)
-        showMessage("Проблема с файлом конфигурации, он будет перезаписан");
+        showMessage(trText("Проблема с файлом конфигурации, он будет перезаписан"));
     if (!lists.io) {
         showError(lists.io.error);
         return;
@@ -205,6 +207,7 @@ void TerminalWindow::startUp()
 
     settingsReached_ = true;
     loadSettings();
+    loadLineSettings();
     applyStartOptions();
 }
 
@@ -222,7 +225,8 @@ bool TerminalWindow::shutDown()
         if (r || closeSaveFailed_)
             return true;
         closeSaveFailed_ = true;
-        showError(r.error + "\n\nСледующее закрытие закроет окно, даже если сохранить не удастся.");
+        showError(r.error + "\n\n"
+                  + trText("Следующее закрытие закроет окно, даже если сохранить не удастся."));
         return false;
     };
     if (historyLoaded_ && !keepOtherInstanceFiles_) {
@@ -232,6 +236,11 @@ bool TerminalWindow::shutDown()
     if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
         saveSettings();
         if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
+            return false;
+    }
+    if (settingsReached_ && !lineSettingsUnreadable_ && !keepOtherInstanceFiles_) {
+        saveLineSettings();
+        if (!saved(saveLineSettingsFile(path("CfgLine"), lineSettings_)))
             return false;
     }
     terminal_->closeLogFile();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "terminal/line_settings.h"
 #include "terminal/settings_record.h"
 #include "common/file_io.h"
 #include "terminal/terminal.h"
@@ -60,6 +61,7 @@ public:
     Terminal& terminal() { return *terminal_; }
     CmdLists& cmdLists() { return cmdLists_; }
     MacroPanel& macros() { return *macros_; }
+    OptionsBand& options() { return *options_; }
 
     // Timer handlers, public so that tests can call them with a fake clock.
     void pollReceive();
@@ -87,6 +89,8 @@ public:
     // Settings.
     void loadSettings();
     void saveSettings();
+    void loadLineSettings();  // CfgLine
+    void saveLineSettings();
 
     // The log's font size in points, as stored (DisplayFontSize).
     int32_t displayFontSize() const;
@@ -135,11 +139,13 @@ private:
     HelpHover* hover_ = nullptr;
     TerminalTimers* timers_ = nullptr;
     SettingsRecord settings_;
+    LineSettings lineSettings_;
     InitialLayout initialLayout_;
     bool layoutCaptured_ = false;
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
     bool settingsUnreadable_ = false;  // CfgTerminal exists but start-up could not read it
+    bool lineSettingsUnreadable_ = false;  // the same for CfgLine
     bool closeSaveFailed_ = false;     // a close already reported a failed save of the settings or history
     bool keepOtherInstanceFiles_ = false;  // another window uses the directory and the user kept its files
     DirectoryLock directoryLock_;

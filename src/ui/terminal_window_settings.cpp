@@ -107,4 +107,21 @@ void TerminalWindow::saveSettings()
     storeWindowSettings(s, terminal_->portName(), settings_);
 }
 
+void TerminalWindow::loadLineSettings()
+{
+    const LineSettingsLoad r = loadLineSettingsFile(path("CfgLine"));
+    lineSettingsUnreadable_ = !r.io;
+    if (!r.io) {
+        showError(r.io.error);
+        return;
+    }
+    lineSettings_ = r.settings;
+    options_->setModbusCrcCheck(lineSettings_.checkModbusCrc);
+}
+
+void TerminalWindow::saveLineSettings()
+{
+    lineSettings_.checkModbusCrc = options_->modbusCrcCheck();
+}
+
 }  // namespace comtrax

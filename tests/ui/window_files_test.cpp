@@ -9,6 +9,7 @@
 
 #include "macros/cmd_lists.h"
 #include "ui/macro_panel.h"
+#include "ui/options_band.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -153,4 +154,36 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
     EXPECT_TRUE(first.dialogs.questions.isEmpty());
     EXPECT_TRUE(first.close());
     EXPECT_EQ(fileOf(first, "OldCmd").substr(1, 14), "from the first");
+}
+
+// CfgLine keeps what came after the 788-byte record: the frame check survives
+// a restart, the record does not change for it, and a CfgLine start-up could
+// not read is reported and left alone.
+TEST(WindowFiles, TheSettingsBesideTheRecordSurviveARestartAndAreNeverOverwrittenUnread)
+{
+    WindowRig r;
+    r.open();
+    ASSERT_TRUE(r.close());
+    const std::string record = fileOf(r, "CfgTerminal");
+    EXPECT_FALSE(r.window->options().modbusCrcCheck());
+
+    r.restart();
+    r.window->options().setModbusCrcCheck(true);
+    ASSERT_TRUE(r.close());
+    EXPECT_EQ(fileOf(r, "CfgTerminal"), record);
+    EXPECT_NE(fileOf(r, "CfgLine").find("checkModbusCrc=1\n"), std::string::npos);
+    r.restart();
+    EXPECT_TRUE(r.window->options().modbusCrcCheck());
+    EXPECT_TRUE(r.dialogs.errors.isEmpty());
+
+    ASSERT_TRUE(r.close());
+    r.window.reset();
+    fs::remove(r.dir.file("CfgLine"));
+    fs::create_directory(r.dir.file("CfgLine"));
+    r.open();
+    ASSERT_EQ(r.dialogs.errors.size(), 1) << r.dialogs.errors.join("|").toStdString();
+    EXPECT_TRUE(r.dialogs.errors[0].contains("CfgLine")) << r.dialogs.errors[0].toStdString();
+    EXPECT_FALSE(r.window->options().modbusCrcCheck());
+    EXPECT_TRUE(r.close());
+    EXPECT_TRUE(fs::is_directory(r.dir.file("CfgLine")));
 }

@@ -1,0 +1,83 @@
+// Pictures of the window and each dialog in one language, for checking by eye
+// that every text fits its control:
+//   window_screenshots --lang en --out DIR
+// (not a test: run it by hand, e.g. with QT_QPA_PLATFORM=offscreen).
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QPixmap>
+
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/temp_dir.h"
+#include "ui/about_dialog.h"
+#include "ui/controls.h"
+#include "ui/help_hover.h"
+#include "ui/macro_help_editor.h"
+#include "ui/macro_panel.h"
+#include "ui/no_port_dialog.h"
+#include "ui/save_macros_prompt.h"
+#include "ui/terminal_window.h"
+#include "ui/translation.h"
+#include "ui/recording_dialogs.h"
+
+using namespace comtrax;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({"lang", "ru or en", "lang", "en"});
+    parser.addOption({"out", "directory for the pictures", "dir", "."});
+    parser.process(app);
+    const auto language = parseLanguage(parser.value("lang"));
+    if (!language || !installLanguage(*language))
+        return 2;
+    const QDir out(parser.value("out"));
+    const QString tag = parser.value("lang");
+    auto save = [&](QWidget& w, const QString& name) {
+        w.grab().save(out.filePath(tag + "-" + name + ".png"));
+    };
+
+    testing::TempDir dir;
+    testing::FakeSerialPort port;
+    testing::FakePortLister lister;
+    lister.ports = {"ttyUSB0", "ttyACM0"};
+    testing::FakeClock clock;
+    testing::RecordingDialogs dialogs;
+    WindowEnvironment env;
+    env.port = &port;
+    env.lister = &lister;
+    env.clock = &clock;
+    env.dialogs = &dialogs;
+    env.directory = dir.path();
+    env.startTimers = false;
+    TerminalWindow window(env);
+    window.show();
+    app.processEvents();
+    save(window, "window");
+    const struct {
+        const HelpText& text;
+        const char* name;
+    } helps[] = {{suffixHelp(), "help-suffix"}, {sendOnConnectHelp(), "help-send-on-connect"},
+                 {rescanHelp(), "help-rescan"}, {timeRxHelp(), "help-timerx"}};
+    for (const auto& h : helps) {
+        setHelpLines(window.controls(), h.text);
+        app.processEvents();
+        save(window, h.name);
+    }
+
+    AboutDialog about;
+    about.show();
+    save(about, "about");
+    SaveMacrosPrompt prompt;
+    prompt.show();
+    save(prompt, "save-prompt");
+    MacroHelpEditor editor(&window.macros().editorHost());
+    editor.show();
+    save(editor, "help-editor");
+    NoPortDialog noPort;
+    noPort.show();
+    save(noPort, "no-port");
+    return 0;
+}

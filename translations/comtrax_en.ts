@@ -1,0 +1,836 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ru_RU">
+  <context>
+    <name>Comtrax</name>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="60" />
+      <source>Не удалось прочитать файл %1: %2</source>
+      <translation>Cannot read the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="82" />
+      <source>Не удалось открыть файл %1: %2</source>
+      <translation>Cannot open the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="163" />
+      <source>Файл %1 только для чтения, он не перезаписан</source>
+      <translation>The file %1 is read-only; it was not overwritten</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="169" />
+      <source>Не удалось создать временный файл для %1: %2</source>
+      <translation>Cannot create a temporary file for %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="177" />
+      <source>Не удалось записать файл %1: %2</source>
+      <translation>Cannot write the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="187" />
+      <source>Не удалось заменить файл %1: %2</source>
+      <translation>Cannot replace the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="52" />
+      <source>нет такого файла или каталога</source>
+      <translation>no such file or directory</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="55" />
+      <source>нет прав доступа</source>
+      <translation>permission denied</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="57" />
+      <source>это каталог</source>
+      <translation>it is a directory</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="59" />
+      <source>часть пути не является каталогом</source>
+      <translation>a part of the path is not a directory</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="61" />
+      <source>на диске нет места</source>
+      <translation>no space left on the disk</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="63" />
+      <source>превышена дисковая квота</source>
+      <translation>disk quota exceeded</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="65" />
+      <source>файловая система только для чтения</source>
+      <translation>read-only file system</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="67" />
+      <source>ошибка ввода-вывода</source>
+      <translation>input/output error</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="69" />
+      <source>устройство занято</source>
+      <translation>the device is busy</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="72" />
+      <source>нет такого устройства</source>
+      <translation>no such device</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="74" />
+      <source>файл уже существует</source>
+      <translation>the file already exists</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="76" />
+      <source>слишком длинное имя</source>
+      <translation>the name is too long</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="79" />
+      <source>открыто слишком много файлов</source>
+      <translation>too many open files</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="81" />
+      <source>файл слишком велик</source>
+      <translation>the file is too large</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="83" />
+      <source>слишком много символических ссылок</source>
+      <translation>too many symbolic links</translation>
+    </message>
+    <message>
+      <location filename="../src/common/texts.cpp" line="85" />
+      <source>недопустимый параметр</source>
+      <translation>invalid argument</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="16" />
+      <source>Запись в файл не ведётся</source>
+      <translation>Not logging to a file</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="94" />
+      <source>Файл лога %1 не создан: под этим именем уже есть ссылка или не обычный файл</source>
+      <translation>The log file %1 was not created: a link or something other than a plain file already has this name</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="95" />
+      <source>Не удалось создать файл лога %1</source>
+      <translation>Cannot create the log file %1</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="110" />
+      <source>Лог записывается в файл %1</source>
+      <translation>Logging to the file %1</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="118" />
+      <source>Запись в файл лога приостановлена (%1)</source>
+      <translation>Logging to the file is paused (%1)</translation>
+    </message>
+    <message>
+      <location filename="../src/log/log_file.cpp" line="151" />
+      <source>Ошибка записи в файл лога %1</source>
+      <translation>Cannot write to the log file %1</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="13" />
+      <source>Что-то не открывается порт. Программа может работать только с COM1..COM9.</source>
+      <translation>The port does not open. The program can only work with COM1..COM9.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/port_access.cpp" line="62" />
+      <source>Запустите программу от имени администратора или выберите порт вручную</source>
+      <translation>Run the program as administrator or choose the port by hand</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/port_access.cpp" line="87" />
+      <source>Выбери порт!</source>
+      <translation>Choose a port!</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Краткая справка по каждой команде
+   
+   Здесь будет отображаться описание команд.
+   Редактируемая  справка  отображается при
+   наведении  указателя  мышки  на кнопку с
+   соответствующей командой.
+   
+   Для редактирования справки нужно открыть
+   редактор  и  дважды  кликнуть  мышкой по
+   соответствующей   команде    в    режиме
+   редактирования. 
+   </source>
+      <translation>Short help for each command
+   
+   The description of a command shows here.
+   Its editable help appears when the mouse
+   pointer rests on the command's button.
+   
+   To edit the help, open the editor and
+   double-click the command in edit mode.
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Создание соединения
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Opening the connection
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Сканирование доступных COM-портов
+   
+   Алгоритм берёт список доступных портов из
+   реестра Windows.  Если программа запущена
+   от имени пользователя, то Windos может не
+   дать  список  портов, в этом случае нужно
+   выбрать нужный порт из выпадающего списка
+   вручную.
+   Используемая   библиотека    поддерживает
+   работу   только  с  портами   COM1..COM9,
+   поэтому   при    необходимости    следует
+   переназначить имя в настройках COM-порта.</source>
+      <translation>Scanning the available COM ports
+   
+   The list of ports is taken from the
+   Windows registry. When the program runs
+   as a user, Windows may not give the list;
+   then choose the port from the drop-down
+   list by hand.
+   The library in use works with the ports
+   COM1..COM9 only, so rename the port in
+   the COM port settings when needed.
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Автосоединение с COM-портом
+   
+   Данная  опция  актуальна  для эмуляторов
+   COM-порта, когда возможно временное про-
+   падание порта в системе:  перезапуск  МК
+   или переподключение переходника USB-COM
+   
+   
+   
+   
+   
+   </source>
+      <translation>Reconnecting to the COM port
+   
+   Useful with virtual COM ports that may
+   vanish from the system for a while: a
+   microcontroller restarts, or a USB-serial
+   adapter is plugged in again.
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Время накопления принимаемых данных
+   
+   При получении длинных сообщений возможна
+   фрагментация принимаемых пакетов и вывод
+   данных частями в разных строках лога.
+   Для  исключения  данной   ситуации  есть
+   возможность  задать  максималльное время
+   накопления данных в приёмном буфере.
+   Данная настройка  актуальна при работе с
+   бинарными данными, когда нет явных приз-
+   наков разделения пакетов
+   </source>
+      <translation>Time to collect received data
+   
+   Long messages may arrive in fragments
+   and show in parts on several lines of
+   the log. To avoid this, set the longest
+   time the data collects in the receive
+   buffer.
+   The setting matters with binary data
+   that has no clear packet boundaries.
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Фильрация сообщений лога
+   
+   Здесь задаётся набор символов,по которым
+   фильруются  выводимые  сообщения в логе.
+   Если  окно   пустое,  то  выводятся  все
+   данные,  отправляемые  и  получаемые  по
+   COM-порту.
+   Данную  возможность  удобно использовать
+   для захвата нужных данных в т.ч. и в би-
+   нарном режиме.
+   
+   </source>
+      <translation>Filtering the log
+   
+   The characters typed here select the
+   messages shown in the log. When the box
+   is empty, all data sent and received on
+   the COM port is shown.
+   Handy to catch the data you need, in
+   binary mode too.
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Отправка команд вручную
+   
+   Команда будет  отправляться  по  нажатию
+   Enter или кнопки "Отправить"
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands by hand
+   
+   The command is sent on Enter or on the
+   "Send" button.
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Отправка команд при выборе
+   
+   Команда будет  отправляться  по  нажатию
+   соответствующей  кнопки  с  макросом или
+   при  выборе команды в списке прочитанных
+   из файла.
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands on select
+   
+   The command is sent when its macro
+   button is pressed, or when it is chosen
+   in the list read from a file.
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Отправка команды после ответа
+   
+   Содержимое консольной строки будет  отп-
+   равляться  сразу   же   после  получения
+   ответа ответа на предыдущую команду  или
+   после получения каких-либо данных.
+   
+   При отправке команд из файла после ответа
+   на  предыдущую  команду  будет отправлена
+   следующая по списку команда.
+   
+   </source>
+      <translation>Sending a command after the answer
+   
+   The command line is sent as soon as the
+   answer to the previous command, or any
+   other data, has been received.
+   
+   When sending from a file, the next
+   command of the list goes after the
+   answer to the previous one.
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Периодическая отправка команд
+   
+   Содержимое   консольной   строки   будет
+   отправляться с указанной периодичностью.
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands periodically
+   
+   The command line is sent again and again
+   with the period set.
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Отправка команд после соединения
+   
+   Если выбрана данная опция,  то  отправка
+   команд  начнётся  сразу  после  создания
+   соединения. Алгоритм отправки зависит от
+   выбранного режима: возможна отправка как
+   одной команды  в ручном  режиме,  так  и
+   последовательности команд из файла, если
+   открыт файл с командами  и выбран  режим
+   "После ответа" или "Период, мс"
+   
+   </source>
+      <translation>Sending commands on connect
+   
+   With this option, sending starts right
+   after the connection is made. What is
+   sent depends on the mode: one command
+   in manual mode, or the commands of a
+   file when a command file is open and
+   the mode is "After answer" or
+   "Period, ms".
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Консольная строка
+   
+   Набор отправляемых данных формируется из
+   содержимого   данной   и  дополнительной
+   строки.
+   ENTER - отправка команды;
+   ESC - очистка строки;
+   "Стрелка вниз" - показать ранее  отправ-
+   ленные команды.
+   Также содержимое строки меняется при на-
+   жатии  кнопки  соответствующего  макроса
+   во всех режимах, кроме "При выборе"</source>
+      <translation>Command line
+   
+   The data sent is made of this line and
+   the suffix line.
+   ENTER - send the command;
+   ESC - clear the line;
+   "Down arrow" - show the commands sent
+   before.
+   A macro button also puts its command
+   here, in every mode but "On select".
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Хвост пакета
+   
+   Содержимое добавляется ко всем командам,
+   отправляемым в порт.
+   $XX - добавить HEX-число в ASCII-режиме,
+   например: $0D$0A - добавлять \r\n.
+   В бинарном  режиме  можно записывать без
+   символа "$",но между числами должен быть
+   пробел.
+   Шаблон из списка (стрелка) - контрольная
+   сумма. В HEX её байты идут через пробел,
+   в ASCII с "$" - байтами, без - текстом.</source>
+      <translation>Packet suffix
+   
+   Added to every command sent to the port.
+   $XX - a HEX byte in ASCII mode, e.g.
+   $0D$0A adds \r\n.
+   In binary mode the bytes can go without
+   "$", but with a space between them.
+   A tag from the list (arrow) - a checksum.
+   In HEX its bytes go apart; in ASCII with
+   "$" - as bytes, without - as text.
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Циклическая отправка
+   
+  Команды из файла отправляются  циклически,
+  т.е. после достижения конца файла отправка
+  команд начинается заново, начиная с первой
+  команды.
+  
+  
+  
+  
+  
+  </source>
+      <translation>Sending in a loop
+   
+  The commands of the file are sent in a
+  loop: after the end of the file, sending
+  starts again from the first command.
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/transmit/command_file.cpp" line="71" />
+      <source>Это не обычный файл: %1</source>
+      <translation>Not a plain file: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/transmit/send_scheduler.cpp" line="11" />
+      <source>Все команды отправлены</source>
+      <translation>All commands sent</translation>
+    </message>
+    <message>
+      <location filename="../src/transmit/send_scheduler.cpp" line="12" />
+      <source>Большой файл</source>
+      <translation>The file is too big</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/about_dialog.cpp" line="50" />
+      <source>Терминал для работы с COM-портом</source>
+      <translation>A terminal for serial (COM) ports</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/about_dialog.cpp" line="66" />
+      <source>Сайт: https://comtrax.example</source>
+      <translation>Site: https://comtrax.example</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/about_dialog.cpp" line="84" />
+      <source>Почта: support@comtrax.example</source>
+      <translation>Mail: support@comtrax.example</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/about_dialog.cpp" line="87" />
+      <source>Декабрь 2026</source>
+      <translation>December 2026</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="186" />
+      <source>Временнй интервал разделения пакетов, мс</source>
+      <translation>Time gap that ends a packet, ms</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="189" />
+      <source>Если данные не поступают дольше указанного времени (мс), то приём данных завершён. Следует учитывать возможность переполнения приёмного буфера, если установлен большой таймаут.</source>
+      <translation>When no data arrives for longer than this time (ms), the packet is complete. Mind that a long timeout may overflow the receive buffer.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="194" />
+      <source>Фильтр сообщений</source>
+      <translation>Message filter</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="195" />
+      <source>Размер шрифта</source>
+      <translation>Font size</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="197" />
+      <source>Очистить окно лога</source>
+      <translation>Clear the log window</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="201" />
+      <source>Остановить/продолжить вывод лога</source>
+      <translation>Freeze/resume the log</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="203" />
+      <source>Цвет окна лога</source>
+      <translation>Log window colours</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="232" />
+      <source>Пример: "command"</source>
+      <translation>Example: "command"</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="234" />
+      <source>Пример: "00 01 02 03 0D 0E 12 13"</source>
+      <translation>Example: "00 01 02 03 0D 0E 12 13"</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="242" />
+      <source>Отправка:</source>
+      <translation>Sending:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="243" />
+      <source>Ручная</source>
+      <translation>Manual</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="244" />
+      <source>После ответа</source>
+      <translation>After answer</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="245" />
+      <source>При выборе</source>
+      <translation>On select</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="246" />
+      <source>Период, мс:</source>
+      <translation>Period, ms:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="258" />
+      <source>Отправить при соединении</source>
+      <translation>Send on connect</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="260" />
+      <source>Циклическая отправка из файла</source>
+      <translation>Send the file in a loop</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="267" />
+      <source>Число отправленных пакетов</source>
+      <translation>Packets sent</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="269" />
+      <source>Число принятых пакетов</source>
+      <translation>Packets received</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="271" />
+      <source>Минимальное время между принятыми пакетами</source>
+      <translation>Shortest time between received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="273" />
+      <source>Максимальное время между принятыми пакетами</source>
+      <translation>Longest time between received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="275" />
+      <source>Обнулить статистику</source>
+      <translation>Reset the statistics</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="294" />
+      <source>Командная строка</source>
+      <translation>Command line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="312" />
+      <source>Можно дважды кликнуть мышкой</source>
+      <translation>Double-click to open</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="315" />
+      <source>Список откроется по двойному клику</source>
+      <translation>Double-click opens the list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="322" />
+      <source>Редактор</source>
+      <translation>Editor</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="323" />
+      <source>Очистить</source>
+      <translation>Clear</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="324" />
+      <source>Очистить весь список команд</source>
+      <translation>Clear the whole command list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="326" />
+      <source>Сохранить</source>
+      <translation>Save</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="327" />
+      <source>Сохранить все изменения в файл</source>
+      <translation>Save all changes to the file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="330" />
+      <source>Предыдущий список</source>
+      <translation>Previous list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="333" />
+      <source>Из файла</source>
+      <translation>From file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="335" />
+      <source>Следующий список</source>
+      <translation>Next list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="338" />
+      <source>Имя команды</source>
+      <translation>Command name</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="345" />
+      <source>Отправить из файла</source>
+      <translation>Send from file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="347" />
+      <source>Отправить</source>
+      <translation>Send</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/build_controls.cpp" line="402" />
+      <source>Двойной клик по команде откроет окно редактирования справки</source>
+      <translation>Double-click a command to edit its help</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/command_file_view.cpp" line="50" />
+      <source>Назад</source>
+      <translation>Back</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/macro_help_editor.cpp" line="52" />
+      <source>Редактор макроса</source>
+      <translation>Macro editor</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/macro_help_editor.cpp" line="77" />
+      <source>Описание команды</source>
+      <translation>Command description</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/macro_panel.cpp" line="356" />
+      <source>Макросы не сохранены: файлы этого каталога использует другое окно Comtrax</source>
+      <translation>The macros were not saved: another Comtrax window uses the files of this directory</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/no_port_dialog.cpp" line="118" />
+      <source>Порт не открыт</source>
+      <translation>Port not open</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/no_port_dialog.cpp" line="141" />
+      <source>Выберите порт и нажмите Connect</source>
+      <translation>Choose a port and press Connect</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/no_port_dialog.cpp" line="144" />
+      <source>Список портов находится справа от кнопки ReScan.
+Если нужного порта нет, подключите устройство
+и нажмите ReScan.</source>
+      <translation>The port list is right of the ReScan button.
+If your port is not there, plug the device in
+and press ReScan.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/options_band.cpp" line="81" />
+      <source>Проверять CRC-16/MODBUS принятых пакетов</source>
+      <translation>Check the CRC-16/MODBUS of received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/qt_dialog_service.cpp" line="54" />
+      <source>Да</source>
+      <translation>Yes</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/qt_dialog_service.cpp" line="55" />
+      <source>Нет</source>
+      <translation>No</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/save_macros_prompt.cpp" line="20" />
+      <source>Сохранить изменения  макросов?</source>
+      <translation>Save the changes to the macros?</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/save_macros_prompt.cpp" line="35" />
+      <source>Отмена</source>
+      <translation>Cancel</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/terminal_window.cpp" line="178" />
+      <source>Каталог %1 уже использует другое окно Comtrax.
+Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
+      <translation>Another Comtrax window already uses the directory %1.
+Save the settings, command history and macros of this window over its files?</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/terminal_window.cpp" line="187" />
+      <source>Проблема с файлом конфигурации, он будет перезаписан</source>
+      <translation>The configuration file is damaged; it will be rewritten</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/terminal_window.cpp" line="227" />
+      <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
+      <translation>The next close closes the window even if the files cannot be saved.</translation>
+    </message>
+  </context>
+</TS>
