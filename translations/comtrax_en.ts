@@ -4,6 +4,134 @@
   <context>
     <name>Comtrax</name>
     <message>
+      <location filename="../src/app/command_line.cpp" line="40" />
+      <source>показать эту справку и выйти</source>
+      <translation>print this help and exit</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="41" />
+      <source>показать версию программы и Qt и выйти</source>
+      <translation>print the program's version and Qt's and exit</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="42" />
+      <source>ИМЯ</source>
+      <translation>NAME</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="42" />
+      <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>
+      <translation>the port: a name from the list (ttyUSB0) or a path to a device</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="43" />
+      <source>скорость, бод</source>
+      <translation>the baud rate</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="44" />
+      <source>биты данных: 5, 6, 7 или 8</source>
+      <translation>data bits: 5, 6, 7 or 8</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="45" />
+      <source>стоповые биты: 1, 1.5 или 2</source>
+      <translation>stop bits: 1, 1.5 or 2</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="46" />
+      <source>открыть порт при запуске</source>
+      <translation>open the port at start-up</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="47" />
+      <source>ПАПКА</source>
+      <translation>DIR</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="47" />
+      <source>папка настроек, макросов, истории и логов (по умолчанию текущая)</source>
+      <translation>the directory of the settings, macros, history and logs (default: the current one)</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="48" />
+      <source>запуск из меню: папка данных пользователя (~/.local/share/comtrax)</source>
+      <translation>started from the menu: the user's data directory (~/.local/share/comtrax)</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="61" />
+      <source>Использование: comtrax [параметры]
+Терминал последовательного порта. Параметры порта из командной строки действуют
+вместо сохранённых; без параметров программа запускается как обычно.
+
+</source>
+      <translation>Usage: comtrax [options]
+Serial port terminal. Port options given on the command line are used
+instead of the stored ones; with no options the program starts as usual.
+
+</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="79" />
+      <source>Справка: comtrax --help</source>
+      <translation>Help: comtrax --help</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="134" />
+      <source>неизвестный параметр «%1»</source>
+      <translation>unknown option '%1'</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="138" />
+      <source>у параметра %1 нет значения</source>
+      <translation>the option %1 has no value</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="142" />
+      <source>лишний аргумент «%1»</source>
+      <translation>unexpected argument '%1'</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="154" />
+      <source>пустое имя порта (--port)</source>
+      <translation>empty port name (--port)</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="160" />
+      <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
+      <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="167" />
+      <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
+      <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="176" />
+      <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
+      <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="182" />
+      <source>пустой путь к папке (--dir)</source>
+      <translation>empty directory path (--dir)</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="187" />
+      <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
+      <translation>no home directory (HOME) is set; give a directory with --dir</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="218" />
+      <source>это не папка</source>
+      <translation>it is not a directory</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="220" />
+      <source>не удалось создать папку %1: %2</source>
+      <translation>cannot create the directory %1: %2</translation>
+    </message>
+    <message>
       <location filename="../src/common/file_io.cpp" line="60" />
       <source>Не удалось прочитать файл %1: %2</source>
       <translation>Cannot read the file %1: %2</translation>
@@ -119,27 +247,27 @@
       <translation>Not logging to a file</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="94" />
+      <location filename="../src/log/log_file.cpp" line="96" />
       <source>Файл лога %1 не создан: под этим именем уже есть ссылка или не обычный файл</source>
       <translation>The log file %1 was not created: a link or something other than a plain file already has this name</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="95" />
+      <location filename="../src/log/log_file.cpp" line="97" />
       <source>Не удалось создать файл лога %1</source>
       <translation>Cannot create the log file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="110" />
+      <location filename="../src/log/log_file.cpp" line="112" />
       <source>Лог записывается в файл %1</source>
       <translation>Logging to the file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="118" />
+      <location filename="../src/log/log_file.cpp" line="120" />
       <source>Запись в файл лога приостановлена (%1)</source>
       <translation>Logging to the file is paused (%1)</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="151" />
+      <location filename="../src/log/log_file.cpp" line="153" />
       <source>Ошибка записи в файл лога %1</source>
       <translation>Cannot write to the log file %1</translation>
     </message>
@@ -642,112 +770,112 @@
       <translation>Period, ms:</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="258" />
+      <location filename="../src/ui/build_controls.cpp" line="257" />
       <source>Отправить при соединении</source>
       <translation>Send on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="260" />
+      <location filename="../src/ui/build_controls.cpp" line="258" />
       <source>Циклическая отправка из файла</source>
       <translation>Send the file in a loop</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="267" />
+      <location filename="../src/ui/build_controls.cpp" line="265" />
       <source>Число отправленных пакетов</source>
       <translation>Packets sent</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="269" />
+      <location filename="../src/ui/build_controls.cpp" line="267" />
       <source>Число принятых пакетов</source>
       <translation>Packets received</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="271" />
+      <location filename="../src/ui/build_controls.cpp" line="269" />
       <source>Минимальное время между принятыми пакетами</source>
       <translation>Shortest time between received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="273" />
+      <location filename="../src/ui/build_controls.cpp" line="271" />
       <source>Максимальное время между принятыми пакетами</source>
       <translation>Longest time between received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="275" />
+      <location filename="../src/ui/build_controls.cpp" line="273" />
       <source>Обнулить статистику</source>
       <translation>Reset the statistics</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="294" />
+      <location filename="../src/ui/build_controls.cpp" line="292" />
       <source>Командная строка</source>
       <translation>Command line</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="312" />
+      <location filename="../src/ui/build_controls.cpp" line="310" />
       <source>Можно дважды кликнуть мышкой</source>
       <translation>Double-click to open</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="315" />
+      <location filename="../src/ui/build_controls.cpp" line="313" />
       <source>Список откроется по двойному клику</source>
       <translation>Double-click opens the list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="322" />
+      <location filename="../src/ui/build_controls.cpp" line="320" />
       <source>Редактор</source>
       <translation>Editor</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="323" />
+      <location filename="../src/ui/build_controls.cpp" line="321" />
       <source>Очистить</source>
       <translation>Clear</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="324" />
+      <location filename="../src/ui/build_controls.cpp" line="322" />
       <source>Очистить весь список команд</source>
       <translation>Clear the whole command list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="326" />
+      <location filename="../src/ui/build_controls.cpp" line="324" />
       <source>Сохранить</source>
       <translation>Save</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="327" />
+      <location filename="../src/ui/build_controls.cpp" line="325" />
       <source>Сохранить все изменения в файл</source>
       <translation>Save all changes to the file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="330" />
+      <location filename="../src/ui/build_controls.cpp" line="328" />
       <source>Предыдущий список</source>
       <translation>Previous list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="333" />
+      <location filename="../src/ui/build_controls.cpp" line="331" />
       <source>Из файла</source>
       <translation>From file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="335" />
+      <location filename="../src/ui/build_controls.cpp" line="333" />
       <source>Следующий список</source>
       <translation>Next list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="338" />
+      <location filename="../src/ui/build_controls.cpp" line="336" />
       <source>Имя команды</source>
       <translation>Command name</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="345" />
+      <location filename="../src/ui/build_controls.cpp" line="343" />
       <source>Отправить из файла</source>
       <translation>Send from file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="347" />
+      <location filename="../src/ui/build_controls.cpp" line="345" />
       <source>Отправить</source>
       <translation>Send</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="402" />
+      <location filename="../src/ui/build_controls.cpp" line="400" />
       <source>Двойной клик по команде откроет окно редактирования справки</source>
       <translation>Double-click a command to edit its help</translation>
     </message>
@@ -777,12 +905,12 @@
       <translation>Port not open</translation>
     </message>
     <message>
-      <location filename="../src/ui/no_port_dialog.cpp" line="141" />
+      <location filename="../src/ui/no_port_dialog.cpp" line="140" />
       <source>Выберите порт и нажмите Connect</source>
       <translation>Choose a port and press Connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/no_port_dialog.cpp" line="144" />
+      <location filename="../src/ui/no_port_dialog.cpp" line="143" />
       <source>Список портов находится справа от кнопки ReScan.
 Если нужного порта нет, подключите устройство
 и нажмите ReScan.</source>
@@ -828,9 +956,14 @@ Save the settings, command history and macros of this window over its files?</tr
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="227" />
+      <location filename="../src/ui/terminal_window.cpp" line="229" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/terminal_window_start.cpp" line="37" />
+      <source>Скорости %1 нет в списке скоростей</source>
+      <translation>The baud rate %1 is not in the list of rates</translation>
     </message>
   </context>
 </TS>

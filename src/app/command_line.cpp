@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "common/texts.h"
+
 #ifndef COMTRAX_VERSION
 #define COMTRAX_VERSION "unknown"
 #endif
@@ -16,6 +18,13 @@
 namespace comtrax {
 
 namespace {
+
+// A text of the program in the user's language (the window's lookup, which
+// the program sets up before it reads the command line).
+QString tr(const char* source)
+{
+    return QString::fromStdString(trText(source));
+}
 
 // One row per option: the parser and the help text both come from here, so a
 // new line parameter is one row and one check below.
@@ -49,17 +58,16 @@ const QStringList qtSwitches = {"reverse"};
 
 QString helpText()
 {
-    QString text =
-        QStringLiteral("Использование: comtrax [параметры]\n"
-                       "Терминал последовательного порта. Параметры порта из командной строки действуют\n"
-                       "вместо сохранённых; без параметров программа запускается как обычно.\n\n");
+    QString text = tr("Использование: comtrax [параметры]\n"
+                      "Терминал последовательного порта. Параметры порта из командной строки действуют\n"
+                      "вместо сохранённых; без параметров программа запускается как обычно.\n\n");
     for (const OptionRow& row : optionRows()) {
         QString names;
         for (const QString& name : row.names)
             names += (names.isEmpty() ? "" : ", ") + QString(name.size() == 1 ? "-" : "--") + name;
         if (row.valueName)
-            names += ' ' + QString::fromUtf8(row.valueName);
-        text += QStringLiteral("  %1  %2\n").arg(names, -22).arg(QString::fromUtf8(row.help));
+            names += ' ' + tr(row.valueName);
+        text += QStringLiteral("  %1  %2\n").arg(names, -22).arg(tr(row.help));
     }
     return text;
 }
@@ -68,7 +76,7 @@ CommandLine fail(const QString& message)
 {
     CommandLine r;
     r.outcome = CommandLine::Outcome::Fail;
-    r.text = QStringLiteral("comtrax: %1\nСправка: comtrax --help\n").arg(message).toStdString();
+    r.text = QStringLiteral("comtrax: %1\n%2\n").arg(message, tr("Справка: comtrax --help")).toStdString();
     r.exitCode = 2;
     return r;
 }
@@ -123,16 +131,15 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
     if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty()) {
             const QString name = parser.unknownOptionNames().first();
-            return fail(
-                QStringLiteral("неизвестный параметр «%1%2»").arg(name.size() == 1 ? "-" : "--", name));
+            return fail(tr("неизвестный параметр «%1»").arg((name.size() == 1 ? "-" : "--") + name));
         }
         const QString option = optionMissingItsValue(args);
         if (!option.isEmpty())
-            return fail(QStringLiteral("у параметра %1 нет значения").arg(option));
+            return fail(tr("у параметра %1 нет значения").arg(option));
         return fail(parser.errorText());
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
+        return fail(tr("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
 
     if (parser.isSet("help"))
         return print(helpText());
@@ -144,21 +151,20 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
     if (parser.isSet("port")) {
         const QString port = parser.value("port");
         if (port.isEmpty())
-            return fail(QStringLiteral("пустое имя порта (--port)"));
+            return fail(tr("пустое имя порта (--port)"));
         o.port = port.toStdString();
     }
     if (parser.isSet("baud")) {
         o.baud = wholeNumber(parser.value("baud"), 1, 4000000);
         if (!o.baud)
-            return fail(
-                QStringLiteral("скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000")
-                    .arg(parser.value("baud")));
+            return fail(tr("скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000")
+                            .arg(parser.value("baud")));
     }
     if (parser.isSet("bits")) {
         o.dataBits = wholeNumber(parser.value("bits"), 5, 8);
         if (!o.dataBits)
-            return fail(QStringLiteral("биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8")
-                            .arg(parser.value("bits")));
+            return fail(
+                tr("биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8").arg(parser.value("bits")));
     }
     if (parser.isSet("stop")) {
         const QString stop = parser.value("stop");
@@ -167,19 +173,18 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
             if (stops[i].contains(stop))
                 o.stopBitsIndex = i;
         if (!o.stopBitsIndex)
-            return fail(
-                QStringLiteral("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
+            return fail(tr("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
     }
     o.connect = parser.isSet("connect");
     if (parser.isSet("dir")) {
         const QString dir = parser.value("dir");
         if (dir.isEmpty())
-            return fail(QStringLiteral("пустой путь к папке (--dir)"));
+            return fail(tr("пустой путь к папке (--dir)"));
         o.directory = dir.toStdString();
     } else if (parser.isSet("desktop")) {
         const std::optional<std::string> data = launcherDataDirectory(env);
         if (!data)
-            return fail(QStringLiteral("не задана домашняя папка (HOME), укажите папку параметром --dir"));
+            return fail(tr("не задана домашняя папка (HOME), укажите папку параметром --dir"));
         o.directory = *data;
     }
     return r;
@@ -210,9 +215,9 @@ std::optional<std::string> prepareDirectory(const std::string& directory)
     std::filesystem::create_directories(directory, ec);
     if (std::filesystem::is_directory(directory, ec))
         return std::nullopt;
-    return QStringLiteral("comtrax: не удалось создать папку %1: %2\n")
-        .arg(QString::fromStdString(directory),
-             QString::fromLocal8Bit(ec ? ec.message().c_str() : "это не папка"))
+    const QString reason = ec ? QString::fromStdString(systemReason(ec.value())) : tr("это не папка");
+    return QStringLiteral("comtrax: %1\n")
+        .arg(tr("не удалось создать папку %1: %2").arg(QString::fromStdString(directory), reason))
         .toStdString();
 }
 

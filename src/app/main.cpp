@@ -13,8 +13,11 @@
 
 int main(int argc, char* argv[])
 {
-    // Read before the window system starts, so that --help and --version work
-    // without a display.
+    // The interface speaks the user's language when we have it, Russian otherwise;
+    // the command line too, which is read before the window system starts, so
+    // that --help and --version work without a display.
+    const comtrax::Language language = comtrax::languageFor(QLocale::system().uiLanguages());
+    comtrax::installLanguage(language);
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -30,8 +33,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    // The interface speaks the user's language when we have it, Russian otherwise.
-    comtrax::installLanguage(comtrax::languageFor(QLocale::system().uiLanguages()));
+    comtrax::installLanguage(language);
     comtrax::QtSerialPort port;
     comtrax::QtPortLister lister;
     comtrax::SystemClock clock;

@@ -2,6 +2,7 @@
 // they win for this run (and are saved at close like a choice made by hand).
 #include <QComboBox>
 
+#include "common/texts.h"
 #include "ui/terminal_window.h"
 #include "ui/text_codec.h"
 #include "ui/top_bar.h"
@@ -33,7 +34,7 @@ void TerminalWindow::applyStartOptions()
         }
     }
     if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud)))
-        showError("Скорости " + std::to_string(*env_.startBaud) + " нет в списке скоростей");
+        showError(trFormat("Скорости %1 нет в списке скоростей", {std::to_string(*env_.startBaud)}));
     if (env_.startDataBits)
         selectEntry(ui_.ComBits, QString::number(*env_.startDataBits));
     if (env_.startStopBitsIndex && *env_.startStopBitsIndex < ui_.ComStopBits->count())

@@ -46,14 +46,17 @@ Language languageFor(const QStringList& uiLanguages)
 
 bool installLanguage(Language language)
 {
-    QCoreApplication::removeTranslator(&translator());
+    const bool application = QCoreApplication::instance() != nullptr;
+    if (application)
+        QCoreApplication::removeTranslator(&translator());
     setTextTranslator(nullptr);
     current = Language::Russian;
     if (language == Language::Russian)
         return true;
     if (!translator().load(QStringLiteral(":/i18n/comtrax_en.qm")))
         return false;
-    QCoreApplication::installTranslator(&translator());
+    if (application)
+        QCoreApplication::installTranslator(&translator());
     setTextTranslator([](const char* source) { return uiText(source).toStdString(); });
     current = language;
     return true;
@@ -66,6 +69,12 @@ Language currentLanguage()
 
 QString uiText(const char* source)
 {
+    // The command line is read before the application exists: its texts ask
+    // the translator directly.
+    if (!QCoreApplication::instance() && current != Language::Russian) {
+        const QString text = translator().translate(Context, source);
+        return text.isEmpty() ? QString::fromUtf8(source) : text;
+    }
     return QCoreApplication::translate(Context, source);
 }
 

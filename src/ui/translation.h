@@ -23,7 +23,8 @@ std::optional<Language> parseLanguage(const QString& name);
 Language languageFor(const QStringList& uiLanguages);
 
 // Makes language the interface's language: installs its translation into the
-// application and routes the core's texts through it. False when the built-in
+// application (called again once the application exists, when it is called
+// before) and routes the core's texts through it. False when the built-in
 // translation could not be loaded (the interface then stays Russian).
 bool installLanguage(Language language);
 Language currentLanguage();

@@ -1,6 +1,9 @@
 #include "app/command_line.h"
+#include "ui/translation.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <filesystem>
@@ -118,6 +121,20 @@ TEST(CommandLine, HelpAndVersionPrintAndExitWithSuccess)
     EXPECT_EQ(version.outcome, Outcome::Print);
     EXPECT_EQ(version.text.rfind("Comtrax 1.", 0), 0u) << version.text;
     EXPECT_NE(version.text.find(std::string("(Qt ") + qVersion() + ")"), std::string::npos) << version.text;
+}
+
+// The command line is read before the application exists (so that --help
+// needs no display), yet speaks the user's language.
+TEST(CommandLine, ItSpeaksTheUsersLanguageBeforeTheApplicationExists)
+{
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    ASSERT_TRUE(installLanguage(Language::English));
+    const CommandLine english = parse({"--bits", "9"});
+    const CommandLine help = parse({"--help"});
+    installLanguage(Language::Russian);
+    EXPECT_NE(english.text.find("the data bits '9' are not valid"), std::string::npos) << english.text;
+    EXPECT_NE(help.text.find("open the port at start-up"), std::string::npos) << help.text;
+    EXPECT_NE(parse({"--bits", "9"}).text.find("биты данных «9»"), std::string::npos);
 }
 
 TEST(CommandLine, QtsOwnOptionsAreLeftToTheWindowSystem)
