@@ -129,7 +129,9 @@ int64_t Receiver::msUntilPacketEnd() const
 
 uint32_t Receiver::textCutLength(const uint8_t* data, uint32_t n)
 {
-    for (uint32_t i = n; i > 0; --i) {
+    // A tail longer than the cut itself is split whatever is done; cutting it
+    // whole keeps no more than the cut held after any poll.
+    for (uint32_t i = n; i > 0 && n - i <= EarlyCut; --i) {
         if (data[i - 1] == 13 || data[i - 1] == 10)
             return i;
     }

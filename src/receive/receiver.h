@@ -48,7 +48,8 @@ public:
     static std::string convertAscii(const uint8_t* data, uint32_t n);
     static std::string convertHex(const uint8_t* data, uint32_t n);
     // How many of n held text bytes an early cut shows: up to and including
-    // the last CR or LF, or all of them when there is none.
+    // the last CR or LF, or all of them when there is none or more than
+    // EarlyCut bytes follow it.
     static uint32_t textCutLength(const uint8_t* data, uint32_t n);
 
 private:
