@@ -169,6 +169,8 @@ TEST(Receiver, AnEarlyCutWithoutALineBreakOrInHexTakesEverythingHeld)
     };
     const Case cases[] = {
         {std::string(1600, 'x'), false, 1600},
+        // The tail after the break is longer than the cut: split anyway.
+        {"a\r\n" + std::string(1598, 'x'), false, 1601},
         {std::string(700, 'x') + "\r\n" + std::string(898, 'y'), true, 1600 * 3 - 1},
     };
     for (const Case& c : cases) {
