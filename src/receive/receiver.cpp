@@ -71,7 +71,15 @@ void Receiver::showPacket(bool final, bool endedBySilence)
     std::string text;
     if (!options_.hex) {
         const uint8_t last = rxBuffer_[rxCount_ - 1];
-        if (last == 13 || last == 10 || rxCount_ > EarlyCut || final) {
+        if (!final && !endedBySilence && rxCount_ > EarlyCut) {
+            // A long text stream is cut where a line ends, so that a reader of
+            // the log never sees a sentence split over two lines; the rest
+            // starts the next packet. Without any line break it is cut whole.
+            const uint32_t keep = textCutLength(rxBuffer_.data(), rxCount_);
+            text = convertAscii(rxBuffer_.data(), keep);
+            std::copy(rxBuffer_.begin() + keep, rxBuffer_.begin() + rxCount_, rxBuffer_.begin());
+            rxCount_ -= keep;
+        } else if (last == 13 || last == 10 || rxCount_ > EarlyCut || final) {
             text = convertAscii(rxBuffer_.data(), rxCount_);
             rxCount_ = 0;
         }
@@ -117,6 +125,17 @@ int64_t Receiver::msUntilPacketEnd() const
     // then rather than at a deadline the wrap will move.
     due = std::min(due, WeekLengthMs);
     return std::max<int64_t>(0, due - now);
+}
+
+uint32_t Receiver::textCutLength(const uint8_t* data, uint32_t n)
+{
+    // A tail longer than the cut itself is split whatever is done; cutting it
+    // whole keeps no more than the cut held after any poll.
+    for (uint32_t i = n; i > 0 && n - i <= EarlyCut; --i) {
+        if (data[i - 1] == 13 || data[i - 1] == 10)
+            return i;
+    }
+    return n;
 }
 
 // A CR in the data becomes CR LF, so the line holds CR LF pairs, and a packet

@@ -1,6 +1,7 @@
 #pragma once
 // The receive poll: bytes from the port into RxBuffer, packets ended by silence
-// or by more than 1500 held bytes, each packet one display line.
+// or by more than 1500 held bytes (text cut at its last line break), each
+// packet one display line.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,10 @@ public:
     // of a final CR LF is removed again. HEX: "XX" pairs separated by blanks.
     static std::string convertAscii(const uint8_t* data, uint32_t n);
     static std::string convertHex(const uint8_t* data, uint32_t n);
+    // How many of n held text bytes an early cut shows: up to and including
+    // the last CR or LF, or all of them when there is none or more than
+    // EarlyCut bytes follow it.
+    static uint32_t textCutLength(const uint8_t* data, uint32_t n);
 
 private:
     uint32_t readPort(uint32_t n);

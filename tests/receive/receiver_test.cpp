@@ -117,6 +117,73 @@ TEST(Receiver, MoreThan1500HeldBytesAreShownWithoutWaitingForSilence)
     EXPECT_EQ(r.view.byteTotals, "TX: 0 RX: 4600");
 }
 
+TEST(Receiver, AnEarlyCutOfTextEndsAtItsLastLineBreak)
+{
+    // Twenty 80-byte sentences arriving a little at a time, as a GPS receiver
+    // sends them; the long timeout leaves the early cut to end the packets.
+    std::vector<std::string> sentences;
+    std::string stream;
+    for (int i = 0; i < 20; ++i) {
+        std::string s = "$GNGSV," + std::to_string(100 + i) + ",";
+        s += std::string(78 - s.size(), char('a' + i));
+        sentences.push_back(s);
+        stream += s + "\r\n";
+    }
+    ASSERT_EQ(stream.size(), 1600u);
+    for (const std::size_t chunk : {std::size_t(193), std::size_t(1520), std::size_t(7)}) {
+        SCOPED_TRACE(chunk);
+        Rig r(1000);
+        for (std::size_t at = 0; at < stream.size(); at += chunk) {
+            r.port.feed(stream.substr(at, chunk));
+            r.tick();
+        }
+        ASSERT_EQ(r.view.logLines.size(), 1u) << "the cut came before the silence";
+        EXPECT_GT(r.ticksUntilLine(), 0);
+        ASSERT_EQ(r.view.logLines.size(), 2u);
+        // Every sentence whole, once, in order, over both lines.
+        std::vector<std::string> shown;
+        for (const std::string& line : r.view.logLines) {
+            std::string piece;
+            for (const char c : line + "\r") {
+                if (c == '\n')
+                    continue;
+                if (c != '\r') {
+                    piece += c;
+                } else if (!piece.empty()) {
+                    shown.push_back(piece);
+                    piece.clear();
+                }
+            }
+        }
+        EXPECT_EQ(shown, sentences);
+        EXPECT_EQ(r.view.byteTotals, "TX: 0 RX: 1600");
+    }
+}
+
+TEST(Receiver, AnEarlyCutWithoutALineBreakOrInHexTakesEverythingHeld)
+{
+    struct Case {
+        std::string bytes;
+        bool hex;
+        std::size_t firstLineSize;
+    };
+    const Case cases[] = {
+        {std::string(1600, 'x'), false, 1600},
+        // The tail after the break is longer than the cut: split anyway.
+        {"a\r\n" + std::string(1598, 'x'), false, 1601},
+        {std::string(700, 'x') + "\r\n" + std::string(898, 'y'), true, 1600 * 3 - 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hex);
+        Rig r(1000, c.hex);
+        r.port.feed(c.bytes);
+        r.tick();
+        ASSERT_EQ(r.view.logLines.size(), 1u);
+        EXPECT_EQ(r.view.logLines[0].size(), c.firstLineSize);
+        EXPECT_EQ(r.rx.rxCount(), 0u);
+    }
+}
+
 TEST(Receiver, DisplayLinesKeepEverythingButWhatTheConversionAdded)
 {
     struct Case {
