@@ -55,11 +55,16 @@
     </message>
     <message>
       <location filename="../src/app/command_line.cpp" line="48" />
+      <source>язык интерфейса: ru или en (по умолчанию — язык системы)</source>
+      <translation>the interface's language: ru or en (default: the system's)</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>запуск из меню: папка данных пользователя (~/.local/share/comtrax)</source>
       <translation>started from the menu: the user's data directory (~/.local/share/comtrax)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="61" />
+      <location filename="../src/app/command_line.cpp" line="62" />
       <source>Использование: comtrax [параметры]
 Терминал последовательного порта. Параметры порта из командной строки действуют
 вместо сохранённых; без параметров программа запускается как обычно.
@@ -72,62 +77,67 @@ instead of the stored ones; with no options the program starts as usual.
 </translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="79" />
+      <location filename="../src/app/command_line.cpp" line="80" />
       <source>Справка: comtrax --help</source>
       <translation>Help: comtrax --help</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="134" />
+      <location filename="../src/app/command_line.cpp" line="135" />
       <source>неизвестный параметр «%1»</source>
       <translation>unknown option '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="138" />
+      <location filename="../src/app/command_line.cpp" line="139" />
       <source>у параметра %1 нет значения</source>
       <translation>the option %1 has no value</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="142" />
+      <location filename="../src/app/command_line.cpp" line="143" />
       <source>лишний аргумент «%1»</source>
       <translation>unexpected argument '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="154" />
+      <location filename="../src/app/command_line.cpp" line="155" />
       <source>пустое имя порта (--port)</source>
       <translation>empty port name (--port)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="160" />
+      <location filename="../src/app/command_line.cpp" line="161" />
       <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
       <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="167" />
+      <location filename="../src/app/command_line.cpp" line="168" />
       <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
       <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="176" />
+      <location filename="../src/app/command_line.cpp" line="177" />
       <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
       <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="182" />
+      <location filename="../src/app/command_line.cpp" line="183" />
+      <source>язык «%1» не годится (--lang): нужно ru или en</source>
+      <translation>the language "%1" will not do (--lang): ru or en</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="189" />
       <source>пустой путь к папке (--dir)</source>
       <translation>empty directory path (--dir)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="187" />
+      <location filename="../src/app/command_line.cpp" line="194" />
       <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
       <translation>no home directory (HOME) is set; give a directory with --dir</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="218" />
+      <location filename="../src/app/command_line.cpp" line="225" />
       <source>это не папка</source>
       <translation>it is not a directory</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="220" />
+      <location filename="../src/app/command_line.cpp" line="227" />
       <source>не удалось создать папку %1: %2</source>
       <translation>cannot create the directory %1: %2</translation>
     </message>

@@ -45,6 +45,7 @@ const std::vector<OptionRow>& optionRows()
         {{"stop"}, "N", "стоповые биты: 1, 1.5 или 2"},
         {{"c", "connect"}, nullptr, "открыть порт при запуске"},
         {{"d", "dir"}, "ПАПКА", "папка настроек, макросов, истории и логов (по умолчанию текущая)"},
+        {{"lang"}, "ru|en", "язык интерфейса: ru или en (по умолчанию — язык системы)"},
         {{"desktop"}, nullptr, "запуск из меню: папка данных пользователя (~/.local/share/comtrax)"},
     };
     return rows;
@@ -176,6 +177,12 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
             return fail(tr("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
     }
     o.connect = parser.isSet("connect");
+    if (parser.isSet("lang")) {
+        const QString lang = parser.value("lang").trimmed().toLower();
+        if (lang != QLatin1String("ru") && lang != QLatin1String("en"))
+            return fail(tr("язык «%1» не годится (--lang): нужно ru или en").arg(parser.value("lang")));
+        o.language = lang.toStdString();
+    }
     if (parser.isSet("dir")) {
         const QString dir = parser.value("dir");
         if (dir.isEmpty())

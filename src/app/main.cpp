@@ -16,12 +16,21 @@ int main(int argc, char* argv[])
     // The interface speaks the user's language when we have it, Russian otherwise;
     // the command line too, which is read before the window system starts, so
     // that --help and --version work without a display.
-    const comtrax::Language language = comtrax::languageFor(QLocale::system().uiLanguages());
+    comtrax::Language language = comtrax::languageFor(QLocale::system().uiLanguages());
     comtrax::installLanguage(language);
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const comtrax::CommandLine line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
+    comtrax::CommandLine line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
+    // --lang wins over the locale; read again so that --help speaks it too.
+    if (line.outcome == comtrax::CommandLine::Outcome::Run && line.options.language) {
+        const auto chosen = comtrax::parseLanguage(QString::fromStdString(*line.options.language));
+        if (chosen && *chosen != language) {
+            language = *chosen;
+            comtrax::installLanguage(language);
+            line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
+        }
+    }
     if (line.outcome != comtrax::CommandLine::Outcome::Run) {
         std::fputs(line.text.c_str(), line.outcome == comtrax::CommandLine::Outcome::Print ? stdout : stderr);
         return line.exitCode;

@@ -55,6 +55,9 @@ TEST(CommandLine, EachOptionReachesItsField)
     EXPECT_EQ(r.options.stopBitsIndex, 2);
     EXPECT_TRUE(r.options.connect);
     EXPECT_EQ(r.options.directory, "/tmp/lab");
+    EXPECT_EQ(r.options.language, std::nullopt);
+    EXPECT_EQ(parse({"--lang", "EN"}).options.language, "en");
+    EXPECT_EQ(parse({"--lang=ru"}).options.language, "ru");
 
     const CommandLine shortForms = parse({"-p", "ttyUSB1", "-b", "9600", "-c", "-d", "x"});
     ASSERT_EQ(shortForms.outcome, Outcome::Run) << shortForms.text;
@@ -93,6 +96,8 @@ TEST(CommandLine, BadArgumentsFailWithStatusTwoAndSayWhatIsWrong)
         {{"--stop", "one"}, "--stop"},
         {{"--port", ""}, "--port"},
         {{"--dir", ""}, "--dir"},
+        {{"--lang", "de"}, "--lang"},
+        {{"--lang", ""}, "--lang"},
         {{"--port"}, "у параметра --port нет значения"},
         {{"--baud", "9600", "-b"}, "у параметра -b нет значения"},
         {{"--speed", "9600"}, "«--speed»"},
