@@ -12,6 +12,7 @@
 
 #ifndef _WIN32
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -78,6 +79,16 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
         port_->clearError();
         return false;
     }
+#ifndef _WIN32
+    // The exclusive open keeps other programs out only when they are not root;
+    // terminals such as picocom and minicom also take an flock, so a port one of
+    // them holds is refused, and while this program holds it they refuse it.
+    if (::flock(static_cast<int>(port_->handle()), LOCK_EX | LOCK_NB) != 0) {
+        port_->close();
+        port_->clearError();
+        return false;
+    }
+#endif
     // Once open, each setting reaches the driver and reports whether it took. A
     // baud rate or a combination the platform refuses fails the open and the
     // port is released at once, instead of being held until the program ends.

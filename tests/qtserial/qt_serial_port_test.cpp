@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -409,4 +410,26 @@ TEST(QtPortLister, ListsLinksToLivePtysOnceAndNothingElse)
     ASSERT_TRUE(port.open(dev.file("ttyV0"), 9600, 8, OneStop));
     write(port, "via link");
     EXPECT_EQ(pty.receive(8), "via link");
+}
+
+// Other terminals lock the port with flock: a port one of them holds is not
+// opened, and a port this program holds is refused to them.
+TEST(QtSerialPort, APortLockedByAnotherProgramIsRefusedAndOursIsLocked)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    QtSerialPort port;
+    EXPECT_FALSE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_FALSE(port.isOpen());
+
+    ASSERT_EQ(::flock(other, LOCK_UN), 0);
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(errno, EWOULDBLOCK);
+    port.close();
+    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
 }
