@@ -287,6 +287,31 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>The port does not open. The program can only work with COM1..COM9.</translation>
     </message>
     <message>
+      <location filename="../src/serial/connection.cpp" line="20" />
+      <source>Нет доступа к порту. Добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.</source>
+      <translation>No access to the port. Add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="23" />
+      <source>Порт занят: его открыла другая программа.</source>
+      <translation>The port is busy: another program has it open.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="25" />
+      <source>Порт занят: его заблокировала другая программа (например, picocom или minicom).</source>
+      <translation>The port is busy: another program has locked it (picocom or minicom, for example).</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="27" />
+      <source>Порт не найден: устройство отключено или такого порта нет.</source>
+      <translation>Port not found: the device is unplugged or there is no such port.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="29" />
+      <source>Порт не принимает эти параметры: скорость, биты данных или стоповые биты.</source>
+      <translation>The port refuses these settings: the baud rate, data bits or stop bits.</translation>
+    </message>
+    <message>
       <location filename="../src/serial/port_access.cpp" line="62" />
       <source>Запустите программу от имени администратора или выберите порт вручную</source>
       <translation>Run the program as administrator or choose the port by hand</translation>
@@ -374,6 +399,33 @@ instead of the stored ones; with no options the program starts as usual.
    The library in use works with the ports
    COM1..COM9 only, so rename the port in
    the COM port settings when needed.
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Сканирование доступных COM-портов
+   
+   Список портов берётся из системы (/dev:
+   ttyS*, ttyUSB*, ttyACM* и другие).  Если
+   порта нет в списке, проверьте, подключено
+   ли устройство.
+   Для работы с портом пользователь должен
+   входить в группу dialout:
+   sudo usermod -aG dialout $USER
+   и затем заново войти в систему.
+   
+   </source>
+      <translation>Scanning the available serial ports
+   
+   The list of ports comes from the system
+   (/dev: ttyS*, ttyUSB*, ttyACM* and more).
+   When a port is not listed, check that the
+   device is plugged in.
+   To use a port, the user must be in the
+   dialout group:
+   sudo usermod -aG dialout $USER
+   and then log in again.
    
    </translation>
     </message>
@@ -710,182 +762,182 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>December 2026</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="186" />
+      <location filename="../src/ui/build_controls.cpp" line="188" />
       <source>Временнй интервал разделения пакетов, мс</source>
       <translation>Time gap that ends a packet, ms</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="189" />
+      <location filename="../src/ui/build_controls.cpp" line="191" />
       <source>Если данные не поступают дольше указанного времени (мс), то приём данных завершён. Следует учитывать возможность переполнения приёмного буфера, если установлен большой таймаут.</source>
       <translation>When no data arrives for longer than this time (ms), the packet is complete. Mind that a long timeout may overflow the receive buffer.</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="194" />
+      <location filename="../src/ui/build_controls.cpp" line="196" />
       <source>Фильтр сообщений</source>
       <translation>Message filter</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="195" />
+      <location filename="../src/ui/build_controls.cpp" line="197" />
       <source>Размер шрифта</source>
       <translation>Font size</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="197" />
+      <location filename="../src/ui/build_controls.cpp" line="199" />
       <source>Очистить окно лога</source>
       <translation>Clear the log window</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="201" />
+      <location filename="../src/ui/build_controls.cpp" line="203" />
       <source>Остановить/продолжить вывод лога</source>
       <translation>Freeze/resume the log</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="203" />
+      <location filename="../src/ui/build_controls.cpp" line="205" />
       <source>Цвет окна лога</source>
       <translation>Log window colours</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="232" />
+      <location filename="../src/ui/build_controls.cpp" line="234" />
       <source>Пример: "command"</source>
       <translation>Example: "command"</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="234" />
+      <location filename="../src/ui/build_controls.cpp" line="236" />
       <source>Пример: "00 01 02 03 0D 0E 12 13"</source>
       <translation>Example: "00 01 02 03 0D 0E 12 13"</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="242" />
+      <location filename="../src/ui/build_controls.cpp" line="244" />
       <source>Отправка:</source>
       <translation>Sending:</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="243" />
+      <location filename="../src/ui/build_controls.cpp" line="245" />
       <source>Ручная</source>
       <translation>Manual</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="244" />
+      <location filename="../src/ui/build_controls.cpp" line="246" />
       <source>После ответа</source>
       <translation>After answer</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="245" />
+      <location filename="../src/ui/build_controls.cpp" line="247" />
       <source>При выборе</source>
       <translation>On select</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="246" />
+      <location filename="../src/ui/build_controls.cpp" line="248" />
       <source>Период, мс:</source>
       <translation>Period, ms:</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="257" />
+      <location filename="../src/ui/build_controls.cpp" line="259" />
       <source>Отправить при соединении</source>
       <translation>Send on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="258" />
+      <location filename="../src/ui/build_controls.cpp" line="260" />
       <source>Циклическая отправка из файла</source>
       <translation>Send the file in a loop</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="265" />
+      <location filename="../src/ui/build_controls.cpp" line="267" />
       <source>Число отправленных пакетов</source>
       <translation>Packets sent</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="267" />
+      <location filename="../src/ui/build_controls.cpp" line="269" />
       <source>Число принятых пакетов</source>
       <translation>Packets received</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="269" />
+      <location filename="../src/ui/build_controls.cpp" line="271" />
       <source>Минимальное время между принятыми пакетами</source>
       <translation>Shortest time between received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="271" />
+      <location filename="../src/ui/build_controls.cpp" line="273" />
       <source>Максимальное время между принятыми пакетами</source>
       <translation>Longest time between received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="273" />
+      <location filename="../src/ui/build_controls.cpp" line="275" />
       <source>Обнулить статистику</source>
       <translation>Reset the statistics</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="292" />
+      <location filename="../src/ui/build_controls.cpp" line="294" />
       <source>Командная строка</source>
       <translation>Command line</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="310" />
+      <location filename="../src/ui/build_controls.cpp" line="312" />
       <source>Можно дважды кликнуть мышкой</source>
       <translation>Double-click to open</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="313" />
+      <location filename="../src/ui/build_controls.cpp" line="315" />
       <source>Список откроется по двойному клику</source>
       <translation>Double-click opens the list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="320" />
+      <location filename="../src/ui/build_controls.cpp" line="322" />
       <source>Редактор</source>
       <translation>Editor</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="321" />
+      <location filename="../src/ui/build_controls.cpp" line="323" />
       <source>Очистить</source>
       <translation>Clear</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="322" />
+      <location filename="../src/ui/build_controls.cpp" line="324" />
       <source>Очистить весь список команд</source>
       <translation>Clear the whole command list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="324" />
+      <location filename="../src/ui/build_controls.cpp" line="326" />
       <source>Сохранить</source>
       <translation>Save</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="325" />
+      <location filename="../src/ui/build_controls.cpp" line="327" />
       <source>Сохранить все изменения в файл</source>
       <translation>Save all changes to the file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="328" />
+      <location filename="../src/ui/build_controls.cpp" line="330" />
       <source>Предыдущий список</source>
       <translation>Previous list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="331" />
+      <location filename="../src/ui/build_controls.cpp" line="333" />
       <source>Из файла</source>
       <translation>From file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="333" />
+      <location filename="../src/ui/build_controls.cpp" line="335" />
       <source>Следующий список</source>
       <translation>Next list</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="336" />
+      <location filename="../src/ui/build_controls.cpp" line="338" />
       <source>Имя команды</source>
       <translation>Command name</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="343" />
+      <location filename="../src/ui/build_controls.cpp" line="345" />
       <source>Отправить из файла</source>
       <translation>Send from file</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="345" />
+      <location filename="../src/ui/build_controls.cpp" line="347" />
       <source>Отправить</source>
       <translation>Send</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="400" />
+      <location filename="../src/ui/build_controls.cpp" line="402" />
       <source>Двойной клик по команде откроет окно редактирования справки</source>
       <translation>Double-click a command to edit its help</translation>
     </message>

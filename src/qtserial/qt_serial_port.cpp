@@ -11,7 +11,9 @@
 #include <system_error>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -46,6 +48,33 @@ bool stopBitsFor(int stopCode, int dataBits, QSerialPort::StopBits& out)
     }
 }
 
+#ifndef _WIN32
+// Qt reports a refused open as a permission error whatever the cause; a
+// second, plain open of the device tells which it was.
+OpenFailure whyNotOpened(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return OpenFailure::Busy;  // Qt's own lock file names another user
+    }
+    switch (errno) {
+    case EACCES:
+    case EPERM:
+        return OpenFailure::PermissionDenied;
+    case EBUSY:
+        return OpenFailure::Busy;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+        return OpenFailure::NoDevice;
+    default:
+        return OpenFailure::Unknown;
+    }
+}
+#endif
+
 }  // namespace
 
 QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
@@ -66,6 +95,7 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
 {
     if (port_->isOpen())
         port_->close();
+    failure_ = OpenFailure::UnsupportedSetting;
     if (name.empty() || baud <= 0 || dataBits < 5 || dataBits > 8)
         return false;
 
@@ -76,8 +106,24 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     port_->setPortName(QString::fromStdString(devicePath(name)));
     if (!port_->open(QIODevice::ReadWrite)) {
         port_->clearError();
+#ifndef _WIN32
+        failure_ = whyNotOpened(devicePath(name));
+#else
+        failure_ = OpenFailure::Unknown;
+#endif
         return false;
     }
+#ifndef _WIN32
+    // The exclusive open keeps other programs out only when they are not root;
+    // terminals such as picocom and minicom also take an flock, so a port one of
+    // them holds is refused, and while this program holds it they refuse it.
+    if (::flock(static_cast<int>(port_->handle()), LOCK_EX | LOCK_NB) != 0) {
+        failure_ = OpenFailure::HeldByOther;
+        port_->close();
+        port_->clearError();
+        return false;
+    }
+#endif
     // Once open, each setting reaches the driver and reports whether it took. A
     // baud rate or a combination the platform refuses fails the open and the
     // port is released at once, instead of being held until the program ends.
@@ -86,11 +132,13 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
         && port_->setParity(QSerialPort::NoParity) && port_->setStopBits(stopBits)
         && port_->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
+        failure_ = OpenFailure::UnsupportedSetting;
         port_->close();
         port_->clearError();
         return false;
     }
     baud_ = baud;
+    failure_ = OpenFailure::Unknown;
 
     // A board that resets on DTR must not reset because the terminal connected.
     // A pty has no modem lines and refuses both calls; that is no failure.

@@ -20,6 +20,7 @@ public:
     ~QtSerialPort() override;
 
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
+    OpenFailure lastOpenFailure() const override { return failure_; }
     void close() override;
     bool isOpen() const override;
     bool probe() override;
@@ -35,6 +36,7 @@ public:
 private:
     std::unique_ptr<QSerialPort> port_;
     int baud_ = 9600;
+    OpenFailure failure_ = OpenFailure::Unknown;
 };
 
 class QtPortLister final : public PortLister {

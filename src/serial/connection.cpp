@@ -12,6 +12,27 @@ namespace {
 const char* const OpenFailedText =
     "Что-то не открывается порт. Программа может работать только с COM1..COM9.";
 
+// What the user can do about a port that did not open, when the system says why.
+const char* openFailedText(OpenFailure why)
+{
+    switch (why) {
+    case OpenFailure::PermissionDenied:
+        return "Нет доступа к порту. Добавьте пользователя в группу dialout "
+               "(sudo usermod -aG dialout $USER) и войдите в систему заново.";
+    case OpenFailure::Busy:
+        return "Порт занят: его открыла другая программа.";
+    case OpenFailure::HeldByOther:
+        return "Порт занят: его заблокировала другая программа (например, picocom или minicom).";
+    case OpenFailure::NoDevice:
+        return "Порт не найден: устройство отключено или такого порта нет.";
+    case OpenFailure::UnsupportedSetting:
+        return "Порт не принимает эти параметры: скорость, биты данных или стоповые биты.";
+    case OpenFailure::Unknown:
+        break;
+    }
+    return OpenFailedText;
+}
+
 // The pause after a reconnection lets a device that has just come back finish
 // starting up before the terminal talks to it.
 constexpr int ReconnectPauseMs = 2000;
@@ -36,7 +57,7 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
         // With no port chosen "Выбери порт!" has been said, and a box with no
         // entry has had its conversion error; one message per click is enough.
         if (!params.portName.empty() && !access_.conversionFailed())
-            view_.showMessage(trText(OpenFailedText));
+            view_.showMessage(trText(openFailedText(access_.port().lastOpenFailure())));
         return;
     }
     connected_ = true;

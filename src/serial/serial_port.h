@@ -10,6 +10,16 @@ namespace comtrax {
 // Stop-bit codes as the terminal stores them: 0 = one, 1 = one and a half, 2 = two.
 enum StopBitsCode : int { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
 
+// Why the last open failed, as far as the system tells.
+enum class OpenFailure {
+    Unknown,
+    PermissionDenied,
+    Busy,         // opened exclusively by another program
+    HeldByOther,  // another program holds the port's lock
+    NoDevice,
+    UnsupportedSetting,
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -37,6 +47,8 @@ public:
     // Lets the window sleep instead of polling when nothing happens; the same
     // descriptor becomes writable when the output queue has room again.
     virtual int readNotifierHandle() const { return -1; }
+    // The reason of the last failed open.
+    virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
 };
 
 // The list of ports present, in the order the system gives them.

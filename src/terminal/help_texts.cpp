@@ -53,6 +53,34 @@ const HelpText& rescanHelp()
     return Text;
 }
 
+const HelpText& linuxRescanHelp()
+{
+    static constexpr HelpText Text{
+        "Сканирование доступных COM-портов",
+        "   ",
+        "   Список портов берётся из системы (/dev:",
+        "   ttyS*, ttyUSB*, ttyACM* и другие).  Если",
+        "   порта нет в списке, проверьте, подключено",
+        "   ли устройство.",
+        "   Для работы с портом пользователь должен",
+        "   входить в группу dialout:",
+        "   sudo usermod -aG dialout $USER",
+        "   и затем заново войти в систему.",
+        "   ",
+        "   ",
+    };
+    return Text;
+}
+
+const HelpText& rescanHelpForThisSystem()
+{
+#ifdef _WIN32
+    return rescanHelp();
+#else
+    return linuxRescanHelp();
+#endif
+}
+
 const HelpText& autoConnectHelp()
 {
     static constexpr HelpText Text{

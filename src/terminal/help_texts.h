@@ -20,8 +20,10 @@ using HelpText = std::array<std::string_view, HelpLineCount>;
 // Shown once, at start-up: how the per-command help works.
 const HelpText& generalHelp();
 
-const HelpText& connectHelp();          // BTConnect
-const HelpText& rescanHelp();           // BTRescan
+const HelpText& connectHelp();      // BTConnect
+const HelpText& rescanHelp();       // BTRescan, as written for Windows
+const HelpText& linuxRescanHelp();  // BTRescan on Linux: no registry, no COM1..COM9 limit
+const HelpText& rescanHelpForThisSystem();
 const HelpText& autoConnectHelp();      // AutoConnect
 const HelpText& timeRxHelp();           // TimeOutAns
 const HelpText& filterHelp();           // FiltrLog

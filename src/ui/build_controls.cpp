@@ -177,9 +177,11 @@ void buildTopBar(QWidget* form, Controls& c)
     c.BTConnect = button(p, "BTConnect", QStringLiteral("Connect"), 0, 0, 65);
     c.BTRescan = button(p, "BTRescan", QStringLiteral("ReScan"), 64, 0, 65);
     c.ComPort = dropDown(p, "ComPort", 128, 0, 61, {}, -1, QStringLiteral("Port"));
-    c.BaudRate = dropDown(p, "BaudRate", 188, 0, 61,
-                          {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 0,
-                          QStringLiteral("BaudRate"));
+    c.BaudRate =
+        dropDown(p, "BaudRate", 188, 0, 61,
+                 {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
+                  "500000", "576000", "921600", "1000000", "1500000", "2000000", "3000000"},
+                 0, QStringLiteral("BaudRate"));
     c.ComBits = dropDown(p, "ComBits", 248, 0, 37, {"5", "6", "7", "8"}, 3, QStringLiteral("Bits"));
     c.ComStopBits = dropDown(p, "ComStopBits", 284, 0, 37, {"1", "1,5", "2"}, 0, QStringLiteral("StopBit"));
     c.AutoConnect = check<QCheckBox>(p, "AutoConnect", QStringLiteral("AutoConnect"), 324, 4, 89);

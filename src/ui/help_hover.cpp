@@ -44,7 +44,7 @@ void HelpHover::install()
         QWidget* control;
         const HelpText& text;
     } texts[] = {
-        {c_.BTConnect, connectHelp()},       {c_.BTRescan, rescanHelp()},
+        {c_.BTConnect, connectHelp()},       {c_.BTRescan, rescanHelpForThisSystem()},
         {c_.AutoConnect, autoConnectHelp()}, {c_.TimeOutAns, timeRxHelp()},
         {c_.FiltrLog, filterHelp()},         {c_.RBManual, manualModeHelp()},
         {c_.RBSel, onSelectModeHelp()},      {c_.RBAfterAns, afterAnswerModeHelp()},

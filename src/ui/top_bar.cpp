@@ -52,7 +52,9 @@ PortParameters TopBar::portParameters() const
 {
     PortParameters p;
     p.portName = toCp1251(selectedEntry(c_.ComPort));
-    p.baudText = toCp1251(selectedEntry(c_.BaudRate));
+    // A rate the list lacks is typed by hand and used as typed; the port says
+    // whether it can run at it.
+    p.baudText = toCp1251(c_.BaudRate->currentText().trimmed());
     p.bitsText = toCp1251(selectedEntry(c_.ComBits));
     p.stopIndex = c_.ComStopBits->findText(c_.ComStopBits->currentText(), Qt::MatchExactly);
     return p;

@@ -9,7 +9,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -409,4 +412,58 @@ TEST(QtPortLister, ListsLinksToLivePtysOnceAndNothingElse)
     ASSERT_TRUE(port.open(dev.file("ttyV0"), 9600, 8, OneStop));
     write(port, "via link");
     EXPECT_EQ(pty.receive(8), "via link");
+}
+
+// Other terminals lock the port with flock: a port one of them holds is not
+// opened, and a port this program holds is refused to them.
+TEST(QtSerialPort, APortLockedByAnotherProgramIsRefusedAndOursIsLocked)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    QtSerialPort port;
+    EXPECT_FALSE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_EQ(port.lastOpenFailure(), OpenFailure::HeldByOther);
+    EXPECT_FALSE(port.isOpen());
+
+    ASSERT_EQ(::flock(other, LOCK_UN), 0);
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(errno, EWOULDBLOCK);
+    port.close();
+    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+}
+
+// A failed open says why, so the user is told what to do about it.
+TEST(QtSerialPort, AFailedOpenTellsWhy)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    QtSerialPort port;
+    EXPECT_FALSE(port.open("/dev/ttyNoSuchPort77", 9600, 8, OneStop));
+    EXPECT_EQ(port.lastOpenFailure(), OpenFailure::NoDevice);
+    EXPECT_FALSE(port.open(pty.path, 9600, 8, OneAndHalfStop));
+    EXPECT_EQ(port.lastOpenFailure(), OpenFailure::UnsupportedSetting);
+    EXPECT_FALSE(port.open(pty.path, 0, 8, OneStop));
+    EXPECT_EQ(port.lastOpenFailure(), OpenFailure::UnsupportedSetting);
+
+    // A user outside the port's group: run as nobody in a child, the port
+    // readable by root only.
+    ASSERT_EQ(::chmod(pty.path.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        QtSerialPort denied;
+        const bool opened = denied.open(pty.path, 9600, 8, OneStop);
+        ::_exit(!opened && denied.lastOpenFailure() == OpenFailure::PermissionDenied ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -227,3 +227,31 @@ TEST(CheckConnect, AutoConnectWhileNotConnectedOnlyShowsTheWindowColour)
     expectNotConnected(r);
     EXPECT_EQ(r.opens(), 1);
 }
+
+// A port that does not open is explained by the reason the system gave.
+TEST(Connection, AFailedOpenIsExplainedByItsReason)
+{
+    const struct {
+        OpenFailure why;
+        std::string text;
+    } cases[] = {
+        {OpenFailure::PermissionDenied,
+         "Нет доступа к порту. Добавьте пользователя в группу dialout "
+         "(sudo usermod -aG dialout $USER) и войдите в систему заново."},
+        {OpenFailure::Busy, "Порт занят: его открыла другая программа."},
+        {OpenFailure::HeldByOther,
+         "Порт занят: его заблокировала другая программа (например, picocom или minicom)."},
+        {OpenFailure::NoDevice, "Порт не найден: устройство отключено или такого порта нет."},
+        {OpenFailure::UnsupportedSetting,
+         "Порт не принимает эти параметры: скорость, биты данных или стоповые биты."},
+        {OpenFailure::Unknown, "Что-то не открывается порт. Программа может работать только с COM1..COM9."},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.port.failOpen = true;
+        r.port.failure = c.why;
+        r.connect();
+        EXPECT_EQ(r.view.messages, std::vector<std::string>{c.text});
+        expectNotConnected(r);
+    }
+}

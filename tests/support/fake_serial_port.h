@@ -22,7 +22,8 @@ public:
     std::string written;  // all bytes written since construction
     std::string input;    // bytes waiting to be read
     bool failOpen = false;
-    bool deviceGone = false;  // probe fails while set
+    OpenFailure failure = OpenFailure::Unknown;  // reported after a failed open
+    bool deviceGone = false;                     // probe fails while set
     bool opened = false;
     uint32_t maxPerRead = 0xFFFFFFFF;  // caps one read (0xFFFFFFFF: no cap)
     // Room left in the output queue: a device that stopped reading takes no
@@ -34,6 +35,7 @@ public:
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
     void close() override;
     bool isOpen() const override { return opened; }
+    OpenFailure lastOpenFailure() const override { return failure; }
     bool probe() override { return opened && !deviceGone; }
     uint32_t inputCount() override { return opened ? static_cast<uint32_t>(input.size()) : 0; }
     uint32_t read(uint8_t* buffer, uint32_t n) override;

@@ -255,5 +255,23 @@ TEST(HelpTexts, KeepsTheEasilyLostDetails)
     EXPECT_EQ(suffixHelp()[5].find('\r'), std::string_view::npos);
 }
 
+// On Linux the port list does not come from the Windows registry and any port
+// name works; the Rescan help must not send the user looking for either.
+TEST(HelpTexts, RescanHelpSpeaksOfTheSystemItRunsOn)
+{
+    const HelpText& shown = rescanHelpForThisSystem();
+#ifdef _WIN32
+    EXPECT_EQ(&shown, &rescanHelp());
+#else
+    EXPECT_EQ(&shown, &linuxRescanHelp());
+    for (std::string_view line : shown) {
+        EXPECT_EQ(line.find("Windows"), std::string_view::npos) << line;
+        EXPECT_EQ(line.find("COM1..COM9"), std::string_view::npos) << line;
+    }
+    EXPECT_EQ(shown[7], "   входить в группу dialout:");
+    EXPECT_EQ(shown[0], rescanHelp()[0]);
+#endif
+}
+
 }  // namespace
 }  // namespace comtrax

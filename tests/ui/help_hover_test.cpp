@@ -52,7 +52,7 @@ TEST_F(HoverTest, ThirteenControlsShowTheirOwnText)
         QWidget* control;
         const HelpText& text;
     } table[] = {
-        {c.BTConnect, connectHelp()},       {c.BTRescan, rescanHelp()},
+        {c.BTConnect, connectHelp()},       {c.BTRescan, rescanHelpForThisSystem()},
         {c.AutoConnect, autoConnectHelp()}, {c.TimeOutAns, timeRxHelp()},
         {c.FiltrLog, filterHelp()},         {c.RBManual, manualModeHelp()},
         {c.RBSel, onSelectModeHelp()},      {c.RBAfterAns, afterAnswerModeHelp()},

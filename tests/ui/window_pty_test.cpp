@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -369,4 +370,49 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
     EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0B");
     QTest::qWait(200);
     EXPECT_EQ(w.logFile(), good + "01 03 00 00 00 01 84 0B\r\n");
+}
+
+namespace {
+
+// The kernel's termios2 (its header clashes with <termios.h>).
+struct KernelTermios {
+    tcflag_t iflag, oflag, cflag, lflag;
+    cc_t line;
+    cc_t cc[19];
+    speed_t ispeed, ospeed;
+};
+
+// The rate the pty runs at, as the kernel holds it (also rates without a Bxxx constant).
+unsigned ptyBaud(int fd)
+{
+    KernelTermios t{};
+    if (::ioctl(fd, _IOR('T', 0x2A, KernelTermios), &t) != 0)
+        return 0;
+    return t.ospeed;
+}
+
+}  // namespace
+
+// A rate from the longer list and one typed into the box both reach the line;
+// a typed rate used to be refused with a message about an empty text.
+TEST(WindowOnPty, ListedAndTypedRatesReachTheLine)
+{
+    LiveWindow w(50);
+    const struct {
+        int index;
+        QString typed;
+        unsigned expected;
+    } cases[] = {{12, {}, 921600}, {-1, QStringLiteral("250000"), 250000}, {16, {}, 3000000}};
+    for (const auto& c : cases) {
+        w.window->toggleConnection();  // off
+        ASSERT_FALSE(w.window->terminal().portOpen());
+        if (c.index >= 0)
+            w.window->controls().BaudRate->setCurrentIndex(c.index);
+        else
+            w.window->controls().BaudRate->setEditText(c.typed);
+        w.window->toggleConnection();
+        ASSERT_TRUE(w.window->terminal().portOpen()) << c.expected;
+        EXPECT_EQ(ptyBaud(w.device.slave), c.expected);
+        EXPECT_TRUE(w.dialogs.errors.empty());
+    }
 }
