@@ -1023,9 +1023,8 @@ Save the settings, command history and macros of this window over its files?</tr
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window_start.cpp" line="37" />
       <source>Скорости %1 нет в списке скоростей</source>
-      <translation>The baud rate %1 is not in the list of rates</translation>
+      <translation type="obsolete">The baud rate %1 is not in the list of rates</translation>
     </message>
   </context>
 </TS>

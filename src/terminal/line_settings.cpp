@@ -28,7 +28,7 @@ std::optional<bool> parseBool(const std::string& v)
     return std::nullopt;
 }
 
-[[maybe_unused]] std::optional<long long> parseInt(const std::string& v)
+std::optional<long long> parseInt(const std::string& v)
 {
     long long n = 0;
     const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
@@ -43,6 +43,7 @@ std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings&
 {
     return {
         {"checkModbusCrc", s.checkModbusCrc ? "1" : "0"},
+        {"typedBaud", std::to_string(s.typedBaud)},
     };
 }
 
@@ -51,6 +52,11 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
     if (key == "checkModbusCrc") {
         if (const auto b = parseBool(value))
             s.checkModbusCrc = *b;
+        return true;
+    }
+    if (key == "typedBaud") {
+        if (const auto n = parseInt(value); n && *n >= 0 && *n <= 100000000)
+            s.typedBaud = static_cast<int>(*n);
         return true;
     }
     return false;

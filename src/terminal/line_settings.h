@@ -14,6 +14,7 @@ namespace comtrax {
 
 struct LineSettings {
     bool checkModbusCrc = false;  // mark received HEX frames [CRC ok] / [CRC bad]
+    int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
 
     // Lines this version does not know, kept in their order so a newer
     // version's settings survive a run of this one.

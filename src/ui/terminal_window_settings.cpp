@@ -117,11 +117,17 @@ void TerminalWindow::loadLineSettings()
     }
     lineSettings_ = r.settings;
     options_->setModbusCrcCheck(lineSettings_.checkModbusCrc);
+    // A typed rate stands where the record keeps "no selection".
+    if (lineSettings_.typedBaud > 0 && ui_.BaudRate->currentIndex() < 0)
+        ui_.BaudRate->setEditText(QString::number(lineSettings_.typedBaud));
 }
 
 void TerminalWindow::saveLineSettings()
 {
     lineSettings_.checkModbusCrc = options_->modbusCrcCheck();
+    bool typed = false;
+    const int baud = ui_.BaudRate->currentText().trimmed().toInt(&typed);
+    lineSettings_.typedBaud = typed && baud > 0 && indexByte(ui_.BaudRate) == 255 ? baud : 0;
 }
 
 }  // namespace comtrax

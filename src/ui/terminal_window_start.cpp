@@ -33,8 +33,11 @@ void TerminalWindow::applyStartOptions()
             selectEntry(ui_.ComPort, port);
         }
     }
-    if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud)))
-        showError(trFormat("Скорости %1 нет в списке скоростей", {std::to_string(*env_.startBaud)}));
+    // A rate the list does not hold is used as typed, as in the box itself.
+    if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud))) {
+        ui_.BaudRate->setCurrentIndex(-1);
+        ui_.BaudRate->setEditText(QString::number(*env_.startBaud));
+    }
     if (env_.startDataBits)
         selectEntry(ui_.ComBits, QString::number(*env_.startDataBits));
     if (env_.startStopBitsIndex && *env_.startStopBitsIndex < ui_.ComStopBits->count())

@@ -144,12 +144,19 @@ TEST(WindowSettings, HandTypedValuesAndEmptyPeriodAreStoredAsSpecified)
     r.ui().BaudRate->setEditText("250000");
     r.ui().PeriodTX->setText("");
     r.restart();
+    // The record keeps "no selection"; the typed rate comes back from CfgLine.
     EXPECT_EQ(r.ui().BaudRate->currentIndex(), -1);
-    EXPECT_EQ(r.ui().BaudRate->currentText(), "");
+    EXPECT_EQ(r.ui().BaudRate->currentText(), "250000");
     EXPECT_EQ(r.ui().PeriodTX->text(), "1000");
     const std::string rec = fileOf(r, "CfgTerminal");
     ASSERT_EQ(rec.size(), 788u);
     EXPECT_EQ(static_cast<unsigned char>(rec[4]), 255);
+
+    // A listed rate chosen later is the record's again, and the typed one is forgotten.
+    r.ui().BaudRate->setCurrentIndex(2);
+    r.restart();
+    EXPECT_EQ(r.ui().BaudRate->currentIndex(), 2);
+    EXPECT_NE(fileOf(r, "CfgLine").find("typedBaud=0\n"), std::string::npos);
 }
 
 TEST(WindowSettings, AShortFileIsReportedAndNotApplied)

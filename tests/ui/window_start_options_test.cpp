@@ -70,13 +70,18 @@ TEST(WindowStartOptions, APortTheScanDoesNotListIsOfferedByItsPath)
     EXPECT_EQ(rig.port.opens[0].name, "/home/u/ttyV0");
 }
 
-TEST(WindowStartOptions, ARateTheListDoesNotHaveIsReportedAndTheStoredOneKept)
+TEST(WindowStartOptions, ARateTheListDoesNotHaveIsUsedAsTyped)
 {
     WindowRig rig;
     storeChoices(rig);
-    rig.startOptions = [](WindowEnvironment& env) { env.startBaud = 12345; };
+    rig.startOptions = [](WindowEnvironment& env) {
+        env.startBaud = 250000;
+        env.connectAtStart = true;
+    };
     rig.open();
-    EXPECT_EQ(rig.ui().BaudRate->currentText(), "9600");
-    ASSERT_EQ(rig.dialogs.errors.size(), 1);
-    EXPECT_TRUE(rig.dialogs.errors[0].contains("12345"));
+    EXPECT_EQ(rig.ui().BaudRate->currentIndex(), -1);
+    EXPECT_EQ(rig.ui().BaudRate->currentText(), "250000");
+    EXPECT_TRUE(rig.dialogs.errors.isEmpty());
+    ASSERT_FALSE(rig.port.opens.empty());
+    EXPECT_EQ(rig.port.opens.back().baud, 250000);
 }
