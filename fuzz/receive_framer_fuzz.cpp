@@ -109,7 +109,7 @@ struct Rig {
         open();
     }
 
-    void open() { access.openPort({"ttyUSB0", "9600", "8", 0}); }
+    void open() { access.openPort({"ttyUSB0", "9600", "8", 0, {}}); }
 
     void purgeModel() { stream.erase(stream.size() - port.input.size()); }
 

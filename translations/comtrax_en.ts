@@ -947,6 +947,51 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Back</translation>
     </message>
     <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="13" />
+      <source>Чётность: нет</source>
+      <translation>Parity: none</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="13" />
+      <source>Чётность: нечётная (odd)</source>
+      <translation>Parity: odd</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="13" />
+      <source>Чётность: чётная (even)</source>
+      <translation>Parity: even</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="14" />
+      <source>Чётность: всегда 1 (mark)</source>
+      <translation>Parity: mark (always 1)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="14" />
+      <source>Чётность: всегда 0 (space)</source>
+      <translation>Parity: space (always 0)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="15" />
+      <source>Управление потоком: нет</source>
+      <translation>Flow control: none</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="15" />
+      <source>Управление потоком: RTS/CTS</source>
+      <translation>Flow control: RTS/CTS</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="16" />
+      <source>Управление потоком: XON/XOFF</source>
+      <translation>Flow control: XON/XOFF</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="69" />
+      <source>Чётность и управление потоком: правая кнопка мыши</source>
+      <translation>Parity and flow control: right mouse button</translation>
+    </message>
+    <message>
       <location filename="../src/ui/macro_help_editor.cpp" line="52" />
       <source>Редактор макроса</source>
       <translation>Macro editor</translation>
@@ -1021,10 +1066,6 @@ Save the settings, command history and macros of this window over its files?</tr
       <location filename="../src/ui/terminal_window.cpp" line="229" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
-    </message>
-    <message>
-      <source>Скорости %1 нет в списке скоростей</source>
-      <translation type="obsolete">The baud rate %1 is not in the list of rates</translation>
     </message>
   </context>
 </TS>

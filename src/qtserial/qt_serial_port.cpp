@@ -91,6 +91,40 @@ std::string QtSerialPort::devicePath(const std::string& name)
 #endif
 }
 
+namespace {
+
+QSerialPort::Parity qtParity(Parity p)
+{
+    switch (p) {
+    case Parity::Odd:
+        return QSerialPort::OddParity;
+    case Parity::Even:
+        return QSerialPort::EvenParity;
+    case Parity::Mark:
+        return QSerialPort::MarkParity;
+    case Parity::Space:
+        return QSerialPort::SpaceParity;
+    case Parity::None:
+        break;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::FlowControl qtFlow(FlowControl f)
+{
+    switch (f) {
+    case FlowControl::RtsCts:
+        return QSerialPort::HardwareControl;
+    case FlowControl::XonXoff:
+        return QSerialPort::SoftwareControl;
+    case FlowControl::None:
+        break;
+    }
+    return QSerialPort::NoFlowControl;
+}
+
+}  // namespace
+
 bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
 {
     if (port_->isOpen())
@@ -129,8 +163,8 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     // port is released at once, instead of being held until the program ends.
     const bool configured = port_->setBaudRate(baud)
         && port_->setDataBits(static_cast<QSerialPort::DataBits>(dataBits))
-        && port_->setParity(QSerialPort::NoParity) && port_->setStopBits(stopBits)
-        && port_->setFlowControl(QSerialPort::NoFlowControl);
+        && port_->setParity(qtParity(lineOptions().parity)) && port_->setStopBits(stopBits)
+        && port_->setFlowControl(qtFlow(lineOptions().flow));
     if (!configured) {
         failure_ = OpenFailure::UnsupportedSetting;
         port_->close();

@@ -90,6 +90,7 @@ bool PortAccess::openPort(const PortParameters& p)
         port_.close();
     if (portName_.empty())
         return false;
+    port_.setLineOptions(p.line);
     if (!port_.open(portName_, baud, bits, stopCode_))
         return false;
     portOpen_ = true;

@@ -25,6 +25,7 @@ struct PortParameters {
     std::string baudText;  // BaudRate's selected entry
     std::string bitsText;  // ComBits's selected entry
     int stopIndex = -1;    // ComStopBits's selected index
+    LineOptions line;      // parity and flow control
 };
 
 // The fallback list used when no port is found.

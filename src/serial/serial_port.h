@@ -10,6 +10,15 @@ namespace comtrax {
 // Stop-bit codes as the terminal stores them: 0 = one, 1 = one and a half, 2 = two.
 enum StopBitsCode : int { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
 
+// Parity and flow control, beside the data and stop bits.
+enum class Parity { None, Odd, Even, Mark, Space };
+enum class FlowControl { None, RtsCts, XonXoff };
+struct LineOptions {
+    Parity parity = Parity::None;
+    FlowControl flow = FlowControl::None;
+    bool operator==(const LineOptions&) const = default;
+};
+
 // Why the last open failed, as far as the system tells.
 enum class OpenFailure {
     Unknown,
@@ -23,7 +32,10 @@ enum class OpenFailure {
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
-    // Opens the named port exclusively, no parity, no flow control, DTR and RTS
+    // The parity and flow control the next open sets (none and none until set).
+    virtual void setLineOptions(const LineOptions& options) { lineOptions_ = options; }
+    const LineOptions& lineOptions() const { return lineOptions_; }
+    // Opens the named port exclusively with the line options set, DTR and RTS
     // low. Returns false if the port cannot be opened or the platform refuses
     // the configuration; in that case the port is left closed.
     virtual bool open(const std::string& name, int baud, int dataBits, int stopCode) = 0;
@@ -49,6 +61,9 @@ public:
     virtual int readNotifierHandle() const { return -1; }
     // The reason of the last failed open.
     virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
+
+private:
+    LineOptions lineOptions_;
 };
 
 // The list of ports present, in the order the system gives them.

@@ -37,12 +37,25 @@ std::optional<long long> parseInt(const std::string& v)
     return n;
 }
 
+constexpr const char* ParityNames[] = {"none", "odd", "even", "mark", "space"};
+constexpr const char* FlowNames[] = {"none", "rtscts", "xonxoff"};
+
+template <typename Enum, std::size_t N>
+void readName(Enum& out, const std::string& value, const char* const (&names)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (value == names[i])
+            out = static_cast<Enum>(i);
+}
+
 // The one table of known keys: how each is written and read. A new setting
 // is one line in each list.
 std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings& s)
 {
     return {
         {"checkModbusCrc", s.checkModbusCrc ? "1" : "0"},
+        {"parity", ParityNames[static_cast<int>(s.line.parity)]},
+        {"flow", FlowNames[static_cast<int>(s.line.flow)]},
         {"typedBaud", std::to_string(s.typedBaud)},
     };
 }
@@ -52,6 +65,14 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
     if (key == "checkModbusCrc") {
         if (const auto b = parseBool(value))
             s.checkModbusCrc = *b;
+        return true;
+    }
+    if (key == "parity") {
+        readName(s.line.parity, value, ParityNames);
+        return true;
+    }
+    if (key == "flow") {
+        readName(s.line.flow, value, FlowNames);
         return true;
     }
     if (key == "typedBaud") {

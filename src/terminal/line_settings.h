@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "serial/serial_port.h"
 
 namespace comtrax {
 
 struct LineSettings {
     bool checkModbusCrc = false;  // mark received HEX frames [CRC ok] / [CRC bad]
+    LineOptions line;             // parity and flow control
     int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
 
     // Lines this version does not know, kept in their order so a newer

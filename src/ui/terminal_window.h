@@ -62,6 +62,7 @@ public:
     CmdLists& cmdLists() { return cmdLists_; }
     MacroPanel& macros() { return *macros_; }
     OptionsBand& options() { return *options_; }
+    TopBar& topBar() { return *topBar_; }
 
     // Timer handlers, public so that tests can call them with a fake clock.
     void pollReceive();

@@ -9,6 +9,7 @@
 #include "ui/colours.h"
 #include "ui/options_band.h"
 #include "ui/terminal_timers.h"
+#include "ui/line_options_menu.h"
 #include "ui/top_bar.h"
 #include "ui/terminal_window.h"
 #include "terminal/window_settings.h"
@@ -117,6 +118,7 @@ void TerminalWindow::loadLineSettings()
     }
     lineSettings_ = r.settings;
     options_->setModbusCrcCheck(lineSettings_.checkModbusCrc);
+    topBar_->lineOptions().setOptions(lineSettings_.line);
     // A typed rate stands where the record keeps "no selection".
     if (lineSettings_.typedBaud > 0 && ui_.BaudRate->currentIndex() < 0)
         ui_.BaudRate->setEditText(QString::number(lineSettings_.typedBaud));
@@ -125,6 +127,7 @@ void TerminalWindow::loadLineSettings()
 void TerminalWindow::saveLineSettings()
 {
     lineSettings_.checkModbusCrc = options_->modbusCrcCheck();
+    lineSettings_.line = topBar_->lineOptions().options();
     bool typed = false;
     const int baud = ui_.BaudRate->currentText().trimmed().toInt(&typed);
     lineSettings_.typedBaud = typed && baud > 0 && indexByte(ui_.BaudRate) == 255 ? baud : 0;

@@ -16,6 +16,7 @@
 #include "ui/log_view.h"
 #include "ui/text_codec.h"
 #include "ui/up_down.h"
+#include "ui/line_options_menu.h"
 
 namespace comtrax {
 
@@ -32,7 +33,7 @@ QString selectedEntry(const QComboBox* box)
 }  // namespace
 
 TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
-    : QObject(parent), c_(c), terminal_(terminal), log_(log)
+    : QObject(parent), c_(c), terminal_(terminal), log_(log), lineOptions_(new LineOptionsMenu(c.ComPort))
 {
     connect(c_.BTConnect, &QPushButton::clicked, this, &TopBar::toggleConnection);
     connect(c_.BTRescan, &QPushButton::clicked, this, &TopBar::rescanPorts);
@@ -57,6 +58,7 @@ PortParameters TopBar::portParameters() const
     p.baudText = toCp1251(c_.BaudRate->currentText().trimmed());
     p.bitsText = toCp1251(selectedEntry(c_.ComBits));
     p.stopIndex = c_.ComStopBits->findText(c_.ComStopBits->currentText(), Qt::MatchExactly);
+    p.line = lineOptions_->options();
     return p;
 }
 

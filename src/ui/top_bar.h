@@ -12,6 +12,7 @@
 namespace comtrax {
 
 class LogView;
+class LineOptionsMenu;
 
 class TopBar : public QObject {
     Q_OBJECT
@@ -20,6 +21,7 @@ public:
 
     // The port parameters as chosen: a value typed by hand is not a choice.
     PortParameters portParameters() const;
+    LineOptionsMenu& lineOptions() { return *lineOptions_; }
     void applyPortChoice(const PortChoice& choice);
     // The stored port becomes the selection when it is in the list.
     void selectPortByHash(uint32_t hash);
@@ -61,6 +63,7 @@ private:
     LogView& log_;
     int colourScheme_ = 0;  // BTPalitra's tag
     int32_t fontSize_ = 8;
+    LineOptionsMenu* lineOptions_ = nullptr;  // parity and flow control, on ComPort's menu
 };
 
 }  // namespace comtrax

@@ -32,7 +32,7 @@ struct Rig {
         options.hex = hex;
         rx.setRxTimeoutMs(timeout);
         rx.setAfterAnswer([this] { ++afterAnswers; });
-        access.openPort({"ttyUSB0", "9600", "8", 0});
+        access.openPort({"ttyUSB0", "9600", "8", 0, {}});
     }
     // One 1 ms tick of the poll.
     void tick()
@@ -297,7 +297,7 @@ TEST(Receiver, HeldBytesWaitWhileThePortIsClosed)
         r.tick();
     EXPECT_TRUE(r.view.logLines.empty());
     EXPECT_EQ(r.rx.msUntilPacketEnd(), -1);
-    r.access.openPort({"ttyUSB0", "9600", "8", 0});
+    r.access.openPort({"ttyUSB0", "9600", "8", 0, {}});
     r.tick();
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{"AB"});
 }

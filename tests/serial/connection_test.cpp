@@ -23,7 +23,7 @@ struct Rig {
     std::vector<int> sleeps;
     int sends = 0;
     Connection connection{access, view, {[this](int ms) { sleeps.push_back(ms); }, [this] { ++sends; }}};
-    PortParameters params{"ttyUSB0", "9600", "8", 0};
+    PortParameters params{"ttyUSB0", "9600", "8", 0, {}};
 
     void connect(bool sendOnConnect = false) { connection.toggle(params, sendOnConnect); }
     void tick(bool autoConnect, bool sendOnConnect = false)
@@ -84,10 +84,10 @@ TEST(ConnectClick, AFailedOpenSaysOneThingAndChangesNothing)
         std::vector<std::string> messages;
         size_t errors;
     } cases[] = {
-        {"absent port", {"ttyUSB7", "9600", "8", 0}, true, {OpenFailed}, 0},
-        {"no port chosen", {"", "9600", "8", 0}, false, {"Выбери порт!"}, 0},
-        {"baud not in the list", {"ttyUSB0", "", "8", 0}, false, {}, 1},
-        {"bits not in the list", {"ttyUSB0", "9600", "", 0}, false, {}, 1},
+        {"absent port", {"ttyUSB7", "9600", "8", 0, {}}, true, {OpenFailed}, 0},
+        {"no port chosen", {"", "9600", "8", 0, {}}, false, {"Выбери порт!"}, 0},
+        {"baud not in the list", {"ttyUSB0", "", "8", 0, {}}, false, {}, 1},
+        {"bits not in the list", {"ttyUSB0", "9600", "", 0, {}}, false, {}, 1},
     };
     for (const auto& c : cases) {
         Rig r;
@@ -101,7 +101,7 @@ TEST(ConnectClick, AFailedOpenSaysOneThingAndChangesNothing)
 
         // The button stays usable: a corrected choice connects.
         r.port.failOpen = false;
-        r.params = {"ttyUSB0", "9600", "8", 0};
+        r.params = {"ttyUSB0", "9600", "8", 0, {}};
         r.connect();
         expectConnected(r);
     }

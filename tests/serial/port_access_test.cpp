@@ -18,7 +18,7 @@ struct Rig {
 
 PortParameters params(std::string name, std::string baud = "9600", std::string bits = "8", int stop = 0)
 {
-    return {std::move(name), std::move(baud), std::move(bits), stop};
+    return {std::move(name), std::move(baud), std::move(bits), stop, {}};
 }
 
 }  // namespace

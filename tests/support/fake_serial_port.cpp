@@ -9,7 +9,7 @@ namespace comtrax::testing {
 bool FakeSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
 {
     calls.push_back("open");
-    opens.push_back({name, baud, dataBits, stopCode});
+    opens.push_back({name, baud, dataBits, stopCode, lineOptions()});
     if (failOpen)
         return false;
     opened = true;

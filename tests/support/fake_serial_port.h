@@ -15,6 +15,7 @@ public:
     struct OpenCall {
         std::string name;
         int baud, dataBits, stopCode;
+        LineOptions line;
     };
     // Everything that happened, in order: "open", "close", "purge", "write:<hex>".
     std::vector<std::string> calls;

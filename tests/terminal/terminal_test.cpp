@@ -22,7 +22,7 @@ struct Rig {
 
     Rig()
     {
-        terminal.toggleConnection({"ttyUSB0", "9600", "8", 0});
+        terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
         EXPECT_TRUE(terminal.connected());
     }
     void pollFor(int ms)

@@ -60,7 +60,7 @@ protected:
 
     void connect()
     {
-        ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0}));
+        ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0, {}}));
         port.calls.clear();
     }
     std::string logFileText() { return testing::readFileBytes(dir.file(logFile.fileName())); }
@@ -278,7 +278,7 @@ TEST_F(SenderTest, LinesThatDidNotGoOutWholeAreMarkedAndCountedApart)
     EXPECT_EQ(view.sentCount, "Send: 0 (-" + std::to_string(queued) + ")");
     EXPECT_EQ(logFileText().find(line + "\r\n"), std::string::npos) << "a line logged as sent";
 
-    ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0}));
+    ASSERT_TRUE(access.openPort({"ttyUSB0", "9600", "8", 0, {}}));
     port.writeRoom = -1;
     port.failWrites = true;  // the line is gone
     sender.send("AT");

@@ -24,6 +24,9 @@
 #include <QAction>
 
 #include "common/checksums.h"
+#include "common/file_io.h"
+#include "ui/line_options_menu.h"
+#include "ui/top_bar.h"
 #include "log/log_file.h"
 #include "transmit/sender.h"
 #include "qtserial/qt_serial_port.h"
@@ -415,4 +418,42 @@ TEST(WindowOnPty, ListedAndTypedRatesReachTheLine)
         EXPECT_EQ(ptyBaud(w.device.slave), c.expected);
         EXPECT_TRUE(w.dialogs.errors.empty());
     }
+}
+
+// Parity and flow control chosen on the port box's menu reach the line, and
+// are kept in CfgLine for the next start. (A pty always reads back with
+// PARENB clear, whatever was set: the kind of parity is what it keeps.)
+TEST(WindowOnPty, ParityAndFlowControlReachTheLine)
+{
+    LiveWindow w(50);
+    LineOptionsMenu& menu = w.window->topBar().lineOptions();
+    const struct {
+        Parity parity;
+        FlowControl flow;
+        tcflag_t cflagSet, cflagClear, iflagSet;
+    } cases[] = {
+        {Parity::None, FlowControl::None, 0, CRTSCTS, 0},
+        {Parity::Odd, FlowControl::None, PARODD, CMSPAR, 0},
+        {Parity::Even, FlowControl::RtsCts, CRTSCTS, PARODD | CMSPAR, 0},
+        {Parity::Mark, FlowControl::None, PARODD | CMSPAR, 0, 0},
+        {Parity::Space, FlowControl::XonXoff, CMSPAR, PARODD | CRTSCTS, IXON | IXOFF},
+    };
+    for (const auto& c : cases) {
+        w.window->toggleConnection();  // off
+        ASSERT_FALSE(w.window->terminal().portOpen());
+        menu.parityAction(c.parity)->trigger();
+        menu.flowAction(c.flow)->trigger();
+        w.window->toggleConnection();
+        ASSERT_TRUE(w.window->terminal().portOpen());
+        termios t{};
+        ASSERT_EQ(::tcgetattr(w.device.slave, &t), 0);
+        const int at = static_cast<int>(&c - cases);
+        EXPECT_EQ(t.c_cflag & c.cflagSet, c.cflagSet) << at;
+        EXPECT_EQ(t.c_cflag & c.cflagClear, 0u) << at;
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF), c.iflagSet) << at;
+    }
+    ASSERT_TRUE(w.window->close());
+    std::string cfg;
+    ASSERT_TRUE(readWholeFile(w.dir.file("CfgLine"), cfg));
+    EXPECT_NE(cfg.find("parity=space\nflow=xonxoff\n"), std::string::npos) << cfg;
 }
