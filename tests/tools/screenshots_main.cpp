@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
         const HelpText& text;
         const char* name;
     } helps[] = {{suffixHelp(), "help-suffix"}, {sendOnConnectHelp(), "help-send-on-connect"},
-                 {rescanHelp(), "help-rescan"}, {timeRxHelp(), "help-timerx"}};
+                 {rescanHelpForThisSystem(), "help-rescan"}, {timeRxHelp(), "help-timerx"}};
     for (const auto& h : helps) {
         setHelpLines(window.controls(), h.text);
         app.processEvents();
