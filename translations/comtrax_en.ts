@@ -895,6 +895,16 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Back</translation>
     </message>
     <message>
+      <location filename="../src/ui/log_text_view.cpp" line="367" />
+      <source>Копировать</source>
+      <translation>Copy</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_text_view.cpp" line="370" />
+      <source>Выделить всё</source>
+      <translation>Select All</translation>
+    </message>
+    <message>
       <location filename="../src/ui/macro_help_editor.cpp" line="52" />
       <source>Редактор макроса</source>
       <translation>Macro editor</translation>
