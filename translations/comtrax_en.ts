@@ -992,6 +992,16 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Parity and flow control: right mouse button</translation>
     </message>
     <message>
+      <location filename="../src/ui/log_text_view.cpp" line="370" />
+      <source>Копировать</source>
+      <translation>Copy</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_text_view.cpp" line="373" />
+      <source>Выделить всё</source>
+      <translation>Select all</translation>
+    </message>
+    <message>
       <location filename="../src/ui/macro_help_editor.cpp" line="52" />
       <source>Редактор макроса</source>
       <translation>Macro editor</translation>

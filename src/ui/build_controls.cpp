@@ -206,19 +206,19 @@ void buildTopBar(QWidget* form, Controls& c)
     c.BtInfo = button(p, "BtInfo", QStringLiteral("Info"), 876, 0, 61);
 }
 
-QPlainTextEdit* logView(QWidget* form, const char* name)
+LogTextView* logView(QWidget* form, const char* name)
 {
-    QPlainTextEdit* t = place<QPlainTextEdit>(form, name, 4, 28, 937, 375);
+    LogTextView* t = place<LogTextView>(form, name, 4, 28, 937, 375);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    t->setUndoRedoEnabled(false);
     return t;
 }
 
 void buildLogViews(QWidget* form, Controls& c)
 {
     c.MainWindow = logView(form, "MainWindow");
-    c.MainWindow->setReadOnly(true);
-    c.SecondWindow = logView(form, "SecondWindow");
+    c.SecondWindow = place<QPlainTextEdit>(form, "SecondWindow", 4, 28, 937, 375);
+    c.SecondWindow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c.SecondWindow->setUndoRedoEnabled(false);
     setBackgroundColour(c.SecondWindow, clInfoBk);
     c.SecondWindow->hide();
 }

@@ -7,6 +7,8 @@
 
 #include "macros/cmd_lists.h"
 
+#include "ui/log_text_view.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -54,7 +56,8 @@ struct Controls {
     QPushButton* BtInfo = nullptr;
 
     // The log and its frozen copy, in the same place.
-    QPlainTextEdit* MainWindow = nullptr;
+    LogTextView* MainWindow = nullptr;
+    // The frozen copy is filled once per pause and stays editable, so it keeps the text edit.
     QPlainTextEdit* SecondWindow = nullptr;
 
     // Display and send options.

@@ -61,7 +61,8 @@ void HelpHover::install()
                        static_cast<QWidget*>(c_.ButtonSend)})
         watch(w, {Kind::Clear, nullptr, 0});
     // The pointer over a text area is over its viewport, which gets the event.
-    for (QPlainTextEdit* log : {c_.MainWindow, c_.SecondWindow}) {
+    for (QAbstractScrollArea* log : {static_cast<QAbstractScrollArea*>(c_.MainWindow),
+                                     static_cast<QAbstractScrollArea*>(c_.SecondWindow)}) {
         watch(log, {Kind::Clear, nullptr, 0});
         watch(log->viewport(), {Kind::Clear, nullptr, 0});
     }

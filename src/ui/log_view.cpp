@@ -3,12 +3,12 @@
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
 
 #include "terminal/appearance.h"
+#include "ui/log_text_view.h"
 
 namespace comtrax {
 
@@ -16,10 +16,15 @@ namespace {
 constexpr int FrameMs = 40;
 }
 
-LogView::LogView(QPlainTextEdit* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+LogView::LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
                  std::function<void()> overCap, QObject* parent)
-    : QObject(parent), live_(live), frozenView_(frozen), freezeButton_(freezeButton), batchFrames_(batchFrames),
-      overCap_(std::move(overCap)), flushTimer_(new QTimer(this))
+    : QObject(parent),
+      live_(live),
+      frozenView_(frozen),
+      freezeButton_(freezeButton),
+      batchFrames_(batchFrames),
+      overCap_(std::move(overCap)),
+      flushTimer_(new QTimer(this))
 {
     flushTimer_->setSingleShot(true);
     connect(flushTimer_, &QTimer::timeout, this, &LogView::flush);
@@ -50,9 +55,9 @@ void LogView::flush()
     flushTimer_->stop();
     if (pending_.isEmpty())
         return;
-    const QString lines = pending_.join(QLatin1Char('\n'));
+    const QStringList lines = pending_.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
     pending_.clear();
-    live_->appendPlainText(lines);
+    live_->appendLines(lines);
     lastAppend_.start();
     if (overCap() && overCap_)
         overCap_();
@@ -86,7 +91,7 @@ void LogView::toggleFreeze()
 
 void LogView::setFontSize(int points)
 {
-    for (QPlainTextEdit* w : {live_, frozenView_}) {
+    for (QWidget* w : {static_cast<QWidget*>(live_), static_cast<QWidget*>(frozenView_)}) {
         QFont f = w->font();
         f.setPointSize(points);
         w->setFont(f);
@@ -95,7 +100,8 @@ void LogView::setFontSize(int points)
 
 bool LogView::overCap() const
 {
-    return logNeedsClearing(live_->document()->blockCount());
+    // An empty log still counts as one (empty) line, as a text document does.
+    return logNeedsClearing(std::max(1, live_->lineCount()));
 }
 
 void LogView::clearIfOverCap()

@@ -14,13 +14,15 @@ class QTimer;
 
 namespace comtrax {
 
+class LogTextView;
+
 class LogView : public QObject {
     Q_OBJECT
 public:
     // batchFrames: gather the lines of a frame (off in tests that drive the
     // window by hand, where every line shows at once). overCap is told when a
     // flush takes the log past its line cap.
-    LogView(QPlainTextEdit* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+    LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
             std::function<void()> overCap, QObject* parent = nullptr);
 
     // One line; CR LF inside it is a line break.
@@ -37,7 +39,7 @@ public:
     void clearIfOverCap();
 
 private:
-    QPlainTextEdit* live_;
+    LogTextView* live_;
     QPlainTextEdit* frozenView_;
     QPushButton* freezeButton_;
     bool batchFrames_;

@@ -96,7 +96,7 @@ void applyWindowLayout(Controls& c, const InitialLayout& initial, QSize client, 
         layoutWidth(initial, client.width(), client.height(), fileViewOpen, c.MainStrCmd->width());
 
     // Bands: the log stretches, the two lower panels follow the bottom edge.
-    for (QPlainTextEdit* log : {c.MainWindow, c.SecondWindow})
+    for (QWidget* log : {static_cast<QWidget*>(c.MainWindow), static_cast<QWidget*>(c.SecondWindow)})
         log->setGeometry(log->x(), l.mainWindowTop, std::max(0, l.bandWidth), l.mainWindowHeight);
     c.MainPanel->setGeometry(c.MainPanel->x(), l.mainPanelTop, std::max(0, l.bandWidth),
                              c.MainPanel->height());

@@ -1,0 +1,379 @@
+#include "ui/log_text_view.h"
+
+#include "ui/translation.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <climits>
+
+namespace comtrax {
+
+namespace {
+constexpr int kMargin = 4;
+}
+
+LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundRole(QPalette::Base);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setSingleStep(1);
+    updateScrollBars();
+}
+
+void LogTextView::setMaximumLineCount(int lines)
+{
+    maxLines_ = std::max(0, lines);
+    appendLines({});
+}
+
+int LogTextView::lineHeight() const
+{
+    return std::max(1, fontMetrics().lineSpacing());
+}
+
+void LogTextView::appendLines(const QStringList& lines)
+{
+    const QFontMetrics metrics = fontMetrics();
+    for (const QString& text : lines) {
+        lines_.push_back(text);
+        widestLine_ = std::max(widestLine_, metrics.horizontalAdvance(text));
+    }
+    int dropped = 0;
+    if (maxLines_ > 0) {
+        while (lines_.size() > static_cast<std::size_t>(maxLines_)) {
+            lines_.pop_front();
+            ++firstLineNumber_;
+            ++dropped;
+        }
+    }
+    QScrollBar* bar = verticalScrollBar();
+    const int keptTop = bar->value() - dropped;
+    updateScrollBars();
+    adjusting_ = true;
+    if (following_)
+        bar->setValue(bar->maximum());
+    else
+        bar->setValue(std::max(0, keptTop));
+    adjusting_ = false;
+    viewport()->update();
+}
+
+void LogTextView::clear()
+{
+    lines_.clear();
+    firstLineNumber_ = 0;
+    widestLine_ = 0;
+    anchor_ = cursor_ = Pos{};
+    following_ = true;
+    updateScrollBars();
+    viewport()->update();
+}
+
+QString LogTextView::toPlainText() const
+{
+    QStringList all(lines_.begin(), lines_.end());
+    return all.join(QLatin1Char('\n'));
+}
+
+int LogTextView::firstVisibleLine() const
+{
+    return verticalScrollBar()->value();
+}
+
+void LogTextView::updateScrollBars()
+{
+    const int visible = std::max(1, viewport()->height() / lineHeight());
+    QScrollBar* v = verticalScrollBar();
+    v->setPageStep(visible);
+    v->setRange(0, std::max(0, lineCount() - visible));
+    QScrollBar* h = horizontalScrollBar();
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
+    h->setRange(0, std::max(0, widestLine_ + 2 * kMargin - viewport()->width()));
+}
+
+void LogTextView::scrollToEnd()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void LogTextView::scrollContentsBy(int, int)
+{
+    if (!adjusting_)
+        following_ = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    viewport()->update();
+}
+
+void LogTextView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const bool follow = following_;
+    adjusting_ = true;
+    updateScrollBars();
+    if (follow)
+        scrollToEnd();
+    adjusting_ = false;
+    following_ = follow || verticalScrollBar()->value() == verticalScrollBar()->maximum();
+}
+
+void LogTextView::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        // The widest line is measured again only for the lines still kept.
+        const QFontMetrics metrics = fontMetrics();
+        widestLine_ = 0;
+        for (const QString& text : lines_)
+            widestLine_ = std::max(widestLine_, metrics.horizontalAdvance(text));
+        const bool follow = following_;
+        adjusting_ = true;
+        updateScrollBars();
+        if (follow)
+            scrollToEnd();
+        adjusting_ = false;
+        viewport()->update();
+    }
+}
+
+void LogTextView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const QFontMetrics metrics = fontMetrics();
+    const int height = lineHeight();
+    const int first = verticalScrollBar()->value();
+    const int last = std::min(lineCount(), first + viewport()->height() / height + 2);
+    const int x0 = kMargin - horizontalScrollBar()->value();
+    const Pos from = clampPos(std::min(anchor_, cursor_));
+    const Pos to = clampPos(std::max(anchor_, cursor_));
+    const QPalette& pal = palette();
+    for (int i = first; i < last; ++i) {
+        const QString& text = lines_[static_cast<std::size_t>(i)];
+        const int top = (i - first) * height;
+        const long long number = firstLineNumber_ + i;
+        painter.setPen(pal.color(QPalette::Text));
+        painter.drawText(x0, top + metrics.ascent(), text);
+        if (from == to || number < from.line || number > to.line)
+            continue;
+        const int startColumn = number == from.line ? from.column : 0;
+        const int endColumn = number == to.line ? to.column : static_cast<int>(text.size());
+        const int left = x0 + metrics.horizontalAdvance(text.left(startColumn));
+        // A selected line break shows as a little room past the line's end.
+        const int extra = number < to.line ? metrics.averageCharWidth() : 0;
+        const int right = x0 + metrics.horizontalAdvance(text.left(endColumn)) + extra;
+        const QRect band(left, top, right - left, height);
+        painter.fillRect(band, pal.color(QPalette::Highlight));
+        painter.setPen(pal.color(QPalette::HighlightedText));
+        painter.setClipRect(band);
+        painter.drawText(x0, top + metrics.ascent(), text);
+        painter.setClipping(false);
+    }
+}
+
+int LogTextView::columnAt(const QString& text, int x) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    if (x <= 0)
+        return 0;
+    // The break between characters nearest to x.
+    int low = 0;
+    int high = static_cast<int>(text.size());
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        const int midX =
+            (metrics.horizontalAdvance(text.left(mid)) + metrics.horizontalAdvance(text.left(mid + 1))) / 2;
+        if (midX < x)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+LogTextView::Pos LogTextView::posAt(const QPoint& point) const
+{
+    if (lines_.empty())
+        return Pos{firstLineNumber_, 0};
+    const int index = std::clamp(verticalScrollBar()->value() + point.y() / lineHeight(), 0, lineCount() - 1);
+    const QString& text = lines_[static_cast<std::size_t>(index)];
+    const int x = point.x() - kMargin + horizontalScrollBar()->value();
+    return Pos{firstLineNumber_ + index, columnAt(text, x)};
+}
+
+LogTextView::Pos LogTextView::clampPos(Pos pos) const
+{
+    if (lines_.empty() || pos.line < firstLineNumber_)
+        return Pos{firstLineNumber_, 0};
+    const long long lastNumber = firstLineNumber_ + lineCount() - 1;
+    if (pos.line > lastNumber)
+        return Pos{lastNumber, static_cast<int>(lines_.back().size())};
+    const int size = static_cast<int>(lines_[static_cast<std::size_t>(pos.line - firstLineNumber_)].size());
+    pos.column = std::min(pos.column, size);
+    return pos;
+}
+
+QString LogTextView::selectedText() const
+{
+    const Pos from = clampPos(std::min(anchor_, cursor_));
+    const Pos to = clampPos(std::max(anchor_, cursor_));
+    if (from == to)
+        return {};
+    QString result;
+    for (long long number = from.line; number <= to.line; ++number) {
+        const QString& text = lines_[static_cast<std::size_t>(number - firstLineNumber_)];
+        const int start = number == from.line ? from.column : 0;
+        const int end = number == to.line ? to.column : static_cast<int>(text.size());
+        result += text.mid(start, end - start);
+        if (number < to.line)
+            result += QLatin1Char('\n');
+    }
+    return result;
+}
+
+void LogTextView::selectAll()
+{
+    anchor_ = Pos{firstLineNumber_, 0};
+    cursor_ = clampPos(Pos{firstLineNumber_ + lineCount(), 0});
+    viewport()->update();
+}
+
+void LogTextView::copy() const
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void LogTextView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    cursor_ = posAt(event->position().toPoint());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = cursor_;
+    viewport()->update();
+}
+
+void LogTextView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    // Dragging past an edge scrolls the log under the pointer.
+    if (point.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (point.y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    cursor_ = posAt(point);
+    viewport()->update();
+}
+
+void LogTextView::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void LogTextView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // A double click takes the whole line: log lines are read and copied as lines.
+    const Pos at = posAt(event->position().toPoint());
+    anchor_ = Pos{at.line, 0};
+    cursor_ = clampPos(
+        Pos{at.line, static_cast<int>(lines_.empty() ? 0 : line(int(at.line - firstLineNumber_)).size())});
+    viewport()->update();
+}
+
+void LogTextView::keepCursorVisible()
+{
+    const int index = static_cast<int>(clampPos(cursor_).line - firstLineNumber_);
+    QScrollBar* bar = verticalScrollBar();
+    if (index < bar->value())
+        bar->setValue(index);
+    else if (index >= bar->value() + bar->pageStep())
+        bar->setValue(index - bar->pageStep() + 1);
+}
+
+void LogTextView::keyPressEvent(QKeyEvent* event)
+{
+    if (event == QKeySequence::Copy) {
+        copy();
+        return;
+    }
+    if (event == QKeySequence::SelectAll) {
+        selectAll();
+        return;
+    }
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (shift
+        && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right || event->key() == Qt::Key_Up
+            || event->key() == Qt::Key_Down)) {
+        Pos pos = clampPos(cursor_);
+        if (!hasSelection())
+            anchor_ = pos;
+        switch (event->key()) {
+        case Qt::Key_Left:
+            if (pos.column > 0)
+                --pos.column;
+            else if (pos.line > firstLineNumber_)
+                pos = clampPos(Pos{pos.line - 1, INT_MAX});
+            break;
+        case Qt::Key_Right:
+            if (pos.column
+                < static_cast<int>(lines_.empty() ? 0 : line(int(pos.line - firstLineNumber_)).size()))
+                ++pos.column;
+            else
+                pos = clampPos(Pos{pos.line + 1, 0});
+            break;
+        case Qt::Key_Up:
+            pos = clampPos(Pos{std::max(firstLineNumber_, pos.line - 1), pos.column});
+            break;
+        default:
+            pos = clampPos(Pos{pos.line + 1, pos.column});
+            break;
+        }
+        cursor_ = pos;
+        keepCursorVisible();
+        viewport()->update();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Home:
+        verticalScrollBar()->setValue(0);
+        return;
+    case Qt::Key_End:
+        scrollToEnd();
+        return;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void LogTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(uiText("Копировать"), this, &LogTextView::copy);
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setEnabled(hasSelection());
+    QAction* allAction = menu.addAction(uiText("Выделить всё"), this, &LogTextView::selectAll);
+    allAction->setShortcut(QKeySequence::SelectAll);
+    allAction->setEnabled(!lines_.empty());
+    menu.exec(event->globalPos());
+}
+
+}  // namespace comtrax

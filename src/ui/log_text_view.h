@@ -1,0 +1,83 @@
+#pragma once
+// A read-only log that keeps its lines in its own bounded store and lays out
+// only the lines on screen: a text document costs far more per appended line
+// than the terminal spends on the line itself. Lines never wrap; a long line
+// is reached through the horizontal scroll bar.
+#include <QAbstractScrollArea>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+class QMenu;
+
+namespace comtrax {
+
+class LogTextView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit LogTextView(QWidget* parent = nullptr);
+
+    // Lines past the cap fall off the top (0: no cap).
+    void setMaximumLineCount(int lines);
+    int maximumLineCount() const { return maxLines_; }
+
+    // Each string is one line (it holds no line break).
+    void appendLines(const QStringList& lines);
+    void appendLine(const QString& line) { appendLines(QStringList{line}); }
+    void clear();
+    // The lines joined by '\n', as a plain text edit gives its text.
+    QString toPlainText() const;
+    int lineCount() const { return static_cast<int>(lines_.size()); }
+    QString line(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+
+    bool isReadOnly() const { return true; }
+    void setReadOnly(bool) {}
+
+    bool hasSelection() const { return anchor_ != cursor_; }
+    QString selectedText() const;
+    void selectAll();
+    void copy() const;
+    // Whether new lines keep the view at the end.
+    bool following() const { return following_; }
+    int firstVisibleLine() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct Pos {
+        long long line = 0;  // counted from the first line ever appended, so trimming keeps it
+        int column = 0;
+        bool operator==(const Pos&) const = default;
+        bool operator<(const Pos& o) const { return line < o.line || (line == o.line && column < o.column); }
+    };
+
+    int lineHeight() const;
+    int columnAt(const QString& text, int x) const;
+    Pos posAt(const QPoint& point) const;
+    Pos clampPos(Pos pos) const;
+    void updateScrollBars();
+    void scrollToEnd();
+    void keepCursorVisible();
+
+    std::deque<QString> lines_;
+    long long firstLineNumber_ = 0;  // the number of the line at lines_.front()
+    int maxLines_ = 0;
+    int widestLine_ = 0;  // in pixels, of all lines seen since the last clear
+    bool following_ = true;
+    bool adjusting_ = false;
+    Pos anchor_;
+    Pos cursor_;
+};
+
+}  // namespace comtrax

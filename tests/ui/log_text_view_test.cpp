@@ -1,0 +1,184 @@
+#include "ui/log_text_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace comtrax {
+namespace {
+
+QStringList numberedLines(int count, int from = 0)
+{
+    QStringList lines;
+    for (int i = from; i < from + count; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    return lines;
+}
+
+struct ShownView {
+    LogTextView view;
+    ShownView()
+    {
+        view.resize(400, 200);
+        view.show();
+    }
+    QPoint pointOf(int visibleRow, int column) const
+    {
+        const QFontMetrics metrics = view.fontMetrics();
+        const int row = visibleRow - view.firstVisibleLine();
+        const QString text = view.line(visibleRow);
+        return {4 + metrics.horizontalAdvance(text.left(column)),
+                row * metrics.lineSpacing() + metrics.lineSpacing() / 2};
+    }
+};
+
+TEST(LogTextView, PlainTextIsTheLinesJoinedByLineBreaks)
+{
+    LogTextView view;
+    EXPECT_EQ(view.toPlainText(), QString());
+    view.appendLines({"a", "", "b c"});
+    view.appendLine("d");
+    EXPECT_EQ(view.toPlainText(), QString("a\n\nb c\nd"));
+    EXPECT_EQ(view.lineCount(), 4);
+    view.clear();
+    EXPECT_EQ(view.lineCount(), 0);
+    EXPECT_EQ(view.toPlainText(), QString());
+}
+
+TEST(LogTextView, TheCapDropsTheOldestLines)
+{
+    LogTextView view;
+    view.setMaximumLineCount(3);
+    view.appendLines(numberedLines(5));
+    EXPECT_EQ(view.toPlainText(), QString("line 2\nline 3\nline 4"));
+    view.setMaximumLineCount(2);
+    EXPECT_EQ(view.toPlainText(), QString("line 3\nline 4"));
+}
+
+TEST(LogTextView, FollowsTheEndUntilScrolledUpAndAgainWhenBackAtTheEnd)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.appendLines(numberedLines(100));
+    QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_TRUE(view.following());
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_GT(bar->maximum(), 0);
+
+    bar->setValue(10);
+    EXPECT_FALSE(view.following());
+    view.appendLines(numberedLines(50, 100));
+    EXPECT_EQ(bar->value(), 10) << "the user's place is kept while lines come";
+
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_TRUE(view.following());
+    view.appendLines(numberedLines(5, 150));
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST(LogTextView, ScrolledUpViewKeepsShowingTheSameLinesWhenTheCapDropsSome)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.setMaximumLineCount(100);
+    view.appendLines(numberedLines(100));
+    view.verticalScrollBar()->setValue(40);
+    view.appendLines(numberedLines(10, 100));
+    EXPECT_EQ(view.line(view.firstVisibleLine()), QString("line 40"));
+}
+
+TEST(LogTextView, AResizeKeepsFollowingAndFitsTheScrollRange)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.appendLines(numberedLines(100));
+    const int before = view.verticalScrollBar()->maximum();
+    view.resize(400, 600);
+    QApplication::processEvents();
+    EXPECT_LT(view.verticalScrollBar()->maximum(), before);
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+    EXPECT_TRUE(view.following());
+    view.appendLine(QString(500, 'x'));
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0)
+        << "a long line is reached by scrolling, never wrapped";
+}
+
+TEST(LogTextView, MouseSelectionAndShiftClickCopyTheTextBetween)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.appendLines({"alpha", "beta", "gamma"});
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, shown.pointOf(0, 2));
+    QTest::mouseMove(view.viewport(), shown.pointOf(1, 3));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, shown.pointOf(1, 3));
+    EXPECT_EQ(view.selectedText(), QString("pha\nbet"));
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, shown.pointOf(2, 1));
+    EXPECT_EQ(view.selectedText(), QString("pha\nbeta\ng"));
+
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("pha\nbeta\ng"));
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, shown.pointOf(1, 1));
+    EXPECT_FALSE(view.hasSelection());
+}
+
+TEST(LogTextView, SelectAllAndKeyboardSelectionCopyWholeLines)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.appendLines({"one", "two"});
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view.selectedText(), QString("one\ntwo"));
+    view.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("one\ntwo"));
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, shown.pointOf(0, 1));
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(view.selectedText(), QString("ne\n"));
+}
+
+TEST(LogTextView, SelectionFallsOffWithTheLinesTheCapDrops)
+{
+    LogTextView view;
+    view.setMaximumLineCount(3);
+    view.appendLines({"a1", "b2", "c3"});
+    view.selectAll();
+    view.appendLines({"d4", "e5"});
+    EXPECT_EQ(view.selectedText(), QString("c3")) << "only what is still kept stays selected";
+    view.clear();
+    EXPECT_EQ(view.selectedText(), QString());
+}
+
+TEST(LogTextView, PaintsAnEmptyAndAHugeStore)
+{
+    ShownView shown;
+    LogTextView& view = shown.view;
+    EXPECT_FALSE(view.grab().isNull());
+    view.setMaximumLineCount(5000);
+    QStringList lines;
+    for (int i = 0; i < 6000; ++i)
+        lines << QString(1500, QChar('a' + i % 26));
+    view.appendLines(lines);
+    EXPECT_EQ(view.lineCount(), 5000);
+    view.selectAll();
+    const QImage image = view.grab().toImage();
+    EXPECT_FALSE(image.isNull());
+    // The last line ('a' + 5999 % 26) is on screen and drawn: the picture is not one colour.
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+        for (int x = 0; x < image.width() / 2 && !drawn; ++x)
+            drawn = image.pixel(x, y) != background;
+    EXPECT_TRUE(drawn);
+}
+
+}  // namespace
+}  // namespace comtrax
