@@ -23,15 +23,24 @@ Terminal::Terminal(const Setup& s)
 
 Terminal::PollResult Terminal::poll()
 {
-    const uint32_t room = Receiver::BufferSize - receiver_.rxCount();
+    // While the device streams, one wake takes everything waiting, up to a
+    // bound that keeps the window responsive, instead of one receive buffer
+    // per trip through the event loop. Each round is a whole receive poll, so
+    // packets are framed exactly as by polls one after another.
     PollResult r;
-    r.bytesRead = receiver_.poll();
-    // More bytes than one poll can take are waiting: the device sends faster
-    // than a poll a millisecond can read. A poll that filled the receive
-    // buffer counts too: the system hands a pty's or a USB adapter's bytes on
-    // in pieces, so its queue can look empty for a moment while more are on
-    // the way.
-    r.backlog = r.bytesRead > 0 && (r.bytesRead >= room || access_.portInputCount() > 0);
+    for (uint32_t round = 0; round < MaxPollsPerWake; ++round) {
+        const uint32_t room = Receiver::BufferSize - receiver_.rxCount();
+        const uint32_t got = receiver_.poll();
+        r.bytesRead += got;
+        // More bytes than one poll can take are waiting: the device sends
+        // faster than a poll a millisecond can read. A poll that filled the
+        // receive buffer counts too: the system hands a pty's or a USB
+        // adapter's bytes on in pieces, so its queue can look empty for a
+        // moment while more are on the way.
+        r.backlog = got > 0 && (got >= room || access_.portInputCount() > 0);
+        if (!r.backlog || !access_.portOpen())
+            break;
+    }
     return r;
 }
 

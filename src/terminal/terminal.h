@@ -68,6 +68,9 @@ public:
         bool backlog = false;  // more is waiting than one poll could take
     };
     PollResult poll();
+    // How many receive polls one call runs while a backlog waits (32 receive
+    // buffers, 64 KiB).
+    static constexpr uint32_t MaxPollsPerWake = 32;
     int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
     uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }

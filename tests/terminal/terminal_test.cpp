@@ -58,3 +58,41 @@ TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
     r.pollFor(5);
     EXPECT_EQ(r.port.written, "PING\r");
 }
+
+TEST(TerminalWiring, OneWakeTakesAStreamInLargeChunksAndFramesItAsSeparatePollsWould)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(5);
+    std::string stream;
+    std::vector<std::string> sentences;
+    for (int i = 0; i < 1250; ++i) {  // 100 000 bytes of 80-byte lines
+        std::string s = "$GPGSV," + std::to_string(100000 + i);
+        s.resize(78, '*');
+        sentences.push_back(s);
+        stream += s + "\r\n";
+    }
+    r.port.feed(stream);
+
+    // One call reads many receive buffers, but no more than its bound, and
+    // says that more is waiting.
+    const Terminal::PollResult first = r.terminal.poll();
+    EXPECT_GT(first.bytesRead, 8 * Receiver::BufferSize);
+    EXPECT_LE(first.bytesRead, Terminal::MaxPollsPerWake * Receiver::BufferSize);
+    EXPECT_TRUE(first.backlog);
+    EXPECT_FALSE(r.view.logLines.empty());
+
+    const Terminal::PollResult second = r.terminal.poll();
+    EXPECT_EQ(first.bytesRead + second.bytesRead, stream.size());
+    EXPECT_FALSE(second.backlog);
+    r.pollFor(10);
+
+    // Every sentence whole, once, in order; nothing lost.
+    std::string shown;
+    for (const std::string& line : r.view.logLines)
+        shown += line + "\r\n";
+    std::string expected;
+    for (const std::string& s : sentences)
+        expected += s + "\r\n";
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(r.terminal.rxBytes(), int64_t(stream.size()));
+}
