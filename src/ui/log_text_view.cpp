@@ -18,7 +18,13 @@ namespace comtrax {
 
 namespace {
 constexpr int kMargin = 4;
+
+QFont unkerned(QFont f)
+{
+    f.setKerning(false);
+    return f;
 }
+}  // namespace
 
 LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent)
 {
@@ -44,12 +50,30 @@ int LogTextView::lineHeight() const
     return std::max(1, fontMetrics().lineSpacing());
 }
 
+int LogTextView::charAdvance(QChar c) const
+{
+    if (advances_.empty())
+        advances_.assign(0x10000, -1);
+    short& a = advances_[c.unicode()];
+    if (a < 0)
+        a = static_cast<short>(std::clamp(QFontMetrics(unkerned(font())).horizontalAdvance(c), 0, SHRT_MAX));
+    return a;
+}
+
+int LogTextView::textWidth(const QString& text, int columns) const
+{
+    columns = std::min(columns, static_cast<int>(text.size()));
+    int width = 0;
+    for (int i = 0; i < columns; ++i)
+        width += charAdvance(text[i]);
+    return width;
+}
+
 void LogTextView::appendLines(const QStringList& lines)
 {
-    const QFontMetrics metrics = fontMetrics();
     for (const QString& text : lines) {
         lines_.push_back(text);
-        widestLine_ = std::max(widestLine_, metrics.horizontalAdvance(text));
+        widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
     }
     int dropped = 0;
     if (maxLines_ > 0) {
@@ -134,10 +158,10 @@ void LogTextView::changeEvent(QEvent* event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         // The widest line is measured again only for the lines still kept.
-        const QFontMetrics metrics = fontMetrics();
+        advances_.clear();
         widestLine_ = 0;
         for (const QString& text : lines_)
-            widestLine_ = std::max(widestLine_, metrics.horizontalAdvance(text));
+            widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
         const bool follow = following_;
         adjusting_ = true;
         updateScrollBars();
@@ -151,55 +175,71 @@ void LogTextView::changeEvent(QEvent* event)
 void LogTextView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
+    painter.setFont(unkerned(font()));
     const QFontMetrics metrics = fontMetrics();
     const int height = lineHeight();
     const int first = verticalScrollBar()->value();
     const int last = std::min(lineCount(), first + viewport()->height() / height + 2);
     const int x0 = kMargin - horizontalScrollBar()->value();
+    const int right = viewport()->width();
     const Pos from = clampPos(std::min(anchor_, cursor_));
     const Pos to = clampPos(std::max(anchor_, cursor_));
     const QPalette& pal = palette();
     for (int i = first; i < last; ++i) {
         const QString& text = lines_[static_cast<std::size_t>(i)];
         const int top = (i - first) * height;
+        const int baseline = top + metrics.ascent();
         const long long number = firstLineNumber_ + i;
+        // Only the characters inside the viewport are drawn (one to spare on
+        // each side for glyphs that reach past their advance).
+        int x = x0;
+        int begin = 0;
+        const int size = static_cast<int>(text.size());
+        while (begin < size && x + charAdvance(text[begin]) < 0) {
+            x += charAdvance(text[begin]);
+            ++begin;
+        }
+        if (begin > 0) {
+            --begin;
+            x -= charAdvance(text[begin]);
+        }
+        int end = begin;
+        for (int endX = x; end < size && endX <= right; ++end)
+            endX += charAdvance(text[end]);
+        end = std::min(size, end + 1);
+        const QString shown = text.mid(begin, end - begin);
         painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(x0, top + metrics.ascent(), text);
+        painter.drawText(x, baseline, shown);
         if (from == to || number < from.line || number > to.line)
             continue;
         const int startColumn = number == from.line ? from.column : 0;
-        const int endColumn = number == to.line ? to.column : static_cast<int>(text.size());
-        const int left = x0 + metrics.horizontalAdvance(text.left(startColumn));
+        const int endColumn = number == to.line ? to.column : size;
+        const int left = x0 + textWidth(text, startColumn);
         // A selected line break shows as a little room past the line's end.
         const int extra = number < to.line ? metrics.averageCharWidth() : 0;
-        const int right = x0 + metrics.horizontalAdvance(text.left(endColumn)) + extra;
-        const QRect band(left, top, right - left, height);
+        const QRect band(left, top, x0 + textWidth(text, endColumn) + extra - left, height);
         painter.fillRect(band, pal.color(QPalette::Highlight));
         painter.setPen(pal.color(QPalette::HighlightedText));
         painter.setClipRect(band);
-        painter.drawText(x0, top + metrics.ascent(), text);
+        painter.drawText(x, baseline, shown);
         painter.setClipping(false);
     }
 }
 
 int LogTextView::columnAt(const QString& text, int x) const
 {
-    const QFontMetrics metrics = fontMetrics();
-    if (x <= 0)
-        return 0;
     // The break between characters nearest to x.
-    int low = 0;
-    int high = static_cast<int>(text.size());
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        const int midX =
-            (metrics.horizontalAdvance(text.left(mid)) + metrics.horizontalAdvance(text.left(mid + 1))) / 2;
-        if (midX < x)
-            low = mid + 1;
-        else
-            high = mid;
+    int column = 0;
+    int left = 0;
+    const int size = static_cast<int>(text.size());
+    while (column < size) {
+        const int advance = charAdvance(text[column]);
+        if (x < left + (advance + 1) / 2)
+            break;
+        left += advance;
+        ++column;
     }
-    return low;
+    return column;
 }
 
 LogTextView::Pos LogTextView::posAt(const QPoint& point) const

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <vector>
 
 class QMenu;
 
@@ -63,6 +64,12 @@ private:
     };
 
     int lineHeight() const;
+    // A line is measured and placed by the advances of its characters, looked
+    // up once per font: shaping every line that arrives, and every whole line
+    // on screen at every frame, is what made a text document slow. Lines are
+    // drawn without kerning so that the drawn text sits where the sums say.
+    int charAdvance(QChar c) const;
+    int textWidth(const QString& text, int columns) const;
     int columnAt(const QString& text, int x) const;
     Pos posAt(const QPoint& point) const;
     Pos clampPos(Pos pos) const;
@@ -70,6 +77,7 @@ private:
     void scrollToEnd();
     void keepCursorVisible();
 
+    mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
     std::deque<QString> lines_;
     long long firstLineNumber_ = 0;  // the number of the line at lines_.front()
     int maxLines_ = 0;
