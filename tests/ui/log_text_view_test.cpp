@@ -180,5 +180,41 @@ TEST(LogTextView, PaintsAnEmptyAndAHugeStore)
     EXPECT_TRUE(drawn);
 }
 
+TEST(LogTextView, ALongLineScrolledSidewaysIsDrawnWhereItsCharactersAre)
+{
+    // Only the part of a line inside the viewport is drawn; scrolled to its
+    // end, that part must still be there, and a click there must land on
+    // the column under the pointer.
+    ShownView shown;
+    LogTextView& view = shown.view;
+    view.appendLines({QString(3000, QChar('x')) + QStringLiteral("|end"), QStringLiteral("short")});
+    QScrollBar* bar = view.horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    const QImage image = view.viewport()->grab().toImage();
+    const QRgb background = view.palette().color(QPalette::Base).rgb();
+    const int lineHeight = view.fontMetrics().lineSpacing();
+    int inked = 0;
+    for (int y = 0; y < lineHeight; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += image.pixel(x, y) != background;
+    EXPECT_GT(inked, 20);
+
+    // A drag from the middle of the viewport past the line's end selects
+    // from the column under the pointer to the end.
+    const QString text = view.line(0);
+    const int advance = view.fontMetrics().horizontalAdvance(QChar('x'));
+    const int middle = view.viewport()->width() / 2;
+    const int lineX = middle - 4 + bar->value();
+    const int column = (lineX + advance / 2) / advance;
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(middle, lineHeight / 2));
+    QTest::mouseMove(view.viewport(), QPoint(view.viewport()->width() - 1, lineHeight / 2));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {},
+                        QPoint(view.viewport()->width() - 1, lineHeight / 2));
+    const QString selected = view.selectedText();
+    EXPECT_TRUE(selected.endsWith(QStringLiteral("x|end"))) << selected.toStdString();
+    EXPECT_NEAR(selected.size(), text.size() - column, 1);
+}
+
 }  // namespace
 }  // namespace comtrax
