@@ -430,17 +430,25 @@ def run_peer(build, bench, R, idle_seconds):
     try:
         xenv = {"QT_QPA_PLATFORM": "xcb", "DISPLAY": xvfb.display}
         peer["available"] = True
-        # Smaller than the main runs: CuteCom takes a long time to draw them.
-        stream = ["--stream", str(4 * MIB)]
-        bursts = ["--bursts", "16", str(64 * 1024), "30"]
+        # The same streams for both programs; the text and binary streams are
+        # the sizes of the offscreen runs.
+        peer_phases = (
+            ("stream_text", ["--stream", str(16 * MIB)], 16 * MIB, "text"),
+            ("bursts_text", ["--bursts", "16", str(64 * 1024), "30"], 16 * 64 * 1024, "text"),
+            ("stream_binary", ["--stream", str(8 * MIB)], 8 * MIB, "binary"),
+            ("paced_text_1MBps", ["--paced", str(2 * MIB), "1000000"], 2 * MIB, "text"),
+        )
         keys = ["mb_per_s", "bytes_lost", "cpu_s_per_mb", "seconds"]
-        for label, dev_args, count in (("stream_text", stream, 4 * MIB), ("bursts_text", bursts, 16 * 64 * 1024)):
+        for label, dev_args, count, pattern in peer_phases:
             log(f"== peer: receive {label} x{R}, CuteCom and Comtrax under Xvfb")
             peer["cutecom_rx_" + label] = summarize(
-                [cutecom_rx(build, xvfb, dev_args, count, "text") for _ in range(R)], keys)
-            peer["comtrax_rx_" + label] = summarize(
-                [run_json([bench + "/bench_window", "rx", "--timeout", "10", "--", "--pattern", "text",
-                           "--settle", "1500"] + dev_args, env=xenv) for _ in range(R)], keys)
+                [cutecom_rx(build, xvfb, dev_args, count, pattern) for _ in range(R)], keys)
+            runs = [run_json([bench + "/bench_window", "rx", "--timeout", "10", "--", "--pattern", pattern,
+                              "--settle", "1500"] + dev_args, env=xenv) for _ in range(R)]
+            peer["comtrax_rx_" + label] = summarize(runs, keys + ["longest_stall_ms"])
+            peer["comtrax_rx_" + label]["all_intact"] = all(r["log_intact"] for r in runs)
+        peer["comtrax_memory"] = run_json([bench + "/bench_window", "memory", "--lines", "5000", "--length", "1500"],
+                                          env=xenv)
         log(f"== peer: idle x{R}")
         peer["cutecom_idle_closed"] = summarize([cutecom_idle(build, xvfb, False, idle_seconds) for _ in range(R)],
                                                 ["core_percent"])
@@ -504,8 +512,44 @@ def report(r):
         f"{fmt(m['rss_after_lines_kb'] / 1024, 1)} (+{fmt(m['rss_growth_kb'] / 1024, 1)})", "-", None)
     p = r["peer"]
     if p.get("available"):
+        def both(label):
+            return p["comtrax_rx_" + label], p["cutecom_rx_" + label]
+
+        def ms(v):
+            return None if v is None else v * 1000
+
+        # The log view's goals, on a real display (xcb under Xvfb), log file on.
+        c, q = both("stream_text")
+        row("Xvfb goal, text stream 16 MiB: MB/s Comtrax vs CuteCom (ratio)",
+            f"{fmt(c['mb_per_s'])} vs {fmt(q['mb_per_s'])} ({fmt(ratio(c['mb_per_s'], q['mb_per_s']), 1)})",
+            "≥ 15", c["mb_per_s"] is not None and c["mb_per_s"] >= 15)
+        row("Xvfb goal, text stream: CPU ms/MB Comtrax vs CuteCom (ratio)",
+            f"{fmt(ms(c['cpu_s_per_mb']), 0)} vs {fmt(ms(q['cpu_s_per_mb']), 0)} "
+            f"({fmt(ratio(c['cpu_s_per_mb'], q['cpu_s_per_mb']), 2)})",
+            "≤ 30", c["cpu_s_per_mb"] is not None and c["cpu_s_per_mb"] <= 0.030)
+        c, q = both("stream_binary")
+        row("Xvfb goal, binary stream 8 MiB: MB/s Comtrax vs CuteCom (ratio)",
+            f"{fmt(c['mb_per_s'])} vs {fmt(q['mb_per_s'])} ({fmt(ratio(c['mb_per_s'], q['mb_per_s']), 1)})",
+            "≥ 10", c["mb_per_s"] is not None and c["mb_per_s"] >= 10)
+        c, q = both("paced_text_1MBps")
+        row("Xvfb goal, paced 1 MB/s: CPU ms/MB Comtrax vs CuteCom (ratio)",
+            f"{fmt(ms(c['cpu_s_per_mb']), 0)} vs {fmt(ms(q['cpu_s_per_mb']), 0)} "
+            f"({fmt(ratio(c['cpu_s_per_mb'], q['cpu_s_per_mb']), 2)})",
+            "≤ 50", c["cpu_s_per_mb"] is not None and c["cpu_s_per_mb"] <= 0.050)
+        stall = max((p["comtrax_rx_" + l].get("longest_stall_ms_max") or 0) for l in ("stream_text", "stream_binary"))
+        row("Xvfb goal, longest event-loop stall during a stream, ms (max of runs)", fmt(stall, 1), "≤ 16",
+            stall <= 16)
+        xm = p["comtrax_memory"]
+        row("Xvfb goal, VmRSS after 5000 lines of 1500 bytes, MB", fmt(xm["rss_after_lines_kb"] / 1024, 1), "≤ 50",
+            xm["rss_after_lines_kb"] / 1024 <= 50)
+        lost = sum((p["comtrax_rx_" + l]["bytes_lost"] or 0) for l in ("stream_text", "bursts_text", "stream_binary",
+                                                                       "paced_text_1MBps"))
+        intact = all(p["comtrax_rx_" + l]["all_intact"] for l in ("stream_text", "bursts_text", "stream_binary",
+                                                                  "paced_text_1MBps"))
+        row("Xvfb goal, bytes lost between the wire and the log file",
+            f"{lost} ({'log byte for byte' if intact else 'log differs'})", "0", lost == 0 and intact)
         for label in ("stream_text", "bursts_text"):
-            c, q = p["comtrax_rx_" + label], p["cutecom_rx_" + label]
+            c, q = both(label)
             rr = ratio(c["cpu_s_per_mb"], q["cpu_s_per_mb"])
             row(f"Xvfb, {label}: CPU s/MB Comtrax vs CuteCom (ratio)",
                 f"{fmt(c['cpu_s_per_mb'], 3)} vs {fmt(q['cpu_s_per_mb'], 3)} ({fmt(rr, 2)})", "≤ 0.5",
