@@ -350,9 +350,15 @@ def main():
     ap.add_argument("--repeat", type=int, default=3)
     ap.add_argument("--idle-seconds", type=float, default=10)
     ap.add_argument("--no-peer", action="store_true")
+    ap.add_argument("--quick", action="store_true",
+                    help="one run per phase and a quarter of each stream, written to quick.* (docs untouched)")
     ap.add_argument("--results", default=os.path.join(ROOT, "bench", "results"))
     ap.add_argument("--docs", default=os.path.join(ROOT, "docs", "performance.md"))
     a = ap.parse_args()
+    if a.quick:
+        # For iterating on the receive path: the numbers are rough, so they must not replace the committed table.
+        a.repeat, a.idle_seconds = 1, min(a.idle_seconds, 2)
+    scale = 4 if a.quick else 1
     build = os.path.abspath(a.build)
     bench = os.path.join(build, "bench")
     BUILD_BENCH = bench
@@ -374,10 +380,10 @@ def main():
 
     rx_keys = ["mb_per_s", "bytes_lost", "cpu_s_per_mb", "longest_stall_ms", "cpu_share_of_core", "seconds"]
     phases = {
-        "stream_text": (["--pattern", "text", "--stream", str(16 * MIB)], 10),
+        "stream_text": (["--pattern", "text", "--stream", str(16 * MIB // scale)], 10),
         "bursts_text": (["--pattern", "text", "--bursts", "64", str(64 * 1024), "30"], 10),
-        "paced_text_1MBps": (["--pattern", "text", "--paced", str(2 * MIB), "1000000"], 10),
-        "stream_binary": (["--pattern", "binary", "--stream", str(8 * MIB)], 10),
+        "paced_text_1MBps": (["--pattern", "text", "--paced", str(2 * MIB // scale), "1000000"], 10),
+        "stream_binary": (["--pattern", "binary", "--stream", str(8 * MIB // scale)], 10),
     }
     res["rx"] = {}
     for name, (dev_args, timeout) in phases.items():
@@ -409,12 +415,14 @@ def main():
     res["total_seconds"] = round(time.monotonic() - t_start, 1)
 
     os.makedirs(a.results, exist_ok=True)
-    with open(os.path.join(a.results, "latest.json"), "w") as f:
+    stem = "quick" if a.quick else "latest"
+    with open(os.path.join(a.results, stem + ".json"), "w") as f:
         json.dump(res, f, indent=1)
     table = report(res)
-    with open(os.path.join(a.results, "latest.md"), "w") as f:
+    with open(os.path.join(a.results, stem + ".md"), "w") as f:
         f.write(table)
-    write_docs(a.docs, res, table)
+    if not a.quick:
+        write_docs(a.docs, res, table)
     print(table)
 
 
