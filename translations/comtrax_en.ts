@@ -992,12 +992,27 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Parity and flow control: right mouse button</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="370" />
+      <location filename="../src/ui/log_find_bar.cpp" line="23" />
+      <source>Далее</source>
+      <translation>Next</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_find_bar.cpp" line="25" />
+      <source>Учитывать регистр</source>
+      <translation>Match case</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_find_bar.cpp" line="34" />
+      <source>Найти:</source>
+      <translation>Find:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_text_view.cpp" line="465" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="373" />
+      <location filename="../src/ui/log_text_view.cpp" line="468" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>

@@ -18,7 +18,7 @@ struct StartOptions {
     std::optional<int> stopBitsIndex;  // 0: 1, 1: 1,5, 2: 2 (the stop-bit list's entries)
     bool connect = false;
     std::optional<std::string> language;  // "ru" or "en": over the system's locale
-    std::string directory = ".";  // CfgTerminal, CmdConfig, OldCmd and the log files
+    std::string directory = ".";          // CfgTerminal, CmdConfig, OldCmd and the log files
 };
 
 struct CommandLine {

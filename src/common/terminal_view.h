@@ -5,9 +5,13 @@
 //
 // Encodings: log lines are Windows-1251 bytes as received or sent; every other
 // text (messages, labels) is UTF-8, because it is the program's own text.
+#include <cstdint>
 #include <string>
 
 namespace comtrax {
+
+// Which way a log line went over the wire; the window tells the two apart.
+enum class LogDirection : uint8_t { Other, Sent, Received };
 
 class TerminalView {
 public:
@@ -15,6 +19,12 @@ public:
 
     // A new last line of the log window (MainWindow). May hold CR LF pairs.
     virtual void addLogLine(const std::string& /*cp1251Line*/) {}
+    // A log line with the way it went; a view that does not tell the
+    // directions apart takes it as a plain line.
+    virtual void addTrafficLine(const std::string& cp1251Line, LogDirection /*direction*/)
+    {
+        addLogLine(cp1251Line);
+    }
     // StaticText3: "TX: n RX: m".
     virtual void setByteTotals(const std::string& /*text*/) {}
     // LSend: "Send: n".

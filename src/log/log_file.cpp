@@ -197,12 +197,12 @@ std::string LogOutput::withCrLfBreaks(const std::string& line)
     return out;
 }
 
-bool LogOutput::addLine(const std::string& line, const std::string& filter)
+bool LogOutput::addLine(const std::string& line, const std::string& filter, LogDirection direction)
 {
     if (!filter.empty() && line.find(filter) == std::string::npos)
         return false;
     const std::string text = withCrLfBreaks(line);
-    view_.addLogLine(text);
+    view_.addTrafficLine(text, direction);
     file_.writeLine(text);
     return true;
 }

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/terminal_view.h"
 
 namespace comtrax {
-
-class TerminalView;
 
 class LogFile {
 public:
@@ -59,7 +58,8 @@ class LogOutput {
 public:
     LogOutput(TerminalView& view, LogFile& file);
     // Returns true when the line passed the filter.
-    bool addLine(const std::string& line, const std::string& filter);
+    bool addLine(const std::string& line, const std::string& filter,
+                 LogDirection direction = LogDirection::Other);
     static std::string withCrLfBreaks(const std::string& line);
 
 private:

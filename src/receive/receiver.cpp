@@ -101,7 +101,7 @@ void Receiver::showPacket(bool final, bool endedBySilence)
         // The reading of this poll is the moment of display.
         text = " [ " + formatLogTime(tickTime_) + " < ] " + text;
     }
-    log_.addLine(text, options_.filter);
+    log_.addLine(text, options_.filter, LogDirection::Received);
 
     // The next command goes out only when the device has stopped talking, and
     // also when the filter kept the answer out of the window.

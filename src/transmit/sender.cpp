@@ -94,13 +94,13 @@ void Sender::send(const std::string& line)
 // A log-file failure is reported and handled inside; sending goes on.
 void Sender::lineSent(const std::string& echo)
 {
-    log_.addLine(echo, options_.filter);
+    log_.addLine(echo, options_.filter, LogDirection::Sent);
     counters_.countSentLine();
 }
 
 void Sender::lineNotSent(const std::string& echo)
 {
-    log_.addLine(LogOutput::withCrLfBreaks(echo) + NotSentMark, options_.filter);
+    log_.addLine(LogOutput::withCrLfBreaks(echo) + NotSentMark, options_.filter, LogDirection::Sent);
     counters_.countNotSentLine();
 }
 

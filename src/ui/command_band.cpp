@@ -10,7 +10,8 @@
 
 namespace comtrax {
 
-CommandBand::CommandBand(Controls& c, Hooks hooks, QObject* parent) : QObject(parent), c_(c), hooks_(std::move(hooks))
+CommandBand::CommandBand(Controls& c, Hooks hooks, QObject* parent)
+    : QObject(parent), c_(c), hooks_(std::move(hooks))
 {
     connect(c_.Str1, &ClickLabel::clicked, this, [this] {
         refillHistory();

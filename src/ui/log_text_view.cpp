@@ -26,6 +26,18 @@ QFont unkerned(QFont f)
 }
 }  // namespace
 
+QColor lineBackground(const QColor& back, const QColor& text, LogDirection direction)
+{
+    if (direction != LogDirection::Sent)
+        return back;
+    // A sixth of the way to the text colour: clear on light and dark schemes
+    // alike, and far enough from the text for it to stay readable.
+    constexpr int Share = 6;
+    return QColor((back.red() * (Share - 1) + text.red()) / Share,
+                  (back.green() * (Share - 1) + text.green()) / Share,
+                  (back.blue() * (Share - 1) + text.blue()) / Share);
+}
+
 LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -69,16 +81,20 @@ int LogTextView::textWidth(const QString& text, int columns) const
     return width;
 }
 
-void LogTextView::appendLines(const QStringList& lines)
+void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDirection>& directions)
 {
+    std::size_t index = 0;
     for (const QString& text : lines) {
         lines_.push_back(text);
+        directions_.push_back(index < directions.size() ? directions[index] : LogDirection::Other);
+        ++index;
         widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
     }
     int dropped = 0;
     if (maxLines_ > 0) {
         while (lines_.size() > static_cast<std::size_t>(maxLines_)) {
             lines_.pop_front();
+            directions_.pop_front();
             ++firstLineNumber_;
             ++dropped;
         }
@@ -98,6 +114,7 @@ void LogTextView::appendLines(const QStringList& lines)
 void LogTextView::clear()
 {
     lines_.clear();
+    directions_.clear();
     firstLineNumber_ = 0;
     widestLine_ = 0;
     anchor_ = cursor_ = Pos{};
@@ -185,11 +202,28 @@ void LogTextView::paintEvent(QPaintEvent*)
     const Pos from = clampPos(std::min(anchor_, cursor_));
     const Pos to = clampPos(std::max(anchor_, cursor_));
     const QPalette& pal = palette();
+    const QColor base = pal.color(QPalette::Base);
+    const QColor textColour = pal.color(QPalette::Text);
+    // Matches are marked as a highlighter pen would, the line's own colour
+    // showing through, so they read on every scheme.
+    QColor matchColour = QColor(255, 200, 0);
+    matchColour.setAlpha(150);
     for (int i = first; i < last; ++i) {
         const QString& text = lines_[static_cast<std::size_t>(i)];
         const int top = (i - first) * height;
         const int baseline = top + metrics.ascent();
         const long long number = firstLineNumber_ + i;
+        const QColor back = lineBackground(base, textColour, directions_[static_cast<std::size_t>(i)]);
+        if (back != base)
+            painter.fillRect(0, top, viewport()->width(), height, back);
+        if (!highlight_.isEmpty()) {
+            for (qsizetype at = text.indexOf(highlight_, 0, highlightCase_); at >= 0;
+                 at = text.indexOf(highlight_, at + highlight_.size(), highlightCase_)) {
+                const int left = x0 + textWidth(text, static_cast<int>(at));
+                const int right = x0 + textWidth(text, static_cast<int>(at + highlight_.size()));
+                painter.fillRect(QRect(left, top, right - left, height), matchColour);
+            }
+        }
         // Only the characters inside the viewport are drawn (one to spare on
         // each side for glyphs that reach past their advance).
         int x = x0;
@@ -208,7 +242,7 @@ void LogTextView::paintEvent(QPaintEvent*)
             endX += charAdvance(text[end]);
         end = std::min(size, end + 1);
         const QString shown = text.mid(begin, end - begin);
-        painter.setPen(pal.color(QPalette::Text));
+        painter.setPen(textColour);
         painter.drawText(x, baseline, shown);
         if (from == to || number < from.line || number > to.line)
             continue;
@@ -402,6 +436,44 @@ void LogTextView::keyPressEvent(QKeyEvent* event)
     default:
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+void LogTextView::setHighlight(const QString& text, Qt::CaseSensitivity sensitivity)
+{
+    highlight_ = text;
+    highlightCase_ = sensitivity;
+    viewport()->update();
+}
+
+std::optional<LogPlace> LogTextView::selectionStart() const
+{
+    if (!hasSelection())
+        return std::nullopt;
+    const Pos from = clampPos(std::min(anchor_, cursor_));
+    return LogPlace{static_cast<int>(from.line - firstLineNumber_), from.column};
+}
+
+void LogTextView::selectMatch(LogPlace at, int length)
+{
+    anchor_ = Pos{firstLineNumber_ + at.line, at.column};
+    cursor_ = Pos{anchor_.line, at.column + length};
+    keepCursorVisible();
+    scrollColumnIntoView(line(at.line), at.column);
+    viewport()->update();
+}
+
+void LogTextView::clearSelection()
+{
+    anchor_ = cursor_;
+    viewport()->update();
+}
+
+void LogTextView::scrollColumnIntoView(const QString& text, int column)
+{
+    const int x = kMargin + textWidth(text, column);
+    QScrollBar* bar = horizontalScrollBar();
+    if (x < bar->value() || x > bar->value() + viewport()->width() - 2 * kMargin)
+        bar->setValue(x - viewport()->width() / 3);
 }
 
 void LogTextView::contextMenuEvent(QContextMenuEvent* event)

@@ -8,11 +8,20 @@
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 #include <vector>
+
+#include "common/terminal_view.h"
+#include "ui/log_search.h"
 
 class QMenu;
 
 namespace comtrax {
+
+// The background of a line that went the given way, on a log of the given
+// colours: sent lines are shaded a little toward the text colour, so the
+// scheme's own background stays the main colour and every scheme shows both.
+QColor lineBackground(const QColor& back, const QColor& text, LogDirection direction);
 
 class LogTextView : public QAbstractScrollArea {
     Q_OBJECT
@@ -23,14 +32,27 @@ public:
     void setMaximumLineCount(int lines);
     int maximumLineCount() const { return maxLines_; }
 
-    // Each string is one line (it holds no line break).
-    void appendLines(const QStringList& lines);
-    void appendLine(const QString& line) { appendLines(QStringList{line}); }
+    // Each string is one line (it holds no line break); directions, where
+    // given, go with the lines one for one.
+    void appendLines(const QStringList& lines, const std::vector<LogDirection>& directions = {});
+    void appendLine(const QString& line, LogDirection direction = LogDirection::Other)
+    {
+        appendLines(QStringList{line}, {direction});
+    }
     void clear();
     // The lines joined by '\n', as a plain text edit gives its text.
     QString toPlainText() const;
     int lineCount() const { return static_cast<int>(lines_.size()); }
     QString line(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+    const std::deque<QString>& lines() const { return lines_; }
+    LogDirection direction(int index) const { return directions_.at(static_cast<std::size_t>(index)); }
+
+    // Matches of the text are shown on the lines in view (empty: none).
+    void setHighlight(const QString& text, Qt::CaseSensitivity sensitivity);
+    std::optional<LogPlace> selectionStart() const;
+    // Selects length characters at a place and scrolls them into view.
+    void selectMatch(LogPlace at, int length);
+    void clearSelection();
 
     bool isReadOnly() const { return true; }
     void setReadOnly(bool) {}
@@ -77,8 +99,13 @@ private:
     void scrollToEnd();
     void keepCursorVisible();
 
+    void scrollColumnIntoView(const QString& text, int column);
+
     mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
     std::deque<QString> lines_;
+    std::deque<LogDirection> directions_;
+    QString highlight_;
+    Qt::CaseSensitivity highlightCase_ = Qt::CaseInsensitive;
     long long firstLineNumber_ = 0;  // the number of the line at lines_.front()
     int maxLines_ = 0;
     int widestLine_ = 0;  // in pixels, of all lines seen since the last clear

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "terminal/appearance.h"
+#include "ui/log_find_bar.h"
 #include "ui/log_text_view.h"
 
 namespace comtrax {
@@ -28,13 +29,16 @@ LogView::LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeB
 {
     flushTimer_->setSingleShot(true);
     connect(flushTimer_, &QTimer::timeout, this, &LogView::flush);
+    new LogFindBar(live_);
 }
 
-void LogView::addLine(const QString& text)
+void LogView::addLine(const QString& text, LogDirection direction)
 {
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    pending_.append(line);
+    const QStringList lines = line.split(QLatin1Char('\n'));
+    pending_.append(lines);
+    pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
     // Lines that follow the last one within a display frame wait for the next.
     if (batchFrames_ && lastAppend_.isValid() && lastAppend_.elapsed() < FrameMs) {
         if (!flushTimer_->isActive())
@@ -55,9 +59,9 @@ void LogView::flush()
     flushTimer_->stop();
     if (pending_.isEmpty())
         return;
-    const QStringList lines = pending_.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+    live_->appendLines(pending_, pendingDirections_);
     pending_.clear();
-    live_->appendLines(lines);
+    pendingDirections_.clear();
     lastAppend_.start();
     if (overCap() && overCap_)
         overCap_();

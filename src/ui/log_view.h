@@ -7,6 +7,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
+
+#include "common/terminal_view.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -26,7 +29,7 @@ public:
             std::function<void()> overCap, QObject* parent = nullptr);
 
     // One line; CR LF inside it is a line break.
-    void addLine(const QString& text);
+    void addLine(const QString& text, LogDirection direction = LogDirection::Other);
     // Shows the lines still waiting for their frame.
     void flush();
     void clear();
@@ -45,6 +48,7 @@ private:
     bool batchFrames_;
     std::function<void()> overCap_;
     QStringList pending_;  // lines not yet in the live view
+    std::vector<LogDirection> pendingDirections_;
     QTimer* flushTimer_;
     QElapsedTimer lastAppend_;
     bool frozen_ = false;

@@ -273,6 +273,11 @@ void TerminalWindow::addLogLine(const std::string& line)
     logView_->addLine(fromCp1251(line));
 }
 
+void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direction)
+{
+    logView_->addLine(fromCp1251(line), direction);
+}
+
 void TerminalWindow::setByteTotals(const std::string& text)
 {
     ui_.StaticText3->setText(fromUtf8(text));

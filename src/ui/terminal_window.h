@@ -100,6 +100,7 @@ public:
 
     // TerminalView.
     void addLogLine(const std::string& line) override;
+    void addTrafficLine(const std::string& line, LogDirection direction) override;
     void setByteTotals(const std::string& text) override;
     void setSentCount(const std::string& text) override;
     void setReadCount(const std::string& text) override;
@@ -145,9 +146,9 @@ private:
     bool layoutCaptured_ = false;
     bool historyLoaded_ = false;
     bool settingsReached_ = false;
-    bool settingsUnreadable_ = false;  // CfgTerminal exists but start-up could not read it
+    bool settingsUnreadable_ = false;      // CfgTerminal exists but start-up could not read it
     bool lineSettingsUnreadable_ = false;  // the same for CfgLine
-    bool closeSaveFailed_ = false;     // a close already reported a failed save of the settings or history
+    bool closeSaveFailed_ = false;  // a close already reported a failed save of the settings or history
     bool keepOtherInstanceFiles_ = false;  // another window uses the directory and the user kept its files
     DirectoryLock directoryLock_;
 };

@@ -236,14 +236,18 @@ TEST(LogOutput, EachLineEndsInOneLineBreakAndBreaksInsideAreCrLf)
         {"A\r\n\r", "A\r\n", "A\r\n\r\n"},
         {"\r\n", "", "\r\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.line));
-        Rig r;
-        r.log.toggleLogFile(r.start);
-        EXPECT_TRUE(r.out.addLine(c.line, ""));
-        ASSERT_EQ(r.view.logLines.size(), 1u);
-        EXPECT_EQ(r.view.logLines[0], c.shown);
-        EXPECT_EQ(readFileBytes(r.path()), c.file);
+    // The direction goes to the window only: the file holds the same bytes.
+    for (const LogDirection direction : {LogDirection::Other, LogDirection::Sent, LogDirection::Received}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::PrintToString(c.line) + " direction " + std::to_string(int(direction)));
+            Rig r;
+            r.log.toggleLogFile(r.start);
+            EXPECT_TRUE(r.out.addLine(c.line, "", direction));
+            ASSERT_EQ(r.view.logLines.size(), 1u);
+            EXPECT_EQ(r.view.logLines[0], c.shown);
+            EXPECT_EQ(r.view.logDirections[0], direction);
+            EXPECT_EQ(readFileBytes(r.path()), c.file);
+        }
     }
 }
 

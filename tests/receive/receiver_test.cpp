@@ -65,6 +65,7 @@ TEST(Receiver, APacketEndsAtTheFirstTickPastTheTimeout)
         r.rx.poll();
         EXPECT_EQ(r.ticksUntilLine(), ticks);
         EXPECT_EQ(r.view.logLines, std::vector<std::string>{"01 02 0D"});
+        EXPECT_EQ(r.view.logDirections, std::vector<LogDirection>{LogDirection::Received});
         EXPECT_EQ(r.rx.rxCount(), 0u);
     }
 }

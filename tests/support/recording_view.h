@@ -10,8 +10,9 @@ namespace comtrax::testing {
 class RecordingView : public TerminalView {
 public:
     std::vector<std::string> logLines;
-    std::vector<std::string> messages;  // showMessage texts
-    std::vector<std::string> errors;    // showError texts
+    std::vector<LogDirection> logDirections;  // one for each line of logLines
+    std::vector<std::string> messages;        // showMessage texts
+    std::vector<std::string> errors;          // showError texts
     int noPortWindows = 0;
     std::string byteTotals = "TX: 0, RX: 0";
     std::string sentCount = "Send: 0";
@@ -22,7 +23,16 @@ public:
     int logStateChanges = 0;
     bool outputWaiting = false;
 
-    void addLogLine(const std::string& line) override { logLines.push_back(line); }
+    void addLogLine(const std::string& line) override
+    {
+        logLines.push_back(line);
+        logDirections.resize(logLines.size(), LogDirection::Other);
+    }
+    void addTrafficLine(const std::string& line, LogDirection direction) override
+    {
+        addLogLine(line);
+        logDirections.back() = direction;
+    }
     void setByteTotals(const std::string& t) override { byteTotals = t; }
     void setSentCount(const std::string& t) override { sentCount = t; }
     void setReadCount(const std::string& t) override { readCount = t; }

@@ -22,8 +22,8 @@ TEST(Appearance, FontArrowsStopAtTheBoundsButKeepAStoredSizeBeyondThem)
         int32_t after;
     };
     const Case cases[] = {
-        {8, true, 9}, {8, false, 7}, {100, true, 100}, {99, true, 100}, {2, false, 2},
-        {3, false, 2}, {150, true, 150}, {150, false, 149}, {0, false, 0}, {0, true, 1},
+        {8, true, 9},  {8, false, 7},    {100, true, 100},  {99, true, 100}, {2, false, 2},
+        {3, false, 2}, {150, true, 150}, {150, false, 149}, {0, false, 0},   {0, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.size) + (c.up ? " up" : " down"));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 
 #include "support/fake_clock.h"
@@ -13,6 +14,7 @@
 #include "ui/about_dialog.h"
 #include "ui/controls.h"
 #include "ui/help_hover.h"
+#include "ui/log_find_bar.h"
 #include "ui/macro_help_editor.h"
 #include "ui/macro_panel.h"
 #include "ui/no_port_dialog.h"
@@ -59,13 +61,40 @@ int main(int argc, char* argv[])
     const struct {
         const HelpText& text;
         const char* name;
-    } helps[] = {{suffixHelp(), "help-suffix"}, {sendOnConnectHelp(), "help-send-on-connect"},
-                 {rescanHelpForThisSystem(), "help-rescan"}, {timeRxHelp(), "help-timerx"}};
+    } helps[] = {{suffixHelp(), "help-suffix"},
+                 {sendOnConnectHelp(), "help-send-on-connect"},
+                 {rescanHelpForThisSystem(), "help-rescan"},
+                 {timeRxHelp(), "help-timerx"}};
     for (const auto& h : helps) {
         setHelpLines(window.controls(), h.text);
         app.processEvents();
         save(window, h.name);
     }
+
+    // A short exchange, so the log shows sent and received lines, in each
+    // colour scheme, and then the find bar over it.
+    window.toggleConnection();
+    for (const char* request : {"AT", "AT+GMR", "AT+CSQ", "AT+COPS?"}) {
+        window.controls().MainStrCmd->setText(QString::fromLatin1(request));
+        window.sendCommandLine();
+        port.feed(std::string(request) + " -> OK\r");
+        window.pollReceive();
+        clock.advance(1);
+        window.pollReceive();
+    }
+    window.housekeepingTick();
+    for (int scheme = 0; scheme < 6; ++scheme) {
+        app.processEvents();
+        save(window, QStringLiteral("log-scheme%1").arg(scheme));
+        window.nextColourScheme();
+    }
+    auto* findBar = window.findChild<LogFindBar*>();
+    findBar->open();
+    findBar->field()->setText(QStringLiteral("gmr"));
+    findBar->findNext();
+    app.processEvents();
+    save(window, "log-find");
+    findBar->close();
 
     AboutDialog about;
     about.show();

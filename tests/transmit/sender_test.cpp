@@ -74,6 +74,7 @@ TEST_F(SenderTest, WritesAndCountsWithoutPurgingWhatTheDeviceSent)
     EXPECT_EQ(port.calls, (Lines{"write:41 54 0D"}));
     EXPECT_EQ(port.input, "unread");
     EXPECT_EQ(view.logLines, Lines{"AT"});
+    EXPECT_EQ(view.logDirections, std::vector<LogDirection>{LogDirection::Sent});
     EXPECT_EQ(view.byteTotals, "TX: 3 RX: 0");
     EXPECT_EQ(view.sentCount, "Send: 1");
     EXPECT_EQ(history.slot(1), "AT");
@@ -283,6 +284,7 @@ TEST_F(SenderTest, LinesThatDidNotGoOutWholeAreMarkedAndCountedApart)
     port.failWrites = true;  // the line is gone
     sender.send("AT");
     EXPECT_EQ(view.logLines.back(), "AT" + NotSent);
+    EXPECT_EQ(view.logDirections.back(), LogDirection::Sent) << "a line not sent whole was still sent";
     port.failWrites = false;
     sender.send("AT");
     EXPECT_EQ(view.logLines.back(), "AT");

@@ -28,6 +28,7 @@
 #include "ui/line_options_menu.h"
 #include "ui/top_bar.h"
 #include "log/log_file.h"
+#include "ui/log_text_view.h"
 #include "transmit/sender.h"
 #include "qtserial/qt_serial_port.h"
 #include "support/fake_serial_port.h"
@@ -367,6 +368,10 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
     EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0A");
     const std::string good = "01 03 00 00 00 01 84 0A\r\n01 03 02 00 28 B8 5A [CRC ok]\r\n";
     EXPECT_EQ(w.waitForLog(good.size()), good);
+    w.window->housekeepingTick();
+    ASSERT_EQ(c.MainWindow->lineCount(), 2);
+    EXPECT_EQ(c.MainWindow->direction(0), LogDirection::Sent);
+    EXPECT_EQ(c.MainWindow->direction(1), LogDirection::Received);
 
     // One corrupted byte after the CRC was made: the server does not answer.
     c.AddStrCmd->setText(QStringLiteral(" 84 0B"));

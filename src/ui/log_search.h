@@ -1,0 +1,22 @@
+#pragma once
+// Finding a text in the log's lines.
+#include <QString>
+
+#include <deque>
+#include <optional>
+
+namespace comtrax {
+
+// A place in the lines kept: line index and column.
+struct LogPlace {
+    int line = 0;
+    int column = 0;
+    bool operator==(const LogPlace&) const = default;
+};
+
+// The first match at or after start, or, going back, the last one that begins
+// before start; the search goes round the end, so every match is reached.
+std::optional<LogPlace> findInLines(const std::deque<QString>& lines, const QString& text,
+                                    Qt::CaseSensitivity sensitivity, LogPlace start, bool backward);
+
+}  // namespace comtrax
