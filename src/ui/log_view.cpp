@@ -3,32 +3,26 @@
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <algorithm>
 
 #include "terminal/appearance.h"
+#include "ui/display_frame.h"
 #include "ui/log_find_bar.h"
 #include "ui/log_text_view.h"
 
 namespace comtrax {
 
-namespace {
-constexpr int FrameMs = 40;
-}
-
-LogView::LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+LogView::LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, DisplayFrame& frame,
                  std::function<void()> overCap, QObject* parent)
     : QObject(parent),
       live_(live),
       frozenView_(frozen),
       freezeButton_(freezeButton),
-      batchFrames_(batchFrames),
-      overCap_(std::move(overCap)),
-      flushTimer_(new QTimer(this))
+      frame_(frame),
+      overCap_(std::move(overCap))
 {
-    flushTimer_->setSingleShot(true);
-    connect(flushTimer_, &QTimer::timeout, this, &LogView::flush);
+    frame_.addShower([this] { flush(); });
     new LogFindBar(live_);
 }
 
@@ -39,13 +33,8 @@ void LogView::addLine(const QString& text, LogDirection direction)
     const QStringList lines = line.split(QLatin1Char('\n'));
     pending_.append(lines);
     pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
-    // Lines that follow the last one within a display frame wait for the next.
-    if (batchFrames_ && lastAppend_.isValid() && lastAppend_.elapsed() < FrameMs) {
-        if (!flushTimer_->isActive())
-            flushTimer_->start(std::max<int>(1, FrameMs - static_cast<int>(lastAppend_.elapsed())));
-        return;
-    }
-    flush();
+    // Lines that follow the last frame within a frame's time wait for the next.
+    frame_.request();
 }
 
 // Appending lines one by one makes the text box lay out, scroll and paint each
@@ -56,13 +45,11 @@ void LogView::addLine(const QString& text, LogDirection direction)
 // log file gets every line as it is built.
 void LogView::flush()
 {
-    flushTimer_->stop();
     if (pending_.isEmpty())
         return;
     live_->appendLines(pending_, pendingDirections_);
     pending_.clear();
     pendingDirections_.clear();
-    lastAppend_.start();
     if (overCap() && overCap_)
         overCap_();
 }

@@ -2,7 +2,6 @@
 // The log window: MainWindow, which takes the lines as they come, and
 // SecondWindow, the frozen copy shown while StartStop holds the view. Lines
 // that come within one display frame of the last are added together.
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -13,19 +12,18 @@
 
 class QPlainTextEdit;
 class QPushButton;
-class QTimer;
 
 namespace comtrax {
 
+class DisplayFrame;
 class LogTextView;
 
 class LogView : public QObject {
     Q_OBJECT
 public:
-    // batchFrames: gather the lines of a frame (off in tests that drive the
-    // window by hand, where every line shows at once). overCap is told when a
-    // flush takes the log past its line cap.
-    LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, bool batchFrames,
+    // New lines wait for the display frame. overCap is told when a flush
+    // takes the log past its line cap.
+    LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeButton, DisplayFrame& frame,
             std::function<void()> overCap, QObject* parent = nullptr);
 
     // One line; CR LF inside it is a line break.
@@ -45,12 +43,10 @@ private:
     LogTextView* live_;
     QPlainTextEdit* frozenView_;
     QPushButton* freezeButton_;
-    bool batchFrames_;
+    DisplayFrame& frame_;
     std::function<void()> overCap_;
     QStringList pending_;  // lines not yet in the live view
     std::vector<LogDirection> pendingDirections_;
-    QTimer* flushTimer_;
-    QElapsedTimer lastAppend_;
     bool frozen_ = false;
 };
 

@@ -14,11 +14,14 @@
 #include <QScreen>
 #include <QThread>
 
+#include <algorithm>
+
 #include "terminal/help_texts.h"
 #include "ui/colours.h"
 #include "ui/command_band.h"
 #include "ui/command_file_view.h"
 #include "ui/help_hover.h"
+#include "ui/display_frame.h"
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
 #include "ui/options_band.h"
@@ -84,8 +87,10 @@ void TerminalWindow::init(const WindowEnvironment& env)
 
 void TerminalWindow::makePanels()
 {
+    frame_ = new DisplayFrame(env_.startTimers, this);
+    frame_->addShower([this] { showPendingReadouts(); });
     logView_ = new LogView(
-        ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, env_.startTimers,
+        ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, *frame_,
         [this] {
             if (timers_)
                 timers_->scheduleHousekeepingIfLate();
@@ -278,25 +283,51 @@ void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direct
     logView_->addLine(fromCp1251(line), direction);
 }
 
+// The statistics change with every packet; each new text of a label costs a
+// layout and a repaint, so they are shown once per display frame, the latest
+// text of each label.
+void TerminalWindow::showReadout(QLabel* label, const std::string& text)
+{
+    const QString shown = fromUtf8(text);
+    if (!frame_) {
+        label->setText(shown);
+        return;
+    }
+    auto it = std::find_if(pendingReadouts_.begin(), pendingReadouts_.end(),
+                           [label](const auto& p) { return p.first == label; });
+    if (it != pendingReadouts_.end())
+        it->second = shown;
+    else
+        pendingReadouts_.emplace_back(label, shown);
+    frame_->request();
+}
+
+void TerminalWindow::showPendingReadouts()
+{
+    for (const auto& [label, text] : pendingReadouts_)
+        label->setText(text);
+    pendingReadouts_.clear();
+}
+
 void TerminalWindow::setByteTotals(const std::string& text)
 {
-    ui_.StaticText3->setText(fromUtf8(text));
+    showReadout(ui_.StaticText3, text);
 }
 
 void TerminalWindow::setSentCount(const std::string& text)
 {
-    ui_.LSend->setText(fromUtf8(text));
+    showReadout(ui_.LSend, text);
 }
 
 void TerminalWindow::setReadCount(const std::string& text)
 {
-    ui_.LRead->setText(fromUtf8(text));
+    showReadout(ui_.LRead, text);
 }
 
 void TerminalWindow::setGaps(const std::string& minText, const std::string& maxText)
 {
-    ui_.MinTimeWait->setText(fromUtf8(minText));
-    ui_.MaxTimeWait->setText(fromUtf8(maxText));
+    showReadout(ui_.MinTimeWait, minText);
+    showReadout(ui_.MaxTimeWait, maxText);
 }
 
 void TerminalWindow::showMessage(const std::string& text)

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "terminal/line_settings.h"
 #include "terminal/settings_record.h"
@@ -24,6 +26,7 @@ namespace comtrax {
 
 class CommandBand;
 class CommandFileView;
+class DisplayFrame;
 class HelpHover;
 class LogView;
 class MacroPanel;
@@ -125,12 +128,17 @@ private:
     void scheduleChanged();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
+    // A read-out's new text, shown with the next display frame.
+    void showReadout(QLabel* label, const std::string& text);
+    void showPendingReadouts();
 
     WindowEnvironment env_;
     std::unique_ptr<DialogService> ownedDialogs_;
     Controls ui_;
     std::unique_ptr<Terminal> terminal_;
     CmdLists cmdLists_;
+    DisplayFrame* frame_ = nullptr;  // gathers the log's lines and the read-outs of a frame
+    std::vector<std::pair<QLabel*, QString>> pendingReadouts_;
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
     LogView* logView_ = nullptr;  // MainWindow and SecondWindow

@@ -1,0 +1,40 @@
+#pragma once
+// Changes that come faster than the eye can follow are gathered and shown
+// together, at most once per display frame: the log's new lines and the
+// statistics read-outs repaint the window once a frame instead of once per
+// packet. A device that sends a packet every millisecond would otherwise have
+// the window lay out and paint a thousand times a second.
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+class QTimer;
+
+namespace comtrax {
+
+class DisplayFrame : public QObject {
+public:
+    static constexpr int FrameMs = 40;
+
+    // batch: gather the changes of a frame (off in tests that drive the window
+    // by hand, where every change shows at once).
+    explicit DisplayFrame(bool batch, QObject* parent = nullptr);
+
+    // What showing a frame does; called in the order added.
+    void addShower(std::function<void()> show);
+    // Something changed: shown now when the last frame is a frame ago or more,
+    // else at the end of this frame.
+    void request();
+    // Shows what waits now.
+    void show();
+
+private:
+    bool batch_;
+    QTimer* timer_;
+    QElapsedTimer last_;
+    std::vector<std::function<void()>> showers_;
+};
+
+}  // namespace comtrax
