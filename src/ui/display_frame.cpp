@@ -6,7 +6,8 @@
 
 namespace comtrax {
 
-DisplayFrame::DisplayFrame(bool batch, QObject* parent) : QObject(parent), batch_(batch), timer_(new QTimer(this))
+DisplayFrame::DisplayFrame(bool batch, QObject* parent)
+    : QObject(parent), batch_(batch), timer_(new QTimer(this))
 {
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &DisplayFrame::show);

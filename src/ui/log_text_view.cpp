@@ -72,6 +72,41 @@ int LogTextView::charAdvance(QChar c) const
     return a;
 }
 
+QGlyphRun LogTextView::glyphRun(const QString& text, int begin, int end) const
+{
+    constexpr quint32 NoGlyph = 0xFFFFFFFF;
+    if (!rawFont_.isValid())
+        rawFont_ = QRawFont::fromFont(unkerned(font()));
+    if (glyphs_.empty())
+        glyphs_.assign(0x10000, NoGlyph);
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(end - begin);
+    positions.reserve(end - begin);
+    int x = 0;
+    for (int i = begin; i < end; ++i) {
+        const QChar c = text[i];
+        quint32& g = glyphs_[c.unicode()];
+        if (g == NoGlyph) {
+            int found = 1;
+            // Control characters and surrogates are left to the shaper.
+            if (c.unicode() < 0x20 || c.isSurrogate() || !rawFont_.isValid()
+                || !rawFont_.glyphIndexesForChars(&c, 1, &g, &found) || found != 1)
+                g = 0;
+        }
+        if (g == 0)
+            return {};
+        indexes.append(g);
+        positions.append(QPointF(x, 0));
+        x += charAdvance(c);
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    return run;
+}
+
 int LogTextView::textWidth(const QString& text, int columns) const
 {
     columns = std::min(columns, static_cast<int>(text.size()));
@@ -176,6 +211,8 @@ void LogTextView::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         // The widest line is measured again only for the lines still kept.
         advances_.clear();
+        glyphs_.clear();
+        rawFont_ = QRawFont();
         widestLine_ = 0;
         for (const QString& text : lines_)
             widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
@@ -241,9 +278,16 @@ void LogTextView::paintEvent(QPaintEvent*)
         for (int endX = x; end < size && endX <= right; ++end)
             endX += charAdvance(text[end]);
         end = std::min(size, end + 1);
-        const QString shown = text.mid(begin, end - begin);
+        const QGlyphRun run = glyphRun(text, begin, end);
+        const QString shown = run.isEmpty() ? text.mid(begin, end - begin) : QString();
+        const auto drawShown = [&] {
+            if (run.isEmpty())
+                painter.drawText(x, baseline, shown);
+            else
+                painter.drawGlyphRun(QPointF(x, baseline), run);
+        };
         painter.setPen(textColour);
-        painter.drawText(x, baseline, shown);
+        drawShown();
         if (from == to || number < from.line || number > to.line)
             continue;
         const int startColumn = number == from.line ? from.column : 0;
@@ -255,7 +299,7 @@ void LogTextView::paintEvent(QPaintEvent*)
         painter.fillRect(band, pal.color(QPalette::Highlight));
         painter.setPen(pal.color(QPalette::HighlightedText));
         painter.setClipRect(band);
-        painter.drawText(x, baseline, shown);
+        drawShown();
         painter.setClipping(false);
     }
 }

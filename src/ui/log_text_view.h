@@ -4,6 +4,8 @@
 // than the terminal spends on the line itself. Lines never wrap; a long line
 // is reached through the horizontal scroll bar.
 #include <QAbstractScrollArea>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
@@ -91,6 +93,10 @@ private:
     // on screen at every frame, is what made a text document slow. Lines are
     // drawn without kerning so that the drawn text sits where the sums say.
     int charAdvance(QChar c) const;
+    // The glyphs of text[begin, end) placed by the advances above, as a run
+    // the painter draws without shaping; an empty run when the font lacks a
+    // glyph (the painter then finds one in another font).
+    QGlyphRun glyphRun(const QString& text, int begin, int end) const;
     int textWidth(const QString& text, int columns) const;
     int columnAt(const QString& text, int x) const;
     Pos posAt(const QPoint& point) const;
@@ -102,6 +108,10 @@ private:
     void scrollColumnIntoView(const QString& text, int column);
 
     mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
+    // The font's glyph of each code unit (NoGlyph until looked up, 0 when the
+    // font has none), so that drawing a line needs no text shaping.
+    mutable std::vector<quint32> glyphs_;
+    mutable QRawFont rawFont_;
     std::deque<QString> lines_;
     std::deque<LogDirection> directions_;
     QString highlight_;
