@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <vector>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,6 +112,41 @@ FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity
     if (fd < 0)
         return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
     FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
+    ::close(fd);
+    return r;
+}
+
+FileResult readFileSparse(const std::string& path, void* buf, std::size_t capacity, std::size_t& got)
+{
+    got = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
+    constexpr std::size_t Page = 4096;
+    std::vector<char> chunk(64 * 1024);
+    auto* out = static_cast<char*>(buf);
+    const auto zero = [](const char* p, std::size_t n) {
+        return std::all_of(p, p + n, [](char c) { return c == 0; });
+    };
+    FileResult r;
+    while (got < capacity) {
+        const std::size_t want = std::min(chunk.size(), capacity - got);
+        std::size_t n = 0;
+        r = readAll(fd, path, chunk.data(), want, n);
+        if (!r)
+            break;
+        // A page of zeros is written only where the buffer holds something
+        // else: untouched, it stays the system's shared zero page.
+        for (std::size_t at = 0; at < n; at += Page) {
+            const std::size_t len = std::min(Page, n - at);
+            char* to = out + got + at;
+            if (!zero(chunk.data() + at, len) || !zero(to, len))
+                std::memcpy(to, chunk.data() + at, len);
+        }
+        got += n;
+        if (n < want)
+            break;
+    }
     ::close(fd);
     return r;
 }

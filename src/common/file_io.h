@@ -23,6 +23,10 @@ FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::st
 // got is the number of bytes read. For large fixed images that must not be
 // copied through an intermediate string.
 FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity, std::size_t& got);
+// The same into a buffer the caller zero-filled with fresh pages (calloc):
+// pages of the file that hold only zeros are not written, so a large file that
+// is mostly empty takes memory only for what it holds.
+FileResult readFileSparse(const std::string& path, void* buf, std::size_t capacity, std::size_t& got);
 // Writes bytes to path atomically (temporary file + fsync + rename). The file
 // keeps its mode and owner; a new one gets what the umask allows; a symbolic
 // link stays and the file it names is replaced; a file the user may not write

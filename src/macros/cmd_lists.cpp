@@ -1,5 +1,8 @@
 #include "macros/cmd_lists.h"
 
+#include <cstdlib>
+#include <new>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -72,18 +75,43 @@ FileResult keepBackup(const std::string& path)
 
 }  // namespace
 
-CmdLists::CmdLists() : data_(FileSize, 0) {}
+namespace {
+unsigned char* zeroImage()
+{
+    auto* p = static_cast<unsigned char*>(std::calloc(CmdLists::FileSize, 1));
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+}  // namespace
+
+CmdLists::CmdLists() : data_(zeroImage()) {}
+
+CmdLists::CmdLists(const CmdLists& other) : data_(zeroImage())
+{
+    *this = other;
+}
+
+CmdLists& CmdLists::operator=(const CmdLists& other)
+{
+    if (this != &other) {
+        if (!data_)
+            data_.reset(zeroImage());
+        std::memcpy(data_.get(), other.data_.get(), FileSize);
+    }
+    return *this;
+}
 
 unsigned char* CmdLists::rec(int n)
 {
-    return data_.data() + std::size_t(n - 1) * RecordSize;
+    return data_.get() + std::size_t(n - 1) * RecordSize;
 }
 
 const unsigned char* CmdLists::record(int n) const
 {
     if (!validList(n))
         return nullptr;
-    return data_.data() + std::size_t(n - 1) * RecordSize;
+    return data_.get() + std::size_t(n - 1) * RecordSize;
 }
 
 int32_t CmdLists::validMark(int n) const
@@ -110,7 +138,7 @@ CmdLists::LoadResult CmdLists::loadLists(const std::string& path)
         // One read of the whole image straight into the lists: on this path a
         // second 10 MB buffer costs more than the read itself.
         std::size_t got = 0;
-        if (auto r = readFileInto(path, data_.data(), data_.size(), got); !r) {
+        if (auto r = readFileSparse(path, data_.get(), FileSize, got); !r) {
             result.io = r;
             return result;
         }
@@ -151,7 +179,7 @@ CmdLists::LoadResult CmdLists::loadLists(const std::string& path)
 
 FileResult CmdLists::saveLists(const std::string& path) const
 {
-    return replaceFileAtomically(path, data_.data(), data_.size());
+    return replaceFileAtomically(path, data_.get(), FileSize);
 }
 
 void CmdLists::clearList(int n)
@@ -159,13 +187,19 @@ void CmdLists::clearList(int n)
     if (!validList(n))
         return;
     unsigned char* r = rec(n);
-    // Only the length bytes: the old characters stay behind them, as in the file.
-    r[ListNameOffset] = 0;
+    // Only the length bytes: the old characters stay behind them, as in the
+    // file. A byte already zero is not written, so an empty list's pages stay
+    // untouched (and cost no memory).
+    const auto clear = [r](std::size_t at) {
+        if (r[at] != 0)
+            r[at] = 0;
+    };
+    clear(ListNameOffset);
     for (int k = 1; k <= Macros; ++k) {
-        r[cmdLineAt(k)] = 0;
-        r[cmdNameAt(k)] = 0;
+        clear(cmdLineAt(k));
+        clear(cmdNameAt(k));
         for (int j = 1; j <= HelpLinesPerMacro; ++j)
-            r[cmdHelpAt(k, j)] = 0;
+            clear(cmdHelpAt(k, j));
     }
 }
 

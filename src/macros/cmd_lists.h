@@ -2,6 +2,8 @@
 // The 100 command lists of the macro panel and their file CmdConfig: a byte image
 // of 100 records of 102 580 bytes each.
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ public:
     static constexpr std::size_t ValidMarkOffset = 102500;
 
     CmdLists();  // all zero bytes
+    CmdLists(const CmdLists& other);
+    CmdLists& operator=(const CmdLists& other);
+    CmdLists(CmdLists&&) noexcept = default;
+    CmdLists& operator=(CmdLists&&) noexcept = default;
 
     struct LoadResult {
         bool rebuilt = false;     // the defaults replaced a missing or damaged file
@@ -54,7 +60,12 @@ public:
 
 private:
     unsigned char* rec(int n);
-    std::vector<unsigned char> data_;
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    // The 10 MB image, mostly zeros: allocated as fresh zero pages and filled
+    // only where something is, so the empty parts cost no memory.
+    std::unique_ptr<unsigned char[], Free> data_;
 };
 
 }  // namespace comtrax

@@ -60,6 +60,37 @@ TEST(FileIo, ReadsTakeAtMostWhatIsAsked)
     EXPECT_EQ(whole, content);
 }
 
+TEST(FileIo, ASparseReadGivesTheFileWhateverTheBufferHeld)
+{
+    TempDir dir;
+    const std::string path = dir.file("data");
+    // Zero pages, a page with one byte set, data across a read chunk's end,
+    // and a short zero tail.
+    std::string content(200000, '\0');
+    content[4096 * 3 + 17] = 'x';
+    const std::string middle = pattern(9000, 2);
+    std::copy(middle.begin(), middle.end(), content.begin() + 60000);
+    writeFileBytes(path, content);
+    for (const char stale : {'\0', '#'}) {
+        SCOPED_TRACE(int(stale));
+        for (const std::size_t want :
+             {std::size_t(100), std::size_t(70000), content.size(), content.size() + 5000}) {
+            SCOPED_TRACE(want);
+            std::string buf(want + 1, stale);
+            buf[want] = '|';
+            std::size_t got = 0;
+            ASSERT_TRUE(readFileSparse(path, buf.data(), want, got).ok);
+            EXPECT_EQ(got, std::min(want, content.size()));
+            EXPECT_EQ(buf.substr(0, got), content.substr(0, got))
+                << "zero pages over old bytes must be written";
+            EXPECT_EQ(buf[want], '|') << "wrote past the buffer";
+        }
+    }
+    std::size_t got = 0;
+    char b[4];
+    EXPECT_FALSE(readFileSparse(dir.file("missing"), b, sizeof b, got).ok);
+}
+
 TEST(FileIo, MissingFileIsAFailureThatNamesIt)
 {
     TempDir dir;
