@@ -118,12 +118,20 @@ int LogTextView::textWidth(const QString& text, int columns) const
 
 void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDirection>& directions)
 {
-    std::size_t index = 0;
-    for (const QString& text : lines) {
-        lines_.push_back(text);
+    LogLineStore store;
+    for (const QString& text : lines)
+        store.push_back(text);
+    appendLines(std::move(store), directions);
+}
+
+void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions)
+{
+    const std::size_t first = lines_.size();
+    const std::size_t count = lines.size();
+    lines_.append(std::move(lines));
+    for (std::size_t index = 0; index < count; ++index) {
         directions_.push_back(index < directions.size() ? directions[index] : LogDirection::Other);
-        ++index;
-        widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
+        widestLine_ = std::max(widestLine_, textWidth(lines_[first + index], INT_MAX));
     }
     int dropped = 0;
     if (maxLines_ > 0) {
@@ -160,8 +168,13 @@ void LogTextView::clear()
 
 QString LogTextView::toPlainText() const
 {
-    QStringList all(lines_.begin(), lines_.end());
-    return all.join(QLatin1Char('\n'));
+    QString all;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (i > 0)
+            all += QLatin1Char('\n');
+        all += lines_[i];
+    }
+    return all;
 }
 
 int LogTextView::firstVisibleLine() const
@@ -214,8 +227,8 @@ void LogTextView::changeEvent(QEvent* event)
         glyphs_.clear();
         rawFont_ = QRawFont();
         widestLine_ = 0;
-        for (const QString& text : lines_)
-            widestLine_ = std::max(widestLine_, textWidth(text, INT_MAX));
+        for (std::size_t i = 0; i < lines_.size(); ++i)
+            widestLine_ = std::max(widestLine_, textWidth(lines_[i], INT_MAX));
         const bool follow = following_;
         adjusting_ = true;
         updateScrollBars();
@@ -246,7 +259,7 @@ void LogTextView::paintEvent(QPaintEvent*)
     QColor matchColour = QColor(255, 200, 0);
     matchColour.setAlpha(150);
     for (int i = first; i < last; ++i) {
-        const QString& text = lines_[static_cast<std::size_t>(i)];
+        const QString text = lines_[static_cast<std::size_t>(i)];
         const int top = (i - first) * height;
         const int baseline = top + metrics.ascent();
         const long long number = firstLineNumber_ + i;
@@ -325,7 +338,7 @@ LogTextView::Pos LogTextView::posAt(const QPoint& point) const
     if (lines_.empty())
         return Pos{firstLineNumber_, 0};
     const int index = std::clamp(verticalScrollBar()->value() + point.y() / lineHeight(), 0, lineCount() - 1);
-    const QString& text = lines_[static_cast<std::size_t>(index)];
+    const QString text = lines_[static_cast<std::size_t>(index)];
     const int x = point.x() - kMargin + horizontalScrollBar()->value();
     return Pos{firstLineNumber_ + index, columnAt(text, x)};
 }
@@ -336,8 +349,8 @@ LogTextView::Pos LogTextView::clampPos(Pos pos) const
         return Pos{firstLineNumber_, 0};
     const long long lastNumber = firstLineNumber_ + lineCount() - 1;
     if (pos.line > lastNumber)
-        return Pos{lastNumber, static_cast<int>(lines_.back().size())};
-    const int size = static_cast<int>(lines_[static_cast<std::size_t>(pos.line - firstLineNumber_)].size());
+        return Pos{lastNumber, lines_.length(lines_.size() - 1)};
+    const int size = lines_.length(static_cast<std::size_t>(pos.line - firstLineNumber_));
     pos.column = std::min(pos.column, size);
     return pos;
 }
@@ -350,7 +363,7 @@ QString LogTextView::selectedText() const
         return {};
     QString result;
     for (long long number = from.line; number <= to.line; ++number) {
-        const QString& text = lines_[static_cast<std::size_t>(number - firstLineNumber_)];
+        const QString text = lines_[static_cast<std::size_t>(number - firstLineNumber_)];
         const int start = number == from.line ? from.column : 0;
         const int end = number == to.line ? to.column : static_cast<int>(text.size());
         result += text.mid(start, end - start);

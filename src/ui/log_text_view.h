@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/terminal_view.h"
+#include "ui/log_line_store.h"
 #include "ui/log_search.h"
 
 class QMenu;
@@ -37,6 +38,7 @@ public:
     // Each string is one line (it holds no line break); directions, where
     // given, go with the lines one for one.
     void appendLines(const QStringList& lines, const std::vector<LogDirection>& directions = {});
+    void appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions);
     void appendLine(const QString& line, LogDirection direction = LogDirection::Other)
     {
         appendLines(QStringList{line}, {direction});
@@ -45,8 +47,8 @@ public:
     // The lines joined by '\n', as a plain text edit gives its text.
     QString toPlainText() const;
     int lineCount() const { return static_cast<int>(lines_.size()); }
-    QString line(int index) const { return lines_.at(static_cast<std::size_t>(index)); }
-    const std::deque<QString>& lines() const { return lines_; }
+    QString line(int index) const { return lines_[static_cast<std::size_t>(index)]; }
+    const LogLineStore& lines() const { return lines_; }
     LogDirection direction(int index) const { return directions_.at(static_cast<std::size_t>(index)); }
 
     // Matches of the text are shown on the lines in view (empty: none).
@@ -112,7 +114,7 @@ private:
     // font has none), so that drawing a line needs no text shaping.
     mutable std::vector<quint32> glyphs_;
     mutable QRawFont rawFont_;
-    std::deque<QString> lines_;
+    LogLineStore lines_;
     std::deque<LogDirection> directions_;
     QString highlight_;
     Qt::CaseSensitivity highlightCase_ = Qt::CaseInsensitive;

@@ -31,7 +31,8 @@ void LogView::addLine(const QString& text, LogDirection direction)
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = line.split(QLatin1Char('\n'));
-    pending_.append(lines);
+    for (const QString& l : lines)
+        pending_.push_back(l);
     pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
     // Lines that follow the last frame within a frame's time wait for the next.
     frame_.request();
@@ -45,9 +46,9 @@ void LogView::addLine(const QString& text, LogDirection direction)
 // log file gets every line as it is built.
 void LogView::flush()
 {
-    if (pending_.isEmpty())
+    if (pending_.empty())
         return;
-    live_->appendLines(pending_, pendingDirections_);
+    live_->appendLines(std::move(pending_), pendingDirections_);
     pending_.clear();
     pendingDirections_.clear();
     if (overCap() && overCap_)

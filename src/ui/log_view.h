@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/terminal_view.h"
+#include "ui/log_line_store.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -45,7 +46,7 @@ private:
     QPushButton* freezeButton_;
     DisplayFrame& frame_;
     std::function<void()> overCap_;
-    QStringList pending_;  // lines not yet in the live view
+    LogLineStore pending_;  // lines not yet in the live view
     std::vector<LogDirection> pendingDirections_;
     bool frozen_ = false;
 };

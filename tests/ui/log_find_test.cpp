@@ -241,7 +241,8 @@ TEST(LogSearch, FindsForwardAndBackRoundTheEnd)
         EXPECT_EQ(findInLines(lines, QStringLiteral("ab"), c.sensitivity, c.start, c.backward), c.found);
     }
     EXPECT_EQ(findInLines(lines, QStringLiteral("zz"), Qt::CaseInsensitive, {0, 0}, false), std::nullopt);
-    EXPECT_EQ(findInLines({}, QStringLiteral("ab"), Qt::CaseInsensitive, {0, 0}, false), std::nullopt);
+    EXPECT_EQ(findInLines(std::deque<QString>{}, QStringLiteral("ab"), Qt::CaseInsensitive, {0, 0}, false),
+              std::nullopt);
 }
 
 TEST(LogColours, SentAndReceivedLinesDifferInEveryScheme)

@@ -30,6 +30,7 @@
 #include "qtserial/qt_serial_port.h"
 #include "support/file_limits.h"
 #include "support/temp_dir.h"
+#include "ui/display_frame.h"
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
 #include "pty_io.h"
@@ -247,7 +248,9 @@ TEST(DeviceLoss, WithoutAutoConnectTheLossTurnsRedAndEveryLineReadIsLogged)
     EXPECT_GE(pingsOnTheWire, 2);
     EXPECT_LE(pingsOnTheWire, log.pings) << "a line went out without its echo in the log";
 
-    // Once the port is closed the period sends nothing more.
+    // Once the port is closed the period sends nothing more (the read-out
+    // may still be a display frame behind).
+    QTest::qWait(2 * DisplayFrame::FrameMs);
     const QString sent = r.ui().LSend->text();
     QTest::qWait(200);
     EXPECT_EQ(r.ui().LSend->text(), sent);
