@@ -28,6 +28,7 @@ class HelpHover;
 class LogView;
 class MacroPanel;
 class OptionsBand;
+class PortControls;
 class TerminalTimers;
 class TopBar;
 
@@ -63,6 +64,7 @@ public:
     MacroPanel& macros() { return *macros_; }
     OptionsBand& options() { return *options_; }
     TopBar& topBar() { return *topBar_; }
+    PortControls& portControls() { return *portControls_; }
 
     // Timer handlers, public so that tests can call them with a fake clock.
     void pollReceive();
@@ -133,6 +135,7 @@ private:
     CmdLists cmdLists_;
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
+    PortControls* portControls_ = nullptr;  // DTR/RTS strip, port-settings dialog
     LogView* logView_ = nullptr;  // MainWindow and SecondWindow
     OptionsBand* options_ = nullptr;
     CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
