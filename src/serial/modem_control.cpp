@@ -4,7 +4,8 @@
 
 namespace comtrax {
 
-ModemControl::ModemControl(SerialPort& port, Schedule schedule) : port_(port), schedule_(std::move(schedule)) {}
+ModemControl::ModemControl(SerialPort& port, Schedule schedule) : port_(port), schedule_(std::move(schedule))
+{}
 
 void ModemControl::setSettings(const ModemSettings& settings)
 {

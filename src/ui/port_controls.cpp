@@ -43,7 +43,8 @@ PortControls::PortControls(QWidget* form, Terminal& terminal, LineOptionsMenu& m
     button_ = new QToolButton(form_);
     button_->setObjectName(QStringLiteral("PortSettingsButton"));
     button_->setText(uiText("Параметры порта…"));
-    button_->setToolTip(uiText("Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)"));
+    button_->setToolTip(
+        uiText("Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)"));
     button_->setAutoRaise(true);
     button_->setFocusPolicy(Qt::NoFocus);
     QFont small = button_->font();

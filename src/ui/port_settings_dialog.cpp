@@ -48,8 +48,9 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
         parity_->addItem(uiText(text));
     flow_ = new QComboBox(line);
     flow_->setObjectName(QStringLiteral("Flow"));
-    for (const char* text : {"нет", "RTS/CTS", "XON/XOFF"})
-        flow_->addItem(uiText(text));
+    flow_->addItem(uiText("нет"));
+    flow_->addItem(QStringLiteral("RTS/CTS"));
+    flow_->addItem(QStringLiteral("XON/XOFF"));
     auto* lineForm = new QFormLayout(line);
     lineForm->addRow(uiText("Чётность:"), parity_);
     lineForm->addRow(uiText("Управление потоком:"), flow_);

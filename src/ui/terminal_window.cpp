@@ -71,9 +71,8 @@ void TerminalWindow::init(const WindowEnvironment& env)
     auto schedule = [this](int ms, std::function<void()> step) {
         QTimer::singleShot(ms, Qt::PreciseTimer, this, std::move(step));
     };
-    Terminal::Setup setup{*env_.port,     *env_.lister,
-                          *env_.clock,    *this,
-                          env_.directory, [this](int ms) { pauseProgram(ms); },
+    Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
+                          *this,      env_.directory, [this](int ms) { pauseProgram(ms); },
                           schedule};
     terminal_ = std::make_unique<Terminal>(setup);
     makePanels();

@@ -136,7 +136,7 @@ private:
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
     PortControls* portControls_ = nullptr;  // DTR/RTS strip, port-settings dialog
-    LogView* logView_ = nullptr;  // MainWindow and SecondWindow
+    LogView* logView_ = nullptr;            // MainWindow and SecondWindow
     OptionsBand* options_ = nullptr;
     CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
     MacroPanel* macros_ = nullptr;

@@ -58,7 +58,8 @@ struct Rig {
     FakePortLister lister;
     RecordingView view;
     PortAccess access{port, lister, view};
-    ModemControl modem{port, [this](int ms, std::function<void()> step) { loop.schedule(ms, std::move(step)); }};
+    ModemControl modem{port,
+                       [this](int ms, std::function<void()> step) { loop.schedule(ms, std::move(step)); }};
     Connection connection{access, view, {[this](int ms) { loop.advance(ms); }, {}}};
     PortParameters params{"ttyUSB0", "9600", "8", 0, {}};
     int32_t t0 = 0;
