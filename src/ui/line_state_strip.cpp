@@ -86,7 +86,6 @@ LineStateStrip::LineStateStrip(QWidget* parent) : QWidget(parent)
 
 namespace {
 
-// Polled twenty times a second: only a change is drawn.
 template <class W> void showState(W* w, const char* name, bool known, bool on)
 {
     const QString text = stateText(name, known, on);
@@ -100,6 +99,11 @@ template <class W> void showState(W* w, const char* name, bool known, bool on)
 
 void LineStateStrip::showLines(bool dtr, bool rts, bool rtsOwnedByDriver, const ModemLines& lines)
 {
+    const Shown now{dtr, rts, rtsOwnedByDriver, lines};
+    if (anyShown_ && now == shown_)
+        return;
+    shown_ = now;
+    anyShown_ = true;
     dtr_->setChecked(dtr);
     showState(dtr_, "DTR", true, dtr);
     // Under RTS/CTS flow control the driver sets RTS; the strip shows it as read.

@@ -34,6 +34,14 @@ private:
     QToolButton* dtr_ = nullptr;
     QToolButton* rts_ = nullptr;
     QLabel* lamps_[4]{};
+    // What is shown: polled twenty times a second, the strip redraws only a change.
+    struct Shown {
+        bool dtr, rts, rtsOwnedByDriver;
+        ModemLines lines;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown shown_{};
+    bool anyShown_ = false;
 };
 
 }  // namespace comtrax
