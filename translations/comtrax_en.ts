@@ -987,32 +987,57 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Flow control: XON/XOFF</translation>
     </message>
     <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="69" />
+      <location filename="../src/ui/line_options_menu.cpp" line="46" />
+      <source>Параметры порта…</source>
+      <translation>Port settings…</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_options_menu.cpp" line="78" />
       <source>Чётность и управление потоком: правая кнопка мыши</source>
       <translation>Parity and flow control: right mouse button</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="23" />
+      <location filename="../src/ui/line_state_strip.cpp" line="59" />
+      <source>DTR: щелчок включает или выключает линию</source>
+      <translation>DTR: click to assert or drop the line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_state_strip.cpp" line="60" />
+      <source>RTS: щелчок включает или выключает линию</source>
+      <translation>RTS: click to assert or drop the line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_state_strip.cpp" line="72" />
+      <source>Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта</source>
+      <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/line_state_strip.cpp" line="79" />
+      <source>Сброс импульсом</source>
+      <translation>Reset pulse</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_find_bar.cpp" line="24" />
       <source>Далее</source>
       <translation>Next</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="25" />
+      <location filename="../src/ui/log_find_bar.cpp" line="26" />
       <source>Учитывать регистр</source>
       <translation>Match case</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="34" />
+      <location filename="../src/ui/log_find_bar.cpp" line="35" />
       <source>Найти:</source>
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="465" />
+      <location filename="../src/ui/log_text_view.cpp" line="482" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="468" />
+      <location filename="../src/ui/log_text_view.cpp" line="485" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>
@@ -1056,6 +1081,111 @@ and press ReScan.</translation>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
     </message>
     <message>
+      <location filename="../src/ui/port_controls.cpp" line="46" />
+      <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
+      <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="25" />
+      <source> мс</source>
+      <translation> ms</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="42" />
+      <source>Параметры порта</source>
+      <translation>Port settings</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="44" />
+      <source>Линия (при следующем соединении)</source>
+      <translation>Line (from the next connection)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <source>нет</source>
+      <translation>none</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <source>нечётная (odd)</source>
+      <translation>odd</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <source>чётная (even)</source>
+      <translation>even</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <source>всегда 1 (mark)</source>
+      <translation>always 1 (mark)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <source>всегда 0 (space)</source>
+      <translation>always 0 (space)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="55" />
+      <source>Чётность:</source>
+      <translation>Parity:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="56" />
+      <source>Управление потоком:</source>
+      <translation>Flow control:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="58" />
+      <source>DTR и RTS</source>
+      <translation>DTR and RTS</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="59" />
+      <source>DTR включён при соединении</source>
+      <translation>DTR asserted on connect</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="60" />
+      <source>RTS включён при соединении</source>
+      <translation>RTS asserted on connect</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="61" />
+      <source>Снимите, если плата перезапускается по DTR</source>
+      <translation>Clear it if the board resets on DTR</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="74" />
+      <source>Импульс сброса:</source>
+      <translation>Reset pulse:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="75" />
+      <source>Длительность Break:</source>
+      <translation>Break length:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="79" />
+      <source>Выбранные линии выключаются на время импульса и включаются снова</source>
+      <translation>The chosen lines are dropped for the length of the pulse and asserted again</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="82" />
+      <source>Закрыть</source>
+      <translation>Close</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="166" />
+      <source>Под управлением потоком RTS/CTS линией RTS управляет драйвер.</source>
+      <translation>Under RTS/CTS flow control the driver drives RTS.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="167" />
+      <source>Сброс импульсом и Break доступны при соединении.</source>
+      <translation>Reset pulse and Break are available while connected.</translation>
+    </message>
+    <message>
       <location filename="../src/ui/qt_dialog_service.cpp" line="54" />
       <source>Да</source>
       <translation>Yes</translation>
@@ -1076,19 +1206,19 @@ and press ReScan.</translation>
       <translation>Cancel</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="178" />
+      <location filename="../src/ui/terminal_window.cpp" line="191" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="187" />
+      <location filename="../src/ui/terminal_window.cpp" line="200" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="229" />
+      <location filename="../src/ui/terminal_window.cpp" line="242" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

@@ -174,11 +174,8 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     baud_ = baud;
     failure_ = OpenFailure::Unknown;
 
-    // A board that resets on DTR must not reset because the terminal connected.
-    // A pty has no modem lines and refuses both calls; that is no failure.
-    port_->setDataTerminalReady(false);
-    port_->setRequestToSend(false);
-    port_->clearError();
+    // DTR and RTS stay as the open left them (asserted); the terminal sets
+    // them as the user chose right after, through setDtr and setRts.
 
 #ifndef _WIN32
     // The terminal reads the descriptor itself. QSerialPort's own read notifier
@@ -331,7 +328,98 @@ int64_t QtSerialPort::write(const uint8_t* data, uint32_t n)
     return done;
 }
 
+// Modem control through the descriptor, as the kernel's tty interface has it
+// (tty_ioctl(4)): TIOCMBIS and TIOCMBIC raise and drop single lines without
+// touching the others, TIOCMGET reads them all, TIOCSBRK and TIOCCBRK start and
+// end a break whose length the caller times (tcsendbreak would hold the window
+// for its whole length). A pty has no modem lines: the calls fail with ENOTTY
+// or EINVAL, and QSerialPort's error state stays clean, as the probe reads it.
+namespace {
+
+bool modemBit(int fd, int bit, bool on)
+{
+    int r;
+    do {
+        r = ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bit);
+    } while (r < 0 && errno == EINTR);
+    return r == 0;
+}
+
+}  // namespace
+
+bool QtSerialPort::setDtr(bool on)
+{
+    return port_->isOpen() && modemBit(static_cast<int>(port_->handle()), TIOCM_DTR, on);
+}
+
+bool QtSerialPort::setRts(bool on)
+{
+    return port_->isOpen() && modemBit(static_cast<int>(port_->handle()), TIOCM_RTS, on);
+}
+
+bool QtSerialPort::setBreak(bool on)
+{
+    return port_->isOpen() && ::ioctl(static_cast<int>(port_->handle()), on ? TIOCSBRK : TIOCCBRK) == 0;
+}
+
+ModemLines QtSerialPort::modemLines()
+{
+    ModemLines m;
+    int bits = 0;
+    if (!port_->isOpen() || ::ioctl(static_cast<int>(port_->handle()), TIOCMGET, &bits) != 0)
+        return m;
+    m.valid = true;
+    m.cts = (bits & TIOCM_CTS) != 0;
+    m.dsr = (bits & TIOCM_DSR) != 0;
+    m.dcd = (bits & TIOCM_CAR) != 0;
+    m.ri = (bits & TIOCM_RNG) != 0;
+    m.dtr = (bits & TIOCM_DTR) != 0;
+    m.rts = (bits & TIOCM_RTS) != 0;
+    return m;
+}
+
 #else  // _WIN32: QSerialPort's own calls; its buffers fill while the event loop runs.
+
+bool QtSerialPort::setDtr(bool on)
+{
+    const bool ok = port_->isOpen() && port_->setDataTerminalReady(on);
+    port_->clearError();
+    return ok;
+}
+
+bool QtSerialPort::setRts(bool on)
+{
+    const bool ok = port_->isOpen() && port_->setRequestToSend(on);
+    port_->clearError();
+    return ok;
+}
+
+bool QtSerialPort::setBreak(bool on)
+{
+    const bool ok = port_->isOpen() && port_->setBreakEnabled(on);
+    port_->clearError();
+    return ok;
+}
+
+ModemLines QtSerialPort::modemLines()
+{
+    ModemLines m;
+    if (!port_->isOpen())
+        return m;
+    const QSerialPort::PinoutSignals s = port_->pinoutSignals();
+    if (port_->error() != QSerialPort::NoError) {
+        port_->clearError();
+        return m;
+    }
+    m.valid = true;
+    m.cts = s & QSerialPort::ClearToSendSignal;
+    m.dsr = s & QSerialPort::DataSetReadySignal;
+    m.dcd = s & QSerialPort::DataCarrierDetectSignal;
+    m.ri = s & QSerialPort::RingIndicatorSignal;
+    m.dtr = s & QSerialPort::DataTerminalReadySignal;
+    m.rts = s & QSerialPort::RequestToSendSignal;
+    return m;
+}
 
 bool QtSerialPort::probe()
 {

@@ -29,6 +29,10 @@ public:
     void purge() override;
     int64_t write(const uint8_t* data, uint32_t n) override;
     int readNotifierHandle() const override;
+    bool setDtr(bool on) override;
+    bool setRts(bool on) override;
+    bool setBreak(bool on) override;
+    ModemLines modemLines() override;
 
     // "ttyUSB0" -> "/dev/ttyUSB0"; a name with a slash is already a path.
     static std::string devicePath(const std::string& name);

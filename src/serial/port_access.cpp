@@ -94,6 +94,8 @@ bool PortAccess::openPort(const PortParameters& p)
     if (!port_.open(portName_, baud, bits, stopCode_))
         return false;
     portOpen_ = true;
+    if (openedListener_)
+        openedListener_();
     return true;
 }
 

@@ -53,6 +53,8 @@ public:
     int64_t writePort(const uint8_t* data, uint32_t n);
     // Called whenever the port is closed (disconnect, loss, reopen).
     void setClosedListener(std::function<void()> listener) { closedListener_ = std::move(listener); }
+    // Called after every successful open (Connect and a reconnection alike).
+    void setOpenedListener(std::function<void()> listener) { openedListener_ = std::move(listener); }
 
     bool portOpen() const { return portOpen_; }
     // True when the latest openPort ended on a box with no entry (the
@@ -73,6 +75,7 @@ private:
     std::string portName_;
     int stopCode_ = OneStop;
     std::function<void()> closedListener_;
+    std::function<void()> openedListener_;
 };
 
 }  // namespace comtrax

@@ -19,6 +19,20 @@ struct LineOptions {
     bool operator==(const LineOptions&) const = default;
 };
 
+// The modem-control lines as the port reports them. valid is false when the
+// device has no modem lines (a pty) or cannot tell; the other fields mean
+// nothing then.
+struct ModemLines {
+    bool valid = false;
+    bool cts = false;
+    bool dsr = false;
+    bool dcd = false;
+    bool ri = false;
+    bool dtr = false;
+    bool rts = false;
+    bool operator==(const ModemLines&) const = default;
+};
+
 // Why the last open failed, as far as the system tells.
 enum class OpenFailure {
     Unknown,
@@ -35,8 +49,9 @@ public:
     // The parity and flow control the next open sets (none and none until set).
     virtual void setLineOptions(const LineOptions& options) { lineOptions_ = options; }
     const LineOptions& lineOptions() const { return lineOptions_; }
-    // Opens the named port exclusively with the line options set, DTR and RTS
-    // low. Returns false if the port cannot be opened or the platform refuses
+    // Opens the named port exclusively with the line options set. DTR and RTS
+    // are left as the system sets them on open (asserted); ModemControl sets
+    // them as the user chose right after. Returns false if the port cannot be opened or the platform refuses
     // the configuration; in that case the port is left closed.
     virtual bool open(const std::string& name, int baud, int dataBits, int stopCode) = 0;
     virtual void close() = 0;
@@ -61,6 +76,15 @@ public:
     virtual int readNotifierHandle() const { return -1; }
     // The reason of the last failed open.
     virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
+
+    // Modem control on the open port: assert (true) or drop a line, start
+    // (true) or end a break. Each returns false when the device refused or has
+    // no such line (a pty); that is no error of the connection.
+    virtual bool setDtr(bool) { return false; }
+    virtual bool setRts(bool) { return false; }
+    virtual bool setBreak(bool) { return false; }
+    // The lines now; invalid when no port is open or the device cannot tell.
+    virtual ModemLines modemLines() { return {}; }
 
 private:
     LineOptions lineOptions_;

@@ -48,6 +48,27 @@ void readName(Enum& out, const std::string& value, const char* const (&names)[N]
             out = static_cast<Enum>(i);
 }
 
+// The key's value into out when the key is name; a value that does not
+// parse leaves out as it was. True when the key was name.
+bool readBool(bool& out, const std::string& key, const std::string& value, const char* name)
+{
+    if (key != name)
+        return false;
+    if (const auto b = parseBool(value))
+        out = *b;
+    return true;
+}
+
+bool readPulseMs(int& out, const std::string& key, const std::string& value, const char* name)
+{
+    if (key != name)
+        return false;
+    if (const auto n = parseInt(value);
+        n && *n >= ModemSettings::MinPulseMs && *n <= ModemSettings::MaxPulseMs)
+        out = static_cast<int>(*n);
+    return true;
+}
+
 // The one table of known keys: how each is written and read. A new setting
 // is one line in each list.
 std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings& s)
@@ -57,6 +78,12 @@ std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings&
         {"parity", ParityNames[static_cast<int>(s.line.parity)]},
         {"flow", FlowNames[static_cast<int>(s.line.flow)]},
         {"typedBaud", std::to_string(s.typedBaud)},
+        {"dtrOnConnect", s.modem.dtrOnConnect ? "1" : "0"},
+        {"rtsOnConnect", s.modem.rtsOnConnect ? "1" : "0"},
+        {"resetPulseMs", std::to_string(s.modem.resetPulseMs)},
+        {"resetPulseDtr", s.modem.resetPulseDtr ? "1" : "0"},
+        {"resetPulseRts", s.modem.resetPulseRts ? "1" : "0"},
+        {"breakMs", std::to_string(s.modem.breakMs)},
     };
 }
 
@@ -80,6 +107,13 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
             s.typedBaud = static_cast<int>(*n);
         return true;
     }
+    if (readBool(s.modem.dtrOnConnect, key, value, "dtrOnConnect")
+        || readBool(s.modem.rtsOnConnect, key, value, "rtsOnConnect")
+        || readBool(s.modem.resetPulseDtr, key, value, "resetPulseDtr")
+        || readBool(s.modem.resetPulseRts, key, value, "resetPulseRts")
+        || readPulseMs(s.modem.resetPulseMs, key, value, "resetPulseMs")
+        || readPulseMs(s.modem.breakMs, key, value, "breakMs"))
+        return true;
     return false;
 }
 

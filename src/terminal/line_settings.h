@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "serial/modem_control.h"
 #include "serial/serial_port.h"
 
 namespace comtrax {
@@ -17,6 +18,7 @@ struct LineSettings {
     bool checkModbusCrc = false;  // mark received HEX frames [CRC ok] / [CRC bad]
     LineOptions line;             // parity and flow control
     int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
+    ModemSettings modem;          // DTR and RTS on connect, the reset pulse, break
 
     // Lines this version does not know, kept in their order so a newer
     // version's settings survive a run of this one.

@@ -14,11 +14,17 @@ Terminal::Terminal(const Setup& s)
       scheduler_(options_, s.clock, s.view,
                  SendScheduler::Hooks{[this](const std::string& line) { sender_.send(line); },
                                       [this] { return access_.portOpen(); }}),
-      connection_(access_, s.view, Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }})
+      connection_(access_, s.view, Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }}),
+      modem_(s.port, s.schedule)
 {
     receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
     // Lines still waiting for room when the port closes did not go out.
-    access_.setClosedListener([this] { sender_.abandonOutput(); });
+    access_.setClosedListener([this] {
+        sender_.abandonOutput();
+        modem_.portClosed();
+    });
+    // DTR and RTS as the user chose, on every open: Connect and a reconnection.
+    access_.setOpenedListener([this] { modem_.portOpened(); });
 }
 
 Terminal::PollResult Terminal::poll()

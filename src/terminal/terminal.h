@@ -11,6 +11,7 @@
 #include "receive/receiver.h"
 #include "log/statistics.h"
 #include "serial/connection.h"
+#include "serial/modem_control.h"
 #include "serial/port_access.h"
 #include "transmit/history.h"
 #include "transmit/send_scheduler.h"
@@ -27,6 +28,7 @@ public:
         TerminalView& view;
         std::string directory = ".";             // where OldCmd and the log files live
         std::function<void(int ms)> sleep = {};  // the pause after a reconnection
+        ModemControl::Schedule schedule = {};    // the end of a reset pulse or a break
     };
 
     explicit Terminal(const Setup& setup);
@@ -61,6 +63,9 @@ public:
     bool portOpen() const { return access_.portOpen(); }
     const std::string& portName() const { return access_.portName(); }
     uint32_t portInputCount() { return access_.portInputCount(); }  // bytes waiting at the port
+    // DTR, RTS, the reset pulse and break on the open port.
+    ModemControl& modem() { return modem_; }
+    const ModemControl& modem() const { return modem_; }
 
     // Receiving: one poll, and what it found.
     struct PollResult {
@@ -123,6 +128,7 @@ private:
     Receiver receiver_;
     SendScheduler scheduler_;
     Connection connection_;
+    ModemControl modem_;
 };
 
 }  // namespace comtrax

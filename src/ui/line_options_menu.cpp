@@ -22,6 +22,7 @@ LineOptionsMenu::LineOptionsMenu(QWidget* portBox) : QObject(portBox), portBox_(
         connect(parity_[i], &QAction::triggered, this, [this, i] {
             options_.parity = static_cast<Parity>(i);
             showOptions();
+            emit optionsChosen();
         });
     }
     auto* separator = new QAction(this);
@@ -34,11 +35,19 @@ LineOptionsMenu::LineOptionsMenu(QWidget* portBox) : QObject(portBox), portBox_(
         connect(flow_[i], &QAction::triggered, this, [this, i] {
             options_.flow = static_cast<FlowControl>(i);
             showOptions();
+            emit optionsChosen();
         });
     }
     portBox_->addActions(parities->actions());
     portBox_->addAction(separator);
     portBox_->addActions(flows->actions());
+    auto* beforeSettings = new QAction(this);
+    beforeSettings->setSeparator(true);
+    settings_ = new QAction(uiText("Параметры порта…"), this);
+    settings_->setObjectName(QStringLiteral("PortSettings"));
+    connect(settings_, &QAction::triggered, this, &LineOptionsMenu::settingsRequested);
+    portBox_->addAction(beforeSettings);
+    portBox_->addAction(settings_);
     portBox_->setContextMenuPolicy(Qt::ActionsContextMenu);
     showOptions();
 }

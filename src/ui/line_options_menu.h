@@ -1,6 +1,7 @@
 #pragma once
 // Parity and flow control, chosen from the port box's context menu (a right
-// click on ComPort): no control of the window moves for them.
+// click on ComPort): no control of the window moves for them. The menu also
+// opens the port-settings dialog, which holds the same choices and more.
 #include <QObject>
 
 #include "serial/serial_port.h"
@@ -21,6 +22,11 @@ public:
     // The menu entries, for tests: parity None..Space, then flow None..XonXoff.
     QAction* parityAction(Parity p) const;
     QAction* flowAction(FlowControl f) const;
+    QAction* settingsAction() const { return settings_; }
+
+signals:
+    void optionsChosen();  // the user picked an entry
+    void settingsRequested();
 
 private:
     void showOptions();
@@ -29,6 +35,7 @@ private:
     LineOptions options_;
     QAction* parity_[5]{};
     QAction* flow_[3]{};
+    QAction* settings_ = nullptr;
 };
 
 }  // namespace comtrax

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -25,6 +26,7 @@
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
 #include "ui/options_band.h"
+#include "ui/port_controls.h"
 #include "ui/qt_dialog_service.h"
 #include "ui/shown_text.h"
 #include "ui/terminal_timers.h"
@@ -67,8 +69,14 @@ void TerminalWindow::init(const WindowEnvironment& env)
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(new PlainToolTips(this));
 
+    // The end of a reset pulse or a break comes from the event loop, so the
+    // window keeps working while a line is held.
+    auto schedule = [this](int ms, std::function<void()> step) {
+        QTimer::singleShot(ms, Qt::PreciseTimer, this, std::move(step));
+    };
     Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
-                          *this,      env_.directory, [this](int ms) { pauseProgram(ms); }};
+                          *this,      env_.directory, [this](int ms) { pauseProgram(ms); },
+                          schedule};
     terminal_ = std::make_unique<Terminal>(setup);
     makePanels();
 
@@ -97,7 +105,11 @@ void TerminalWindow::makePanels()
         },
         this);
     topBar_ = new TopBar(ui_, *terminal_, *logView_, this);
-    connect(topBar_, &TopBar::connectionChanged, this, [this] { timers_->connectionChanged(); });
+    portControls_ = new PortControls(this, *terminal_, topBar_->lineOptions(), env_.startTimers);
+    connect(topBar_, &TopBar::connectionChanged, this, [this] {
+        timers_->connectionChanged();
+        portControls_->connectionChanged();
+    });
     connect(topBar_, &TopBar::timeoutChanged, this, [this] { timers_->scheduleRx(); });
     connect(ui_.BTLog, &QPushButton::clicked, this, &TerminalWindow::clearLog);
     connect(ui_.StartStop, &QPushButton::clicked, this, &TerminalWindow::toggleFreeze);
@@ -267,6 +279,8 @@ void TerminalWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (layoutCaptured_)
         applyWindowLayout(ui_, initialLayout_, size(), terminal_->fileMode());
+    if (portControls_)
+        portControls_->place();
     if (timers_)
         timers_->scheduleHousekeeping();
 }

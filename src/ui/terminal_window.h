@@ -31,6 +31,7 @@ class HelpHover;
 class LogView;
 class MacroPanel;
 class OptionsBand;
+class PortControls;
 class TerminalTimers;
 class TopBar;
 
@@ -66,6 +67,7 @@ public:
     MacroPanel& macros() { return *macros_; }
     OptionsBand& options() { return *options_; }
     TopBar& topBar() { return *topBar_; }
+    PortControls& portControls() { return *portControls_; }
 
     // Timer handlers, public so that tests can call them with a fake clock.
     void pollReceive();
@@ -141,7 +143,8 @@ private:
     std::vector<std::pair<QLabel*, QString>> pendingReadouts_;
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
-    LogView* logView_ = nullptr;  // MainWindow and SecondWindow
+    PortControls* portControls_ = nullptr;  // DTR/RTS strip, port-settings dialog
+    LogView* logView_ = nullptr;            // MainWindow and SecondWindow
     OptionsBand* options_ = nullptr;
     CommandBand* commandBand_ = nullptr;  // the command line, the suffix and their drop-downs
     MacroPanel* macros_ = nullptr;

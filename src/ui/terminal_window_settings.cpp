@@ -10,6 +10,7 @@
 #include "ui/options_band.h"
 #include "ui/terminal_timers.h"
 #include "ui/line_options_menu.h"
+#include "ui/port_controls.h"
 #include "ui/top_bar.h"
 #include "ui/terminal_window.h"
 #include "terminal/window_settings.h"
@@ -119,6 +120,7 @@ void TerminalWindow::loadLineSettings()
     lineSettings_ = r.settings;
     options_->setModbusCrcCheck(lineSettings_.checkModbusCrc);
     topBar_->lineOptions().setOptions(lineSettings_.line);
+    portControls_->setModemSettings(lineSettings_.modem);
     // A typed rate stands where the record keeps "no selection".
     if (lineSettings_.typedBaud > 0 && ui_.BaudRate->currentIndex() < 0)
         ui_.BaudRate->setEditText(QString::number(lineSettings_.typedBaud));
@@ -128,6 +130,7 @@ void TerminalWindow::saveLineSettings()
 {
     lineSettings_.checkModbusCrc = options_->modbusCrcCheck();
     lineSettings_.line = topBar_->lineOptions().options();
+    lineSettings_.modem = terminal_->modem().settings();
     bool typed = false;
     const int baud = ui_.BaudRate->currentText().trimmed().toInt(&typed);
     lineSettings_.typedBaud = typed && baud > 0 && indexByte(ui_.BaudRate) == 255 ? baud : 0;

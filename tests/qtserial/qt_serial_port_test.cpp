@@ -467,3 +467,30 @@ TEST(QtSerialPort, AFailedOpenTellsWhy)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+// A pty has no modem lines: every modem call is refused, and the port stays
+// open and well (the probe, the data in both directions), so the terminal
+// shows the lines as unknown and says nothing.
+TEST(QtSerialPort, ModemCallsOnAPtyFailQuietlyAndTheLineStaysUp)
+{
+    Pty pty;
+    QtSerialPort port;
+    EXPECT_FALSE(port.setDtr(true));  // no port open
+    EXPECT_FALSE(port.modemLines().valid);
+    ASSERT_TRUE(port.open(pty.path, 9600, 8, OneStop));
+
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(port.setDtr(i % 2 == 0));  // ENOTTY: the pty driver has no modem lines
+        EXPECT_FALSE(port.setRts(i % 2 == 0));
+        EXPECT_FALSE(port.modemLines().valid);
+    }
+    port.setBreak(true);
+    port.setBreak(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(port.probe());
+    write(port, "ok\r");
+    EXPECT_EQ(pty.receive(3), "ok\r");
+    pty.send("back");
+    ASSERT_EQ(waitForInput(port, 4), 4u);
+    EXPECT_EQ(readAll(port, 4), "back");
+}

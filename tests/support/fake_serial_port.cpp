@@ -16,6 +16,23 @@ bool FakeSerialPort::open(const std::string& name, int baud, int dataBits, int s
     return true;
 }
 
+bool FakeSerialPort::modemCall(const char* line, bool on, bool& state)
+{
+    modemCalls.push_back({std::string(line) + (on ? "=1" : "=0"), clock ? weekTimeMs(clock->now()) : -1});
+    if (!opened || !hasModemLines)
+        return false;
+    state = on;
+    return true;
+}
+
+std::vector<std::string> FakeSerialPort::modemCallNames() const
+{
+    std::vector<std::string> names;
+    for (const ModemCall& c : modemCalls)
+        names.push_back(c.what);
+    return names;
+}
+
 void FakeSerialPort::close()
 {
     calls.push_back("close");

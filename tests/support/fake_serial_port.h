@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
 #include "serial/serial_port.h"
 
 namespace comtrax::testing {
@@ -33,6 +34,19 @@ public:
     bool failWrites = false;
     std::vector<std::string> availablePorts{"ttyUSB0"};
 
+    // Modem control, in order: "dtr=1", "rts=0", "break=1", each at the time
+    // of `clock` in milliseconds since Monday (-1 without a clock).
+    struct ModemCall {
+        std::string what;
+        int32_t atMs;
+        bool operator==(const ModemCall&) const = default;
+    };
+    std::vector<ModemCall> modemCalls;
+    const Clock* clock = nullptr;
+    bool hasModemLines = true;  // false: a pty, which refuses every modem call
+    ModemLines lines{true, false, false, false, false, true, true};  // the device's side: CTS DSR DCD RI
+    bool inBreak = false;
+
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
     void close() override;
     bool isOpen() const override { return opened; }
@@ -42,7 +56,17 @@ public:
     uint32_t read(uint8_t* buffer, uint32_t n) override;
     void purge() override;
     int64_t write(const uint8_t* data, uint32_t n) override;
+    bool setDtr(bool on) override { return modemCall("dtr", on, lines.dtr); }
+    bool setRts(bool on) override { return modemCall("rts", on, lines.rts); }
+    bool setBreak(bool on) override { return modemCall("break", on, inBreak); }
+    ModemLines modemLines() override { return opened && hasModemLines ? lines : ModemLines{}; }
+    // The modem calls as "dtr=0" texts, without their times.
+    std::vector<std::string> modemCallNames() const;
 
+private:
+    bool modemCall(const char* line, bool on, bool& state);
+
+public:
     void feed(const std::string& bytes) { input += bytes; }
     std::string takeWritten()
     {

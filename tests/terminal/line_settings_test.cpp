@@ -60,3 +60,47 @@ TEST(LineSettings, AMissingFileGivesTheDefaultsAndAnUnreadableOneIsAFailure)
     r = loadLineSettingsFile(dir.path());  // a directory where the file should be
     EXPECT_FALSE(r.io);
 }
+
+TEST(LineSettings, ModemSettingsRoundTripAndAnOldFileKeepsTheDefaults)
+{
+    // An old CfgLine (or none) asserts DTR and RTS on connect.
+    const LineSettings old = parseLineSettings("checkModbusCrc=1\nparity=even\n");
+    EXPECT_EQ(old.modem, ModemSettings{});
+    EXPECT_TRUE(old.modem.dtrOnConnect);
+    EXPECT_TRUE(old.modem.rtsOnConnect);
+    EXPECT_EQ(old.modem.resetPulseMs, 100);
+    EXPECT_EQ(old.modem.breakMs, 250);
+
+    LineSettings s;
+    s.modem = {false, false, 40, false, true, 1200};
+    const LineSettings back = parseLineSettings(formatLineSettings(s));
+    EXPECT_EQ(back.modem, s.modem);
+    EXPECT_TRUE(back.unknown.empty());
+}
+
+TEST(LineSettings, BadModemValuesKeepTheirDefaults)
+{
+    struct Case {
+        const char* text;
+        int pulseMs;
+        int breakMs;
+        bool dtrOnConnect;
+    };
+    const Case cases[] = {
+        {"resetPulseMs=10\nbreakMs=5000\n", 10, 5000, true},  // the ends of the range
+        {"resetPulseMs=9\nbreakMs=5001\n", 100, 250, true},   // just outside
+        {"resetPulseMs=0\nbreakMs=-250\n", 100, 250, true},
+        {"resetPulseMs=4294967396\n", 100, 250, true},  // would wrap to 100 as a 32-bit int
+        {"resetPulseMs=1e2\nbreakMs= 300ms\n", 100, 250, true},
+        {"dtrOnConnect=0\n", 100, 250, false},
+        {"dtrOnConnect=low\n", 100, 250, true},
+        {"dtrOnConnect=off\nresetPulseMs=500\n", 500, 250, false},
+    };
+    for (const Case& c : cases) {
+        const LineSettings s = parseLineSettings(c.text);
+        EXPECT_EQ(s.modem.resetPulseMs, c.pulseMs) << c.text;
+        EXPECT_EQ(s.modem.breakMs, c.breakMs) << c.text;
+        EXPECT_EQ(s.modem.dtrOnConnect, c.dtrOnConnect) << c.text;
+        EXPECT_TRUE(s.unknown.empty()) << c.text;
+    }
+}

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -26,6 +27,8 @@
 #include "common/checksums.h"
 #include "common/file_io.h"
 #include "ui/line_options_menu.h"
+#include "ui/line_state_strip.h"
+#include "ui/port_controls.h"
 #include "ui/top_bar.h"
 #include "log/log_file.h"
 #include "ui/log_text_view.h"
@@ -461,4 +464,47 @@ TEST(WindowOnPty, ParityAndFlowControlReachTheLine)
     std::string cfg;
     ASSERT_TRUE(readWholeFile(w.dir.file("CfgLine"), cfg));
     EXPECT_NE(cfg.find("parity=space\nflow=xonxoff\n"), std::string::npos) << cfg;
+}
+
+// A pty has no modem lines: the strip shows them as unknown, and toggles, a
+// reset pulse and a break are refused by the system without a word to the
+// user, the connection staying up and the bytes flowing.
+TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
+{
+    LiveWindow w(50);
+    ASSERT_TRUE(w.window->terminal().portOpen());
+    w.window->show();
+    PortControls& pc = w.window->portControls();
+    LineStateStrip* strip = pc.strip();
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_TRUE(pc.polling());
+    QTest::qWait(2 * PortControls::PollMs);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(strip->lampText(i).endsWith(QChar(0x2014))) << i;
+
+    QTest::mouseClick(strip->dtrToggle(), Qt::LeftButton);
+    QTest::mouseClick(strip->rtsToggle(), Qt::LeftButton);
+    EXPECT_TRUE(w.window->terminal().modem().pulseReset());
+    EXPECT_TRUE(w.window->terminal().modem().sendBreak());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window->terminal().modem().breaking(), 5000);
+    EXPECT_FALSE(w.window->terminal().modem().pulsing());
+    w.window->checkConnection();
+
+    EXPECT_TRUE(w.dialogs.messages.isEmpty()) << w.dialogs.messages.join("|").toStdString();
+    EXPECT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join("|").toStdString();
+    EXPECT_TRUE(w.window->terminal().portOpen());
+    EXPECT_TRUE(w.window->terminal().connected());
+    w.window->terminal().send("still here");
+    QElapsedTimer t;
+    t.start();
+    std::string got;
+    while (got.find("still here\r") == std::string::npos && t.elapsed() < 5000) {
+        QTest::qWait(5);
+        got += w.device.drain();
+    }
+    EXPECT_NE(got.find("still here\r"), std::string::npos) << got;
+
+    w.window->toggleConnection();
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_FALSE(pc.polling());
 }
