@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "common/texts.h"
+#include "ui/line_options_menu.h"
 #include "ui/terminal_window.h"
 #include "ui/text_codec.h"
 #include "ui/top_bar.h"
@@ -42,6 +43,14 @@ void TerminalWindow::applyStartOptions()
         selectEntry(ui_.ComBits, QString::number(*env_.startDataBits));
     if (env_.startStopBitsIndex && *env_.startStopBitsIndex < ui_.ComStopBits->count())
         ui_.ComStopBits->setCurrentIndex(*env_.startStopBitsIndex);
+    if (env_.startParity || env_.startFlow) {
+        LineOptions line = topBar_->lineOptions().options();
+        if (env_.startParity)
+            line.parity = *env_.startParity;
+        if (env_.startFlow)
+            line.flow = *env_.startFlow;
+        topBar_->lineOptions().setOptions(line);
+    }
     if (env_.connectAtStart && !terminal_->portOpen())
         toggleConnection();
 }
