@@ -45,6 +45,22 @@ std::vector<std::string> fallbackPortNames()
 #endif
 }
 
+const char* noPortsFoundText()
+{
+#ifdef _WIN32
+    return "Запустите программу от имени администратора или выберите порт вручную";
+#else
+    return linuxNoPortsFoundText();
+#endif
+}
+
+const char* linuxNoPortsFoundText()
+{
+    return "Последовательные порты не найдены. Подключён ли переходник USB? Его порт появляется "
+           "как /dev/ttyUSB* или /dev/ttyACM*. Для работы с портом пользователь должен входить "
+           "в группу dialout (sudo usermod -aG dialout $USER). Порт можно выбрать вручную.";
+}
+
 PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
     : port_(port), lister_(lister), view_(view)
 {}
@@ -59,7 +75,7 @@ PortChoice PortAccess::scanPorts(bool quiet)
     }
     if (!quiet) {
         view_.showMessage(":-(");
-        view_.showMessage(trText("Запустите программу от имени администратора или выберите порт вручную"));
+        view_.showMessage(trText(noPortsFoundText()));
     }
     choice.names = fallbackPortNames();
     return choice;

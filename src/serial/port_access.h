@@ -30,6 +30,11 @@ struct PortParameters {
 
 // The fallback list used when no port is found.
 std::vector<std::string> fallbackPortNames();
+// What a scan asked for by the user says when it finds no port: the advice
+// that fits this system (on Windows, to run as administrator; on Linux, where
+// the adapters appear and which group may use them).
+const char* noPortsFoundText();
+const char* linuxNoPortsFoundText();
 
 class PortAccess {
 public:
