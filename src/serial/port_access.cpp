@@ -2,6 +2,10 @@
 
 #include <charconv>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "common/terminal_view.h"
 #include "common/texts.h"
 
@@ -31,6 +35,23 @@ bool toInteger(const std::string& text, int& value)
 std::string conversionError(const std::string& text)
 {
     return "'" + text + "' is not a valid integer value";
+}
+
+// A typed text that is a path rather than a name from the list.
+bool isPath(const std::string& text)
+{
+    return text.find('/') != std::string::npos;
+}
+
+bool isCharacterDevice(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+#endif
 }
 
 }  // namespace
@@ -68,7 +89,10 @@ PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
 PortChoice PortAccess::scanPorts(bool quiet)
 {
     PortChoice choice;
-    choice.names = lister_.listPorts();
+    for (const PortInfo& info : lister_.listPortInfos()) {
+        choice.names.push_back(info.name);
+        choice.labels.push_back(portLabel(info));
+    }
     if (!choice.names.empty()) {
         choice.selected = 0;
         return choice;
@@ -78,6 +102,7 @@ PortChoice PortAccess::scanPorts(bool quiet)
         view_.showMessage(trText(noPortsFoundText()));
     }
     choice.names = fallbackPortNames();
+    choice.labels = choice.names;
     return choice;
 }
 
@@ -85,6 +110,7 @@ bool PortAccess::openPort(const PortParameters& p)
 {
     portName_ = p.portName;
     conversionFailed_ = false;
+    typedPathRefused_ = false;
     int baud = 0;
     if (!toInteger(p.baudText, baud)) {
         conversionFailed_ = true;
@@ -99,6 +125,17 @@ bool PortAccess::openPort(const PortParameters& p)
     }
     if (p.stopIndex >= 0 && p.stopIndex <= 2)
         stopCode_ = p.stopIndex;
+#ifndef _WIN32
+    if (portName_.empty() && isPath(p.typedText)) {
+        if (!isCharacterDevice(p.typedText)) {
+            typedPathRefused_ = true;
+            view_.showMessage(trFormat(
+                "%1 — не последовательный порт: по этому пути нет символьного устройства.", {p.typedText}));
+            return false;
+        }
+        portName_ = p.typedText;
+    }
+#endif
     if (portName_.empty())
         view_.showMessage(trText("Выбери порт!"));
     // A handle still held from an earlier attempt is released before the new open.
@@ -111,6 +148,32 @@ bool PortAccess::openPort(const PortParameters& p)
         return false;
     portOpen_ = true;
     return true;
+}
+
+void PortAccess::rememberIdentity()
+{
+    identity_ = {};
+    for (const PortInfo& info : lister_.listPortInfos())
+        if (info.name == portName_) {
+            identity_ = identityOf(info);
+            break;
+        }
+}
+
+bool PortAccess::reopenPort(const PortParameters& p)
+{
+    if (identity_.empty())
+        return openPort(p);
+    const std::vector<PortInfo> ports = lister_.listPortInfos();
+    PortParameters q = p;
+    if (const PortInfo* found = findByIdentity(ports, identity_)) {
+        q.portName = found->name;
+    } else {
+        for (const PortInfo& info : ports)
+            if (info.name == p.portName && isAnotherDevice(info, identity_))
+                return false;  // another device has taken the name meanwhile
+    }
+    return openPort(q);
 }
 
 void PortAccess::closePort()

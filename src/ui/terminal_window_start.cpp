@@ -28,11 +28,7 @@ void TerminalWindow::applyStartOptions()
     if (env_.startPort) {
         // A port the scan does not list (a link in the user's own directory)
         // is offered as given; ReScan replaces the list as usual.
-        const QString port = fromCp1251(*env_.startPort);
-        if (!selectEntry(ui_.ComPort, port)) {
-            ui_.ComPort->addItem(port);
-            selectEntry(ui_.ComPort, port);
-        }
+        topBar_->selectPort(fromCp1251(*env_.startPort));
     }
     // A rate the list does not hold is used as typed, as in the box itself.
     if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud))) {

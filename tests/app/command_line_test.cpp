@@ -79,9 +79,9 @@ TEST(CommandLine, StopBitsAreTheListsEntries)
 
 TEST(CommandLine, ParityAndFlowControlTakeTheirNamesInAnyCase)
 {
-    const std::pair<const char*, Parity> parities[] = {
-        {"none", Parity::None}, {"odd", Parity::Odd},     {"even", Parity::Even},
-        {"mark", Parity::Mark}, {"space", Parity::Space}, {"EVEN", Parity::Even}};
+    const std::pair<const char*, Parity> parities[] = {{"none", Parity::None},   {"odd", Parity::Odd},
+                                                       {"even", Parity::Even},   {"mark", Parity::Mark},
+                                                       {"space", Parity::Space}, {"EVEN", Parity::Even}};
     for (const auto& [text, parity] : parities) {
         const CommandLine r = parse({"--parity", text});
         ASSERT_EQ(r.outcome, Outcome::Run) << text << r.text;
@@ -149,8 +149,7 @@ TEST(CommandLine, HelpAndVersionPrintAndExitWithSuccess)
     EXPECT_EQ(help.outcome, Outcome::Print);
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--port ИМЯ", "--baud N", "--bits N", "--stop N", "--parity ЧЁТНОСТЬ",
-                               "--flow УПРАВЛЕНИЕ", "--connect", "--dir ПАПКА",
-                               "--desktop", "--version"})
+                               "--flow УПРАВЛЕНИЕ", "--connect", "--dir ПАПКА", "--desktop", "--version"})
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
 
     const CommandLine version = parse({"-v"});
