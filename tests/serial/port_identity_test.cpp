@@ -19,8 +19,8 @@ namespace {
 PortInfo usb(std::string name, std::string serial, std::string location = "1-1.2:1.0",
              std::string vendor = "10c4", std::string product = "ea60")
 {
-    return {std::move(name), "CP2102", std::move(serial), std::move(vendor), std::move(product),
-            std::move(location)};
+    return {std::move(name),   "CP2102",           std::move(serial),
+            std::move(vendor), std::move(product), std::move(location)};
 }
 
 }  // namespace
@@ -49,11 +49,13 @@ TEST(PortIdentity, ASerialNumberFindsItsDeviceUnderAnyName)
               nullptr);
     // Twins with one serial number: the one in the old socket, else none.
     const PortIdentity twin = identityOf(usb("ttyUSB0", "0001", "1-1.2:1.0"));
-    const std::vector<PortInfo> twins = {usb("ttyUSB3", "0001", "1-1.4:1.0"), usb("ttyUSB2", "0001", "1-1.2:1.0")};
+    const std::vector<PortInfo> twins = {usb("ttyUSB3", "0001", "1-1.4:1.0"),
+                                         usb("ttyUSB2", "0001", "1-1.2:1.0")};
     ASSERT_NE(findByIdentity(twins, twin), nullptr);
     EXPECT_EQ(findByIdentity(twins, twin)->name, "ttyUSB2");
-    EXPECT_EQ(findByIdentity({usb("ttyUSB3", "0001", "1-1.4:1.0"), usb("ttyUSB2", "0001", "1-1.5:1.0")}, twin),
-              nullptr);
+    EXPECT_EQ(
+        findByIdentity({usb("ttyUSB3", "0001", "1-1.4:1.0"), usb("ttyUSB2", "0001", "1-1.5:1.0")}, twin),
+        nullptr);
 }
 
 TEST(PortIdentity, WithoutASerialNumberOnlyTheSameModelInTheSameSocketMatches)
@@ -71,7 +73,8 @@ TEST(PortIdentity, WithoutASerialNumberOnlyTheSameModelInTheSameSocketMatches)
     const PortInfo pty{"/dev/pts/4", "", "", "", "", ""};
     EXPECT_TRUE(identityOf(pty).empty());
     EXPECT_EQ(findByIdentity({pty}, identityOf(pty)), nullptr);
-    EXPECT_EQ(findByIdentity({usb("ttyACM1", "", "", "2e8a", "000a")}, identityOf(usb("x", "", "", "2e8a", "000a"))),
+    EXPECT_EQ(findByIdentity({usb("ttyACM1", "", "", "2e8a", "000a")},
+                             identityOf(usb("x", "", "", "2e8a", "000a"))),
               nullptr);
 }
 
@@ -152,7 +155,8 @@ TEST(PortIdentity, AutoConnectFindsADeviceWithoutSerialNumberByModelAndSocket)
 {
     ReconnectRig r({usb("ttyUSB0", "", "1-2:1.0", "1a86", "7523")});
     r.unplug();
-    r.lister.infos = {usb("ttyUSB0", "", "1-4:1.0", "1a86", "7523"), usb("ttyUSB1", "", "1-2:1.0", "1a86", "7523")};
+    r.lister.infos = {usb("ttyUSB0", "", "1-4:1.0", "1a86", "7523"),
+                      usb("ttyUSB1", "", "1-2:1.0", "1a86", "7523")};
     r.tick();
     EXPECT_EQ(r.lastOpened(), "ttyUSB1");
     EXPECT_EQ(r.connection.indicatorColour(), clLime);
