@@ -71,6 +71,11 @@ TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
     connect(c_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
     connect(c_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
     c_.FiltrLog->installEventFilter(this);
+    // A label longer than the box shows its start, the port's name.
+    connect(c_.ComPort, &QComboBox::currentIndexChanged, this, [this] {
+        if (QLineEdit* edit = c_.ComPort->lineEdit())
+            edit->setCursorPosition(0);
+    });
     fontSize_ = c_.MainWindow->font().pointSize();
 }
 
