@@ -362,7 +362,7 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>%1 is not a serial port: there is no character device at this path.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="141" />
+      <location filename="../src/serial/port_access.cpp" line="140" />
       <source>Выбери порт!</source>
       <translation>Choose a port!</translation>
     </message>
@@ -459,8 +459,8 @@ instead of the stored ones; with no options the program starts as usual.
    входить в группу dialout:
    sudo usermod -aG dialout $USER
    и затем заново войти в систему.
-   
-   </source>
+   Путь к устройству (/dev/serial/by-id/...)
+   можно ввести в поле порта вручную.</source>
       <translation>Scanning the available serial ports
    
    The list of ports comes from the system
@@ -471,8 +471,8 @@ instead of the stored ones; with no options the program starts as usual.
    dialout group:
    sudo usermod -aG dialout $USER
    and then log in again.
-   
-   </translation>
+   A path to a device (/dev/serial/by-id/...)
+   can be typed into the port box by hand.</translation>
     </message>
     <message>
       <location filename="../src/terminal/help_texts.cpp" line="1" />
