@@ -63,10 +63,12 @@ int lockHolder(const struct stat& device)
 
 // The pid a UUCP-style lock file names (LCK..ttyUSB0: the pid as text on its
 // first line, as Qt and most terminals write it), when that process lives.
+// The directories are the ones Qt and the classic terminals use.
 int lockFileHolder(const std::string& path)
 {
     const std::string name = path.substr(path.rfind('/') + 1);
-    for (const char* dir : {"/run/lock/", "/var/lock/"}) {
+    for (const char* dir :
+         {"/run/lock/", "/var/lock/", "/var/spool/locks/", "/var/spool/uucp/", "/etc/locks/", "/tmp/"}) {
         std::ifstream file(std::string(dir) + "LCK.." + name);
         long pid = 0;
         if (file >> pid && processExists(static_cast<int>(pid)))

@@ -152,8 +152,13 @@ void TopBar::refreshConnection()
     // device come back under another name. The box shows what is open.
     if (terminal_.portOpen()) {
         const QString opened = fromCp1251(terminal_.portName());
-        if (selectedPortName(c_.ComPort) != opened)
+        if (selectedPortName(c_.ComPort) != opened) {
+            // A device found again under a new name: the list as it is now,
+            // with its label. A typed path is simply added.
+            if (portIndexOf(c_.ComPort, opened) < 0 && !opened.contains(QLatin1Char('/')))
+                applyPortChoice(terminal_.scanPorts(true));
             selectPort(opened);
+        }
     }
     c_.BTConnect->setText(QString::fromLatin1(terminal_.connectCaption()));
     for (QWidget* w : {static_cast<QWidget*>(c_.ComPort), static_cast<QWidget*>(c_.BaudRate),

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "serial/connection.h"
+#include "serial/port_holder.h"
 #include "serial/port_identity.h"
 #include "support/fake_serial_port.h"
 #include "support/recording_view.h"
+
+#include <unistd.h>
 
 using namespace comtrax;
 using namespace comtrax::testing;
@@ -264,3 +268,33 @@ TEST(PortHolderMessage, ARefusedOpenNamesTheProgramThatHoldsThePort)
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0], "Порт занят: его открыла другая программа.");
 }
+
+#ifdef __linux__
+// A terminal that keeps a UUCP lock file (LCK..name with its pid) is named
+// from it; a lock file left by a process that has ended names nobody.
+TEST(PortHolder, ALockFileNamesALiveProcessOnly)
+{
+    const std::string name = "ttyHolderTest" + std::to_string(::getpid());
+    const std::string device = "/tmp/" + name + ".dev";
+    const std::string lock = "/tmp/LCK.." + name + ".dev";
+    std::FILE* f = std::fopen(device.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    f = std::fopen(lock.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "%10d\ncomtrax\nhost\n", static_cast<int>(::getpid()));
+    std::fclose(f);
+    EXPECT_EQ(findPortHolder(device), "test_serial (pid " + std::to_string(::getpid()) + ")");
+
+    f = std::fopen(lock.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "%d\n", 999999999);  // beyond any pid the system gives
+    std::fclose(f);
+    EXPECT_EQ(findPortHolder(device), "");
+    std::remove(lock.c_str());
+    std::remove(device.c_str());
+
+    EXPECT_EQ(findPortHolder("/no/such/device"), "");
+    EXPECT_EQ(describeProcess(::getpid()), "test_serial (pid " + std::to_string(::getpid()) + ")");
+}
+#endif

@@ -108,7 +108,8 @@ TEST(WindowPortIdentity, AutoConnectFollowsTheDeviceToItsNewNameInTheBox)
     r.window->checkConnection();
     ASSERT_TRUE(r.port.opened);
     EXPECT_EQ(r.port.opens.back().name, "ttyUSB1");
-    EXPECT_EQ(r.ui().ComPort->currentText(), "ttyUSB1");
+    EXPECT_EQ(r.ui().ComPort->currentText(), QString::fromUtf8("ttyUSB1 — CP2102 (0001)"));
+    EXPECT_EQ(r.ui().ComPort->count(), 2);  // the list as it is now
     EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
     EXPECT_TRUE(r.dialogs.messages.isEmpty());
 }
