@@ -59,7 +59,6 @@ public:
     // Notes which device the open port is (from a fresh listing), so that a
     // reconnection can find it again under another name.
     void rememberIdentity();
-    const PortIdentity& identity() const { return identity_; }
     // The reconnection's open: the device remembered, under whatever name it
     // has now; never another device that took its old name. Without an
     // identity (a pty, a built-in port) the port of p, as openPort.

@@ -50,11 +50,11 @@ int lockHolder(const struct stat& device)
             continue;
         if (!(fields >> advisory >> mode >> pid >> where))
             continue;
-        unsigned major = 0, minor = 0;
+        unsigned devMajor = 0, devMinor = 0;
         unsigned long long inode = 0;
-        if (std::sscanf(where.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3)
+        if (std::sscanf(where.c_str(), "%x:%x:%llu", &devMajor, &devMinor, &inode) != 3)
             continue;
-        if (major == major(device.st_dev) && minor == minor(device.st_dev) && inode == device.st_ino
+        if (devMajor == major(device.st_dev) && devMinor == minor(device.st_dev) && inode == device.st_ino
             && pid > 0)
             return static_cast<int>(pid);
     }
