@@ -40,31 +40,51 @@
     </message>
     <message>
       <location filename="../src/app/command_line.cpp" line="46" />
+      <source>ЧЁТНОСТЬ</source>
+      <translation>PARITY</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="46" />
+      <source>чётность: none, odd, even, mark или space</source>
+      <translation>parity: none, odd, even, mark or space</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="47" />
+      <source>УПРАВЛЕНИЕ</source>
+      <translation>FLOW</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="47" />
+      <source>управление потоком: none, rtscts или xonxoff</source>
+      <translation>flow control: none, rtscts or xonxoff</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="48" />
       <source>открыть порт при запуске</source>
       <translation>open the port at start-up</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="47" />
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>ПАПКА</source>
       <translation>DIR</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="47" />
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>папка настроек, макросов, истории и логов (по умолчанию текущая)</source>
       <translation>the directory of the settings, macros, history and logs (default: the current one)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="48" />
+      <location filename="../src/app/command_line.cpp" line="50" />
       <source>язык интерфейса: ru или en (по умолчанию — язык системы)</source>
       <translation>the interface's language: ru or en (default: the system's)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="49" />
+      <location filename="../src/app/command_line.cpp" line="51" />
       <source>запуск из меню: папка данных пользователя (~/.local/share/comtrax)</source>
       <translation>started from the menu: the user's data directory (~/.local/share/comtrax)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="62" />
+      <location filename="../src/app/command_line.cpp" line="64" />
       <source>Использование: comtrax [параметры]
 Терминал последовательного порта. Параметры порта из командной строки действуют
 вместо сохранённых; без параметров программа запускается как обычно.
@@ -77,97 +97,107 @@ instead of the stored ones; with no options the program starts as usual.
 </translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="80" />
+      <location filename="../src/app/command_line.cpp" line="82" />
       <source>Справка: comtrax --help</source>
       <translation>Help: comtrax --help</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="135" />
+      <location filename="../src/app/command_line.cpp" line="137" />
       <source>неизвестный параметр «%1»</source>
       <translation>unknown option '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="139" />
+      <location filename="../src/app/command_line.cpp" line="141" />
       <source>у параметра %1 нет значения</source>
       <translation>the option %1 has no value</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="143" />
+      <location filename="../src/app/command_line.cpp" line="145" />
       <source>лишний аргумент «%1»</source>
       <translation>unexpected argument '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="155" />
+      <location filename="../src/app/command_line.cpp" line="157" />
       <source>пустое имя порта (--port)</source>
       <translation>empty port name (--port)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="161" />
+      <location filename="../src/app/command_line.cpp" line="163" />
       <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
       <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="168" />
+      <location filename="../src/app/command_line.cpp" line="170" />
       <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
       <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="177" />
+      <location filename="../src/app/command_line.cpp" line="179" />
       <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
       <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="183" />
+      <location filename="../src/app/command_line.cpp" line="192" />
+      <source>чётность «%1» не годится (--parity): нужно none, odd, even, mark или space</source>
+      <translation>the parity '%1' is not valid (--parity): use none, odd, even, mark or space</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="203" />
+      <source>управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff</source>
+      <translation>the flow control '%1' is not valid (--flow): use none, rtscts or xonxoff</translation>
+    </message>
+    <message>
+      <location filename="../src/app/command_line.cpp" line="210" />
       <source>язык «%1» не годится (--lang): нужно ru или en</source>
       <translation>the language "%1" will not do (--lang): ru or en</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="189" />
+      <location filename="../src/app/command_line.cpp" line="216" />
       <source>пустой путь к папке (--dir)</source>
       <translation>empty directory path (--dir)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="194" />
+      <location filename="../src/app/command_line.cpp" line="221" />
       <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
       <translation>no home directory (HOME) is set; give a directory with --dir</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="225" />
+      <location filename="../src/app/command_line.cpp" line="252" />
       <source>это не папка</source>
       <translation>it is not a directory</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="227" />
+      <location filename="../src/app/command_line.cpp" line="254" />
       <source>не удалось создать папку %1: %2</source>
       <translation>cannot create the directory %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="60" />
+      <location filename="../src/common/file_io.cpp" line="61" />
       <source>Не удалось прочитать файл %1: %2</source>
       <translation>Cannot read the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="82" />
+      <location filename="../src/common/file_io.cpp" line="83" />
       <source>Не удалось открыть файл %1: %2</source>
       <translation>Cannot open the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="163" />
+      <location filename="../src/common/file_io.cpp" line="199" />
       <source>Файл %1 только для чтения, он не перезаписан</source>
       <translation>The file %1 is read-only; it was not overwritten</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="169" />
+      <location filename="../src/common/file_io.cpp" line="205" />
       <source>Не удалось создать временный файл для %1: %2</source>
       <translation>Cannot create a temporary file for %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="177" />
+      <location filename="../src/common/file_io.cpp" line="213" />
       <source>Не удалось записать файл %1: %2</source>
       <translation>Cannot write the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="187" />
+      <location filename="../src/common/file_io.cpp" line="223" />
       <source>Не удалось заменить файл %1: %2</source>
       <translation>Cannot replace the file %1: %2</translation>
     </message>
@@ -282,42 +312,57 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Cannot write to the log file %1</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="13" />
+      <location filename="../src/serial/connection.cpp" line="14" />
       <source>Что-то не открывается порт. Программа может работать только с COM1..COM9.</source>
       <translation>The port does not open. The program can only work with COM1..COM9.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="20" />
+      <location filename="../src/serial/connection.cpp" line="21" />
       <source>Нет доступа к порту. Добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.</source>
       <translation>No access to the port. Add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="23" />
+      <location filename="../src/serial/connection.cpp" line="24" />
       <source>Порт занят: его открыла другая программа.</source>
       <translation>The port is busy: another program has it open.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="25" />
+      <location filename="../src/serial/connection.cpp" line="26" />
       <source>Порт занят: его заблокировала другая программа (например, picocom или minicom).</source>
       <translation>The port is busy: another program has locked it (picocom or minicom, for example).</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="27" />
+      <location filename="../src/serial/connection.cpp" line="28" />
       <source>Порт не найден: устройство отключено или такого порта нет.</source>
       <translation>Port not found: the device is unplugged or there is no such port.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="29" />
+      <location filename="../src/serial/connection.cpp" line="30" />
       <source>Порт не принимает эти параметры: скорость, биты данных или стоповые биты.</source>
       <translation>The port refuses these settings: the baud rate, data bits or stop bits.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="62" />
+      <location filename="../src/serial/connection.cpp" line="42" />
+      <source>Порт занят: его держит программа %1. Закройте её и попробуйте снова.</source>
+      <translation>The port is busy: it is held by %1. Close that program and try again.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/port_access.cpp" line="72" />
       <source>Запустите программу от имени администратора или выберите порт вручную</source>
       <translation>Run the program as administrator or choose the port by hand</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="87" />
+      <location filename="../src/serial/port_access.cpp" line="80" />
+      <source>Последовательные порты не найдены. Подключён ли переходник USB? Его порт появляется как /dev/ttyUSB* или /dev/ttyACM*. Для работы с портом пользователь должен входить в группу dialout (sudo usermod -aG dialout $USER). Порт можно выбрать вручную.</source>
+      <translation>No serial ports were found. Is the USB adapter plugged in? Its port appears as /dev/ttyUSB* or /dev/ttyACM*. To use a port, the user must be in the dialout group (sudo usermod -aG dialout $USER). A port can also be chosen by hand.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/port_access.cpp" line="133" />
+      <source>%1 — не последовательный порт: по этому пути нет символьного устройства.</source>
+      <translation>%1 is not a serial port: there is no character device at this path.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/port_access.cpp" line="140" />
       <source>Выбери порт!</source>
       <translation>Choose a port!</translation>
     </message>
@@ -414,8 +459,8 @@ instead of the stored ones; with no options the program starts as usual.
    входить в группу dialout:
    sudo usermod -aG dialout $USER
    и затем заново войти в систему.
-   
-   </source>
+   Путь к устройству (/dev/serial/by-id/...)
+   можно ввести в поле порта вручную.</source>
       <translation>Scanning the available serial ports
    
    The list of ports comes from the system
@@ -426,8 +471,8 @@ instead of the stored ones; with no options the program starts as usual.
    dialout group:
    sudo usermod -aG dialout $USER
    and then log in again.
-   
-   </translation>
+   A path to a device (/dev/serial/by-id/...)
+   can be typed into the port box by hand.</translation>
     </message>
     <message>
       <location filename="../src/terminal/help_texts.cpp" line="1" />
@@ -1032,12 +1077,12 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="482" />
+      <location filename="../src/ui/log_text_view.cpp" line="539" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="485" />
+      <location filename="../src/ui/log_text_view.cpp" line="542" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>
@@ -1081,7 +1126,7 @@ and press ReScan.</translation>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_controls.cpp" line="46" />
+      <location filename="../src/ui/port_controls.cpp" line="47" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
     </message>
@@ -1206,19 +1251,19 @@ and press ReScan.</translation>
       <translation>Cancel</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="191" />
+      <location filename="../src/ui/terminal_window.cpp" line="195" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="200" />
+      <location filename="../src/ui/terminal_window.cpp" line="204" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="242" />
+      <location filename="../src/ui/terminal_window.cpp" line="246" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

@@ -43,6 +43,8 @@ const std::vector<OptionRow>& optionRows()
         {{"b", "baud"}, "N", "скорость, бод"},
         {{"bits"}, "N", "биты данных: 5, 6, 7 или 8"},
         {{"stop"}, "N", "стоповые биты: 1, 1.5 или 2"},
+        {{"parity"}, "ЧЁТНОСТЬ", "чётность: none, odd, even, mark или space"},
+        {{"flow"}, "УПРАВЛЕНИЕ", "управление потоком: none, rtscts или xonxoff"},
         {{"c", "connect"}, nullptr, "открыть порт при запуске"},
         {{"d", "dir"}, "ПАПКА", "папка настроек, макросов, истории и логов (по умолчанию текущая)"},
         {{"lang"}, "ru|en", "язык интерфейса: ru или en (по умолчанию — язык системы)"},
@@ -175,6 +177,31 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
                 o.stopBitsIndex = i;
         if (!o.stopBitsIndex)
             return fail(tr("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
+    }
+    if (parser.isSet("parity")) {
+        const QString parity = parser.value("parity").trimmed().toLower();
+        const std::pair<const char*, Parity> parities[] = {{"none", Parity::None},
+                                                           {"odd", Parity::Odd},
+                                                           {"even", Parity::Even},
+                                                           {"mark", Parity::Mark},
+                                                           {"space", Parity::Space}};
+        for (const auto& [name, value] : parities)
+            if (parity == QLatin1String(name))
+                o.parity = value;
+        if (!o.parity)
+            return fail(tr("чётность «%1» не годится (--parity): нужно none, odd, even, mark или space")
+                            .arg(parser.value("parity")));
+    }
+    if (parser.isSet("flow")) {
+        const QString flow = parser.value("flow").trimmed().toLower();
+        const std::pair<const char*, FlowControl> flows[] = {
+            {"none", FlowControl::None}, {"rtscts", FlowControl::RtsCts}, {"xonxoff", FlowControl::XonXoff}};
+        for (const auto& [name, value] : flows)
+            if (flow == QLatin1String(name))
+                o.flow = value;
+        if (!o.flow)
+            return fail(tr("управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff")
+                            .arg(parser.value("flow")));
     }
     o.connect = parser.isSet("connect");
     if (parser.isSet("lang")) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "serial/serial_port.h"
+
 namespace comtrax {
 
 // What the command line overrides for this run; an empty field keeps the
@@ -16,6 +18,8 @@ struct StartOptions {
     std::optional<int> baud;
     std::optional<int> dataBits;
     std::optional<int> stopBitsIndex;  // 0: 1, 1: 1,5, 2: 2 (the stop-bit list's entries)
+    std::optional<Parity> parity;
+    std::optional<FlowControl> flow;
     bool connect = false;
     std::optional<std::string> language;  // "ru" or "en": over the system's locale
     std::string directory = ".";          // CfgTerminal, CmdConfig, OldCmd and the log files

@@ -55,6 +55,8 @@ int main(int argc, char* argv[])
     env.startBaud = options.baud;
     env.startDataBits = options.dataBits;
     env.startStopBitsIndex = options.stopBitsIndex;
+    env.startParity = options.parity;
+    env.startFlow = options.flow;
     env.connectAtStart = options.connect;
     comtrax::TerminalWindow w(env);
     w.show();

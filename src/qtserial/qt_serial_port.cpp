@@ -1,5 +1,7 @@
 #include "qtserial/qt_serial_port.h"
 
+#include "serial/port_holder.h"
+
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QSocketNotifier>
@@ -130,6 +132,7 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     if (port_->isOpen())
         port_->close();
     failure_ = OpenFailure::UnsupportedSetting;
+    holder_.clear();
     if (name.empty() || baud <= 0 || dataBits < 5 || dataBits > 8)
         return false;
 
@@ -142,6 +145,8 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
         port_->clearError();
 #ifndef _WIN32
         failure_ = whyNotOpened(devicePath(name));
+        if (failure_ == OpenFailure::Busy)
+            holder_ = findPortHolder(devicePath(name));
 #else
         failure_ = OpenFailure::Unknown;
 #endif
@@ -155,6 +160,7 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
         failure_ = OpenFailure::HeldByOther;
         port_->close();
         port_->clearError();
+        holder_ = findPortHolder(devicePath(name));
         return false;
     }
 #endif
@@ -463,15 +469,84 @@ int64_t QtSerialPort::write(const uint8_t* data, uint32_t n)
 
 QtPortLister::QtPortLister(std::string devDir) : devDir_(std::move(devDir)) {}
 
+namespace {
+
+std::string hexId(quint16 id)
+{
+    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toStdString();
+}
+
+// Where a USB device is plugged in: its interface in sysfs (".../1-1.2/1-1.2:1.0"),
+// which stays the same when the port comes back under another name.
+std::string usbLocation(const std::string& name)
+{
+#ifdef __linux__
+    namespace fs = std::filesystem;
+    std::error_code e;
+    fs::path device = fs::canonical(fs::path("/sys/class/tty") / name / "device", e);
+    if (e)
+        return {};
+    if (device.filename() == name)  // usb-serial adapters have a node of their own
+        device = device.parent_path();
+    return device.string();
+#else
+    (void)name;
+    return {};
+#endif
+}
+
+}  // namespace
+
 std::vector<std::string> QtPortLister::listPorts()
 {
     std::vector<std::string> names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        names.push_back(info.portName().toStdString());
-    for (const std::string& link : ptyLinks())
-        if (std::find(names.begin(), names.end(), link) == names.end())
-            names.push_back(link);
+    for (PortInfo& info : listPortInfos())
+        names.push_back(std::move(info.name));
     return names;
+}
+
+std::vector<PortInfo> QtPortLister::listPortInfos()
+{
+    std::vector<PortInfo> ports;
+    const auto listed = [&ports](const std::string& name) {
+        return std::any_of(ports.begin(), ports.end(), [&](const PortInfo& p) { return p.name == name; });
+    };
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        PortInfo port;
+        port.name = info.portName().toStdString();
+        port.description = info.description().trimmed().toStdString();
+        port.serialNumber = info.serialNumber().trimmed().toStdString();
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
+            port.vendorId = hexId(info.vendorIdentifier());
+            port.productId = hexId(info.productIdentifier());
+            port.location = usbLocation(port.name);
+        }
+        ports.push_back(std::move(port));
+    }
+    for (const std::string& link : ptyLinks())
+        if (!listed(link))
+            ports.push_back(PortInfo{link, {}, {}, {}, {}, {}});
+    for (const std::string& link : byIdLinks())
+        if (!listed(link))
+            ports.push_back(PortInfo{link, {}, {}, {}, {}, {}});
+    return ports;
+}
+
+std::vector<std::string> QtPortLister::byIdLinks() const
+{
+    std::vector<std::string> links;
+#ifndef _WIN32
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir = fs::path(devDir_) / "serial" / "by-id";
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e;
+        if (it->is_symlink(e) && fs::is_character_file(it->path(), e))
+            links.push_back(it->path().string());
+    }
+    std::sort(links.begin(), links.end());
+#endif
+    return links;
 }
 
 std::vector<std::string> QtPortLister::ptyLinks() const

@@ -21,6 +21,7 @@ public:
 
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
     OpenFailure lastOpenFailure() const override { return failure_; }
+    std::string lastOpenHolder() const override { return holder_; }
     void close() override;
     bool isOpen() const override;
     bool probe() override;
@@ -41,6 +42,7 @@ private:
     std::unique_ptr<QSerialPort> port_;
     int baud_ = 9600;
     OpenFailure failure_ = OpenFailure::Unknown;
+    std::string holder_;  // who has the port, when the last open found it taken
 };
 
 class QtPortLister final : public PortLister {
@@ -48,10 +50,16 @@ public:
     // devDir is where the pseudo-terminal links are looked for ("/dev").
     explicit QtPortLister(std::string devDir = "/dev");
     std::vector<std::string> listPorts() override;
+    // The system's ports with what it tells of their devices, then the pty
+    // links, then the persistent links of /dev/serial/by-id (by their paths).
+    std::vector<PortInfo> listPortInfos() override;
 
     // Names of the links directly in devDir that point at a live /dev/pts/N,
     // sorted by name.
     std::vector<std::string> ptyLinks() const;
+    // Paths of the links in devDir/serial/by-id that lead to a character
+    // device, sorted.
+    std::vector<std::string> byIdLinks() const;
 
 private:
     std::string devDir_;

@@ -1,5 +1,6 @@
 #include "serial/connection.h"
 
+#include <string>
 #include <utility>
 
 #include "common/terminal_view.h"
@@ -33,6 +34,15 @@ const char* openFailedText(OpenFailure why)
     return OpenFailedText;
 }
 
+std::string openFailedMessage(const SerialPort& port)
+{
+    const OpenFailure why = port.lastOpenFailure();
+    const std::string holder = port.lastOpenHolder();
+    if ((why == OpenFailure::Busy || why == OpenFailure::HeldByOther) && !holder.empty())
+        return trFormat("Порт занят: его держит программа %1. Закройте её и попробуйте снова.", {holder});
+    return trText(openFailedText(why));
+}
+
 // The pause after a reconnection lets a device that has just come back finish
 // starting up before the terminal talks to it.
 constexpr int ReconnectPauseMs = 2000;
@@ -56,10 +66,11 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
     if (!access_.openPort(params)) {
         // With no port chosen "Выбери порт!" has been said, and a box with no
         // entry has had its conversion error; one message per click is enough.
-        if (!params.portName.empty() && !access_.conversionFailed())
-            view_.showMessage(trText(openFailedText(access_.port().lastOpenFailure())));
+        if (!access_.portName().empty() && !access_.conversionFailed() && !access_.typedPathRefused())
+            view_.showMessage(openFailedMessage(access_.port()));
         return;
     }
+    access_.rememberIdentity();
     connected_ = true;
     colour_ = clLime;
     if (sendOnConnect && hooks_.sendAfterConnect)
@@ -87,7 +98,7 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
     if (alive)
         return;
 
-    if (!access_.openPort(params)) {
+    if (!access_.reopenPort(params)) {
         colour_ = clYellow;  // tried again on the next tick
         return;
     }

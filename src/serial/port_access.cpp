@@ -2,6 +2,10 @@
 
 #include <charconv>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "common/terminal_view.h"
 #include "common/texts.h"
 
@@ -33,6 +37,23 @@ std::string conversionError(const std::string& text)
     return "'" + text + "' is not a valid integer value";
 }
 
+// A typed text that is a path rather than a name from the list.
+bool isPath(const std::string& text)
+{
+    return text.find('/') != std::string::npos;
+}
+
+bool isCharacterDevice(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+#endif
+}
+
 }  // namespace
 
 std::vector<std::string> fallbackPortNames()
@@ -45,6 +66,22 @@ std::vector<std::string> fallbackPortNames()
 #endif
 }
 
+const char* noPortsFoundText()
+{
+#ifdef _WIN32
+    return "Запустите программу от имени администратора или выберите порт вручную";
+#else
+    return linuxNoPortsFoundText();
+#endif
+}
+
+const char* linuxNoPortsFoundText()
+{
+    return "Последовательные порты не найдены. Подключён ли переходник USB? Его порт появляется "
+           "как /dev/ttyUSB* или /dev/ttyACM*. Для работы с портом пользователь должен входить "
+           "в группу dialout (sudo usermod -aG dialout $USER). Порт можно выбрать вручную.";
+}
+
 PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
     : port_(port), lister_(lister), view_(view)
 {}
@@ -52,16 +89,20 @@ PortAccess::PortAccess(SerialPort& port, PortLister& lister, TerminalView& view)
 PortChoice PortAccess::scanPorts(bool quiet)
 {
     PortChoice choice;
-    choice.names = lister_.listPorts();
+    for (const PortInfo& info : lister_.listPortInfos()) {
+        choice.names.push_back(info.name);
+        choice.labels.push_back(portLabel(info));
+    }
     if (!choice.names.empty()) {
         choice.selected = 0;
         return choice;
     }
     if (!quiet) {
         view_.showMessage(":-(");
-        view_.showMessage(trText("Запустите программу от имени администратора или выберите порт вручную"));
+        view_.showMessage(trText(noPortsFoundText()));
     }
     choice.names = fallbackPortNames();
+    choice.labels = choice.names;
     return choice;
 }
 
@@ -69,6 +110,7 @@ bool PortAccess::openPort(const PortParameters& p)
 {
     portName_ = p.portName;
     conversionFailed_ = false;
+    typedPathRefused_ = false;
     int baud = 0;
     if (!toInteger(p.baudText, baud)) {
         conversionFailed_ = true;
@@ -83,6 +125,17 @@ bool PortAccess::openPort(const PortParameters& p)
     }
     if (p.stopIndex >= 0 && p.stopIndex <= 2)
         stopCode_ = p.stopIndex;
+#ifndef _WIN32
+    if (portName_.empty() && isPath(p.typedText)) {
+        if (!isCharacterDevice(p.typedText)) {
+            typedPathRefused_ = true;
+            view_.showMessage(trFormat(
+                "%1 — не последовательный порт: по этому пути нет символьного устройства.", {p.typedText}));
+            return false;
+        }
+        portName_ = p.typedText;
+    }
+#endif
     if (portName_.empty())
         view_.showMessage(trText("Выбери порт!"));
     // A handle still held from an earlier attempt is released before the new open.
@@ -97,6 +150,32 @@ bool PortAccess::openPort(const PortParameters& p)
     if (openedListener_)
         openedListener_();
     return true;
+}
+
+void PortAccess::rememberIdentity()
+{
+    identity_ = {};
+    for (const PortInfo& info : lister_.listPortInfos())
+        if (info.name == portName_) {
+            identity_ = identityOf(info);
+            break;
+        }
+}
+
+bool PortAccess::reopenPort(const PortParameters& p)
+{
+    if (identity_.empty())
+        return openPort(p);
+    const std::vector<PortInfo> ports = lister_.listPortInfos();
+    PortParameters q = p;
+    if (const PortInfo* found = findByIdentity(ports, identity_)) {
+        q.portName = found->name;
+    } else {
+        for (const PortInfo& info : ports)
+            if (info.name == p.portName && isAnotherDevice(info, identity_))
+                return false;  // another device has taken the name meanwhile
+    }
+    return openPort(q);
 }
 
 void PortAccess::closePort()

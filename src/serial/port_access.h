@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "serial/port_identity.h"
 #include "serial/serial_port.h"
 
 namespace comtrax {
@@ -13,9 +14,13 @@ namespace comtrax {
 class TerminalView;
 
 // The ComPort box: a list of names and the selected entry (-1 for none).
+// labels runs beside names: what the list shows for each (UTF-8), the name
+// with what the system tells of the device; the name is what is opened and
+// stored.
 struct PortChoice {
     std::vector<std::string> names;
     int selected = -1;
+    std::vector<std::string> labels;
 };
 
 // What the four port-parameter boxes hold when Connect is pressed.
@@ -26,10 +31,18 @@ struct PortParameters {
     std::string bitsText;  // ComBits's selected entry
     int stopIndex = -1;    // ComStopBits's selected index
     LineOptions line;      // parity and flow control
+    // ComPort's text when it is no entry. A path typed there (a pty, a
+    // /dev/serial/by-id link) is opened when it names a character device.
+    std::string typedText = {};
 };
 
 // The fallback list used when no port is found.
 std::vector<std::string> fallbackPortNames();
+// What a scan asked for by the user says when it finds no port: the advice
+// that fits this system (on Windows, to run as administrator; on Linux, where
+// the adapters appear and which group may use them).
+const char* noPortsFoundText();
+const char* linuxNoPortsFoundText();
 
 class PortAccess {
 public:
@@ -43,6 +56,13 @@ public:
     // Opens and configures the port. Shows "Выбери порт!" when no port is
     // selected and the conversion error when a box holds no entry.
     bool openPort(const PortParameters& p);
+    // Notes which device the open port is (from a fresh listing), so that a
+    // reconnection can find it again under another name.
+    void rememberIdentity();
+    // The reconnection's open: the device remembered, under whatever name it
+    // has now; never another device that took its old name. Without an
+    // identity (a pty, a built-in port) the port of p, as openPort.
+    bool reopenPort(const PortParameters& p);
     void closePort();
     bool probePort();
 
@@ -60,6 +80,8 @@ public:
     // True when the latest openPort ended on a box with no entry (the
     // conversion error was shown, nothing was tried).
     bool conversionFailed() const { return conversionFailed_; }
+    // True when the latest openPort refused a typed path (and said why).
+    bool typedPathRefused() const { return typedPathRefused_; }
     // Ends the quiet start-up state: PortOpen is cleared after the scan.
     void setPortOpenFlag(bool v) { portOpen_ = v; }
     const std::string& portName() const { return portName_; }
@@ -72,6 +94,8 @@ private:
     TerminalView& view_;
     bool portOpen_ = false;
     bool conversionFailed_ = false;
+    bool typedPathRefused_ = false;
+    PortIdentity identity_;
     std::string portName_;
     int stopCode_ = OneStop;
     std::function<void()> closedListener_;

@@ -3,6 +3,7 @@
 // primitives. The real one is QtSerialPort; tests use FakeSerialPort or a pty.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace comtrax {
@@ -76,6 +77,9 @@ public:
     virtual int readNotifierHandle() const { return -1; }
     // The reason of the last failed open.
     virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
+    // Who holds the port when the last open was refused because another
+    // program has it, as "name (pid N)"; empty when the system does not tell.
+    virtual std::string lastOpenHolder() const { return {}; }
 
     // Modem control on the open port: assert (true) or drop a line, start
     // (true) or end a break. Each returns false when the device refused or has
@@ -90,11 +94,31 @@ private:
     LineOptions lineOptions_;
 };
 
+// One port of the list with what the system tells about its device. Every
+// field but the name may be empty (a built-in port, a pty, a link).
+struct PortInfo {
+    std::string name;          // what open() takes: "ttyUSB0", or a path
+    std::string description;   // "CP2102 USB to UART Bridge Controller"
+    std::string serialNumber;  // the USB serial number
+    std::string vendorId;      // USB vendor and product, as hex digits
+    std::string productId;
+    std::string location;  // where the device is plugged in (stays when the name changes)
+};
+
 // The list of ports present, in the order the system gives them.
 class PortLister {
 public:
     virtual ~PortLister() = default;
     virtual std::vector<std::string> listPorts() = 0;
+    // The same list with what is known of each device; a lister that knows
+    // only names gives them bare.
+    virtual std::vector<PortInfo> listPortInfos()
+    {
+        std::vector<PortInfo> infos;
+        for (std::string& name : listPorts())
+            infos.push_back(PortInfo{std::move(name), {}, {}, {}, {}, {}});
+        return infos;
+    }
 };
 
 }  // namespace comtrax

@@ -66,8 +66,8 @@ const HelpText& linuxRescanHelp()
         "   входить в группу dialout:",
         "   sudo usermod -aG dialout $USER",
         "   и затем заново войти в систему.",
-        "   ",
-        "   ",
+        "   Путь к устройству (/dev/serial/by-id/...)",
+        "   можно ввести в поле порта вручную.",
     };
     return Text;
 }

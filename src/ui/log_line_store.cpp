@@ -36,7 +36,8 @@ QString LogLineStore::operator[](std::size_t i) const
 int LogLineStore::length(std::size_t i) const
 {
     const Line& l = lines_[i];
-    return static_cast<int>(l.wide ? l.bytes.size() / static_cast<qsizetype>(sizeof(char16_t)) : l.bytes.size());
+    return static_cast<int>(l.wide ? l.bytes.size() / static_cast<qsizetype>(sizeof(char16_t))
+                                   : l.bytes.size());
 }
 
 }  // namespace comtrax

@@ -27,7 +27,7 @@ public:
 
 private:
     struct Line {
-        QByteArray bytes;   // Latin-1, or UTF-16 code units when wide
+        QByteArray bytes;  // Latin-1, or UTF-16 code units when wide
         bool wide = false;
     };
     std::deque<Line> lines_;

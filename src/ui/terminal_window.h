@@ -50,6 +50,8 @@ struct WindowEnvironment {
     std::optional<int> startBaud;
     std::optional<int> startDataBits;
     std::optional<int> startStopBitsIndex;
+    std::optional<Parity> startParity;
+    std::optional<FlowControl> startFlow;
     bool connectAtStart = false;
 };
 

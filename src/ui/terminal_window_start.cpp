@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "common/texts.h"
+#include "ui/line_options_menu.h"
 #include "ui/terminal_window.h"
 #include "ui/text_codec.h"
 #include "ui/top_bar.h"
@@ -27,11 +28,7 @@ void TerminalWindow::applyStartOptions()
     if (env_.startPort) {
         // A port the scan does not list (a link in the user's own directory)
         // is offered as given; ReScan replaces the list as usual.
-        const QString port = fromCp1251(*env_.startPort);
-        if (!selectEntry(ui_.ComPort, port)) {
-            ui_.ComPort->addItem(port);
-            selectEntry(ui_.ComPort, port);
-        }
+        topBar_->selectPort(fromCp1251(*env_.startPort));
     }
     // A rate the list does not hold is used as typed, as in the box itself.
     if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud))) {
@@ -42,6 +39,14 @@ void TerminalWindow::applyStartOptions()
         selectEntry(ui_.ComBits, QString::number(*env_.startDataBits));
     if (env_.startStopBitsIndex && *env_.startStopBitsIndex < ui_.ComStopBits->count())
         ui_.ComStopBits->setCurrentIndex(*env_.startStopBitsIndex);
+    if (env_.startParity || env_.startFlow) {
+        LineOptions line = topBar_->lineOptions().options();
+        if (env_.startParity)
+            line.parity = *env_.startParity;
+        if (env_.startFlow)
+            line.flow = *env_.startFlow;
+        topBar_->lineOptions().setOptions(line);
+    }
     if (env_.connectAtStart && !terminal_->portOpen())
         toggleConnection();
 }

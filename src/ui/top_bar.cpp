@@ -1,5 +1,6 @@
 #include "ui/top_bar.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -30,6 +31,32 @@ QString selectedEntry(const QComboBox* box)
     return i >= 0 ? box->itemText(i) : QString();
 }
 
+// ComPort's entries show a label ("ttyUSB0 — CP2102 (0001)") and keep the
+// port's name beside it; an entry added without one is its own name.
+QString portNameAt(const QComboBox* box, int i)
+{
+    const QVariant name = box->itemData(i);
+    return name.isValid() ? name.toString() : box->itemText(i);
+}
+
+int portIndexOf(const QComboBox* box, const QString& name)
+{
+    for (int i = 0; i < box->count(); ++i)
+        if (portNameAt(box, i) == name)
+            return i;
+    return -1;
+}
+
+// The port ComPort's text names: an entry's label, or an entry's bare name.
+QString selectedPortName(const QComboBox* box)
+{
+    const QString text = box->currentText();
+    const int i = box->findText(text, Qt::MatchExactly);
+    if (i >= 0)
+        return portNameAt(box, i);
+    return portIndexOf(box, text) >= 0 ? text : QString();
+}
+
 }  // namespace
 
 TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
@@ -44,6 +71,11 @@ TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
     connect(c_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
     connect(c_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
     c_.FiltrLog->installEventFilter(this);
+    // A label longer than the box shows its start, the port's name.
+    connect(c_.ComPort, &QComboBox::currentIndexChanged, this, [this] {
+        if (QLineEdit* edit = c_.ComPort->lineEdit())
+            edit->setCursorPosition(0);
+    });
     fontSize_ = c_.MainWindow->font().pointSize();
 }
 
@@ -52,7 +84,9 @@ TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
 PortParameters TopBar::portParameters() const
 {
     PortParameters p;
-    p.portName = toCp1251(selectedEntry(c_.ComPort));
+    p.portName = toCp1251(selectedPortName(c_.ComPort));
+    if (p.portName.empty())
+        p.typedText = toCp1251(c_.ComPort->currentText().trimmed());
     // A rate the list lacks is typed by hand and used as typed; the port says
     // whether it can run at it.
     p.baudText = toCp1251(c_.BaudRate->currentText().trimmed());
@@ -65,18 +99,34 @@ PortParameters TopBar::portParameters() const
 void TopBar::applyPortChoice(const PortChoice& choice)
 {
     c_.ComPort->clear();
-    for (const std::string& name : choice.names)
-        c_.ComPort->addItem(fromCp1251(name));
+    for (std::size_t i = 0; i < choice.names.size(); ++i) {
+        const QString name = fromCp1251(choice.names[i]);
+        const QString label = i < choice.labels.size() ? QString::fromStdString(choice.labels[i]) : name;
+        c_.ComPort->addItem(label, name);
+    }
     c_.ComPort->setCurrentIndex(choice.selected);
     if (choice.selected < 0)
         c_.ComPort->setEditText(QString());
+    // The box keeps its width; its list opens as wide as the longest label.
+    QAbstractItemView* list = c_.ComPort->view();
+    list->setMinimumWidth(std::max(c_.ComPort->width(), list->sizeHintForColumn(0) + 8));
+}
+
+void TopBar::selectPort(const QString& name)
+{
+    int i = portIndexOf(c_.ComPort, name);
+    if (i < 0) {
+        c_.ComPort->addItem(name, name);
+        i = c_.ComPort->count() - 1;
+    }
+    c_.ComPort->setCurrentIndex(i);
 }
 
 void TopBar::selectPortByHash(uint32_t hash)
 {
     std::vector<std::string> names;
     for (int i = 0; i < c_.ComPort->count(); ++i)
-        names.push_back(toCp1251(c_.ComPort->itemText(i)));
+        names.push_back(toCp1251(portNameAt(c_.ComPort, i)));
     const int port = portIndexForHash(names, hash);
     c_.ComPort->setCurrentIndex(port);
     if (port < 0)
@@ -98,6 +148,18 @@ void TopBar::rescanPorts()
 
 void TopBar::refreshConnection()
 {
+    // The port opened may not be the entry chosen: a typed path, or the same
+    // device come back under another name. The box shows what is open.
+    if (terminal_.portOpen()) {
+        const QString opened = fromCp1251(terminal_.portName());
+        if (selectedPortName(c_.ComPort) != opened) {
+            // A device found again under a new name: the list as it is now,
+            // with its label. A typed path is simply added.
+            if (portIndexOf(c_.ComPort, opened) < 0 && !opened.contains(QLatin1Char('/')))
+                applyPortChoice(terminal_.scanPorts(true));
+            selectPort(opened);
+        }
+    }
     c_.BTConnect->setText(QString::fromLatin1(terminal_.connectCaption()));
     for (QWidget* w : {static_cast<QWidget*>(c_.ComPort), static_cast<QWidget*>(c_.BaudRate),
                        static_cast<QWidget*>(c_.BTRescan), static_cast<QWidget*>(c_.ComBits),

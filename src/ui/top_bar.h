@@ -23,6 +23,8 @@ public:
     PortParameters portParameters() const;
     LineOptionsMenu& lineOptions() { return *lineOptions_; }
     void applyPortChoice(const PortChoice& choice);
+    // Selects the port of that name, adding it to the list when it is not there.
+    void selectPort(const QString& name);
     // The stored port becomes the selection when it is in the list.
     void selectPortByHash(uint32_t hash);
 

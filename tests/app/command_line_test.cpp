@@ -77,6 +77,30 @@ TEST(CommandLine, StopBitsAreTheListsEntries)
     }
 }
 
+TEST(CommandLine, ParityAndFlowControlTakeTheirNamesInAnyCase)
+{
+    const std::pair<const char*, Parity> parities[] = {{"none", Parity::None},   {"odd", Parity::Odd},
+                                                       {"even", Parity::Even},   {"mark", Parity::Mark},
+                                                       {"space", Parity::Space}, {"EVEN", Parity::Even}};
+    for (const auto& [text, parity] : parities) {
+        const CommandLine r = parse({"--parity", text});
+        ASSERT_EQ(r.outcome, Outcome::Run) << text << r.text;
+        EXPECT_EQ(r.options.parity, parity) << text;
+        EXPECT_FALSE(r.options.flow) << text;
+    }
+    const std::pair<const char*, FlowControl> flows[] = {
+        {"none", FlowControl::None}, {"rtscts", FlowControl::RtsCts}, {"XonXoff", FlowControl::XonXoff}};
+    for (const auto& [text, flow] : flows) {
+        const CommandLine r = parse({"--flow=" + QString::fromLatin1(text)});
+        ASSERT_EQ(r.outcome, Outcome::Run) << text << r.text;
+        EXPECT_EQ(r.options.flow, flow) << text;
+        EXPECT_FALSE(r.options.parity) << text;
+    }
+    const CommandLine none = parse({});
+    EXPECT_FALSE(none.options.parity);
+    EXPECT_FALSE(none.options.flow);
+}
+
 TEST(CommandLine, BadArgumentsFailWithStatusTwoAndSayWhatIsWrong)
 {
     struct Case {
@@ -98,6 +122,12 @@ TEST(CommandLine, BadArgumentsFailWithStatusTwoAndSayWhatIsWrong)
         {{"--dir", ""}, "--dir"},
         {{"--lang", "de"}, "--lang"},
         {{"--lang", ""}, "--lang"},
+        {{"--parity", "o"}, "чётность «o»"},
+        {{"--parity", "1"}, "--parity"},
+        {{"--parity", ""}, "--parity"},
+        {{"--flow", "hardware"}, "«hardware»"},
+        {{"--flow", "rts"}, "--flow"},
+        {{"--flow"}, "у параметра --flow нет значения"},
         {{"--port"}, "у параметра --port нет значения"},
         {{"--baud", "9600", "-b"}, "у параметра -b нет значения"},
         {{"--speed", "9600"}, "«--speed»"},
@@ -118,8 +148,8 @@ TEST(CommandLine, HelpAndVersionPrintAndExitWithSuccess)
     const CommandLine help = parse({"--help", "--baud", "bad"});
     EXPECT_EQ(help.outcome, Outcome::Print);
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--port ИМЯ", "--baud N", "--bits N", "--stop N", "--connect", "--dir ПАПКА",
-                               "--desktop", "--version"})
+    for (const char* option : {"--port ИМЯ", "--baud N", "--bits N", "--stop N", "--parity ЧЁТНОСТЬ",
+                               "--flow УПРАВЛЕНИЕ", "--connect", "--dir ПАПКА", "--desktop", "--version"})
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
 
     const CommandLine version = parse({"-v"});

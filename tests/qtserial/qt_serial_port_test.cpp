@@ -23,6 +23,8 @@
 #include <thread>
 
 #include "qtserial/qt_serial_port.h"
+#include "serial/port_holder.h"
+#include "serial/port_identity.h"
 #include "support/temp_dir.h"
 
 using namespace comtrax;
@@ -414,6 +416,36 @@ TEST(QtPortLister, ListsLinksToLivePtysOnceAndNothingElse)
     EXPECT_EQ(pty.receive(8), "via link");
 }
 
+// The persistent links udev makes for USB adapters are offered by their
+// paths, which open as they stand.
+TEST(QtPortLister, ListsTheByIdLinksThatLeadToADevice)
+{
+    Pty pty;
+    TempDir dev;
+    namespace fs = std::filesystem;
+    fs::create_directories(dev.file("serial/by-id"));
+    const std::string link = dev.file("serial/by-id/usb-Silicon_Labs_CP2102_0001-if00-port0");
+    fs::create_symlink(pty.path, link);
+    fs::create_symlink("/dev/pts/999999", dev.file("serial/by-id/usb-gone-if00-port0"));
+    writeFileBytes(dev.file("serial/by-id/plain"), "x");
+
+    QtPortLister lister(dev.path());
+    EXPECT_EQ(lister.byIdLinks(), (std::vector<std::string>{link}));
+    const std::vector<PortInfo> infos = lister.listPortInfos();
+    const auto it =
+        std::find_if(infos.begin(), infos.end(), [&](const PortInfo& i) { return i.name == link; });
+    ASSERT_NE(it, infos.end());
+    EXPECT_EQ(portLabel(*it), link);
+    EXPECT_TRUE(identityOf(*it).empty());  // reopened by its path, which outlives the renaming
+    const std::vector<std::string> names = lister.listPorts();
+    EXPECT_EQ(std::count(names.begin(), names.end(), link), 1);
+
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(link, 9600, 8, OneStop));
+    write(port, "by id");
+    EXPECT_EQ(pty.receive(5), "by id");
+}
+
 // Other terminals lock the port with flock: a port one of them holds is not
 // opened, and a port this program holds is refused to them.
 TEST(QtSerialPort, APortLockedByAnotherProgramIsRefusedAndOursIsLocked)
@@ -435,6 +467,59 @@ TEST(QtSerialPort, APortLockedByAnotherProgramIsRefusedAndOursIsLocked)
     port.close();
     EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     ::close(other);
+}
+
+// The refusal names the program that holds the port: here a child of this
+// test (so its name is the test's own) that flocks the port as picocom does,
+// and one that only keeps it open.
+TEST(QtSerialPort, ARefusedOpenNamesTheProgramHoldingThePort)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    for (const bool lock : {true, false}) {
+        int ready[2], release[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(release), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+            const bool held = fd >= 0 && (!lock || ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+            const char said = held ? 'y' : 'n';
+            (void)!::write(ready[1], &said, 1);
+            char c;
+            ::alarm(60);                       // never outlives a test that failed half-way
+            (void)!::read(release[0], &c, 1);  // until the test closes its end
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char said = 0;
+        ASSERT_EQ(::read(ready[0], &said, 1), 1);
+        ASSERT_EQ(said, 'y');
+
+        const std::string holder = findPortHolder(pty.path);
+        const std::string expected = "test_qtserial (pid " + std::to_string(child) + ")";
+        // Only the test (and the pty's master, in this process) have it open:
+        // without a lock the scan of open descriptors may meet this process
+        // first, which is as true.
+        if (lock) {
+            EXPECT_EQ(holder, expected);
+            QtSerialPort port;
+            EXPECT_FALSE(port.open(pty.path, 9600, 8, OneStop));
+            EXPECT_EQ(port.lastOpenFailure(), OpenFailure::HeldByOther);
+            EXPECT_EQ(port.lastOpenHolder(), expected);
+        } else {
+            EXPECT_NE(holder.find("test_qtserial (pid "), std::string::npos) << holder;
+        }
+        ::close(release[1]);
+        ::close(ready[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    EXPECT_EQ(findPortHolder("/no/such/port"), "");
 }
 
 // A failed open says why, so the user is told what to do about it.

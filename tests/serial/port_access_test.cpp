@@ -45,7 +45,25 @@ TEST(PortScan, NothingFoundGivesTheFallbackListAndMessagesOnlyWhenAsked)
     EXPECT_EQ(c.selected, -1);
     ASSERT_EQ(r.view.messages.size(), 2u);
     EXPECT_EQ(r.view.messages[0], ":-(");
-    EXPECT_EQ(r.view.messages[1], "Запустите программу от имени администратора или выберите порт вручную");
+    EXPECT_EQ(r.view.messages[1], noPortsFoundText());
+}
+
+// The Windows advice (run as administrator) is no help on Linux: there the
+// message says where the adapters appear and which group may use them.
+TEST(PortScan, OnLinuxTheEmptyListSaysWhereAdaptersAppearAndWhoMayUseThem)
+{
+#ifdef _WIN32
+    EXPECT_STREQ(noPortsFoundText(), "Запустите программу от имени администратора или выберите порт вручную");
+#else
+    Rig r;
+    r.access.scanPorts(false);
+    ASSERT_EQ(r.view.messages.size(), 2u);
+    const std::string& said = r.view.messages[1];
+    EXPECT_EQ(said, linuxNoPortsFoundText());
+    for (const char* part : {"не найдены", "/dev/ttyUSB*", "/dev/ttyACM*", "dialout"})
+        EXPECT_NE(said.find(part), std::string::npos) << part;
+    EXPECT_EQ(said.find("администратора"), std::string::npos);
+#endif
 }
 
 TEST(PortOpen, PassesTheChosenParametersAndStopBitCodes)

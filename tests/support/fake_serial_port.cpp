@@ -12,6 +12,10 @@ bool FakeSerialPort::open(const std::string& name, int baud, int dataBits, int s
     opens.push_back({name, baud, dataBits, stopCode, lineOptions()});
     if (failOpen)
         return false;
+    if (present && !present(name)) {
+        failure = OpenFailure::NoDevice;
+        return false;
+    }
     opened = true;
     return true;
 }

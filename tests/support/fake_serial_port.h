@@ -3,6 +3,7 @@
 // the open or the probe fail.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     int64_t writeRoom = -1;
     bool failWrites = false;
     std::vector<std::string> availablePorts{"ttyUSB0"};
+    // When set, only the names it accepts open (the others fail as absent).
+    std::function<bool(const std::string& name)> present;
+    std::string holder;  // reported after a failed open
 
     // Modem control, in order: "dtr=1", "rts=0", "break=1", each at the time
     // of `clock` in milliseconds since Monday (-1 without a clock).
@@ -51,6 +55,7 @@ public:
     void close() override;
     bool isOpen() const override { return opened; }
     OpenFailure lastOpenFailure() const override { return failure; }
+    std::string lastOpenHolder() const override { return holder; }
     bool probe() override { return opened && !deviceGone; }
     uint32_t inputCount() override { return opened ? static_cast<uint32_t>(input.size()) : 0; }
     uint32_t read(uint8_t* buffer, uint32_t n) override;
@@ -79,7 +84,13 @@ public:
 class FakePortLister : public PortLister {
 public:
     std::vector<std::string> ports;
+    // With infos set, the listing with device details (listPorts stays the names).
+    std::vector<PortInfo> infos;
     std::vector<std::string> listPorts() override { return ports; }
+    std::vector<PortInfo> listPortInfos() override
+    {
+        return infos.empty() ? PortLister::listPortInfos() : infos;
+    }
 };
 
 // "01 02 0D" -> bytes; "414243" style without blanks is also accepted.

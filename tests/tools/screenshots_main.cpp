@@ -3,6 +3,9 @@
 //   window_screenshots --lang en --out DIR
 // (not a test: run it by hand, e.g. with QT_QPA_PLATFORM=offscreen).
 #include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QLineEdit>
@@ -108,5 +111,25 @@ int main(int argc, char* argv[])
     NoPortDialog noPort;
     noPort.show();
     save(noPort, "no-port");
+    noPort.hide();
+    editor.hide();
+
+    // The port list open, with what the system tells of each device. The
+    // list is a window of its own: the picture is of the whole screen (run
+    // under a display, e.g. xvfb-run, for this one).
+    if (window.terminal().connected())
+        window.toggleConnection();
+    lister.infos = {{"ttyUSB0", "CP2102 USB to UART Bridge Controller", "0001", "10c4", "ea60", "1-1.2:1.0"},
+                    {"ttyACM0", "Pico", "E66138935F2F", "2e8a", "000a", "1-1.3:1.0"},
+                    {"ttyS0", "", "", "", "", ""},
+                    {"/dev/serial/by-id/usb-Silicon_Labs_CP2102_0001-if00-port0", "", "", "", "", ""}};
+    window.rescanPorts();
+    window.activateWindow();
+    window.controls().ComPort->showPopup();
+    for (int i = 0; i < 10; ++i)
+        app.processEvents();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        screen->grabWindow(0).save(out.filePath(tag + "-ports.png"));
+    window.controls().ComPort->hidePopup();
     return 0;
 }

@@ -57,6 +57,33 @@ TEST(WindowStartOptions, TheCommandLineOverridesTheStoredChoicesAndConnects)
     EXPECT_TRUE(rig.dialogs.errors.isEmpty()) << rig.dialogs.errors.join('\n').toStdString();
 }
 
+TEST(WindowStartOptions, ParityAndFlowControlReachTheOpen)
+{
+    WindowRig rig;
+    rig.startOptions = [](WindowEnvironment& env) {
+        env.startPort = "ttyUSB0";
+        env.startParity = Parity::Even;
+        env.startFlow = FlowControl::RtsCts;
+        env.connectAtStart = true;
+    };
+    rig.open();
+    ASSERT_EQ(rig.port.opens.size(), 1u);
+    EXPECT_EQ(rig.port.opens[0].line.parity, Parity::Even);
+    EXPECT_EQ(rig.port.opens[0].line.flow, FlowControl::RtsCts);
+
+    // Only what is given changes: the other stays as stored.
+    WindowRig other;
+    other.startOptions = [](WindowEnvironment& env) {
+        env.startPort = "ttyUSB0";
+        env.startFlow = FlowControl::XonXoff;
+        env.connectAtStart = true;
+    };
+    other.open();
+    ASSERT_EQ(other.port.opens.size(), 1u);
+    EXPECT_EQ(other.port.opens[0].line.parity, Parity::None);
+    EXPECT_EQ(other.port.opens[0].line.flow, FlowControl::XonXoff);
+}
+
 TEST(WindowStartOptions, APortTheScanDoesNotListIsOfferedByItsPath)
 {
     WindowRig rig;
