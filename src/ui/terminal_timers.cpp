@@ -10,6 +10,8 @@ namespace comtrax {
 namespace {
 
 constexpr int64_t ADay = 24 * 3600 * 1000;
+// A poll that reads this much finds the device faster than the millisecond poll.
+constexpr uint32_t FastPollBytes = 2048;
 
 }  // namespace
 
@@ -67,6 +69,7 @@ void TerminalTimers::pollReceive()
     // A backlog is polled again at once rather than a millisecond later, or
     // the rate would be capped at one buffer a millisecond.
     rxBacklog_ = polled.backlog;
+    rxFast_ = polled.bytesRead >= FastPollBytes;
     scheduleRx();
 }
 
@@ -104,10 +107,20 @@ void TerminalTimers::scheduleRx()
     }
     const int64_t untilEnd = terminal_.msUntilPacketEnd();
     rxTimer_->setSingleShot(true);
-    if (rxStreaming_ || rxSpurious_) {
-        // Bytes came in on the last poll (or the port woke us with nothing to
-        // read, as a hung-up pty does): keep the millisecond poll going.
+    if (rxSpurious_) {
+        // The port woke us with nothing to read, as a hung-up pty does: poll
+        // by the millisecond until it is quiet or gone.
         rxNotifier_->setEnabled(false);
+        rxTimer_->start(1);
+        return;
+    }
+    if (rxStreaming_) {
+        // Bytes came in on the last poll: keep the millisecond poll going.
+        // When that poll took a whole receive buffer or more, the device sends
+        // faster than the system's queue holds in a millisecond: the next
+        // bytes are also taken as soon as they come, or the queue would fill
+        // and hold the device back.
+        rxNotifier_->setEnabled(rxFast_ && !rxBacklog_);
         rxTimer_->start(rxBacklog_ ? 0 : 1);
         return;
     }

@@ -68,6 +68,7 @@ private:
     bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
     bool rxSpurious_ = false;                // the port woke us with nothing to read
     bool rxBacklog_ = false;                 // bytes still waiting after the last poll
+    bool rxFast_ = false;                    // the last poll read a whole receive buffer or more
 };
 
 }  // namespace comtrax
