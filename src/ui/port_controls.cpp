@@ -84,11 +84,12 @@ void PortControls::connectionChanged()
     const bool open = terminal_.portOpen();
     if (open != strip_->isVisible()) {
         strip_->setVisible(open);
+        linesUnknown_ = false;
         if (open)
             pollLines();
     }
     // The lines are read only while there are lines to read.
-    if (open && startTimers_ && !poll_->isActive())
+    if (open && startTimers_ && !linesUnknown_ && !poll_->isActive())
         poll_->start();
     else if (!open && poll_->isActive())
         poll_->stop();
@@ -99,7 +100,14 @@ void PortControls::connectionChanged()
 void PortControls::pollLines()
 {
     const ModemControl& modem = terminal_.modem();
-    strip_->showLines(modem.dtr(), modem.rts(), modem.rtsOwnedByDriver(), terminal_.modem().lines());
+    const ModemLines lines = terminal_.modem().lines();
+    strip_->showLines(modem.dtr(), modem.rts(), modem.rtsOwnedByDriver(), lines);
+    // A device that cannot tell its lines (a pty) never will: no more reads
+    // until the next connection.
+    if (!lines.valid && terminal_.portOpen()) {
+        linesUnknown_ = true;
+        poll_->stop();
+    }
 }
 
 void PortControls::resetPulse()

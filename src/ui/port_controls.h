@@ -58,6 +58,7 @@ private:
     QToolButton* button_ = nullptr;
     PortSettingsDialog* dialog_ = nullptr;
     QTimer* poll_ = nullptr;
+    bool linesUnknown_ = false;  // the open port cannot tell its lines
 };
 
 }  // namespace comtrax

@@ -477,10 +477,11 @@ TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
     PortControls& pc = w.window->portControls();
     LineStateStrip* strip = pc.strip();
     EXPECT_TRUE(strip->isVisible());
-    EXPECT_TRUE(pc.polling());
     QTest::qWait(2 * PortControls::PollMs);
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(strip->lampText(i).endsWith(QChar(0x2014))) << i;
+    w.window->checkConnection();
+    EXPECT_FALSE(pc.polling()) << "a pty cannot tell its lines: they are not read again";
 
     QTest::mouseClick(strip->dtrToggle(), Qt::LeftButton);
     QTest::mouseClick(strip->rtsToggle(), Qt::LeftButton);
