@@ -65,8 +65,9 @@ TEST(PortIdentity, ASerialNumberFindsItsDeviceUnderAnyName)
 TEST(PortIdentity, WithoutASerialNumberOnlyTheSameModelInTheSameSocketMatches)
 {
     const PortIdentity id = identityOf(usb("ttyACM0", "", "1-2:1.0", "2e8a", "000a"));
-    const PortInfo* found = findByIdentity(
-        {usb("ttyACM0", "", "1-3:1.0", "2e8a", "000a"), usb("ttyACM1", "", "1-2:1.0", "2e8a", "000a")}, id);
+    const std::vector<PortInfo> ports = {usb("ttyACM0", "", "1-3:1.0", "2e8a", "000a"),
+                                         usb("ttyACM1", "", "1-2:1.0", "2e8a", "000a")};
+    const PortInfo* found = findByIdentity(ports, id);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name, "ttyACM1");
     EXPECT_EQ(findByIdentity({usb("ttyACM1", "", "1-2:1.0", "2e8a", "000b")}, id), nullptr);
