@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -180,25 +181,18 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
     }
     if (parser.isSet("parity")) {
         const QString parity = parser.value("parity").trimmed().toLower();
-        const std::pair<const char*, Parity> parities[] = {{"none", Parity::None},
-                                                           {"odd", Parity::Odd},
-                                                           {"even", Parity::Even},
-                                                           {"mark", Parity::Mark},
-                                                           {"space", Parity::Space}};
-        for (const auto& [name, value] : parities)
-            if (parity == QLatin1String(name))
-                o.parity = value;
+        for (std::size_t i = 0; i < std::size(ParityNames); ++i)
+            if (parity == QLatin1String(ParityNames[i]))
+                o.parity = static_cast<Parity>(i);
         if (!o.parity)
             return fail(tr("чётность «%1» не годится (--parity): нужно none, odd, even, mark или space")
                             .arg(parser.value("parity")));
     }
     if (parser.isSet("flow")) {
         const QString flow = parser.value("flow").trimmed().toLower();
-        const std::pair<const char*, FlowControl> flows[] = {
-            {"none", FlowControl::None}, {"rtscts", FlowControl::RtsCts}, {"xonxoff", FlowControl::XonXoff}};
-        for (const auto& [name, value] : flows)
-            if (flow == QLatin1String(name))
-                o.flow = value;
+        for (std::size_t i = 0; i < std::size(FlowNames); ++i)
+            if (flow == QLatin1String(FlowNames[i]))
+                o.flow = static_cast<FlowControl>(i);
         if (!o.flow)
             return fail(tr("управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff")
                             .arg(parser.value("flow")));

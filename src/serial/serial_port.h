@@ -14,6 +14,9 @@ enum StopBitsCode : int { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
 // Parity and flow control, beside the data and stop bits.
 enum class Parity { None, Odd, Even, Mark, Space };
 enum class FlowControl { None, RtsCts, XonXoff };
+// Their names in CfgLine and on the command line, in the order of the values.
+inline constexpr const char* ParityNames[] = {"none", "odd", "even", "mark", "space"};
+inline constexpr const char* FlowNames[] = {"none", "rtscts", "xonxoff"};
 struct LineOptions {
     Parity parity = Parity::None;
     FlowControl flow = FlowControl::None;

@@ -37,9 +37,6 @@ std::optional<long long> parseInt(const std::string& v)
     return n;
 }
 
-constexpr const char* ParityNames[] = {"none", "odd", "even", "mark", "space"};
-constexpr const char* FlowNames[] = {"none", "rtscts", "xonxoff"};
-
 template <typename Enum, std::size_t N>
 void readName(Enum& out, const std::string& value, const char* const (&names)[N])
 {
@@ -89,11 +86,8 @@ std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings&
 
 bool readKnown(LineSettings& s, const std::string& key, const std::string& value)
 {
-    if (key == "checkModbusCrc") {
-        if (const auto b = parseBool(value))
-            s.checkModbusCrc = *b;
+    if (readBool(s.checkModbusCrc, key, value, "checkModbusCrc"))
         return true;
-    }
     if (key == "parity") {
         readName(s.line.parity, value, ParityNames);
         return true;

@@ -99,8 +99,8 @@ void PortControls::connectionChanged()
 
 void PortControls::pollLines()
 {
-    const ModemControl& modem = terminal_.modem();
-    const ModemLines lines = terminal_.modem().lines();
+    ModemControl& modem = terminal_.modem();
+    const ModemLines lines = modem.lines();
     strip_->showLines(modem.dtr(), modem.rts(), modem.rtsOwnedByDriver(), lines);
     // A device that cannot tell its lines (a pty) never will: no more reads
     // until the next connection.
