@@ -2,16 +2,17 @@
 
 namespace comtrax {
 
-std::optional<LogPlace> findInLines(int count, const std::function<QString(int)>& lineAt, const QString& text,
+std::optional<LogPlace> findInLines(const LogLineStore& lines, const QString& text,
                                     Qt::CaseSensitivity sensitivity, LogPlace start, bool backward)
 {
+    const int count = static_cast<int>(lines.size());
     if (text.isEmpty() || count == 0 || start.line < 0 || start.line >= count)
         return std::nullopt;
     // Every line once, and the starting line a second time for the part
     // before (or after) the start, which the search reaches round the end.
     for (int step = 0; step <= count; ++step) {
         const int index = backward ? (start.line - step + count) % count : (start.line + step) % count;
-        const QString line = lineAt(index);
+        const QString line = lines[static_cast<std::size_t>(index)];
         qsizetype at = -1;
         if (!backward)
             at = line.indexOf(text, step == 0 ? start.column : 0, sensitivity);
@@ -23,22 +24,6 @@ std::optional<LogPlace> findInLines(int count, const std::function<QString(int)>
             return LogPlace{index, static_cast<int>(at)};
     }
     return std::nullopt;
-}
-
-std::optional<LogPlace> findInLines(const std::deque<QString>& lines, const QString& text,
-                                    Qt::CaseSensitivity sensitivity, LogPlace start, bool backward)
-{
-    return findInLines(
-        static_cast<int>(lines.size()), [&lines](int i) { return lines[static_cast<std::size_t>(i)]; }, text,
-        sensitivity, start, backward);
-}
-
-std::optional<LogPlace> findInLines(const LogLineStore& lines, const QString& text,
-                                    Qt::CaseSensitivity sensitivity, LogPlace start, bool backward)
-{
-    return findInLines(
-        static_cast<int>(lines.size()), [&lines](int i) { return lines[static_cast<std::size_t>(i)]; }, text,
-        sensitivity, start, backward);
 }
 
 }  // namespace comtrax

@@ -2,8 +2,6 @@
 // Finding a text in the log's lines.
 #include <QString>
 
-#include <deque>
-#include <functional>
 #include <optional>
 
 #include "ui/log_line_store.h"
@@ -19,10 +17,6 @@ struct LogPlace {
 
 // The first match at or after start, or, going back, the last one that begins
 // before start; the search goes round the end, so every match is reached.
-std::optional<LogPlace> findInLines(int count, const std::function<QString(int)>& lineAt, const QString& text,
-                                    Qt::CaseSensitivity sensitivity, LogPlace start, bool backward);
-std::optional<LogPlace> findInLines(const std::deque<QString>& lines, const QString& text,
-                                    Qt::CaseSensitivity sensitivity, LogPlace start, bool backward);
 std::optional<LogPlace> findInLines(const LogLineStore& lines, const QString& text,
                                     Qt::CaseSensitivity sensitivity, LogPlace start, bool backward);
 

@@ -214,7 +214,9 @@ TEST(LogFind, AFrozenWindowSearchesTheLogAsItIsBehindTheFrozenCopy)
 
 TEST(LogSearch, FindsForwardAndBackRoundTheEnd)
 {
-    const std::deque<QString> lines{"ab ab", "x", "AB"};
+    LogLineStore lines;
+    for (const char* line : {"ab ab", "x", "AB"})
+        lines.push_back(QString::fromLatin1(line));
     struct Case {
         LogPlace start;
         bool backward;
@@ -241,7 +243,7 @@ TEST(LogSearch, FindsForwardAndBackRoundTheEnd)
         EXPECT_EQ(findInLines(lines, QStringLiteral("ab"), c.sensitivity, c.start, c.backward), c.found);
     }
     EXPECT_EQ(findInLines(lines, QStringLiteral("zz"), Qt::CaseInsensitive, {0, 0}, false), std::nullopt);
-    EXPECT_EQ(findInLines(std::deque<QString>{}, QStringLiteral("ab"), Qt::CaseInsensitive, {0, 0}, false),
+    EXPECT_EQ(findInLines(LogLineStore{}, QStringLiteral("ab"), Qt::CaseInsensitive, {0, 0}, false),
               std::nullopt);
 }
 
