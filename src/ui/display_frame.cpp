@@ -6,6 +6,14 @@
 
 namespace comtrax {
 
+int frameIntervalMs(int linesShown, int64_t sinceLastFrameMs, int pageLines)
+{
+    const int64_t ms = std::max<int64_t>(1, sinceLastFrameMs);
+    const int64_t page = std::max(1, pageLines);
+    const bool unreadable = int64_t(linesShown) * 1000 > DisplayFrame::ReadablePagesPerSecond * page * ms;
+    return unreadable ? DisplayFrame::JumpFrameMs : DisplayFrame::FrameMs;
+}
+
 DisplayFrame::DisplayFrame(bool batch, QObject* parent)
     : QObject(parent), batch_(batch), timer_(new QTimer(this))
 {
@@ -20,12 +28,12 @@ void DisplayFrame::addShower(std::function<void()> show)
 
 void DisplayFrame::request()
 {
-    if (!batch_ || !last_.isValid() || last_.elapsed() >= FrameMs) {
+    if (!batch_ || !last_.isValid() || last_.elapsed() >= intervalMs_) {
         show();
         return;
     }
     if (!timer_->isActive())
-        timer_->start(std::max<int>(1, FrameMs - static_cast<int>(last_.elapsed())));
+        timer_->start(std::max<int>(1, intervalMs_ - static_cast<int>(last_.elapsed())));
 }
 
 void DisplayFrame::show()

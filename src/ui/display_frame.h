@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -14,9 +15,17 @@ class QTimer;
 
 namespace comtrax {
 
+// Lines that scroll past faster than ten pages a second cannot be read frame
+// by frame; the view then jumps, as a terminal's jump scroll does: a frame
+// every JumpFrameMs shows where the stream has got to, and the window spends
+// its time on the data instead of on pictures nobody can read.
+int frameIntervalMs(int linesShown, int64_t sinceLastFrameMs, int pageLines);
+
 class DisplayFrame : public QObject {
 public:
     static constexpr int FrameMs = 40;
+    static constexpr int JumpFrameMs = 200;
+    static constexpr int ReadablePagesPerSecond = 10;
 
     // batch: gather the changes of a frame (off in tests that drive the window
     // by hand, where every change shows at once).
@@ -29,11 +38,15 @@ public:
     void request();
     // Shows what waits now.
     void show();
+    // The shortest time from one frame to the next.
+    void setIntervalMs(int ms) { intervalMs_ = ms; }
+    int intervalMs() const { return intervalMs_; }
 
 private:
     bool batch_;
     QTimer* timer_;
     QElapsedTimer last_;
+    int intervalMs_ = FrameMs;
     std::vector<std::function<void()>> showers_;
 };
 

@@ -24,6 +24,16 @@ QFont unkerned(QFont f)
     f.setKerning(false);
     return f;
 }
+
+// Qt's raster engine hands a fill taller than about 64 pixel rows to its
+// thread pool and waits for it: a thread wake and a wait per fill, several
+// times a frame. Strips of a line's height stay on this thread and cost less.
+void fillInStrips(QPainter& painter, const QRect& area, const QColor& colour)
+{
+    constexpr int Strip = 32;
+    for (int y = area.top(); y <= area.bottom(); y += Strip)
+        painter.fillRect(QRect(area.left(), y, area.width(), std::min(Strip, area.bottom() + 1 - y)), colour);
+}
 }  // namespace
 
 QColor lineBackground(const QColor& back, const QColor& text, LogDirection direction)
@@ -43,7 +53,9 @@ LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent)
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
+    // The view fills its own background, line by line (see fillInStrips).
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -182,9 +194,14 @@ int LogTextView::firstVisibleLine() const
     return verticalScrollBar()->value();
 }
 
+int LogTextView::pageLines() const
+{
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
 void LogTextView::updateScrollBars()
 {
-    const int visible = std::max(1, viewport()->height() / lineHeight());
+    const int visible = pageLines();
     QScrollBar* v = verticalScrollBar();
     v->setPageStep(visible);
     v->setRange(0, std::max(0, lineCount() - visible));
@@ -258,14 +275,15 @@ void LogTextView::paintEvent(QPaintEvent*)
     // showing through, so they read on every scheme.
     QColor matchColour = QColor(255, 200, 0);
     matchColour.setAlpha(150);
+    const int linesBottom = std::max(0, last - first) * height;
+    fillInStrips(painter, QRect(0, linesBottom, right, std::max(0, viewport()->height() - linesBottom)), base);
     for (int i = first; i < last; ++i) {
         const QString text = lines_[static_cast<std::size_t>(i)];
         const int top = (i - first) * height;
         const int baseline = top + metrics.ascent();
         const long long number = firstLineNumber_ + i;
         const QColor back = lineBackground(base, textColour, directions_[static_cast<std::size_t>(i)]);
-        if (back != base)
-            painter.fillRect(0, top, viewport()->width(), height, back);
+        painter.fillRect(0, top, right, height, back);
         if (!highlight_.isEmpty()) {
             for (qsizetype at = text.indexOf(highlight_, 0, highlightCase_); at >= 0;
                  at = text.indexOf(highlight_, at + highlight_.size(), highlightCase_)) {

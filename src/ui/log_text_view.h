@@ -47,6 +47,8 @@ public:
     // The lines joined by '\n', as a plain text edit gives its text.
     QString toPlainText() const;
     int lineCount() const { return static_cast<int>(lines_.size()); }
+    // How many whole lines the view shows at once.
+    int pageLines() const;
     QString line(int index) const { return lines_[static_cast<std::size_t>(index)]; }
     const LogLineStore& lines() const { return lines_; }
     LogDirection direction(int index) const { return directions_.at(static_cast<std::size_t>(index)); }

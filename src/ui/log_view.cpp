@@ -48,7 +48,12 @@ void LogView::flush()
 {
     if (pending_.empty())
         return;
+    const int shown = static_cast<int>(pending_.size());
+    const int64_t since = sinceFlush_.isValid() ? sinceFlush_.restart() : DisplayFrame::FrameMs;
+    if (!sinceFlush_.isValid())
+        sinceFlush_.start();
     live_->appendLines(std::move(pending_), pendingDirections_);
+    frame_.setIntervalMs(frameIntervalMs(shown, since, live_->pageLines()));
     pending_.clear();
     pendingDirections_.clear();
     if (overCap() && overCap_)

@@ -2,6 +2,7 @@
 // The log window: MainWindow, which takes the lines as they come, and
 // SecondWindow, the frozen copy shown while StartStop holds the view. Lines
 // that come within one display frame of the last are added together.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -49,6 +50,7 @@ private:
     LogLineStore pending_;  // lines not yet in the live view
     std::vector<LogDirection> pendingDirections_;
     bool frozen_ = false;
+    QElapsedTimer sinceFlush_;  // the time a frame's lines took to come
 };
 
 }  // namespace comtrax

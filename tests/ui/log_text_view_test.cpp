@@ -1,8 +1,13 @@
 #include "ui/log_text_view.h"
 
+#include "ui/display_frame.h"
+#include "ui/log_view.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -214,6 +219,71 @@ TEST(LogTextView, ALongLineScrolledSidewaysIsDrawnWhereItsCharactersAre)
     const QString selected = view.selectedText();
     EXPECT_TRUE(selected.endsWith(QStringLiteral("x|end"))) << selected.toStdString();
     EXPECT_NEAR(selected.size(), text.size() - column, 1);
+}
+
+TEST(LogTextView, FillsItsWholeBackgroundItself)
+{
+    // The view paints its own background (line by line, below the lines in
+    // strips): every pixel of it is the scheme's colour or a sent line's tint,
+    // and nothing of an earlier picture shows through.
+    ShownView shown;
+    LogTextView& view = shown.view;
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Base, QColor(10, 40, 90));
+    palette.setColor(QPalette::Text, QColor(250, 250, 200));
+    view.setPalette(palette);
+    view.appendLines({QStringLiteral("received"), QStringLiteral("sent")},
+                     {LogDirection::Received, LogDirection::Sent});
+    const QImage image = view.viewport()->grab().toImage();
+    const int lineHeight = view.fontMetrics().lineSpacing();
+    const QRgb base = palette.color(QPalette::Base).rgb();
+    const QRgb tint = lineBackground(palette.color(QPalette::Base), palette.color(QPalette::Text),
+                                     LogDirection::Sent).rgb();
+    const int x = image.width() - 2;
+    EXPECT_EQ(image.pixel(x, lineHeight / 2), base);
+    EXPECT_EQ(image.pixel(x, lineHeight + lineHeight / 2), tint);
+    for (int y = 2 * lineHeight; y < image.height(); y += 7)
+        ASSERT_EQ(image.pixel(x, y), base) << "row " << y;
+    EXPECT_EQ(image.pixel(0, image.height() - 1), base);
+}
+
+TEST(DisplayFrame, JumpsWhileLinesScrollPastFasterThanTenPagesASecond)
+{
+    // A page of 28 lines: 280 lines a second can still be followed frame by frame.
+    EXPECT_EQ(frameIntervalMs(11, 40, 28), DisplayFrame::FrameMs);
+    EXPECT_EQ(frameIntervalMs(12, 40, 28), DisplayFrame::JumpFrameMs);
+    // A GPS receiver's 25 sentences a second, and a burst after a pause.
+    EXPECT_EQ(frameIntervalMs(25, 1000, 28), DisplayFrame::FrameMs);
+    EXPECT_EQ(frameIntervalMs(200, 1000, 28), DisplayFrame::FrameMs);
+    // Jumping, a 1 MB/s stream of 1500-byte lines keeps jumping; when it
+    // slows down the frames come again at their usual pace.
+    EXPECT_EQ(frameIntervalMs(133, DisplayFrame::JumpFrameMs, 28), DisplayFrame::JumpFrameMs);
+    EXPECT_EQ(frameIntervalMs(40, DisplayFrame::JumpFrameMs, 28), DisplayFrame::FrameMs);
+    // No time at all, or a view too small for one line, is no division by zero.
+    EXPECT_EQ(frameIntervalMs(5000, 0, 28), DisplayFrame::JumpFrameMs);
+    EXPECT_EQ(frameIntervalMs(1, 1000, 0), DisplayFrame::FrameMs);
+}
+
+TEST(DisplayFrame, TheLogSetsTheFramePaceByHowFastItsLinesCome)
+{
+    DisplayFrame frame(true);
+    ShownView shown;
+    QPlainTextEdit frozen;
+    QPushButton freeze;
+    LogView log(&shown.view, &frozen, &freeze, frame, {});
+    log.addLine(QStringLiteral("first"));  // the first frame is shown at once
+    EXPECT_EQ(shown.view.lineCount(), 1);
+    EXPECT_EQ(frame.intervalMs(), DisplayFrame::FrameMs);
+    for (int i = 0; i < 500; ++i)
+        log.addLine(QStringLiteral("torrent %1").arg(i));
+    EXPECT_EQ(shown.view.lineCount(), 1);  // waiting for the frame
+    log.flush();
+    EXPECT_EQ(shown.view.lineCount(), 501);
+    EXPECT_EQ(frame.intervalMs(), DisplayFrame::JumpFrameMs);
+    QTest::qWait(DisplayFrame::JumpFrameMs + 50);
+    log.addLine(QStringLiteral("calm again"));
+    log.flush();
+    EXPECT_EQ(frame.intervalMs(), DisplayFrame::FrameMs);
 }
 
 }  // namespace
