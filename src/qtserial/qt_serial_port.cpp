@@ -261,7 +261,10 @@ uint32_t QtSerialPort::inputCount()
 {
     if (!port_->isOpen())
         return 0;
-    port_->clearError();
+    // Asked every millisecond: clearing an error that is not there would
+    // still build QSerialPort's translated "no error" text each time.
+    if (port_->error() != QSerialPort::NoError)
+        port_->clearError();
     // Bytes may sit in two places: in QSerialPort's buffer, when the event loop
     // let its notifier read them, and in the system's queue. Both count; read()
     // takes them in that order, which is the order they came in.

@@ -105,8 +105,7 @@ void Receiver::showPacket(bool final, bool endedBySilence)
 
     // The next command goes out only when the device has stopped talking, and
     // also when the filter kept the answer out of the window.
-    const uint32_t q = port_.portInputCount();
-    if (options_.sendMode == SendMode::AfterAnswer && q == 0 && afterAnswer_)
+    if (options_.sendMode == SendMode::AfterAnswer && afterAnswer_ && port_.portInputCount() == 0)
         afterAnswer_();
 }
 

@@ -13,6 +13,8 @@ namespace comtrax {
 class LogLineStore {
 public:
     void push_back(const QString& line);
+    // A line given as its Latin-1 bytes, kept as they are.
+    void pushLatin1(QByteArray line) { lines_.push_back(Line{std::move(line), false}); }
     // Moves the lines of more to the end.
     void append(LogLineStore&& more);
     void pop_front() { lines_.pop_front(); }

@@ -10,6 +10,7 @@
 #include "ui/display_frame.h"
 #include "ui/log_find_bar.h"
 #include "ui/log_text_view.h"
+#include "ui/text_codec.h"
 
 namespace comtrax {
 
@@ -35,6 +36,23 @@ void LogView::addLine(const QString& text, LogDirection direction)
         pending_.push_back(l);
     pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
     // Lines that follow the last frame within a frame's time wait for the next.
+    frame_.request();
+}
+
+void LogView::addCp1251Line(const std::string& bytes, LogDirection direction)
+{
+    // Most lines a device sends are plain ASCII with no line break inside,
+    // the same bytes in Windows-1251 and in Latin-1: they are kept as they
+    // are, with no trip through a QString.
+    const bool plain = std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n';
+    });
+    if (!plain) {
+        addLine(fromCp1251(bytes), direction);
+        return;
+    }
+    pending_.pushLatin1(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    pendingDirections_.push_back(direction);
     frame_.request();
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "common/terminal_view.h"
@@ -30,6 +31,8 @@ public:
 
     // One line; CR LF inside it is a line break.
     void addLine(const QString& text, LogDirection direction = LogDirection::Other);
+    // The same for a line in Windows-1251, as the port gives it.
+    void addCp1251Line(const std::string& bytes, LogDirection direction);
     // Shows the lines still waiting for their frame.
     void flush();
     void clear();

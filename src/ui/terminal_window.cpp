@@ -294,7 +294,7 @@ void TerminalWindow::addLogLine(const std::string& line)
 
 void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direction)
 {
-    logView_->addLine(fromCp1251(line), direction);
+    logView_->addCp1251Line(line, direction);
 }
 
 // The statistics change with every packet; each new text of a label costs a

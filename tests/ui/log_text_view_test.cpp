@@ -2,6 +2,7 @@
 
 #include "ui/display_frame.h"
 #include "ui/log_view.h"
+#include "ui/text_codec.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -284,6 +285,29 @@ TEST(DisplayFrame, TheLogSetsTheFramePaceByHowFastItsLinesCome)
     log.addLine(QStringLiteral("calm again"));
     log.flush();
     EXPECT_EQ(frame.intervalMs(), DisplayFrame::FrameMs);
+}
+
+TEST(LogView, APortLineIsShownAsItsWindows1251Text)
+{
+    // Plain ASCII takes a shorter way into the view than a line with
+    // Cyrillic letters or a line break inside; both must show the same text.
+    DisplayFrame frame(false);
+    ShownView shown;
+    QPlainTextEdit frozen;
+    QPushButton freeze;
+    LogView log(&shown.view, &frozen, &freeze, frame, {});
+    const std::string plain = std::string("AT+GMR\x01\x7f ~") + std::string(1, '\0') + "end";
+    log.addCp1251Line(plain, LogDirection::Received);
+    log.addCp1251Line("\xcf\xf0\xe8\xe2\xe5\xf2 \xb9", LogDirection::Received);
+    log.addCp1251Line("one\r\ntwo", LogDirection::Sent);
+    ASSERT_EQ(shown.view.lineCount(), 4);
+    EXPECT_EQ(shown.view.line(0), fromCp1251(plain));
+    EXPECT_EQ(shown.view.line(0).size(), 14);  // the NUL kept
+    EXPECT_EQ(shown.view.line(1), QStringLiteral("Привет №"));
+    EXPECT_EQ(shown.view.line(2), QStringLiteral("one"));
+    EXPECT_EQ(shown.view.line(3), QStringLiteral("two"));
+    EXPECT_EQ(shown.view.direction(0), LogDirection::Received);
+    EXPECT_EQ(shown.view.direction(3), LogDirection::Sent);
 }
 
 }  // namespace
