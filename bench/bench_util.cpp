@@ -33,6 +33,13 @@ double processCpuSeconds()
         + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
+int64_t processWakes()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return int64_t(ru.ru_nvcsw);
+}
+
 double procStatCpuSeconds(int pid)
 {
     std::ifstream f("/proc/" + std::to_string(pid) + "/stat");

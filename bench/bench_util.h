@@ -15,6 +15,8 @@ double secondsSince(int64_t t0Ns);
 
 // CPU seconds (user + system) of this process, all its threads.
 double processCpuSeconds();
+// Times the process went to sleep and was woken (voluntary context switches).
+int64_t processWakes();
 // CPU seconds of another process from /proc/<pid>/stat (clock ticks) and from
 // the scheduler's nanosecond counters of all its threads; -1 when unreadable.
 double procStatCpuSeconds(int pid);

@@ -78,7 +78,7 @@ public:
     explicit StallMeter(std::function<void()> onTick) : onTick_(std::move(onTick))
     {
         timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(1);
+        timer_.setInterval(std::getenv("BENCH_METER_MS") ? std::atoi(std::getenv("BENCH_METER_MS")) : 1);
         connect(&timer_, &QTimer::timeout, this, [this] {
             const int64_t now = monotonicNs();
             if (last_ && measuring) {
@@ -132,6 +132,7 @@ int runRx(const std::vector<std::string>& args)
     std::string phase;
     int64_t startNs = 0, deviceEndNs = 0, endNs = 0;
     double cpuStart = 0, cpuEnd = 0, writeMbps = 0;
+    int64_t wakesStart = 0, wakesEnd = 0;
     uint64_t written = 0;
     bool deviceDone = false, finished = false;
     int32_t lastRx = 0;
@@ -144,6 +145,7 @@ int runRx(const std::vector<std::string>& args)
             if (line.rfind("start ", 0) == 0) {
                 startNs = std::stoll(line.substr(6));
                 cpuStart = processCpuSeconds();
+                wakesStart = processWakes();
             } else if (line.rfind("done ", 0) == 0) {
                 const std::string j = line.substr(5);
                 auto num = [&](const char* key) {
@@ -181,6 +183,7 @@ int runRx(const std::vector<std::string>& args)
         if (deviceDone && uint64_t(rx) >= written && w.window->terminal().heldBytes() == 0) {
             endNs = monotonicNs();
             cpuEnd = processCpuSeconds();
+            wakesEnd = processWakes();
             finished = true;
             loop.quit();
         } else if (deviceDone && secondsSince(lastProgressNs) > 5) {
@@ -192,6 +195,7 @@ int runRx(const std::vector<std::string>& args)
     if (!finished) {
         endNs = monotonicNs();
         cpuEnd = processCpuSeconds();
+        wakesEnd = processWakes();
     }
     device.finish();
 
@@ -221,6 +225,7 @@ int runRx(const std::vector<std::string>& args)
         .add("cpu_seconds", cpu)
         .add("cpu_s_per_mb", cpu / mb, 4)
         .add("cpu_share_of_core", cpu / seconds)
+        .add("wakes_per_s", double(wakesEnd - wakesStart) / seconds)
         .add("longest_stall_ms", meter.longestMs, 2)
         .add("vmhwm_kb", int64_t(statusKb("VmHWM")));
     std::printf("%s\n", j.str().c_str());

@@ -180,9 +180,14 @@ std::string LogOutput::withCrLfBreaks(const std::string& line)
         end -= 2;
     else if (end >= 1 && (line[end - 1] == '\r' || line[end - 1] == '\n'))
         end -= 1;
+    // Most lines hold no break but the closing one.
+    const std::size_t firstBreak = line.find_first_of("\r\n");
+    if (firstBreak >= end)
+        return line.substr(0, end);
     std::string out;
     out.reserve(end + 8);
-    for (std::size_t i = 0; i < end; ++i) {
+    out.append(line, 0, firstBreak);
+    for (std::size_t i = firstBreak; i < end; ++i) {
         const char ch = line[i];
         if (ch == '\r') {
             out += "\r\n";

@@ -148,20 +148,21 @@ std::string Receiver::convertAscii(const uint8_t* data, uint32_t n)
 {
     std::string text;
     text.reserve(n + n / 4);
+    const char* bytes = reinterpret_cast<const char*>(data);
+    // Runs of bytes that stay as they are go over in one piece.
+    uint32_t run = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        switch (data[i]) {
-        case 13:
+        const uint8_t b = data[i];
+        if (b != 13 && b != 10 && b != 0)
+            continue;
+        text.append(bytes + run, i - run);
+        run = i + 1;
+        if (b == 13)
             text += "\r\n";
-            break;
-        case 10:
-            break;
-        case 0:
+        else if (b == 0)
             text += "<NULL>";
-            break;
-        default:
-            text += static_cast<char>(data[i]);
-        }
     }
+    text.append(bytes + run, n - run);
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
     return text;

@@ -302,24 +302,24 @@ void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direct
 // text of each label.
 void TerminalWindow::showReadout(QLabel* label, const std::string& text)
 {
-    const QString shown = fromUtf8(text);
     if (!frame_) {
-        label->setText(shown);
+        label->setText(fromUtf8(text));
         return;
     }
+    // Kept as given and made a QString once a frame, not once a poll.
     auto it = std::find_if(pendingReadouts_.begin(), pendingReadouts_.end(),
                            [label](const auto& p) { return p.first == label; });
     if (it != pendingReadouts_.end())
-        it->second = shown;
+        it->second = text;
     else
-        pendingReadouts_.emplace_back(label, shown);
+        pendingReadouts_.emplace_back(label, text);
     frame_->request();
 }
 
 void TerminalWindow::showPendingReadouts()
 {
     for (const auto& [label, text] : pendingReadouts_)
-        label->setText(text);
+        label->setText(fromUtf8(text));
     pendingReadouts_.clear();
 }
 

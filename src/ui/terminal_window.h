@@ -142,7 +142,7 @@ private:
     std::unique_ptr<Terminal> terminal_;
     CmdLists cmdLists_;
     DisplayFrame* frame_ = nullptr;  // gathers the log's lines and the read-outs of a frame
-    std::vector<std::pair<QLabel*, QString>> pendingReadouts_;
+    std::vector<std::pair<QLabel*, std::string>> pendingReadouts_;
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
     PortControls* portControls_ = nullptr;  // DTR/RTS strip, port-settings dialog
