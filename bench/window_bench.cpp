@@ -78,7 +78,7 @@ public:
     explicit StallMeter(std::function<void()> onTick) : onTick_(std::move(onTick))
     {
         timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(std::getenv("BENCH_METER_MS") ? std::atoi(std::getenv("BENCH_METER_MS")) : 1);
+        timer_.setInterval(1);
         connect(&timer_, &QTimer::timeout, this, [this] {
             const int64_t now = monotonicNs();
             if (last_ && measuring) {
