@@ -3,10 +3,12 @@
 // Latin-1 (what a device's ASCII gives) takes one byte a character instead of
 // a QString's two. Five thousand lines of 1500 characters are 7.5 MB less.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 
 namespace comtrax {
 
@@ -26,6 +28,14 @@ public:
     QString back() const { return (*this)[lines_.size() - 1]; }
     // Line i's length in characters.
     int length(std::size_t i) const;
+    // Line i's Latin-1 bytes, or nothing when it holds a wider character.
+    std::optional<QByteArrayView> latin1(std::size_t i) const
+    {
+        const Line& l = lines_[i];
+        if (l.wide)
+            return std::nullopt;
+        return QByteArrayView(l.bytes);
+    }
 
 private:
     struct Line {

@@ -128,6 +128,25 @@ int LogTextView::textWidth(const QString& text, int columns) const
     return width;
 }
 
+int LogTextView::storedLineWidth(std::size_t i) const
+{
+    const std::optional<QByteArrayView> bytes = lines_.latin1(i);
+    if (!bytes)
+        return textWidth(lines_[i], INT_MAX);
+    if (latin1Pitch_ < 0) {
+        latin1Pitch_ = charAdvance(QChar(0));
+        for (int c = 1; c < 0x100 && latin1Pitch_ > 0; ++c)
+            if (charAdvance(QChar(c)) != latin1Pitch_)
+                latin1Pitch_ = 0;
+    }
+    if (latin1Pitch_ > 0)
+        return static_cast<int>(std::min<qsizetype>(bytes->size() * latin1Pitch_, INT_MAX));
+    int width = 0;
+    for (const char c : *bytes)
+        width += charAdvance(QChar(static_cast<uchar>(c)));
+    return width;
+}
+
 void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDirection>& directions)
 {
     LogLineStore store;
@@ -143,7 +162,7 @@ void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirecti
     lines_.append(std::move(lines));
     for (std::size_t index = 0; index < count; ++index) {
         directions_.push_back(index < directions.size() ? directions[index] : LogDirection::Other);
-        widestLine_ = std::max(widestLine_, textWidth(lines_[first + index], INT_MAX));
+        widestLine_ = std::max(widestLine_, storedLineWidth(first + index));
     }
     int dropped = 0;
     if (maxLines_ > 0) {
@@ -241,11 +260,12 @@ void LogTextView::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         // The widest line is measured again only for the lines still kept.
         advances_.clear();
+        latin1Pitch_ = -1;
         glyphs_.clear();
         rawFont_ = QRawFont();
         widestLine_ = 0;
         for (std::size_t i = 0; i < lines_.size(); ++i)
-            widestLine_ = std::max(widestLine_, textWidth(lines_[i], INT_MAX));
+            widestLine_ = std::max(widestLine_, storedLineWidth(i));
         const bool follow = following_;
         adjusting_ = true;
         updateScrollBars();

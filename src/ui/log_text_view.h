@@ -110,8 +110,14 @@ private:
     void keepCursorVisible();
 
     void scrollColumnIntoView(const QString& text, int column);
+    // Line i's width in pixels, measured without making it a QString when it
+    // is Latin-1.
+    int storedLineWidth(std::size_t i) const;
 
     mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
+    // The advance every Latin-1 character shares in a fixed-pitch font, 0 when
+    // they differ, -1 until looked at.
+    mutable int latin1Pitch_ = -1;
     // The font's glyph of each code unit (NoGlyph until looked up, 0 when the
     // font has none), so that drawing a line needs no text shaping.
     mutable std::vector<quint32> glyphs_;

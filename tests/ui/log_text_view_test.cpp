@@ -222,6 +222,27 @@ TEST(LogTextView, ALongLineScrolledSidewaysIsDrawnWhereItsCharactersAre)
     EXPECT_NEAR(selected.size(), text.size() - column, 1);
 }
 
+TEST(LogTextView, TheSidewaysRangeFitsTheWidestLineInAFixedAndAProportionalFont)
+{
+    // Latin-1 lines are measured from their bytes; the width must be the one
+    // the characters are drawn at, upper half of Latin-1 included.
+    for (const char* family : {"DejaVu Sans Mono", "DejaVu Sans"}) {
+        SCOPED_TRACE(family);
+        ShownView shown;
+        LogTextView& view = shown.view;
+        view.setFont(QFont(QString::fromLatin1(family), 10));
+        QFont unkerned = view.font();
+        unkerned.setKerning(false);
+        const QFontMetrics metrics(unkerned);
+        const QString wide = QString(150, QChar(0xE9)) + QString(150, QLatin1Char('W'));
+        view.appendLines({QString(400, QLatin1Char('i')), wide, QStringLiteral("short")});
+        const int widest = std::max(400 * metrics.horizontalAdvance(QLatin1Char('i')),
+                                    150 * metrics.horizontalAdvance(QChar(0xE9))
+                                        + 150 * metrics.horizontalAdvance(QLatin1Char('W')));
+        EXPECT_EQ(view.horizontalScrollBar()->maximum(), widest + 2 * 4 - view.viewport()->width());
+    }
+}
+
 TEST(LogTextView, FillsItsWholeBackgroundItself)
 {
     // The view paints its own background (line by line, below the lines in
