@@ -133,17 +133,13 @@ int LogTextView::storedLineWidth(std::size_t i) const
     const std::optional<QByteArrayView> bytes = lines_.latin1(i);
     if (!bytes)
         return textWidth(lines_[i], INT_MAX);
-    if (latin1Pitch_ < 0) {
-        latin1Pitch_ = charAdvance(QChar(0));
-        for (int c = 1; c < 0x100 && latin1Pitch_ > 0; ++c)
-            if (charAdvance(QChar(c)) != latin1Pitch_)
-                latin1Pitch_ = 0;
-    }
-    if (latin1Pitch_ > 0)
-        return static_cast<int>(std::min<qsizetype>(bytes->size() * latin1Pitch_, INT_MAX));
+    if (latin1Advances_.empty())
+        for (int c = 0; c < 0x100; ++c)
+            latin1Advances_.push_back(charAdvance(QChar(c)));
+    const int* advances = latin1Advances_.data();
     int width = 0;
     for (const char c : *bytes)
-        width += charAdvance(QChar(static_cast<uchar>(c)));
+        width += advances[static_cast<uchar>(c)];
     return width;
 }
 
@@ -260,7 +256,7 @@ void LogTextView::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         // The widest line is measured again only for the lines still kept.
         advances_.clear();
-        latin1Pitch_ = -1;
+        latin1Advances_.clear();
         glyphs_.clear();
         rawFont_ = QRawFont();
         widestLine_ = 0;

@@ -115,9 +115,8 @@ private:
     int storedLineWidth(std::size_t i) const;
 
     mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
-    // The advance every Latin-1 character shares in a fixed-pitch font, 0 when
-    // they differ, -1 until looked at.
-    mutable int latin1Pitch_ = -1;
+    // The advances of the Latin-1 characters (empty until looked up).
+    mutable std::vector<int> latin1Advances_;
     // The font's glyph of each code unit (NoGlyph until looked up, 0 when the
     // font has none), so that drawing a line needs no text shaping.
     mutable std::vector<quint32> glyphs_;
