@@ -25,6 +25,34 @@ QFont unkerned(QFont f)
     return f;
 }
 
+// The characters of a line that reach into the viewport, with one to spare on
+// each side for glyphs that reach past their advance: [begin, end), and x, where
+// begin's character starts.
+struct ShownPart {
+    int begin = 0;
+    int end = 0;
+    int x = 0;
+};
+
+template <typename Advance>
+ShownPart shownPart(int size, int x0, int right, Advance advance)
+{
+    ShownPart part{0, 0, x0};
+    while (part.begin < size && part.x + advance(part.begin) < 0) {
+        part.x += advance(part.begin);
+        ++part.begin;
+    }
+    if (part.begin > 0) {
+        --part.begin;
+        part.x -= advance(part.begin);
+    }
+    part.end = part.begin;
+    for (int endX = part.x; part.end < size && endX <= right; ++part.end)
+        endX += advance(part.end);
+    part.end = std::min(size, part.end + 1);
+    return part;
+}
+
 // Qt's raster engine hands a fill taller than about 64 pixel rows to its
 // thread pool and waits for it: a thread wake and a wait per fill, several
 // times a frame. Strips of a line's height stay on this thread and cost less.
@@ -84,13 +112,26 @@ int LogTextView::charAdvance(QChar c) const
     return a;
 }
 
-QGlyphRun LogTextView::glyphRun(const QString& text, int begin, int end) const
+quint32 LogTextView::glyphFor(QChar c) const
 {
     constexpr quint32 NoGlyph = 0xFFFFFFFF;
     if (!rawFont_.isValid())
         rawFont_ = QRawFont::fromFont(unkerned(font()));
     if (glyphs_.empty())
         glyphs_.assign(0x10000, NoGlyph);
+    quint32& g = glyphs_[c.unicode()];
+    if (g == NoGlyph) {
+        int found = 1;
+        // Control characters and surrogates are left to the shaper.
+        if (c.unicode() < 0x20 || c.isSurrogate() || !rawFont_.isValid()
+            || !rawFont_.glyphIndexesForChars(&c, 1, &g, &found) || found != 1)
+            g = 0;
+    }
+    return g;
+}
+
+QGlyphRun LogTextView::glyphRun(const QString& text, int begin, int end) const
+{
     QList<quint32> indexes;
     QList<QPointF> positions;
     indexes.reserve(end - begin);
@@ -98,14 +139,7 @@ QGlyphRun LogTextView::glyphRun(const QString& text, int begin, int end) const
     int x = 0;
     for (int i = begin; i < end; ++i) {
         const QChar c = text[i];
-        quint32& g = glyphs_[c.unicode()];
-        if (g == NoGlyph) {
-            int found = 1;
-            // Control characters and surrogates are left to the shaper.
-            if (c.unicode() < 0x20 || c.isSurrogate() || !rawFont_.isValid()
-                || !rawFont_.glyphIndexesForChars(&c, 1, &g, &found) || found != 1)
-                g = 0;
-        }
+        const quint32 g = glyphFor(c);
         if (g == 0)
             return {};
         indexes.append(g);
@@ -117,6 +151,14 @@ QGlyphRun LogTextView::glyphRun(const QString& text, int begin, int end) const
     run.setGlyphIndexes(indexes);
     run.setPositions(positions);
     return run;
+}
+
+const int* LogTextView::latin1Advances() const
+{
+    if (latin1Advances_.empty())
+        for (int c = 0; c < 0x100; ++c)
+            latin1Advances_.push_back(charAdvance(QChar(c)));
+    return latin1Advances_.data();
 }
 
 int LogTextView::textWidth(const QString& text, int columns) const
@@ -133,10 +175,7 @@ int LogTextView::storedLineWidth(std::size_t i) const
     const std::optional<QByteArrayView> bytes = lines_.latin1(i);
     if (!bytes)
         return textWidth(lines_[i], INT_MAX);
-    if (latin1Advances_.empty())
-        for (int c = 0; c < 0x100; ++c)
-            latin1Advances_.push_back(charAdvance(QChar(c)));
-    const int* advances = latin1Advances_.data();
+    const int* advances = latin1Advances();
     int width = 0;
     for (const char c : *bytes)
         width += advances[static_cast<uchar>(c)];
@@ -258,6 +297,7 @@ void LogTextView::changeEvent(QEvent* event)
         advances_.clear();
         latin1Advances_.clear();
         glyphs_.clear();
+        cells_.clear();
         rawFont_ = QRawFont();
         widestLine_ = 0;
         for (std::size_t i = 0; i < lines_.size(); ++i)
@@ -293,12 +333,37 @@ void LogTextView::paintEvent(QPaintEvent*)
     matchColour.setAlpha(150);
     const int linesBottom = std::max(0, last - first) * height;
     fillInStrips(painter, QRect(0, linesBottom, right, std::max(0, viewport()->height() - linesBottom)), base);
+    // Plain rows are put together from character cells (see LogRowCells),
+    // on a display that shows a pixel as a pixel.
+    const bool cellsUsable = viewport()->devicePixelRatioF() == 1.0;
+    LogRowCells::Font cellFont;
+    if (cellsUsable) {
+        glyphFor(QChar(u' '));  // the raw font is looked up
+        cellFont.raw = rawFont_;
+        cellFont.ascent = metrics.ascent();
+        cellFont.height = height;
+        cellFont.advances = latin1Advances();
+        cellFont.glyph = [this](uchar c) { return glyphFor(QChar(c)); };
+    }
     for (int i = first; i < last; ++i) {
-        const QString text = lines_[static_cast<std::size_t>(i)];
         const int top = (i - first) * height;
-        const int baseline = top + metrics.ascent();
         const long long number = firstLineNumber_ + i;
         const QColor back = lineBackground(base, textColour, directions_[static_cast<std::size_t>(i)]);
+        const bool selected = from != to && number >= from.line && number <= to.line;
+        const std::optional<QByteArrayView> bytes =
+            cellsUsable && !selected && highlight_.isEmpty() ? lines_.latin1(static_cast<std::size_t>(i))
+                                                             : std::nullopt;
+        if (bytes) {
+            const int* advances = cellFont.advances;
+            const ShownPart part = shownPart(static_cast<int>(bytes->size()), x0, right, [&](int k) {
+                return advances[static_cast<uchar>((*bytes)[k])];
+            });
+            if (cells_.draw(painter, top, right, bytes->sliced(part.begin, part.end - part.begin), part.x, textColour,
+                            back, cellFont))
+                continue;
+        }
+        const QString text = lines_[static_cast<std::size_t>(i)];
+        const int baseline = top + metrics.ascent();
         painter.fillRect(0, top, right, height, back);
         if (!highlight_.isEmpty()) {
             for (qsizetype at = text.indexOf(highlight_, 0, highlightCase_); at >= 0;
@@ -308,23 +373,12 @@ void LogTextView::paintEvent(QPaintEvent*)
                 painter.fillRect(QRect(left, top, right - left, height), matchColour);
             }
         }
-        // Only the characters inside the viewport are drawn (one to spare on
-        // each side for glyphs that reach past their advance).
-        int x = x0;
-        int begin = 0;
+        // Only the characters inside the viewport are drawn.
         const int size = static_cast<int>(text.size());
-        while (begin < size && x + charAdvance(text[begin]) < 0) {
-            x += charAdvance(text[begin]);
-            ++begin;
-        }
-        if (begin > 0) {
-            --begin;
-            x -= charAdvance(text[begin]);
-        }
-        int end = begin;
-        for (int endX = x; end < size && endX <= right; ++end)
-            endX += charAdvance(text[end]);
-        end = std::min(size, end + 1);
+        const ShownPart part = shownPart(size, x0, right, [&](int k) { return charAdvance(text[k]); });
+        const int x = part.x;
+        const int begin = part.begin;
+        const int end = part.end;
         const QGlyphRun run = glyphRun(text, begin, end);
         const QString shown = run.isEmpty() ? text.mid(begin, end - begin) : QString();
         const auto drawShown = [&] {

@@ -15,6 +15,7 @@
 
 #include "common/terminal_view.h"
 #include "ui/log_line_store.h"
+#include "ui/log_row_cells.h"
 #include "ui/log_search.h"
 
 class QMenu;
@@ -100,7 +101,10 @@ private:
     // The glyphs of text[begin, end) placed by the advances above, as a run
     // the painter draws without shaping; an empty run when the font lacks a
     // glyph (the painter then finds one in another font).
+    // The font's glyph for a character (0: none, or left to the shaper).
+    quint32 glyphFor(QChar c) const;
     QGlyphRun glyphRun(const QString& text, int begin, int end) const;
+    const int* latin1Advances() const;
     int textWidth(const QString& text, int columns) const;
     int columnAt(const QString& text, int x) const;
     Pos posAt(const QPoint& point) const;
@@ -121,6 +125,7 @@ private:
     // font has none), so that drawing a line needs no text shaping.
     mutable std::vector<quint32> glyphs_;
     mutable QRawFont rawFont_;
+    LogRowCells cells_;
     LogLineStore lines_;
     std::deque<LogDirection> directions_;
     QString highlight_;

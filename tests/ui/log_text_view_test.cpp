@@ -243,6 +243,39 @@ TEST(LogTextView, TheSidewaysRangeFitsTheWidestLineInAFixedAndAProportionalFont)
     }
 }
 
+TEST(LogTextView, RowsMadeOfCharacterCellsLookExactlyLikeRowsDrawnGlyphByGlyph)
+{
+    // A find highlight that matches nothing sends every row the glyph-by-glyph
+    // way and changes nothing else: the two pictures must be the same pixels,
+    // in a fixed and a proportional font, sent and received, scrolled sideways.
+    QString printable;
+    for (int c = 0x20; c < 0x100; ++c)
+        if (c < 0x7F || c >= 0xA0)
+            printable += QChar(c);
+    for (const char* family : {"DejaVu Sans Mono", "DejaVu Sans"}) {
+        for (const int points : {8, 11}) {
+            for (const int sideways : {0, 300}) {
+                SCOPED_TRACE(std::string(family) + " " + std::to_string(points) + " " + std::to_string(sideways));
+                ShownView shown;
+                LogTextView& view = shown.view;
+                view.setFont(QFont(QString::fromLatin1(family), points));
+                view.appendLines({printable, QStringLiteral("AT+GMR\tOK ~ Wj_|"), printable.right(60) + printable},
+                                 {LogDirection::Received, LogDirection::Sent, LogDirection::Received});
+                view.horizontalScrollBar()->setValue(sideways);
+                const QImage cells = view.viewport()->grab().toImage();
+                view.setHighlight(QStringLiteral("no such text"), Qt::CaseSensitive);
+                const QImage glyphs = view.viewport()->grab().toImage();
+                ASSERT_EQ(cells.size(), glyphs.size());
+                int differing = 0;
+                for (int y = 0; y < cells.height(); ++y)
+                    for (int x = 0; x < cells.width(); ++x)
+                        differing += cells.pixel(x, y) != glyphs.pixel(x, y);
+                EXPECT_EQ(differing, 0);
+            }
+        }
+    }
+}
+
 TEST(LogTextView, FillsItsWholeBackgroundItself)
 {
     // The view paints its own background (line by line, below the lines in
