@@ -164,22 +164,31 @@ const int* LogTextView::latin1Advances() const
 int LogTextView::textWidth(const QString& text, int columns) const
 {
     columns = std::min(columns, static_cast<int>(text.size()));
+    if (advances_.empty())
+        advances_.assign(0x10000, -1);
+    const short* advances = advances_.data();
+    const ushort* units = text.utf16();
     int width = 0;
-    for (int i = 0; i < columns; ++i)
-        width += charAdvance(text[i]);
+    for (int i = 0; i < columns; ++i) {
+        const short a = advances[units[i]];
+        width += a >= 0 ? a : charAdvance(QChar(units[i]));
+    }
+    return width;
+}
+
+int LogTextView::lineWidth(QByteArrayView latin1) const
+{
+    const int* advances = latin1Advances();
+    int width = 0;
+    for (const char c : latin1)
+        width += advances[static_cast<uchar>(c)];
     return width;
 }
 
 int LogTextView::storedLineWidth(std::size_t i) const
 {
     const std::optional<QByteArrayView> bytes = lines_.latin1(i);
-    if (!bytes)
-        return textWidth(lines_[i], INT_MAX);
-    const int* advances = latin1Advances();
-    int width = 0;
-    for (const char c : *bytes)
-        width += advances[static_cast<uchar>(c)];
-    return width;
+    return bytes ? lineWidth(*bytes) : lineWidth(lines_[i]);
 }
 
 void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDirection>& directions)
@@ -190,15 +199,19 @@ void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDir
     appendLines(std::move(store), directions);
 }
 
-void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions)
+void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions,
+                              std::optional<int> widest)
 {
     const std::size_t first = lines_.size();
     const std::size_t count = lines.size();
     lines_.append(std::move(lines));
     for (std::size_t index = 0; index < count; ++index) {
         directions_.push_back(index < directions.size() ? directions[index] : LogDirection::Other);
-        widestLine_ = std::max(widestLine_, storedLineWidth(first + index));
+        if (!widest)
+            widestLine_ = std::max(widestLine_, storedLineWidth(first + index));
     }
+    if (widest)
+        widestLine_ = std::max(widestLine_, *widest);
     int dropped = 0;
     if (maxLines_ > 0) {
         while (lines_.size() > static_cast<std::size_t>(maxLines_)) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <climits>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -39,7 +40,13 @@ public:
     // Each string is one line (it holds no line break); directions, where
     // given, go with the lines one for one.
     void appendLines(const QStringList& lines, const std::vector<LogDirection>& directions = {});
-    void appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions);
+    // widest: the widest of the lines in pixels, when the caller measured
+    // them already (with lineWidth, as they came).
+    void appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions,
+                     std::optional<int> widest = std::nullopt);
+    // A line's width in pixels in this view's font.
+    int lineWidth(const QString& text) const { return textWidth(text, INT_MAX); }
+    int lineWidth(QByteArrayView latin1) const;
     void appendLine(const QString& line, LogDirection direction = LogDirection::Other)
     {
         appendLines(QStringList{line}, {direction});

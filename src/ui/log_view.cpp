@@ -32,8 +32,10 @@ void LogView::addLine(const QString& text, LogDirection direction)
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = line.split(QLatin1Char('\n'));
-    for (const QString& l : lines)
+    for (const QString& l : lines) {
         pending_.push_back(l);
+        pendingWidest_ = std::max(pendingWidest_, live_->lineWidth(l));
+    }
     pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
     // Lines that follow the last frame within a frame's time wait for the next.
     frame_.request();
@@ -52,6 +54,7 @@ void LogView::addCp1251Line(const std::string& bytes, LogDirection direction)
         return;
     }
     pending_.pushLatin1(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    pendingWidest_ = std::max(pendingWidest_, live_->lineWidth(QByteArrayView(bytes.data(), bytes.size())));
     pendingDirections_.push_back(direction);
     frame_.request();
 }
@@ -70,7 +73,10 @@ void LogView::flush()
     const int64_t since = sinceFlush_.isValid() ? sinceFlush_.restart() : DisplayFrame::FrameMs;
     if (!sinceFlush_.isValid())
         sinceFlush_.start();
-    live_->appendLines(std::move(pending_), pendingDirections_);
+    // Each line was measured as it came: a frame of thousands of lines does
+    // not measure them all at once and hold the window up for it.
+    live_->appendLines(std::move(pending_), pendingDirections_, pendingWidest_);
+    pendingWidest_ = 0;
     frame_.setIntervalMs(frameIntervalMs(shown, since, live_->pageLines()));
     pending_.clear();
     pendingDirections_.clear();
@@ -106,6 +112,9 @@ void LogView::toggleFreeze()
 
 void LogView::setFontSize(int points)
 {
+    // Waiting lines were measured in the old font; shown first, they are
+    // measured again with every kept line when the font changes.
+    flush();
     for (QWidget* w : {static_cast<QWidget*>(live_), static_cast<QWidget*>(frozenView_)}) {
         QFont f = w->font();
         f.setPointSize(points);

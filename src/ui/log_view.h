@@ -54,6 +54,7 @@ private:
     std::vector<LogDirection> pendingDirections_;
     bool frozen_ = false;
     QElapsedTimer sinceFlush_;  // the time a frame's lines took to come
+    int pendingWidest_ = 0;     // measured as the lines came, not all at once in the frame
 };
 
 }  // namespace comtrax

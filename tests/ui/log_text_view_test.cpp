@@ -364,6 +364,46 @@ TEST(LogView, APortLineIsShownAsItsWindows1251Text)
     EXPECT_EQ(shown.view.direction(3), LogDirection::Sent);
 }
 
+TEST(LogView, TheSidewaysRangeFitsLinesMeasuredAsTheyCame)
+{
+    // Lines waiting for their frame are measured as they come; the range the
+    // frame sets must be the widest line's, in the font the lines are shown in.
+    DisplayFrame frame(true);
+    ShownView shown;
+    QPlainTextEdit frozen;
+    QPushButton freeze;
+    LogView log(&shown.view, &frozen, &freeze, frame, {});
+    const auto widestRange = [&](const QStringList& lines) {
+        QFont unkerned = shown.view.font();
+        unkerned.setKerning(false);
+        const QFontMetrics metrics(unkerned);
+        int widest = 0;
+        for (const QString& line : lines) {
+            int width = 0;
+            for (const QChar c : line)
+                width += metrics.horizontalAdvance(c);
+            widest = std::max(widest, width);
+        }
+        return widest + 2 * 4 - shown.view.viewport()->width();
+    };
+    log.addLine(QStringLiteral("first"));  // shown at once
+    const std::string plain(300, 'W');
+    const std::string cyrillic(250, '\xc6');  // Ж
+    log.addCp1251Line(plain, LogDirection::Received);
+    log.addCp1251Line(cyrillic, LogDirection::Received);
+    EXPECT_EQ(shown.view.lineCount(), 1);
+    log.flush();
+    ASSERT_EQ(shown.view.lineCount(), 3);
+    const QStringList all{QString(300, QLatin1Char('W')), QString(250, QChar(0x416))};
+    EXPECT_EQ(shown.view.horizontalScrollBar()->maximum(), widestRange(all));
+    // A font change with a line still waiting: measured again in the new font.
+    log.addCp1251Line(std::string(400, 'i'), LogDirection::Sent);
+    log.setFontSize(16);
+    EXPECT_EQ(shown.view.lineCount(), 4);
+    EXPECT_EQ(shown.view.horizontalScrollBar()->maximum(),
+              widestRange({all[0], all[1], QString(400, QLatin1Char('i'))}));
+}
+
 }  // namespace
 }  // namespace comtrax
 
