@@ -112,11 +112,17 @@ int LogTextView::charAdvance(QChar c) const
     return a;
 }
 
+const QRawFont& LogTextView::rawFont() const
+{
+    if (!rawFont_.isValid())
+        rawFont_ = QRawFont::fromFont(unkerned(font()));
+    return rawFont_;
+}
+
 quint32 LogTextView::glyphFor(QChar c) const
 {
     constexpr quint32 NoGlyph = 0xFFFFFFFF;
-    if (!rawFont_.isValid())
-        rawFont_ = QRawFont::fromFont(unkerned(font()));
+    rawFont();
     if (glyphs_.empty())
         glyphs_.assign(0x10000, NoGlyph);
     quint32& g = glyphs_[c.unicode()];
@@ -351,8 +357,7 @@ void LogTextView::paintEvent(QPaintEvent*)
     const bool cellsUsable = viewport()->devicePixelRatioF() == 1.0;
     LogRowCells::Font cellFont;
     if (cellsUsable) {
-        glyphFor(QChar(u' '));  // the raw font is looked up
-        cellFont.raw = rawFont_;
+        cellFont.raw = rawFont();
         cellFont.ascent = metrics.ascent();
         cellFont.height = height;
         cellFont.advances = latin1Advances();

@@ -108,6 +108,8 @@ private:
     // The glyphs of text[begin, end) placed by the advances above, as a run
     // the painter draws without shaping; an empty run when the font lacks a
     // glyph (the painter then finds one in another font).
+    // The view's font as glyphs are drawn from it (looked up once per font).
+    const QRawFont& rawFont() const;
     // The font's glyph for a character (0: none, or left to the shaper).
     quint32 glyphFor(QChar c) const;
     QGlyphRun glyphRun(const QString& text, int begin, int end) const;
