@@ -106,11 +106,11 @@ void TerminalTimers::scheduleRx()
         rxStreaming_ = false;
     }
     const int64_t untilEnd = terminal_.msUntilPacketEnd();
-    rxTimer_->setSingleShot(true);
     if (rxSpurious_) {
         // The port woke us with nothing to read, as a hung-up pty does: poll
         // by the millisecond until it is quiet or gone.
         rxNotifier_->setEnabled(false);
+        rxTimer_->setSingleShot(true);
         rxTimer_->start(1);
         return;
     }
@@ -121,9 +121,18 @@ void TerminalTimers::scheduleRx()
         // bytes are also taken as soon as they come, or the queue would fill
         // and hold the device back.
         rxNotifier_->setEnabled(rxFast_ && !rxBacklog_);
-        rxTimer_->start(rxBacklog_ ? 0 : 1);
+        if (rxBacklog_) {
+            rxTimer_->setSingleShot(true);
+            rxTimer_->start(0);
+        } else if (!rxTimer_->isActive() || rxTimer_->isSingleShot() || rxTimer_->interval() != 1) {
+            // A repeating tick while the bytes flow: re-arming a timer after
+            // every poll costs more than the poll's own work.
+            rxTimer_->setSingleShot(false);
+            rxTimer_->start(1);
+        }
         return;
     }
+    rxTimer_->setSingleShot(true);
     rxNotifier_->setEnabled(true);
     if (untilEnd < 0)
         rxTimer_->stop();
