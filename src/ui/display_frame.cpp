@@ -28,8 +28,18 @@ void DisplayFrame::addShower(std::function<void()> show)
 
 void DisplayFrame::request()
 {
+    // A pause of a frame's length means a flood of lines is over: what comes
+    // now (the user's own command, say) shows at the usual pace, not after a
+    // jump frame's wait, even when the frame that shows the flood's last
+    // lines finds them many.
+    const bool paused = lastRequest_.isValid() && lastRequest_.elapsed() >= FrameMs;
+    lastRequest_.start();
+    if (paused)
+        intervalMs_ = FrameMs;
     if (!batch_ || !last_.isValid() || last_.elapsed() >= intervalMs_) {
         show();
+        if (paused)
+            intervalMs_ = FrameMs;
         return;
     }
     if (!timer_->isActive())

@@ -38,7 +38,8 @@ public:
     void request();
     // Shows what waits now.
     void show();
-    // The shortest time from one frame to the next.
+    // The shortest time from one frame to the next; a pause of a frame's
+    // length in the changes sets it back to FrameMs.
     void setIntervalMs(int ms) { intervalMs_ = ms; }
     int intervalMs() const { return intervalMs_; }
 
@@ -46,6 +47,7 @@ private:
     bool batch_;
     QTimer* timer_;
     QElapsedTimer last_;
+    QElapsedTimer lastRequest_;
     int intervalMs_ = FrameMs;
     std::vector<std::function<void()>> showers_;
 };

@@ -92,6 +92,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    static constexpr int kMargin = 4;  // between the view's edge and the text
     struct Pos {
         long long line = 0;  // counted from the first line ever appended, so trimming keeps it
         int column = 0;
