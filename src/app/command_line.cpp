@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -180,19 +179,13 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
             return fail(tr("стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2").arg(stop));
     }
     if (parser.isSet("parity")) {
-        const QString parity = parser.value("parity").trimmed().toLower();
-        for (std::size_t i = 0; i < std::size(ParityNames); ++i)
-            if (parity == QLatin1String(ParityNames[i]))
-                o.parity = static_cast<Parity>(i);
+        o.parity = valueNamed<Parity>(parser.value("parity").trimmed().toLower().toStdString(), ParityNames);
         if (!o.parity)
             return fail(tr("чётность «%1» не годится (--parity): нужно none, odd, even, mark или space")
                             .arg(parser.value("parity")));
     }
     if (parser.isSet("flow")) {
-        const QString flow = parser.value("flow").trimmed().toLower();
-        for (std::size_t i = 0; i < std::size(FlowNames); ++i)
-            if (flow == QLatin1String(FlowNames[i]))
-                o.flow = static_cast<FlowControl>(i);
+        o.flow = valueNamed<FlowControl>(parser.value("flow").trimmed().toLower().toStdString(), FlowNames);
         if (!o.flow)
             return fail(tr("управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff")
                             .arg(parser.value("flow")));

@@ -1,8 +1,11 @@
 #pragma once
 // The port as the rest of the terminal sees it: a handful of synchronous
 // primitives. The real one is QtSerialPort; tests use FakeSerialPort or a pty.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +20,15 @@ enum class FlowControl { None, RtsCts, XonXoff };
 // Their names in CfgLine and on the command line, in the order of the values.
 inline constexpr const char* ParityNames[] = {"none", "odd", "even", "mark", "space"};
 inline constexpr const char* FlowNames[] = {"none", "rtscts", "xonxoff"};
+// The value a name stands for in one of those tables; nothing for another name.
+template <typename Enum, std::size_t N>
+std::optional<Enum> valueNamed(std::string_view name, const char* const (&names)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (name == names[i])
+            return static_cast<Enum>(i);
+    return std::nullopt;
+}
 struct LineOptions {
     Parity parity = Parity::None;
     FlowControl flow = FlowControl::None;

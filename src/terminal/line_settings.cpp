@@ -37,14 +37,6 @@ std::optional<long long> parseInt(const std::string& v)
     return n;
 }
 
-template <typename Enum, std::size_t N>
-void readName(Enum& out, const std::string& value, const char* const (&names)[N])
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (value == names[i])
-            out = static_cast<Enum>(i);
-}
-
 // The key's value into out when the key is name; a value that does not
 // parse leaves out as it was. True when the key was name.
 bool readBool(bool& out, const std::string& key, const std::string& value, const char* name)
@@ -89,11 +81,11 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
     if (readBool(s.checkModbusCrc, key, value, "checkModbusCrc"))
         return true;
     if (key == "parity") {
-        readName(s.line.parity, value, ParityNames);
+        s.line.parity = valueNamed<Parity>(value, ParityNames).value_or(s.line.parity);
         return true;
     }
     if (key == "flow") {
-        readName(s.line.flow, value, FlowNames);
+        s.line.flow = valueNamed<FlowControl>(value, FlowNames).value_or(s.line.flow);
         return true;
     }
     if (key == "typedBaud") {
