@@ -67,6 +67,18 @@ FileResult readAll(int fd, const std::string& path, char* out, std::size_t capac
     return {};
 }
 
+// Opens path for reading, lets read use the descriptor, and closes it.
+template <typename Read>
+FileResult readOpened(const std::string& path, Read read)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
+    FileResult r = read(fd);
+    ::close(fd);
+    return r;
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path)
@@ -78,26 +90,21 @@ bool fileExists(const std::string& path)
 FileResult readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out)
 {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
-    constexpr std::size_t Chunk = 65536;
-    for (;;) {
-        const std::size_t want = std::min(Chunk, maxBytes - out.size());
-        const std::size_t before = out.size();
-        out.resize(before + want);
-        std::size_t got = 0;
-        FileResult r = readAll(fd, path, out.data() + before, want, got);
-        out.resize(before + got);
-        if (!r) {
-            ::close(fd);
-            return r;
+    return readOpened(path, [&](int fd) {
+        constexpr std::size_t Chunk = 65536;
+        for (;;) {
+            const std::size_t want = std::min(Chunk, maxBytes - out.size());
+            const std::size_t before = out.size();
+            out.resize(before + want);
+            std::size_t got = 0;
+            FileResult r = readAll(fd, path, out.data() + before, want, got);
+            out.resize(before + got);
+            if (!r)
+                return r;
+            if (got < want || out.size() >= maxBytes)
+                return FileResult{};
         }
-        if (got < want || out.size() >= maxBytes)
-            break;
-    }
-    ::close(fd);
-    return {};
+    });
 }
 
 FileResult readWholeFile(const std::string& path, std::string& out)
@@ -108,47 +115,38 @@ FileResult readWholeFile(const std::string& path, std::string& out)
 FileResult readFileInto(const std::string& path, void* buf, std::size_t capacity, std::size_t& got)
 {
     got = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
-    FileResult r = readAll(fd, path, static_cast<char*>(buf), capacity, got);
-    ::close(fd);
-    return r;
+    return readOpened(path, [&](int fd) { return readAll(fd, path, static_cast<char*>(buf), capacity, got); });
 }
 
 FileResult readFileSparse(const std::string& path, void* buf, std::size_t capacity, std::size_t& got)
 {
     got = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return FileResult::failure(describe("Не удалось открыть файл %1: %2", path, errno));
-    constexpr std::size_t Page = 4096;
-    std::vector<char> chunk(64 * 1024);
-    auto* out = static_cast<char*>(buf);
-    const auto zero = [](const char* p, std::size_t n) {
-        return std::all_of(p, p + n, [](char c) { return c == 0; });
-    };
-    FileResult r;
-    while (got < capacity) {
-        const std::size_t want = std::min(chunk.size(), capacity - got);
-        std::size_t n = 0;
-        r = readAll(fd, path, chunk.data(), want, n);
-        if (!r)
-            break;
-        // A page of zeros is written only where the buffer holds something
-        // else: untouched, it stays the system's shared zero page.
-        for (std::size_t at = 0; at < n; at += Page) {
-            const std::size_t len = std::min(Page, n - at);
-            char* to = out + got + at;
-            if (!zero(chunk.data() + at, len) || !zero(to, len))
-                std::memcpy(to, chunk.data() + at, len);
+    return readOpened(path, [&](int fd) {
+        constexpr std::size_t Page = 4096;
+        std::vector<char> chunk(64 * 1024);
+        auto* out = static_cast<char*>(buf);
+        const auto zero = [](const char* p, std::size_t n) {
+            return std::all_of(p, p + n, [](char c) { return c == 0; });
+        };
+        while (got < capacity) {
+            const std::size_t want = std::min(chunk.size(), capacity - got);
+            std::size_t n = 0;
+            if (FileResult r = readAll(fd, path, chunk.data(), want, n); !r)
+                return r;
+            // A page of zeros is written only where the buffer holds something
+            // else: untouched, it stays the system's shared zero page.
+            for (std::size_t at = 0; at < n; at += Page) {
+                const std::size_t len = std::min(Page, n - at);
+                char* to = out + got + at;
+                if (!zero(chunk.data() + at, len) || !zero(to, len))
+                    std::memcpy(to, chunk.data() + at, len);
+            }
+            got += n;
+            if (n < want)
+                break;
         }
-        got += n;
-        if (n < want)
-            break;
-    }
-    ::close(fd);
-    return r;
+        return FileResult{};
+    });
 }
 
 FileResult replaceFileAtomically(const std::string& path, const std::string& bytes)
