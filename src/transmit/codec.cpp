@@ -275,7 +275,9 @@ EncodedLine encodeHex(std::string_view mainPart, const ExpandedSuffix& suffix)
             out.echo += body;
             if (body.size() % 3 == 1)
                 out.echo += '0';
-            out.echo += trail;
+            // A body that ends on a separator's place needs none of its own.
+            if (body.size() % 3 != 0)
+                out.echo += trail;
         } else if (!out.echo.empty()) {
             out.echo += run.empty() ? lead : trail;
         }

@@ -209,6 +209,7 @@ TEST(HexChecksumTags, TheLinesAUserTypesSendAndEchoTheirChecksum)
         {"01 02 03", "[SUM_8(0..n)]", "01 02 03 06", "01 02 03 06"},
         {"01 02 03", "$[SUM_8(0..n)]$0D", "01 02 03 06 0D", "01 02 03$06$0D"},
         {"01 02 03", " $[SUM_8(0..n)]", "01 02 03 06", "01 02 03$06"},
+        {"01 02 03,", "[SUM_8(0..n)]", "01 02 03 06", "01 02 03,06"},
         // Text after a tag starts after the blanks or "$" that follow it.
         {"01 02 03", "[SUM_8(0..n)]0D", "01 02 03 06 0D", "01 02 03 06 0D"},
         {"01 02 03", "[SUM_8(0..n)][XOR_8 (0..n)]", "01 02 03 06 00", "01 02 03 06 00"},
