@@ -16,11 +16,14 @@
 
 #include <algorithm>
 
+#include "terminal/help_texts.h"
+#include "ui/controls.h"
 #include "ui/line_options_menu.h"
 #include "ui/line_state_strip.h"
 #include "ui/port_controls.h"
 #include "ui/port_settings_dialog.h"
 #include "ui/top_bar.h"
+#include "ui/translation.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -284,3 +287,30 @@ TEST(PortControls, EveryInputOfTheDialogHasItsOwnAccessibleName)
     }
 }
 
+// The strip and the settings button explain themselves in the help area when
+// the pointer rests on them, as every control with a text of its own does.
+TEST(PortControls, TheStripAndTheSettingsButtonShowTheirHelp)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get()));
+    r.window->toggleConnection();
+    PortControls& pc = r.window->portControls();
+    ASSERT_TRUE(pc.strip()->isVisible());
+    Controls& c = r.ui();
+    const auto hoverShows = [&](QWidget* w, const HelpText& text) {
+        for (int k = 1; k <= HelpLineTotal; ++k)
+            c.STH[k]->setText(QStringLiteral("old"));
+        QTest::mouseMove(r.window->windowHandle(), w->mapTo(r.window.get(), w->rect().center()));
+        const auto lines = helpLines(text);
+        for (int k = 1; k <= HelpLineTotal; ++k)
+            if (c.STH[k]->text() != lines[std::size_t(k - 1)])
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(hoverShows(pc.strip()->dtrToggle(), lineStateHelp()));
+    EXPECT_TRUE(hoverShows(child<QLabel>(pc.strip(), "RiLamp"), lineStateHelp()));
+    EXPECT_TRUE(hoverShows(pc.settingsButton(), portSettingsHelp()));
+    EXPECT_EQ(c.STH[1]->text(), QStringLiteral("Параметры порта"));
+}
