@@ -5,8 +5,9 @@
 //
 // Checks properties that hold whatever the text: the checksum relations of
 // the nine tags, ASCII sending the line's own bytes first, HEX giving one
-// byte per three characters, and that reading raw bytes in ASCII is the same
-// as reading their hex pairs in HEX.
+// byte per three characters of a text without tags and an echo that reads back
+// as the bytes sent, and that reading raw bytes in ASCII is the same as
+// reading their hex pairs in HEX.
 #include <algorithm>
 #include <string>
 
@@ -43,15 +44,18 @@ void checkChecksums(const std::string& line, bool hex)
         c[t] = expandChecksumTags(t, line, hex);
     for (int t = 0; t < 3; ++t)
         FUZZ_CHECK(c[t + 6] == uint8_t(0xFF - c[t]), "FF - SUM is not 0xFF minus SUM");
-    // The bytes the checksum covers: in HEX the pairs whose second digit is inside the line.
+    // The bytes the checksum covers: in HEX the pairs the line sends before a
+    // tag (blanks and "$" at its end are none; a lone last digit d is d0).
     std::size_t count = line.size();
     uint8_t first = line.empty() ? 0 : static_cast<uint8_t>(line[0]);
     uint8_t second = line.size() > 1 ? static_cast<uint8_t>(line[1]) : 0;
     if (hex) {
-        count = line.size() >= 2 ? (line.size() - 2) / 3 + 1 : 0;
-        const auto pair = [&](std::size_t i) {
-            return static_cast<uint8_t>(hexToInt(line[i]) * 16 + hexToInt(line[i + 1]));
-        };
+        std::size_t end = line.size();
+        while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '$'))
+            --end;
+        count = (end + 2) / 3;
+        const auto digit = [&](std::size_t i) { return i < end ? hexToInt(line[i]) : 0; };
+        const auto pair = [&](std::size_t i) { return static_cast<uint8_t>(digit(i) * 16 + digit(i + 1)); };
         first = count > 0 ? pair(0) : 0;
         second = count > 1 ? pair(3) : 0;
     }
@@ -119,8 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const EncodedLine out = encodeLine(line, suffix, hex);
     const std::string combined = line + expanded;
     if (hex) {
-        FUZZ_CHECK(out.echo == combined, "HEX echo is not the text");
-        FUZZ_CHECK(out.bytes.size() == (combined.size() + 2) / 3, "HEX: not one byte per three characters");
+        if (expanded == suffix) {
+            FUZZ_CHECK(out.echo == combined, "HEX echo is not the text");
+            FUZZ_CHECK(out.bytes.size() == (combined.size() + 2) / 3,
+                       "HEX: not one byte per three characters");
+        }
+        // The echo shows what was sent: read as a HEX line it gives the same bytes.
+        FUZZ_CHECK(encodeLine(out.echo, "", true).bytes == out.bytes,
+                   "HEX echo does not read back as the bytes sent: " + hexDump(out.bytes));
     } else {
         FUZZ_CHECK(out.echo == out.bytes, "ASCII echo is not what is sent");
         FUZZ_CHECK(out.bytes.compare(0, line.size(), line) == 0, "ASCII: the line is not sent as it is");

@@ -772,6 +772,60 @@ instead of the stored ones; with no options the program starts as usual.
    </translation>
     </message>
     <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Линии порта
+   
+   DTR и RTS - выходы порта: щелчок вклю-
+   чает или выключает линию.
+   CTS, DSR, DCD и RI - входы от устройства:
+   ● - линия включена, ○ - выключена,
+   — - устройство не сообщает о линиях
+   (например, псевдотерминал).
+   Правая кнопка мыши: сброс импульсом,
+   Break, параметры порта.
+   При управлении потоком RTS/CTS линией
+   RTS управляет драйвер.</source>
+      <translation>Port lines
+   
+   DTR and RTS are the port's outputs: a
+   click asserts or drops the line.
+   CTS, DSR, DCD and RI come from the
+   device: ● on, ○ off, — the device
+   does not report its lines (a pseudo-
+   terminal, for one).
+   Right mouse button: reset pulse,
+   Break, port settings.
+   Under RTS/CTS flow control the driver
+   drives RTS.</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/help_texts.cpp" line="1" />
+      <source>Параметры порта
+   
+   Чётность и управление потоком (действуют
+   со следующего соединения), DTR и RTS при
+   соединении, импульс сброса (какие линии
+   и на сколько) и длительность Break.
+   При соединении здесь же - сброс импуль-
+   сом и Break.
+   Всё сохраняется в файле CfgLine.
+   Открывается также из меню поля порта
+   (правая кнопка мыши) и по Ctrl+Shift+P.
+   </source>
+      <translation>Port settings
+   
+   Parity and flow control (from the next
+   connection on), DTR and RTS on connect,
+   the reset pulse (which lines drop and
+   for how long) and the Break length.
+   While connected: the reset pulse and
+   Break themselves.
+   All of it is kept in the file CfgLine.
+   Also on the port box's menu (right
+   mouse button) and on Ctrl+Shift+P.
+   </translation>
+    </message>
+    <message>
       <location filename="../src/transmit/command_file.cpp" line="71" />
       <source>Это не обычный файл: %1</source>
       <translation>Not a plain file: %1</translation>
@@ -1199,6 +1253,21 @@ and press ReScan.</translation>
       <location filename="../src/ui/port_settings_dialog.cpp" line="61" />
       <source>Снимите, если плата перезапускается по DTR</source>
       <translation>Clear it if the board resets on DTR</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="70" />
+      <source>Длительность импульса сброса</source>
+      <translation>Reset pulse length</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="71" />
+      <source>Импульс сброса: DTR</source>
+      <translation>Reset pulse: DTR</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/port_settings_dialog.cpp" line="72" />
+      <source>Импульс сброса: RTS</source>
+      <translation>Reset pulse: RTS</translation>
     </message>
     <message>
       <location filename="../src/ui/port_settings_dialog.cpp" line="74" />

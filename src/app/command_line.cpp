@@ -115,9 +115,19 @@ QString optionMissingItsValue(const QStringList& args)
     return {};
 }
 
+// "ru" or "en", in any case and with blanks around it; nothing for any other name.
+std::optional<std::string> languageNamed(const QString& text)
+{
+    const QString lang = text.trimmed().toLower();
+    if (lang != QLatin1String("ru") && lang != QLatin1String("en"))
+        return std::nullopt;
+    return lang.toStdString();
+}
+
 }  // namespace
 
-CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& env)
+CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& env,
+                             const LanguageSwitch& useLanguage)
 {
     QCommandLineParser parser;
     // "-platform offscreen" is Qt's, "-p" ours: no bundling of one-letter options.
@@ -131,7 +141,14 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
     for (const QString& name : qtSwitches)
         parser.addOption(QCommandLineOption(name));
 
-    if (!parser.parse(args)) {
+    // The parser reads every option it knows even when another is wrong, so
+    // the language is known before the first text, an error's included.
+    const bool parsed = parser.parse(args);
+    const std::optional<std::string> language =
+        parser.isSet("lang") ? languageNamed(parser.value("lang")) : std::nullopt;
+    if (language && useLanguage)
+        useLanguage(*language);
+    if (!parsed) {
         if (!parser.unknownOptionNames().isEmpty()) {
             const QString name = parser.unknownOptionNames().first();
             return fail(tr("неизвестный параметр «%1»").arg((name.size() == 1 ? "-" : "--") + name));
@@ -192,10 +209,9 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
     }
     o.connect = parser.isSet("connect");
     if (parser.isSet("lang")) {
-        const QString lang = parser.value("lang").trimmed().toLower();
-        if (lang != QLatin1String("ru") && lang != QLatin1String("en"))
+        if (!language)
             return fail(tr("язык «%1» не годится (--lang): нужно ru или en").arg(parser.value("lang")));
-        o.language = lang.toStdString();
+        o.language = language;
     }
     if (parser.isSet("dir")) {
         const QString dir = parser.value("dir");

@@ -36,9 +36,15 @@ struct CommandLine {
 // Reads the environment (for the launcher's data directory).
 using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
 
+// Makes "ru" or "en" the language of every text made after it.
+using LanguageSwitch = std::function<void(const std::string& language)>;
+
 // args as main gets them, the program's name first. Neither prints nor
 // creates anything: the caller does, so that every case is a plain result.
-CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& env);
+// A valid --lang is handed to useLanguage before any text is made, so that
+// the help and every message speak the language asked for.
+CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& env,
+                             const LanguageSwitch& useLanguage = {});
 
 // Where a start from the menu keeps its files: $XDG_DATA_HOME/comtrax, or
 // ~/.local/share/comtrax where that is unset or not absolute.

@@ -21,16 +21,16 @@ int main(int argc, char* argv[])
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    comtrax::CommandLine line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
-    // --lang wins over the locale; read again so that --help speaks it too.
-    if (line.outcome == comtrax::CommandLine::Outcome::Run && line.options.language) {
-        const auto chosen = comtrax::parseLanguage(QString::fromStdString(*line.options.language));
-        if (chosen && *chosen != language) {
-            language = *chosen;
-            comtrax::installLanguage(language);
-            line = comtrax::parseCommandLine(args, comtrax::processEnvironment);
-        }
-    }
+    // --lang wins over the locale, for the command line's own help and
+    // messages too: it is switched to before they are made.
+    const comtrax::CommandLine line =
+        comtrax::parseCommandLine(args, comtrax::processEnvironment, [&language](const std::string& name) {
+            const auto chosen = comtrax::parseLanguage(QString::fromStdString(name));
+            if (chosen && *chosen != language) {
+                language = *chosen;
+                comtrax::installLanguage(language);
+            }
+        });
     if (line.outcome != comtrax::CommandLine::Outcome::Run) {
         std::fputs(line.text.c_str(), line.outcome == comtrax::CommandLine::Outcome::Print ? stdout : stderr);
         return line.exitCode;

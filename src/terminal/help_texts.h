@@ -35,5 +35,7 @@ const HelpText& sendOnConnectHelp();    // SendAsReconn
 const HelpText& commandLineHelp();      // MainStrCmd
 const HelpText& suffixHelp();           // AddStrCmd
 const HelpText& cyclicSendHelp();       // CiklSend
+const HelpText& lineStateHelp();        // the line-state strip
+const HelpText& portSettingsHelp();     // the port settings button
 
 }  // namespace comtrax

@@ -1,6 +1,8 @@
 #include "transmit/codec.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/checksums.h"
 
@@ -59,17 +61,40 @@ uint8_t pairValue(std::string_view text, std::size_t i)
     return static_cast<uint8_t>(digitAt(text, i) * 16 + digitAt(text, i + 1));
 }
 
-// The bytes of the main part as the checksum sees them. In HEX only complete
-// pairs count: a final lone digit is left out. Every byte is kept, however long
-// the line is, so the checksum always covers the whole main part.
+// HEX text as pairs at 0, 3, 6, …: the character after each pair is a
+// separator of any kind, and a pair cut by the end of the text takes 0 for its
+// missing digit (a lone digit d is the byte d0).
+void appendPairs(std::string_view text, std::string& bytes)
+{
+    for (std::size_t i = 0; i < text.size(); i += 3)
+        bytes += static_cast<char>(pairValue(text, i));
+}
+
+// What a user puts between a HEX line and a checksum tag to set them apart.
+bool isTagSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '$';
+}
+
+std::string_view withoutTrailingSeparators(std::string_view text)
+{
+    while (!text.empty() && isTagSeparator(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The bytes of the main part as the checksum sees them: the bytes the line
+// sends before a tag. In HEX blanks and "$" at its end are no byte, and a
+// lone last digit d is the byte d0, on the wire and in the checksum alike.
+// Every byte is kept, however long the line is, so the checksum always covers
+// the whole main part.
 std::string checksumBytes(std::string_view mainPart, bool hex)
 {
     if (!hex)
         return std::string(mainPart);
     std::string bytes;
     bytes.reserve(mainPart.size() / 3 + 1);
-    for (std::size_t i = 0; i + 1 < mainPart.size(); i += 3)
-        bytes += static_cast<char>(pairValue(mainPart, i));
+    appendPairs(withoutTrailingSeparators(mainPart), bytes);
     return bytes;
 }
 
@@ -145,6 +170,131 @@ std::string twoHexDigits(uint8_t v)
     return {digits[v >> 4], digits[v & 0x0F]};
 }
 
+// Where a tag's checksum stands in the expanded suffix, and its bytes.
+struct TagValue {
+    std::size_t pos = 0;
+    std::size_t length = 0;
+    std::string bytes;
+};
+
+struct ExpandedSuffix {
+    std::string text;
+    std::vector<TagValue> tags;  // in the order of the text
+};
+
+// Each byte as two upper-case hex digits; between them what makes each a byte
+// of its own in the encoding (see suffixForEncoding).
+std::string digitsOf(std::string_view value, const char* between)
+{
+    std::string digits;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (i > 0)
+            digits += between;
+        digits += twoHexDigits(static_cast<uint8_t>(value[i]));
+    }
+    return digits;
+}
+
+ExpandedSuffix expandTags(std::string_view suffix, std::string_view mainPart, bool hex)
+{
+    ExpandedSuffix out{std::string(suffix), {}};
+    std::string bytes;  // computed once, only when a tag is present
+    bool haveBytes = false;
+    for (int tag = 0; tag < static_cast<int>(ChecksumTags.size()); ++tag) {
+        const std::string_view name = ChecksumTags[static_cast<std::size_t>(tag)];
+        auto pos = out.text.find(name);
+        if (pos == std::string::npos)
+            continue;
+        if (!haveBytes) {
+            bytes = checksumBytes(mainPart, hex);
+            haveBytes = true;
+        }
+        const std::string value = checksumOf(tag, rangeOf(tag, bytes));
+        // Searching again from the start after each replacement is deliberate:
+        // digits may complete a later tag, and every pass shortens the text, so
+        // the loop ends.
+        while (pos != std::string::npos) {
+            const char* between = hex ? " " : (pos > 0 && out.text[pos - 1] == '$' ? "$" : "");
+            const std::string digits = digitsOf(value, between);
+            out.text.replace(pos, name.size(), digits);
+            // Digits the tag swallowed are gone; those after it move.
+            std::vector<TagValue> kept;
+            for (TagValue& t : out.tags) {
+                if (t.pos + t.length <= pos) {
+                    kept.push_back(std::move(t));
+                } else if (t.pos >= pos + name.size()) {
+                    t.pos = t.pos - name.size() + digits.size();
+                    kept.push_back(std::move(t));
+                }
+            }
+            kept.push_back({pos, digits.size(), value});
+            std::sort(kept.begin(), kept.end(),
+                      [](const TagValue& a, const TagValue& b) { return a.pos < b.pos; });
+            out.tags = std::move(kept);
+            pos = out.text.find(name);
+        }
+    }
+    return out;
+}
+
+// HEX: the text between tags is read as pairs three characters apart, as
+// everywhere, but a tag's bytes are bytes of their own: blanks and "$" right
+// before a tag are no byte and do not shift it, a lone digit before it is
+// completed as at the end of the text, and the text after it starts after the
+// blanks and "$" that follow it. The echo shows the same: one separator on
+// each side of the tag's digits, and a completed lone digit with its 0, so
+// that it reads back as the bytes that were sent.
+EncodedLine encodeHex(std::string_view mainPart, const ExpandedSuffix& suffix)
+{
+    std::string combined(mainPart);
+    combined += suffix.text;
+    EncodedLine out;
+    out.bytes.reserve(combined.size() / 3 + 1);
+    std::size_t from = 0;
+    bool afterTag = false;
+    // The separators that follow a tag, and the first of them for the echo.
+    auto skipLeading = [&afterTag](std::string_view& run) {
+        char first = ' ';
+        if (afterTag && !run.empty() && isTagSeparator(run.front())) {
+            first = run.front();
+            while (!run.empty() && isTagSeparator(run.front()))
+                run.remove_prefix(1);
+        }
+        return first;
+    };
+    for (const TagValue& tag : suffix.tags) {
+        const std::size_t at = mainPart.size() + tag.pos;
+        std::string_view run(combined.data() + from, at - from);
+        const char lead = skipLeading(run);
+        const std::string_view body = withoutTrailingSeparators(run);
+        const char trail = body.size() < run.size() ? run.back() : ' ';
+        if (!body.empty()) {
+            if (afterTag)
+                out.echo += lead;
+            appendPairs(body, out.bytes);
+            out.echo += body;
+            if (body.size() % 3 == 1)
+                out.echo += '0';
+            // A body that ends on a separator's place needs none of its own.
+            if (body.size() % 3 != 0)
+                out.echo += trail;
+        } else if (!out.echo.empty()) {
+            out.echo += run.empty() ? lead : trail;
+        }
+        out.bytes += tag.bytes;
+        out.echo += digitsOf(tag.bytes, " ");
+        from = at + tag.length;
+        afterTag = true;
+    }
+    std::string_view rest(combined.data() + from, combined.size() - from);
+    const char lead = skipLeading(rest);
+    if (afterTag && !rest.empty())
+        out.echo += lead;
+    appendPairs(rest, out.bytes);
+    out.echo += rest;
+    return out;
+}
+
 }  // namespace
 
 int hexToInt(char c)
@@ -175,52 +325,19 @@ uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex)
 
 std::string suffixForEncoding(std::string_view suffix, std::string_view mainPart, bool hex)
 {
-    std::string text(suffix);
-    std::string bytes;  // computed once, only when a tag is present
-    bool haveBytes = false;
-    for (int tag = 0; tag < static_cast<int>(ChecksumTags.size()); ++tag) {
-        const std::string_view name = ChecksumTags[static_cast<std::size_t>(tag)];
-        auto pos = text.find(name);
-        if (pos == std::string::npos)
-            continue;
-        if (!haveBytes) {
-            bytes = checksumBytes(mainPart, hex);
-            haveBytes = true;
-        }
-        const std::string value = checksumOf(tag, rangeOf(tag, bytes));
-        // Searching again from the start after each replacement is deliberate:
-        // digits may complete a later tag, and every pass shortens the text, so
-        // the loop ends.
-        while (pos != std::string::npos) {
-            const char* between = hex ? " " : (pos > 0 && text[pos - 1] == '$' ? "$" : "");
-            std::string digits;
-            for (std::size_t i = 0; i < value.size(); ++i) {
-                if (i > 0)
-                    digits += between;
-                digits += twoHexDigits(static_cast<uint8_t>(value[i]));
-            }
-            text.replace(pos, name.size(), digits);
-            pos = text.find(name);
-        }
-    }
-    return text;
+    return expandTags(suffix, mainPart, hex).text;
 }
 
 EncodedLine encodeLine(std::string_view mainPart, std::string_view suffix, bool hex)
 {
+    const ExpandedSuffix expanded = expandTags(suffix, mainPart, hex);
+    if (hex)
+        return encodeHex(mainPart, expanded);
+
     std::string combined(mainPart);
-    combined += suffixForEncoding(suffix, mainPart, hex);
+    combined += expanded.text;
     const std::size_t mainLength = mainPart.size();
-
     EncodedLine out;
-    if (hex) {
-        out.bytes.reserve(combined.size() / 3 + 1);
-        for (std::size_t i = 0; i < combined.size(); i += 3)
-            out.bytes += static_cast<char>(pairValue(combined, i));
-        out.echo = std::move(combined);
-        return out;
-    }
-
     out.bytes.reserve(combined.size());
     std::size_t i = 0;
     while (i < combined.size()) {

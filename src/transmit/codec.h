@@ -32,7 +32,10 @@ struct EncodedLine {
     std::string bytes;  // what goes to the port
     std::string echo;   // what the log shows (Windows-1251)
 };
-// The encoding step of send: main part plus expanded suffix.
+// The encoding step of send: main part plus expanded suffix. In HEX a tag's
+// bytes are bytes of their own, whatever blanks or "$" stand around the tag,
+// and a lone last digit d before it is the byte d0 (as at the end of a line),
+// in the checksum too; the echo shows the bytes as sent.
 EncodedLine encodeLine(std::string_view mainPart, std::string_view suffix, bool hex);
 
 }  // namespace comtrax

@@ -74,6 +74,18 @@ void HelpHover::install()
     }
 }
 
+void HelpHover::addText(QWidget* control, const HelpText& text)
+{
+    // Tracking on, as on the form's own controls: without it no pointer move
+    // arrives while no button is pressed.
+    control->setMouseTracking(true);
+    watch(control, {Kind::Text, &text, 0});
+    for (QWidget* w : control->findChildren<QWidget*>()) {
+        w->setMouseTracking(true);
+        watch(w, {Kind::Text, &text, 0});
+    }
+}
+
 bool HelpHover::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::MouseMove)

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QObject>
 
+class QWidget;
+
 #include <functional>
 
 #include "terminal/help_texts.h"
@@ -30,6 +32,9 @@ public:
     // Installs the filter on every control of the table (and the viewports of
     // the two log views). The controls must have mouse tracking on.
     void install();
+    // One more control with a fixed text: one the window adds beside the
+    // built form. Its child widgets show the text too.
+    void addText(QWidget* control, const HelpText& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -23,6 +23,9 @@ QSpinBox* msBox(QWidget* parent, const char* name)
     box->setRange(ModemSettings::MinPulseMs, ModemSettings::MaxPulseMs);
     box->setSingleStep(10);
     box->setSuffix(uiText(" мс"));
+    // A typed value counts once confirmed (Enter, or leaving the box), not
+    // digit by digit.
+    box->setKeyboardTracking(false);
     return box;
 }
 
@@ -62,6 +65,11 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
     pulseMs_ = msBox(modem, "ResetPulseMs");
     pulseDtr_ = checkBox(modem, "ResetPulseDtr", QStringLiteral("DTR"));
     pulseRts_ = checkBox(modem, "ResetPulseRts", QStringLiteral("RTS"));
+    // The pulse row has one label for three inputs: each gets a name of its
+    // own, or a screen reader would call them all by the group's title.
+    pulseMs_->setAccessibleName(uiText("Длительность импульса сброса"));
+    pulseDtr_->setAccessibleName(uiText("Импульс сброса: DTR"));
+    pulseRts_->setAccessibleName(uiText("Импульс сброса: RTS"));
     breakMs_ = msBox(modem, "BreakMs");
     auto* pulseRow = new QHBoxLayout;
     pulseRow->addWidget(pulseMs_);
@@ -85,6 +93,12 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
     note_->setObjectName(QStringLiteral("Note"));
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
+    // Enter in a box confirms its value and nothing else: no button is the
+    // default, least of all one that drops a line or closes the dialog.
+    for (QPushButton* b : {pulse_, break_, close}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(pulse_);
     buttons->addWidget(break_);

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -22,6 +23,7 @@
 #include "ui/command_band.h"
 #include "ui/command_file_view.h"
 #include "ui/help_hover.h"
+#include "ui/line_state_strip.h"
 #include "ui/display_frame.h"
 #include "ui/log_view.h"
 #include "ui/macro_panel.h"
@@ -128,6 +130,8 @@ void TerminalWindow::makePanels()
     hover_ = new HelpHover(
         ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
     hover_->install();
+    hover_->addText(portControls_->strip(), lineStateHelp());
+    hover_->addText(portControls_->settingsButton(), portSettingsHelp());
 
     TerminalTimers::Handlers handlers;
     handlers.housekeeping = [this] { housekeepingTick(); };

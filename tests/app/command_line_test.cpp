@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include <stdlib.h>
 
@@ -221,6 +226,106 @@ TEST(CommandLine, AMissingDirectoryIsMadeAndAFileInItsPlaceIsRefused)
     ASSERT_TRUE(error);
     EXPECT_NE(error->find(root + "/file"), std::string::npos);
     std::filesystem::remove_all(root);
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// The program as a shell starts it, on a system whose language is `system`.
+ProgramRun runProgram(const QStringList& args, const QString& system)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString locale = system == "ru" ? "ru_RU.UTF-8" : "en_US.UTF-8";
+    for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES"})
+        env.insert(name, locale);
+    env.insert("LANGUAGE", system);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(COMTRAX_PROGRAM), args);
+    ProgramRun r;
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+// --lang wins over the system's language for everything the command line
+// says, its help and its messages alike, wherever --lang stands.
+TEST(ProgramCommandLine, LangChoosesTheLanguageOfTheHelpAndTheMessages)
+{
+    struct Case {
+        QStringList args;
+        const char* system;
+        int exitCode;
+        std::string said;  // in stdout for status 0, in stderr otherwise
+    };
+    const Case cases[] = {
+        {{"--help"}, "ru", 0, "показать эту справку и выйти"},  // the system's language
+        {{"--lang", "en", "--help"}, "ru", 0, "print this help and exit"},
+        {{"--help", "--lang=EN"}, "ru", 0, "open the port at start-up"},
+        {{"--lang", "ru", "--help"}, "en", 0, "показать эту справку и выйти"},
+        {{"--bits", "9", "--lang", "en"}, "ru", 2, "the data bits '9' are not valid"},
+        {{"--lang", "en", "--speed", "9600"}, "ru", 2, "unknown option '--speed'"},
+        {{"--lang", "ru", "--baud", "fast"}, "en", 2, "скорость «fast» не годится"},
+        // A language the program does not have: said in the system's.
+        {{"--lang", "de", "--help"}, "ru", 0, "показать эту справку и выйти"},
+        {{"--lang", "de"}, "en", 2, "(--lang)"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun r = runProgram(c.args, c.system);
+        const std::string where = c.args.join(' ').toStdString() + " on " + c.system;
+        EXPECT_EQ(r.exitCode, c.exitCode) << where << "\n" << r.err;
+        EXPECT_NE((c.exitCode == 0 ? r.out : r.err).find(c.said), std::string::npos) << where << "\n"
+                                                                                     << r.out << r.err;
+    }
+    // The English messages are wholly English.
+    const ProgramRun en = runProgram({"--lang", "en", "--flow", "x"}, "ru");
+    EXPECT_FALSE(QString::fromStdString(en.err).contains(QRegularExpression("[\\x{0400}-\\x{04FF}]")))
+        << en.err;
+}
+
+TEST(CommandLine, OnlyALanguageTheProgramHasIsSwitchedTo)
+{
+    std::vector<std::string> switched;
+    const LanguageSwitch record = [&switched](const std::string& name) { switched.push_back(name); };
+    parseCommandLine({"comtrax", "--lang", " En ", "--baud", "x"}, environment({}), record);
+    parseCommandLine({"comtrax", "--lang", "de", "--help"}, environment({}), record);
+    parseCommandLine({"comtrax", "--help"}, environment({}), record);
+    parseCommandLine({"comtrax", "--lang=ru", "--bogus"}, environment({}), record);
+    EXPECT_EQ(switched, (std::vector<std::string>{"en", "ru"}));
+}
+
+// The manual page tells of every option the help lists and every file the
+// program keeps.
+TEST(ManualPage, ListsEveryOptionAndEveryFile)
+{
+    std::ifstream in(COMTRAX_SOURCE_DIR "/data/comtrax.1");
+    ASSERT_TRUE(in) << COMTRAX_SOURCE_DIR "/data/comtrax.1";
+    std::stringstream page;
+    page << in.rdbuf();
+    const std::string man = page.str();
+
+    const CommandLine help = parse({"--help"});
+    ASSERT_EQ(help.outcome, Outcome::Print);
+    const QRegularExpression longOption(QStringLiteral("--([a-z]+)"));
+    int options = 0;
+    for (const auto& m : longOption.globalMatch(QString::fromStdString(help.text))) {
+        const std::string name = m.captured(1).toStdString();
+        ++options;
+        EXPECT_NE(man.find("\\-\\-" + name), std::string::npos) << "--" << name;
+    }
+    EXPECT_GE(options, 12);
+    const std::size_t files = man.find(".SH FILES");
+    ASSERT_NE(files, std::string::npos);
+    for (const char* file : {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd", "LOG_"})
+        EXPECT_NE(man.find(file, files), std::string::npos) << file;
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ int main(int argc, char* argv[])
     } helps[] = {{suffixHelp(), "help-suffix"},
                  {sendOnConnectHelp(), "help-send-on-connect"},
                  {rescanHelpForThisSystem(), "help-rescan"},
-                 {timeRxHelp(), "help-timerx"}};
+                 {timeRxHelp(), "help-timerx"},
+                 {lineStateHelp(), "help-line-state"},
+                 {portSettingsHelp(), "help-port-settings"}};
     for (const auto& h : helps) {
         setHelpLines(window.controls(), h.text);
         app.processEvents();

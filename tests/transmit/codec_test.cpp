@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The worked examples.
         EncodeCase{true, "01 02 03", " [SUM_8(0..n)]", "01 02 03 06", "01 02 03 06"},
         EncodeCase{true, "01 02 03", "$[SUM_8(0..n)]$0D", "01 02 03 06 0D", "01 02 03$06$0D"},
-        EncodeCase{true, "01 02 03", "[SUM_8(0..n)]", "01 02 03 60", "01 02 0306"},
+        // Without a separator the checksum is still a byte of its own.
+        EncodeCase{true, "01 02 03", "[SUM_8(0..n)]", "01 02 03 06", "01 02 03 06"},
         EncodeCase{true, "01 02 03", " [FF - SUM_8(0..n)]", "01 02 03 F9", "01 02 03 F9"},
         EncodeCase{false, "AB", "$[SUM_8(0..n)]$0D", "41 42 83 0D", "AB\x83\r"},
         EncodeCase{false, "AB", "*[XOR_8 (0..n)]$0D$0A", "41 42 2A 30 33 0D 0A", "AB*03\r\n"},
@@ -97,7 +98,8 @@ TEST(expandChecksumTags, EveryTagOverShortAndLongParts)
         {8, "01", true, 0xFF},
         {0, "", false, 0x00},
         {6, "", true, 0xFF},
-        // A final lone HEX digit is left out; the third character of a triple is skipped.
+        // A final lone HEX digit d counts as the byte d0, as it is sent; the third
+        // character of a triple is skipped.
         {0, "01 02 0", true, 0x03},
         {0, "01x02x03", true, 0x06},
         {0, "FF FF", true, 0xFE},

@@ -2,23 +2,28 @@
 // port-settings dialog and their settings in CfgLine.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
 #include <algorithm>
 
+#include "terminal/help_texts.h"
+#include "ui/controls.h"
 #include "ui/line_options_menu.h"
 #include "ui/line_state_strip.h"
 #include "ui/port_controls.h"
 #include "ui/port_settings_dialog.h"
 #include "ui/top_bar.h"
+#include "ui/translation.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -189,4 +194,123 @@ TEST(PortControls, TheDialogsValuesReachCfgLineAndComeBackAfterARestart)
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0", "rts=1"}));
     ASSERT_TRUE(r.close());
     EXPECT_EQ(readFileBytes(r.dir.file("CfgTerminal")).size(), 788u);
+}
+
+// Enter is how a user confirms a value typed into a box: it takes the value
+// and does nothing else. No button of the dialog is its default, so Enter
+// never pulses or breaks the line, nor closes the dialog.
+TEST(PortControls, EnterInTheDialogConfirmsTheValueAndNeverActsOnTheLine)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    r.window->toggleConnection();
+    PortSettingsDialog& d = openDialog(r);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QSignalSpy pulses(&d, &PortSettingsDialog::resetPulseRequested);
+    QSignalSpy breaks(&d, &PortSettingsDialog::breakRequested);
+    r.port.modemCalls.clear();
+    const ModemSettings before = r.window->terminal().modem().settings();
+
+    auto* pulseMs = child<QSpinBox>(&d, "ResetPulseMs");
+    pulseMs->setFocus();
+    pulseMs->selectAll();
+    QTest::keyClicks(pulseMs, "250");
+    EXPECT_EQ(r.window->terminal().modem().settings(), before);  // typed, not yet confirmed
+    QTest::keyClick(pulseMs, Qt::Key_Return);
+    EXPECT_EQ(r.window->terminal().modem().settings().resetPulseMs, 250);
+    auto* breakMs = child<QSpinBox>(&d, "BreakMs");
+    breakMs->selectAll();
+    QTest::keyClicks(breakMs, "400");
+    QTest::keyClick(breakMs, Qt::Key_Enter);
+    EXPECT_EQ(r.window->terminal().modem().settings().breakMs, 400);
+
+    // Enter and Return on every input of the dialog.
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        if (qobject_cast<QSpinBox*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QComboBox*>(w)) {
+            QTest::keyClick(w, Qt::Key_Return);
+            QTest::keyClick(w, Qt::Key_Enter);
+        }
+    }
+    QTest::keyClick(&d, Qt::Key_Return);
+    EXPECT_EQ(pulses.count(), 0);
+    EXPECT_EQ(breaks.count(), 0);
+    EXPECT_EQ(r.port.modemCallNames(), Names{});
+    EXPECT_TRUE(d.isVisible());
+    for (QPushButton* b : d.findChildren<QPushButton*>()) {
+        EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+        EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
+    }
+    // The buttons themselves still work.
+    QTest::mouseClick(child<QPushButton>(&d, "ResetPulse"), Qt::LeftButton);
+    EXPECT_EQ(pulses.count(), 1);
+}
+
+// A screen reader names every input for what it is, not for its group.
+TEST(PortControls, EveryInputOfTheDialogHasItsOwnAccessibleName)
+{
+    WindowRig r;
+    r.open();
+    PortSettingsDialog& d = openDialog(r);
+    const struct {
+        const char* object;
+        const char* name;
+    } inputs[] = {
+        {"Parity", "Чётность:"},
+        {"Flow", "Управление потоком:"},
+        {"DtrOnConnect", "DTR включён при соединении"},
+        {"RtsOnConnect", "RTS включён при соединении"},
+        {"ResetPulseMs", "Длительность импульса сброса"},
+        {"ResetPulseDtr", "Импульс сброса: DTR"},
+        {"ResetPulseRts", "Импульс сброса: RTS"},
+        {"BreakMs", "Длительность Break:"},
+        {"ResetPulse", "Сброс импульсом"},
+        {"SendBreak", "Break"},
+        {"CloseButton", "Закрыть"},
+    };
+    for (const auto& input : inputs) {
+        QWidget* w = child<QWidget>(&d, input.object);
+        ASSERT_NE(w, nullptr);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << input.object;
+        if (qobject_cast<QComboBox*>(w)) {
+            // A list box's name is its choice; its label (and its group's
+            // title) name it through relations.
+            QStringList labels;
+            for (const auto& [label, relation] : a->relations(QAccessible::Label))
+                labels << label->text(QAccessible::Name);
+            EXPECT_TRUE(labels.contains(QString::fromUtf8(input.name)))
+                << input.object << ": " << labels.join(" | ").toStdString();
+        } else {
+            EXPECT_EQ(a->text(QAccessible::Name).toStdString(), input.name) << input.object;
+        }
+    }
+}
+
+// The strip and the settings button explain themselves in the help area when
+// the pointer rests on them, as every control with a text of its own does.
+TEST(PortControls, TheStripAndTheSettingsButtonShowTheirHelp)
+{
+    WindowRig r;
+    r.open();
+    r.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get()));
+    r.window->toggleConnection();
+    PortControls& pc = r.window->portControls();
+    ASSERT_TRUE(pc.strip()->isVisible());
+    Controls& c = r.ui();
+    const auto hoverShows = [&](QWidget* w, const HelpText& text) {
+        for (int k = 1; k <= HelpLineTotal; ++k)
+            c.STH[k]->setText(QStringLiteral("old"));
+        QTest::mouseMove(r.window->windowHandle(), w->mapTo(r.window.get(), w->rect().center()));
+        const auto lines = helpLines(text);
+        for (int k = 1; k <= HelpLineTotal; ++k)
+            if (c.STH[k]->text() != lines[std::size_t(k - 1)])
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(hoverShows(pc.strip()->dtrToggle(), lineStateHelp()));
+    EXPECT_TRUE(hoverShows(child<QLabel>(pc.strip(), "RiLamp"), lineStateHelp()));
+    EXPECT_TRUE(hoverShows(pc.settingsButton(), portSettingsHelp()));
+    EXPECT_EQ(c.STH[1]->text(), QStringLiteral("Параметры порта"));
 }

@@ -146,11 +146,11 @@ TEST(Language, AFileErrorSpeaksTheInterfacesLanguage)
 
 TEST(Language, HelpTextsKeepTwelveLinesInEachLanguage)
 {
-    const HelpText* all[] = {&generalHelp(),     &connectHelp(),       &rescanHelp(),
-                             &autoConnectHelp(), &timeRxHelp(),        &filterHelp(),
-                             &manualModeHelp(),  &onSelectModeHelp(),  &afterAnswerModeHelp(),
-                             &periodModeHelp(),  &sendOnConnectHelp(), &commandLineHelp(),
-                             &suffixHelp(),      &cyclicSendHelp()};
+    const HelpText* all[] = {
+        &generalHelp(),         &connectHelp(),    &rescanHelp(),        &autoConnectHelp(),
+        &timeRxHelp(),          &filterHelp(),     &manualModeHelp(),    &onSelectModeHelp(),
+        &afterAnswerModeHelp(), &periodModeHelp(), &sendOnConnectHelp(), &commandLineHelp(),
+        &suffixHelp(),          &cyclicSendHelp(), &lineStateHelp(),     &portSettingsHelp()};
     for (const HelpText* text : all) {
         const auto ru = helpLines(*text);
         for (std::size_t i = 0; i < HelpLineCount; ++i)
