@@ -139,12 +139,10 @@ QSerialPort::FlowControl qtFlow(FlowControl f)
 
 bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
 {
-    if (port_->isOpen())
-        port_->close();
+    close();  // a port still open is let go as Disconnect lets it go, break cleared
     failure_ = OpenFailure::UnsupportedSetting;
     holder_.clear();
     lockFile_.clear();
-    breakOn_ = false;
     if (name.empty() || baud <= 0 || dataBits < 5 || dataBits > 8)
         return false;
 
