@@ -121,17 +121,19 @@ bool PortAccess::openPort(const PortParameters& p)
     if (p.stopIndex >= 0 && p.stopIndex <= 2)
         stopCode_ = p.stopIndex;
 #ifndef _WIN32
-    if (portName_.empty() && isPortPath(p.typedText))
-        portName_ = p.typedText;
     // A path, typed or chosen (a link from the list, --port), must lead to a
     // character device; whichever way it came, a wrong one is told the same.
-    if (isPortPath(portName_) && !isCharacterDevice(portName_)) {
+    // A typed one becomes the port's name only once it passes.
+    const std::string& path = portName_.empty() ? p.typedText : portName_;
+    if (isPortPath(path) && !isCharacterDevice(path)) {
         pathRefused_ = true;
         if (!quiet_)
-            view_.showMessage(trFormat(
-                "%1 — не последовательный порт: по этому пути нет символьного устройства.", {portName_}));
+            view_.showMessage(
+                trFormat("%1 — не последовательный порт: по этому пути нет символьного устройства.", {path}));
         return false;
     }
+    if (portName_.empty() && isPortPath(p.typedText))
+        portName_ = p.typedText;
 #endif
     if (portName_.empty())
         view_.showMessage(trText("Выбери порт!"));

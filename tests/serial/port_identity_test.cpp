@@ -294,6 +294,9 @@ TEST(TypedPort, APathToNoDeviceIsToldTheSameWhicheverWayItCame)
     EXPECT_EQ(said[0], said[1]);
     EXPECT_NE(said[0].find("/no/such/dir/ttyV0"), std::string::npos) << said[0];
     EXPECT_TRUE(port.opens.empty());
+    // A refused typed path never becomes the port's name (which is stored at close).
+    connection.toggle(typed, false);
+    EXPECT_EQ(access.portName(), "");
 
     // Connected to a path that then goes away: the reconnection tries quietly.
     PortParameters p{"/dev/null", "9600", "8", 0, {}, {}};
