@@ -372,7 +372,7 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>%1 is not a serial port: there is no character device at this path.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="137" />
+      <location filename="../src/serial/port_access.cpp" line="139" />
       <source>Выбери порт!</source>
       <translation>Choose a port!</translation>
     </message>
