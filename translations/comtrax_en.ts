@@ -4,87 +4,87 @@
   <context>
     <name>Comtrax</name>
     <message>
-      <location filename="../src/app/command_line.cpp" line="40" />
+      <location filename="../src/app/command_line.cpp" line="42" />
       <source>показать эту справку и выйти</source>
       <translation>print this help and exit</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="41" />
+      <location filename="../src/app/command_line.cpp" line="43" />
       <source>показать версию программы и Qt и выйти</source>
       <translation>print the program's version and Qt's and exit</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="42" />
+      <location filename="../src/app/command_line.cpp" line="44" />
       <source>ИМЯ</source>
       <translation>NAME</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="42" />
+      <location filename="../src/app/command_line.cpp" line="44" />
       <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>
       <translation>the port: a name from the list (ttyUSB0) or a path to a device</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="43" />
+      <location filename="../src/app/command_line.cpp" line="45" />
       <source>скорость, бод</source>
       <translation>the baud rate</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="44" />
+      <location filename="../src/app/command_line.cpp" line="46" />
       <source>биты данных: 5, 6, 7 или 8</source>
       <translation>data bits: 5, 6, 7 or 8</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="45" />
+      <location filename="../src/app/command_line.cpp" line="47" />
       <source>стоповые биты: 1, 1.5 или 2</source>
       <translation>stop bits: 1, 1.5 or 2</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="46" />
+      <location filename="../src/app/command_line.cpp" line="48" />
       <source>ЧЁТНОСТЬ</source>
       <translation>PARITY</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="46" />
+      <location filename="../src/app/command_line.cpp" line="48" />
       <source>чётность: none, odd, even, mark или space</source>
       <translation>parity: none, odd, even, mark or space</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="47" />
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>УПРАВЛЕНИЕ</source>
       <translation>FLOW</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="47" />
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>управление потоком: none, rtscts или xonxoff</source>
       <translation>flow control: none, rtscts or xonxoff</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="48" />
+      <location filename="../src/app/command_line.cpp" line="50" />
       <source>открыть порт при запуске</source>
       <translation>open the port at start-up</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="49" />
+      <location filename="../src/app/command_line.cpp" line="51" />
       <source>ПАПКА</source>
       <translation>DIR</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="49" />
+      <location filename="../src/app/command_line.cpp" line="51" />
       <source>папка настроек, макросов, истории и логов (по умолчанию текущая)</source>
       <translation>the directory of the settings, macros, history and logs (default: the current one)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="50" />
+      <location filename="../src/app/command_line.cpp" line="52" />
       <source>язык интерфейса: ru или en (по умолчанию — язык системы)</source>
       <translation>the interface's language: ru or en (default: the system's)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="51" />
+      <location filename="../src/app/command_line.cpp" line="53" />
       <source>запуск из меню: папка данных пользователя (~/.local/share/comtrax)</source>
       <translation>started from the menu: the user's data directory (~/.local/share/comtrax)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="64" />
+      <location filename="../src/app/command_line.cpp" line="66" />
       <source>Использование: comtrax [параметры]
 Терминал последовательного порта. Параметры порта из командной строки действуют
 вместо сохранённых; без параметров программа запускается как обычно.
@@ -97,77 +97,77 @@ instead of the stored ones; with no options the program starts as usual.
 </translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="82" />
+      <location filename="../src/app/command_line.cpp" line="84" />
       <source>Справка: comtrax --help</source>
       <translation>Help: comtrax --help</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="137" />
+      <location filename="../src/app/command_line.cpp" line="139" />
       <source>неизвестный параметр «%1»</source>
       <translation>unknown option '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="141" />
+      <location filename="../src/app/command_line.cpp" line="143" />
       <source>у параметра %1 нет значения</source>
       <translation>the option %1 has no value</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="145" />
+      <location filename="../src/app/command_line.cpp" line="147" />
       <source>лишний аргумент «%1»</source>
       <translation>unexpected argument '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="157" />
+      <location filename="../src/app/command_line.cpp" line="159" />
       <source>пустое имя порта (--port)</source>
       <translation>empty port name (--port)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="163" />
+      <location filename="../src/app/command_line.cpp" line="167" />
       <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
       <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="170" />
+      <location filename="../src/app/command_line.cpp" line="174" />
       <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
       <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="179" />
+      <location filename="../src/app/command_line.cpp" line="183" />
       <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
       <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="192" />
+      <location filename="../src/app/command_line.cpp" line="188" />
       <source>чётность «%1» не годится (--parity): нужно none, odd, even, mark или space</source>
       <translation>the parity '%1' is not valid (--parity): use none, odd, even, mark or space</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="203" />
+      <location filename="../src/app/command_line.cpp" line="194" />
       <source>управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff</source>
       <translation>the flow control '%1' is not valid (--flow): use none, rtscts or xonxoff</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="210" />
+      <location filename="../src/app/command_line.cpp" line="201" />
       <source>язык «%1» не годится (--lang): нужно ru или en</source>
       <translation>the language "%1" will not do (--lang): ru or en</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="216" />
+      <location filename="../src/app/command_line.cpp" line="207" />
       <source>пустой путь к папке (--dir)</source>
       <translation>empty directory path (--dir)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="221" />
+      <location filename="../src/app/command_line.cpp" line="212" />
       <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
       <translation>no home directory (HOME) is set; give a directory with --dir</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="252" />
+      <location filename="../src/app/command_line.cpp" line="243" />
       <source>это не папка</source>
       <translation>it is not a directory</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="254" />
+      <location filename="../src/app/command_line.cpp" line="245" />
       <source>не удалось создать папку %1: %2</source>
       <translation>cannot create the directory %1: %2</translation>
     </message>
@@ -177,27 +177,27 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Cannot read the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="83" />
+      <location filename="../src/common/file_io.cpp" line="76" />
       <source>Не удалось открыть файл %1: %2</source>
       <translation>Cannot open the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="199" />
+      <location filename="../src/common/file_io.cpp" line="197" />
       <source>Файл %1 только для чтения, он не перезаписан</source>
       <translation>The file %1 is read-only; it was not overwritten</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="205" />
+      <location filename="../src/common/file_io.cpp" line="203" />
       <source>Не удалось создать временный файл для %1: %2</source>
       <translation>Cannot create a temporary file for %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="213" />
+      <location filename="../src/common/file_io.cpp" line="211" />
       <source>Не удалось записать файл %1: %2</source>
       <translation>Cannot write the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="223" />
+      <location filename="../src/common/file_io.cpp" line="221" />
       <source>Не удалось заменить файл %1: %2</source>
       <translation>Cannot replace the file %1: %2</translation>
     </message>
@@ -282,32 +282,32 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>invalid argument</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="16" />
+      <location filename="../src/log/log_file.cpp" line="18" />
       <source>Запись в файл не ведётся</source>
       <translation>Not logging to a file</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="96" />
+      <location filename="../src/log/log_file.cpp" line="98" />
       <source>Файл лога %1 не создан: под этим именем уже есть ссылка или не обычный файл</source>
       <translation>The log file %1 was not created: a link or something other than a plain file already has this name</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="97" />
+      <location filename="../src/log/log_file.cpp" line="99" />
       <source>Не удалось создать файл лога %1</source>
       <translation>Cannot create the log file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="112" />
+      <location filename="../src/log/log_file.cpp" line="114" />
       <source>Лог записывается в файл %1</source>
       <translation>Logging to the file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="120" />
+      <location filename="../src/log/log_file.cpp" line="122" />
       <source>Запись в файл лога приостановлена (%1)</source>
       <translation>Logging to the file is paused (%1)</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="153" />
+      <location filename="../src/log/log_file.cpp" line="155" />
       <source>Ошибка записи в файл лога %1</source>
       <translation>Cannot write to the log file %1</translation>
     </message>
@@ -342,27 +342,37 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>The port refuses these settings: the baud rate, data bits or stop bits.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="42" />
+      <location filename="../src/serial/connection.cpp" line="44" />
+      <source>%1 — не последовательный порт: у этого устройства нет настроек линии.</source>
+      <translation>%1 is not a serial port: this device has no line settings.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="46" />
+      <source>Порт не открыт: файл блокировки %1 — не обычный файл (его мог подложить другой пользователь). Удалите его и попробуйте снова.</source>
+      <translation>The port was not opened: its lock file %1 is not a regular file (another user may have planted it). Remove it and try again.</translation>
+    </message>
+    <message>
+      <location filename="../src/serial/connection.cpp" line="51" />
       <source>Порт занят: его держит программа %1. Закройте её и попробуйте снова.</source>
       <translation>The port is busy: it is held by %1. Close that program and try again.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="72" />
+      <location filename="../src/serial/port_access.cpp" line="67" />
       <source>Запустите программу от имени администратора или выберите порт вручную</source>
       <translation>Run the program as administrator or choose the port by hand</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="80" />
+      <location filename="../src/serial/port_access.cpp" line="75" />
       <source>Последовательные порты не найдены. Подключён ли переходник USB? Его порт появляется как /dev/ttyUSB* или /dev/ttyACM*. Для работы с портом пользователь должен входить в группу dialout (sudo usermod -aG dialout $USER). Порт можно выбрать вручную.</source>
       <translation>No serial ports were found. Is the USB adapter plugged in? Its port appears as /dev/ttyUSB* or /dev/ttyACM*. To use a port, the user must be in the dialout group (sudo usermod -aG dialout $USER). A port can also be chosen by hand.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="133" />
+      <location filename="../src/serial/port_access.cpp" line="132" />
       <source>%1 — не последовательный порт: по этому пути нет символьного устройства.</source>
       <translation>%1 is not a serial port: there is no character device at this path.</translation>
     </message>
     <message>
-      <location filename="../src/serial/port_access.cpp" line="140" />
+      <location filename="../src/serial/port_access.cpp" line="139" />
       <source>Выбери порт!</source>
       <translation>Choose a port!</translation>
     </message>
@@ -1131,12 +1141,12 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="539" />
+      <location filename="../src/ui/log_text_view_input.cpp" line="238" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view.cpp" line="542" />
+      <location filename="../src/ui/log_text_view_input.cpp" line="241" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>

@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "common/texts.h"
+#include "serial/port_path.h"
 
 #ifndef COMTRAX_VERSION
 #define COMTRAX_VERSION "unknown"
@@ -172,7 +174,9 @@ CommandLine parseCommandLine(const QStringList& args, const EnvironmentLookup& e
         const QString port = parser.value("port");
         if (port.isEmpty())
             return fail(tr("пустое имя порта (--port)"));
-        o.port = port.toStdString();
+        // A file name, as the system spells it; "~/" as the shell would have
+        // expanded it had the path not been quoted.
+        o.port = expandHomePath(QFile::encodeName(port).toStdString(), env("HOME"));
     }
     if (parser.isSet("baud")) {
         o.baud = wholeNumber(parser.value("baud"), 1, 4000000);

@@ -14,7 +14,7 @@ namespace comtrax {
 // What the command line overrides for this run; an empty field keeps the
 // stored setting.
 struct StartOptions {
-    std::optional<std::string> port;  // a listed name or a path to a device
+    std::optional<std::string> port;  // a listed name or a path to a device (file-name bytes)
     std::optional<int> baud;
     std::optional<int> dataBits;
     std::optional<int> stopBitsIndex;  // 0: 1, 1: 1,5, 2: 2 (the stop-bit list's entries)

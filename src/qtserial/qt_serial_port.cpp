@@ -1,16 +1,15 @@
 #include "qtserial/qt_serial_port.h"
 
+#include "qtserial/qt_lock_file.h"
 #include "serial/port_holder.h"
 
+#include <QFile>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <filesystem>
-#include <system_error>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -52,13 +51,18 @@ bool stopBitsFor(int stopCode, int dataBits, QSerialPort::StopBits& out)
 
 #ifndef _WIN32
 // Qt reports a refused open as a permission error whatever the cause; a
-// second, plain open of the device tells which it was.
+// second, plain open of the device tells which it was. A device that opens
+// but is no terminal (/dev/null, /dev/zero, /dev/kmsg) has no line to set:
+// that, and not another program, is why Qt refused it.
 OpenFailure whyNotOpened(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
+        termios t{};
+        const bool terminal = ::tcgetattr(fd, &t) == 0;
         ::close(fd);
-        return OpenFailure::Busy;  // Qt's own lock file names another user
+        // A terminal that opens: Qt's own lock file names another user.
+        return terminal ? OpenFailure::Busy : OpenFailure::NotATerminal;
     }
     switch (errno) {
     case EACCES:
@@ -79,8 +83,14 @@ OpenFailure whyNotOpened(const std::string& path)
 
 }  // namespace
 
-QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
-QtSerialPort::~QtSerialPort() = default;
+QtSerialPort::QtSerialPort(std::vector<std::string> qtLockDirs)
+    : port_(std::make_unique<QSerialPort>()), qtLockDirs_(std::move(qtLockDirs))
+{}
+
+QtSerialPort::~QtSerialPort()
+{
+    close();
+}
 
 std::string QtSerialPort::devicePath(const std::string& name)
 {
@@ -129,10 +139,10 @@ QSerialPort::FlowControl qtFlow(FlowControl f)
 
 bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int stopCode)
 {
-    if (port_->isOpen())
-        port_->close();
+    close();  // a port still open is let go as Disconnect lets it go, break cleared
     failure_ = OpenFailure::UnsupportedSetting;
     holder_.clear();
+    lockFile_.clear();
     if (name.empty() || baud <= 0 || dataBits < 5 || dataBits > 8)
         return false;
 
@@ -140,7 +150,16 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
     if (!stopBitsFor(stopCode, dataBits, stopBits))
         return false;
 
-    port_->setPortName(QString::fromStdString(devicePath(name)));
+    // QSerialPort reads an existing lock file with a blocking open: a FIFO
+    // someone planted there would hold the window for good.
+    lockFile_ = unsafeLockFile(devicePath(name), qtLockDirs_);
+    if (!lockFile_.empty()) {
+        failure_ = OpenFailure::UnsafeLockFile;
+        return false;
+    }
+
+    // A path is the system's bytes, as the file system has them.
+    port_->setPortName(QFile::decodeName(QByteArray::fromStdString(devicePath(name))));
     if (!port_->open(QIODevice::ReadWrite)) {
         port_->clearError();
 #ifndef _WIN32
@@ -199,6 +218,11 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
 void QtSerialPort::close()
 {
     if (port_->isOpen()) {
+        // A break left on would hold the line at space after the program has
+        // let go of the port.
+        if (breakOn_)
+            setBreak(false);
+        breakOn_ = false;
 #ifndef _WIN32
         // Closing waits until the system's output queue has drained, up to
         // half a minute on a line a device no longer reads. Give what is
@@ -368,7 +392,10 @@ bool QtSerialPort::setRts(bool on)
 
 bool QtSerialPort::setBreak(bool on)
 {
-    return port_->isOpen() && ::ioctl(static_cast<int>(port_->handle()), on ? TIOCSBRK : TIOCCBRK) == 0;
+    if (!port_->isOpen())
+        return false;
+    breakOn_ = on;
+    return ::ioctl(static_cast<int>(port_->handle()), on ? TIOCSBRK : TIOCCBRK) == 0;
 }
 
 ModemLines QtSerialPort::modemLines()
@@ -405,6 +432,8 @@ bool QtSerialPort::setRts(bool on)
 
 bool QtSerialPort::setBreak(bool on)
 {
+    if (port_->isOpen())
+        breakOn_ = on;
     const bool ok = port_->isOpen() && port_->setBreakEnabled(on);
     port_->clearError();
     return ok;
@@ -469,122 +498,5 @@ int64_t QtSerialPort::write(const uint8_t* data, uint32_t n)
 }
 
 #endif
-
-QtPortLister::QtPortLister(std::string devDir) : devDir_(std::move(devDir)) {}
-
-namespace {
-
-std::string hexId(quint16 id)
-{
-    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toStdString();
-}
-
-// Where a USB device is plugged in: its interface in sysfs (".../1-1.2/1-1.2:1.0"),
-// which stays the same when the port comes back under another name.
-std::string usbLocation(const std::string& name)
-{
-#ifdef __linux__
-    namespace fs = std::filesystem;
-    std::error_code e;
-    fs::path device = fs::canonical(fs::path("/sys/class/tty") / name / "device", e);
-    if (e)
-        return {};
-    if (device.filename() == name)  // usb-serial adapters have a node of their own
-        device = device.parent_path();
-    return device.string();
-#else
-    (void)name;
-    return {};
-#endif
-}
-
-}  // namespace
-
-std::vector<std::string> QtPortLister::listPorts()
-{
-    std::vector<std::string> names;
-    for (PortInfo& info : listPortInfos())
-        names.push_back(std::move(info.name));
-    return names;
-}
-
-std::vector<PortInfo> QtPortLister::listPortInfos()
-{
-    std::vector<PortInfo> ports;
-    const auto listed = [&ports](const std::string& name) {
-        return std::any_of(ports.begin(), ports.end(), [&](const PortInfo& p) { return p.name == name; });
-    };
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        PortInfo port;
-        port.name = info.portName().toStdString();
-        port.description = info.description().trimmed().toStdString();
-        port.serialNumber = info.serialNumber().trimmed().toStdString();
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
-            port.vendorId = hexId(info.vendorIdentifier());
-            port.productId = hexId(info.productIdentifier());
-            port.location = usbLocation(port.name);
-        }
-        ports.push_back(std::move(port));
-    }
-    for (const std::string& link : ptyLinks())
-        if (!listed(link))
-            ports.push_back(PortInfo{link, {}, {}, {}, {}, {}});
-    for (const std::string& link : byIdLinks())
-        if (!listed(link))
-            ports.push_back(PortInfo{link, {}, {}, {}, {}, {}});
-    return ports;
-}
-
-std::vector<std::string> QtPortLister::byIdLinks() const
-{
-    std::vector<std::string> links;
-#ifndef _WIN32
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path dir = fs::path(devDir_) / "serial" / "by-id";
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code e;
-        if (it->is_symlink(e) && fs::is_character_file(it->path(), e))
-            links.push_back(it->path().string());
-    }
-    std::sort(links.begin(), links.end());
-#endif
-    return links;
-}
-
-std::vector<std::string> QtPortLister::ptyLinks() const
-{
-    std::vector<std::string> links;
-#ifndef _WIN32
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path dir(devDir_);
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code e;
-        if (!it->is_symlink(e))
-            continue;
-        // Only the link itself is followed, one step: /dev/stdin and its kind
-        // reach a terminal through /proc and must not be offered as ports.
-        fs::path target = fs::read_symlink(it->path(), e);
-        if (e)
-            continue;
-        if (target.is_relative())
-            target = dir / target;
-        target = target.lexically_normal();
-        if (target.parent_path() != "/dev/pts")
-            continue;
-        const std::string number = target.filename().string();
-        if (number.empty()
-            || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;  // /dev/pts/ptmx and the like
-        // A link left behind by a pty pair that has gone points at nothing.
-        if (!fs::is_character_file(target, e))
-            continue;
-        links.push_back(it->path().filename().string());
-    }
-    std::sort(links.begin(), links.end());
-#endif
-    return links;
-}
 
 }  // namespace comtrax

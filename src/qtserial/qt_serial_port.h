@@ -1,9 +1,11 @@
 #pragma once
-// The real port, over QSerialPort, and the real port list, over QSerialPortInfo
-// plus the pseudo-terminal links a user makes in /dev for virtual ports.
+// The real port, over QSerialPort; the real port list beside it.
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "qtserial/qt_lock_file.h"
+#include "qtserial/qt_port_lister.h"
 #include "serial/serial_port.h"
 
 class QSerialPort;
@@ -16,12 +18,15 @@ namespace comtrax {
 // runs and the terminal's primitives must work synchronously inside a handler.
 class QtSerialPort final : public SerialPort {
 public:
-    QtSerialPort();
+    // qtLockDirs: where QSerialPort looks for the port's lock file, checked
+    // before every open (the system's list unless a test gives its own).
+    explicit QtSerialPort(std::vector<std::string> qtLockDirs = qtLockDirectories());
     ~QtSerialPort() override;
 
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
     OpenFailure lastOpenFailure() const override { return failure_; }
     std::string lastOpenHolder() const override { return holder_; }
+    std::string lastOpenLockFile() const override { return lockFile_; }
     void close() override;
     bool isOpen() const override;
     bool probe() override;
@@ -40,29 +45,12 @@ public:
 
 private:
     std::unique_ptr<QSerialPort> port_;
+    std::vector<std::string> qtLockDirs_;
     int baud_ = 9600;
+    bool breakOn_ = false;  // a break this program started and has not ended
     OpenFailure failure_ = OpenFailure::Unknown;
-    std::string holder_;  // who has the port, when the last open found it taken
-};
-
-class QtPortLister final : public PortLister {
-public:
-    // devDir is where the pseudo-terminal links are looked for ("/dev").
-    explicit QtPortLister(std::string devDir = "/dev");
-    std::vector<std::string> listPorts() override;
-    // The system's ports with what it tells of their devices, then the pty
-    // links, then the persistent links of /dev/serial/by-id (by their paths).
-    std::vector<PortInfo> listPortInfos() override;
-
-    // Names of the links directly in devDir that point at a live /dev/pts/N,
-    // sorted by name.
-    std::vector<std::string> ptyLinks() const;
-    // Paths of the links in devDir/serial/by-id that lead to a character
-    // device, sorted.
-    std::vector<std::string> byIdLinks() const;
-
-private:
-    std::string devDir_;
+    std::string holder_;    // who has the port, when the last open found it taken
+    std::string lockFile_;  // the lock file that kept the last open from going ahead
 };
 
 }  // namespace comtrax

@@ -28,15 +28,24 @@ const char* openFailedText(OpenFailure why)
         return "Порт не найден: устройство отключено или такого порта нет.";
     case OpenFailure::UnsupportedSetting:
         return "Порт не принимает эти параметры: скорость, биты данных или стоповые биты.";
+    case OpenFailure::NotATerminal:
+    case OpenFailure::UnsafeLockFile:  // told with the file's name
     case OpenFailure::Unknown:
         break;
     }
     return OpenFailedText;
 }
 
-std::string openFailedMessage(const SerialPort& port)
+std::string openFailedMessage(const SerialPort& port, const std::string& name)
 {
     const OpenFailure why = port.lastOpenFailure();
+    // Opened, but no terminal: nobody holds it, it just is no port.
+    if (why == OpenFailure::NotATerminal)
+        return trFormat("%1 — не последовательный порт: у этого устройства нет настроек линии.", {name});
+    if (why == OpenFailure::UnsafeLockFile)
+        return trFormat("Порт не открыт: файл блокировки %1 — не обычный файл (его мог подложить другой "
+                        "пользователь). Удалите его и попробуйте снова.",
+                        {port.lastOpenLockFile()});
     const std::string holder = port.lastOpenHolder();
     if ((why == OpenFailure::Busy || why == OpenFailure::HeldByOther) && !holder.empty())
         return trFormat("Порт занят: его держит программа %1. Закройте её и попробуйте снова.", {holder});
@@ -66,8 +75,8 @@ void Connection::toggle(const PortParameters& params, bool sendOnConnect)
     if (!access_.openPort(params)) {
         // With no port chosen "Выбери порт!" has been said, and a box with no
         // entry has had its conversion error; one message per click is enough.
-        if (!access_.portName().empty() && !access_.conversionFailed() && !access_.typedPathRefused())
-            view_.showMessage(openFailedMessage(access_.port()));
+        if (!access_.portName().empty() && !access_.conversionFailed() && !access_.pathRefused())
+            view_.showMessage(openFailedMessage(access_.port(), access_.portName()));
         return;
     }
     access_.rememberIdentity();

@@ -29,6 +29,14 @@ void ModemControl::portOpened()
         port_.setRts(rts_);
 }
 
+void ModemControl::portClosing()
+{
+    if (breaking_)
+        endBreak(session_);
+    if (pulsing_)
+        endPulse(session_);
+}
+
 void ModemControl::portClosed()
 {
     ++session_;

@@ -40,6 +40,10 @@ public:
     // A successful open (Connect or a reconnection): DTR and RTS as the
     // settings say, whatever the user had toggled on the previous connection.
     void portOpened();
+    // The port is about to close: a break under way is ended and a pulse's
+    // lines restored now, while the port still takes them, so that no device
+    // is left with its line held in break or its reset held down.
+    void portClosing();
     // The port closed: a pulse or a break under way ends with it.
     void portClosed();
 

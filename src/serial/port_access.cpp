@@ -8,6 +8,7 @@
 
 #include "common/terminal_view.h"
 #include "common/texts.h"
+#include "serial/port_path.h"
 
 namespace comtrax {
 
@@ -35,12 +36,6 @@ bool toInteger(const std::string& text, int& value)
 std::string conversionError(const std::string& text)
 {
     return "'" + text + "' is not a valid integer value";
-}
-
-// A typed text that is a path rather than a name from the list.
-bool isPath(const std::string& text)
-{
-    return text.find('/') != std::string::npos;
 }
 
 bool isCharacterDevice(const std::string& path)
@@ -110,7 +105,7 @@ bool PortAccess::openPort(const PortParameters& p)
 {
     portName_ = p.portName;
     conversionFailed_ = false;
-    typedPathRefused_ = false;
+    pathRefused_ = false;
     int baud = 0;
     if (!toInteger(p.baudText, baud)) {
         conversionFailed_ = true;
@@ -126,15 +121,19 @@ bool PortAccess::openPort(const PortParameters& p)
     if (p.stopIndex >= 0 && p.stopIndex <= 2)
         stopCode_ = p.stopIndex;
 #ifndef _WIN32
-    if (portName_.empty() && isPath(p.typedText)) {
-        if (!isCharacterDevice(p.typedText)) {
-            typedPathRefused_ = true;
-            view_.showMessage(trFormat(
-                "%1 — не последовательный порт: по этому пути нет символьного устройства.", {p.typedText}));
-            return false;
-        }
-        portName_ = p.typedText;
+    // A path, typed or chosen (a link from the list, --port), must lead to a
+    // character device; whichever way it came, a wrong one is told the same.
+    // A typed one becomes the port's name only once it passes.
+    const std::string& path = portName_.empty() ? p.typedText : portName_;
+    if (isPortPath(path) && !isCharacterDevice(path)) {
+        pathRefused_ = true;
+        if (!quiet_)
+            view_.showMessage(
+                trFormat("%1 — не последовательный порт: по этому пути нет символьного устройства.", {path}));
+        return false;
     }
+    if (portName_.empty() && isPortPath(p.typedText))
+        portName_ = p.typedText;
 #endif
     if (portName_.empty())
         view_.showMessage(trText("Выбери порт!"));
@@ -162,7 +161,7 @@ void PortAccess::rememberIdentity()
         }
 }
 
-bool PortAccess::reopenPort(const PortParameters& p)
+bool PortAccess::reopenRemembered(const PortParameters& p)
 {
     if (identity_.empty())
         return openPort(p);
@@ -178,10 +177,21 @@ bool PortAccess::reopenPort(const PortParameters& p)
     return openPort(q);
 }
 
+bool PortAccess::reopenPort(const PortParameters& p)
+{
+    // Tried every second while the device is away: the colour says it, no message.
+    quiet_ = true;
+    const bool opened = reopenRemembered(p);
+    quiet_ = false;
+    return opened;
+}
+
 void PortAccess::closePort()
 {
     if (!portOpen_)
         return;
+    if (closingListener_)
+        closingListener_();
     port_.purge();
     port_.close();
     portOpen_ = false;

@@ -33,6 +33,7 @@ struct PortParameters {
     LineOptions line;      // parity and flow control
     // ComPort's text when it is no entry. A path typed there (a pty, a
     // /dev/serial/by-id link) is opened when it names a character device.
+    // Names and paths are the system's bytes (UTF-8), never the data's code page.
     std::string typedText = {};
 };
 
@@ -71,6 +72,8 @@ public:
     void purgePort();
     // What the port took now (-1: refused, or no port open).
     int64_t writePort(const uint8_t* data, uint32_t n);
+    // Called while the port is still open, just before it is closed.
+    void setClosingListener(std::function<void()> listener) { closingListener_ = std::move(listener); }
     // Called whenever the port is closed (disconnect, loss, reopen).
     void setClosedListener(std::function<void()> listener) { closedListener_ = std::move(listener); }
     // Called after every successful open (Connect and a reconnection alike).
@@ -80,8 +83,9 @@ public:
     // True when the latest openPort ended on a box with no entry (the
     // conversion error was shown, nothing was tried).
     bool conversionFailed() const { return conversionFailed_; }
-    // True when the latest openPort refused a typed path (and said why).
-    bool typedPathRefused() const { return typedPathRefused_; }
+    // True when the latest openPort refused a path that leads to no
+    // character device (and said why, unless it was a reconnection).
+    bool pathRefused() const { return pathRefused_; }
     // Ends the quiet start-up state: PortOpen is cleared after the scan.
     void setPortOpenFlag(bool v) { portOpen_ = v; }
     const std::string& portName() const { return portName_; }
@@ -89,15 +93,19 @@ public:
     SerialPort& port() { return port_; }
 
 private:
+    bool reopenRemembered(const PortParameters& p);
+
     SerialPort& port_;
     PortLister& lister_;
     TerminalView& view_;
     bool portOpen_ = false;
     bool conversionFailed_ = false;
-    bool typedPathRefused_ = false;
+    bool pathRefused_ = false;
+    bool quiet_ = false;  // a reconnection under way: refusals are not told
     PortIdentity identity_;
     std::string portName_;
     int stopCode_ = OneStop;
+    std::function<void()> closingListener_;
     std::function<void()> closedListener_;
     std::function<void()> openedListener_;
 };

@@ -2,10 +2,12 @@
 
 #ifdef __linux__
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -63,16 +65,13 @@ int lockHolder(const struct stat& device)
 
 // The pid a UUCP-style lock file names (LCK..ttyUSB0: the pid as text on its
 // first line, as Qt and most terminals write it), when that process lives.
-// The directories are the ones Qt and the classic terminals use.
-int lockFileHolder(const std::string& path)
+int lockFileHolder(const std::string& path, const std::vector<std::string>& lockDirs)
 {
     const std::string name = path.substr(path.rfind('/') + 1);
-    for (const char* dir :
-         {"/run/lock/", "/var/lock/", "/var/spool/locks/", "/var/spool/uucp/", "/etc/locks/", "/tmp/"}) {
-        std::ifstream file(std::string(dir) + "LCK.." + name);
-        long pid = 0;
-        if (file >> pid && processExists(static_cast<int>(pid)))
-            return static_cast<int>(pid);
+    for (const std::string& dir : lockDirs) {
+        const int pid = lockFilePid(dir + "/LCK.." + name);
+        if (processExists(pid))
+            return pid;
     }
     return 0;
 }
@@ -124,14 +123,61 @@ std::string describeProcess(int pid)
     return name + " (pid " + std::to_string(pid) + ")";
 }
 
-std::string findPortHolder(const std::string& path)
+const std::vector<std::string>& holderLockDirectories()
+{
+    static const std::vector<std::string> dirs = {"/run/lock", "/var/lock", "/var/spool/locks",
+                                                  "/var/spool/uucp", "/etc/locks"};
+    return dirs;
+}
+
+bool lockFileTrusted(unsigned dirOwner, unsigned dirMode, unsigned fileOwner, unsigned me)
+{
+    const bool dirOwnedByUs = dirOwner == 0 || dirOwner == me;
+    const bool othersMayWrite = (dirMode & (S_IWGRP | S_IWOTH)) != 0;
+    return (dirOwnedByUs && !othersMayWrite) || fileOwner == 0 || fileOwner == me;
+}
+
+int lockFilePid(const std::string& file)
+{
+    const std::size_t slash = file.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    struct stat dirStat {};
+    if (::stat(dir.c_str(), &dirStat) != 0)
+        return 0;
+    // Non-blocking, so that a FIFO cannot hold the open; no link followed.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat st {};
+    char text[48] = {};
+    ssize_t got = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+        && lockFileTrusted(dirStat.st_uid, dirStat.st_mode, st.st_uid, ::geteuid())) {
+        do {
+            got = ::read(fd, text, sizeof text - 1);
+        } while (got < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    if (got <= 0)
+        return 0;
+    // Blanks, then the decimal pid (HDB locks pad it to ten places).
+    const char* p = text;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    long pid = 0;
+    for (; *p >= '0' && *p <= '9' && pid < 100000000; ++p)
+        pid = pid * 10 + (*p - '0');
+    return static_cast<int>(pid);
+}
+
+std::string findPortHolder(const std::string& path, const std::vector<std::string>& lockDirs)
 {
     struct stat device {};
     if (::stat(path.c_str(), &device) != 0)
         return {};
     int pid = lockHolder(device);
     if (pid == 0)
-        pid = lockFileHolder(path);
+        pid = lockFileHolder(path, lockDirs);
     if (pid == 0 && S_ISCHR(device.st_mode))
         pid = openerOf(device);
     return pid > 0 ? describeProcess(pid) : std::string();
@@ -144,9 +190,25 @@ std::string describeProcess(int pid)
     return "pid " + std::to_string(pid);
 }
 
-std::string findPortHolder(const std::string&)
+const std::vector<std::string>& holderLockDirectories()
+{
+    static const std::vector<std::string> none;
+    return none;
+}
+
+std::string findPortHolder(const std::string&, const std::vector<std::string>&)
 {
     return {};
+}
+
+int lockFilePid(const std::string&)
+{
+    return 0;
+}
+
+bool lockFileTrusted(unsigned dirOwner, unsigned, unsigned fileOwner, unsigned me)
+{
+    return dirOwner == me || fileOwner == me;
 }
 
 #endif

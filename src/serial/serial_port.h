@@ -57,6 +57,8 @@ enum class OpenFailure {
     HeldByOther,  // another program holds the port's lock
     NoDevice,
     UnsupportedSetting,
+    NotATerminal,    // a device that has no line settings (/dev/null, /dev/kmsg)
+    UnsafeLockFile,  // the port's lock file is no regular file (a planted FIFO, a link)
 };
 
 class SerialPort {
@@ -95,6 +97,8 @@ public:
     // Who holds the port when the last open was refused because another
     // program has it, as "name (pid N)"; empty when the system does not tell.
     virtual std::string lastOpenHolder() const { return {}; }
+    // The lock file that kept the last open from going ahead (UnsafeLockFile).
+    virtual std::string lastOpenLockFile() const { return {}; }
 
     // Modem control on the open port: assert (true) or drop a line, start
     // (true) or end a break. Each returns false when the device refused or has

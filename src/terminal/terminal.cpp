@@ -18,6 +18,8 @@ Terminal::Terminal(const Setup& s)
       modem_(s.port, s.schedule)
 {
     receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
+    // A break or a reset pulse under way ends before the port closes.
+    access_.setClosingListener([this] { modem_.portClosing(); });
     // Lines still waiting for room when the port closes did not go out.
     access_.setClosedListener([this] {
         sender_.abandonOutput();

@@ -5,7 +5,6 @@
 #include "common/texts.h"
 #include "ui/line_options_menu.h"
 #include "ui/terminal_window.h"
-#include "ui/text_codec.h"
 #include "ui/top_bar.h"
 
 namespace comtrax {
@@ -28,7 +27,7 @@ void TerminalWindow::applyStartOptions()
     if (env_.startPort) {
         // A port the scan does not list (a link in the user's own directory)
         // is offered as given; ReScan replaces the list as usual.
-        topBar_->selectPort(fromCp1251(*env_.startPort));
+        topBar_->selectPort(TopBar::portText(*env_.startPort));
     }
     // A rate the list does not hold is used as typed, as in the box itself.
     if (env_.startBaud && !selectEntry(ui_.BaudRate, QString::number(*env_.startBaud))) {

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 
+#include "serial/port_path.h"
 #include "terminal/appearance.h"
 #include "terminal/window_settings.h"
 #include "ui/colours.h"
@@ -59,6 +61,16 @@ QString selectedPortName(const QComboBox* box)
 
 }  // namespace
 
+std::string TopBar::portBytes(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+QString TopBar::portText(const std::string& name)
+{
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
 TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
     : QObject(parent), c_(c), terminal_(terminal), log_(log), lineOptions_(new LineOptionsMenu(c.ComPort))
 {
@@ -84,9 +96,14 @@ TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
 PortParameters TopBar::portParameters() const
 {
     PortParameters p;
-    p.portName = toCp1251(selectedPortName(c_.ComPort));
-    if (p.portName.empty())
-        p.typedText = toCp1251(c_.ComPort->currentText().trimmed());
+    // Port names and paths are file names: the system's encoding, not the data's.
+    p.portName = portBytes(selectedPortName(c_.ComPort));
+    if (p.portName.empty()) {
+        const std::optional<std::string> home = qEnvironmentVariableIsSet("HOME")
+            ? std::optional(portBytes(qEnvironmentVariable("HOME")))
+            : std::nullopt;
+        p.typedText = expandHomePath(portBytes(c_.ComPort->currentText().trimmed()), home);
+    }
     // A rate the list lacks is typed by hand and used as typed; the port says
     // whether it can run at it.
     p.baudText = toCp1251(c_.BaudRate->currentText().trimmed());
@@ -100,7 +117,7 @@ void TopBar::applyPortChoice(const PortChoice& choice)
 {
     c_.ComPort->clear();
     for (std::size_t i = 0; i < choice.names.size(); ++i) {
-        const QString name = fromCp1251(choice.names[i]);
+        const QString name = portText(choice.names[i]);
         const QString label = i < choice.labels.size() ? QString::fromStdString(choice.labels[i]) : name;
         c_.ComPort->addItem(label, name);
     }
@@ -126,7 +143,7 @@ void TopBar::selectPortByHash(uint32_t hash)
 {
     std::vector<std::string> names;
     for (int i = 0; i < c_.ComPort->count(); ++i)
-        names.push_back(toCp1251(portNameAt(c_.ComPort, i)));
+        names.push_back(portBytes(portNameAt(c_.ComPort, i)));
     const int port = portIndexForHash(names, hash);
     c_.ComPort->setCurrentIndex(port);
     if (port < 0)
@@ -151,7 +168,7 @@ void TopBar::refreshConnection()
     // The port opened may not be the entry chosen: a typed path, or the same
     // device come back under another name. The box shows what is open.
     if (terminal_.portOpen()) {
-        const QString opened = fromCp1251(terminal_.portName());
+        const QString opened = portText(terminal_.portName());
         if (selectedPortName(c_.ComPort) != opened) {
             // A device found again under a new name: the list as it is now,
             // with its label. A typed path is simply added.

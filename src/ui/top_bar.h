@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <string>
 
 #include "terminal/terminal.h"
 #include "ui/controls.h"
@@ -25,6 +26,10 @@ public:
     void applyPortChoice(const PortChoice& choice);
     // Selects the port of that name, adding it to the list when it is not there.
     void selectPort(const QString& name);
+    // A port's name or path as the core holds it (the system's file-name
+    // bytes) and as the box shows it.
+    static std::string portBytes(const QString& name);
+    static QString portText(const std::string& name);
     // The stored port becomes the selection when it is in the list.
     void selectPortByHash(uint32_t hash);
 

@@ -72,6 +72,33 @@ TEST(CommandLine, EachOptionReachesItsField)
     EXPECT_EQ(shortForms.options.directory, "x");
 }
 
+// A quoted '~/ttyV0' reaches the program unexpanded: it is expanded as the
+// shell would have, so that --port and the box read one path alike. A port
+// path is a file name, its bytes the system's (UTF-8).
+TEST(CommandLine, APortPathIsAFileNameWithTheHomeExpanded)
+{
+    const struct {
+        QString given;
+        std::string port;
+        std::map<std::string, std::string> env;
+    } cases[] = {
+        {"~/ttyV0", "/home/u/ttyV0", {{"HOME", "/home/u"}}},
+        {"~/ttyV0", "/home/u/ttyV0", {{"HOME", "/home/u/"}}},
+        {QString::fromUtf8("~/dev/порт"), "/home/u/dev/порт", {{"HOME", "/home/u"}}},
+        {QString::fromUtf8("/home/u/порт/ttyV0"), "/home/u/порт/ttyV0", {{"HOME", "/home/u"}}},
+        {"~other/ttyV0", "~other/ttyV0", {{"HOME", "/home/u"}}},  // no other user's home
+        {"/tmp/~/ttyV0", "/tmp/~/ttyV0", {{"HOME", "/home/u"}}},
+        {"~/ttyV0", "~/ttyV0", {}},  // no home to expand to
+        {"~/ttyV0", "~/ttyV0", {{"HOME", "relative"}}},
+        {"ttyUSB0", "ttyUSB0", {{"HOME", "/home/u"}}},
+    };
+    for (const auto& c : cases) {
+        const CommandLine r = parse({"--port", c.given}, environment(c.env));
+        ASSERT_EQ(r.outcome, Outcome::Run) << c.given.toStdString();
+        EXPECT_EQ(r.options.port, c.port) << c.given.toStdString();
+    }
+}
+
 TEST(CommandLine, StopBitsAreTheListsEntries)
 {
     const std::pair<const char*, int> cases[] = {{"1", 0}, {"1.5", 1}, {"1,5", 1}, {"2", 2}};

@@ -70,6 +70,7 @@ struct Rig {
         t0 = weekTimeMs(clock.now());
         // As the terminal wires them: every open and close reaches the control.
         access.setOpenedListener([this] { modem.portOpened(); });
+        access.setClosingListener([this] { modem.portClosing(); });
         access.setClosedListener([this] { modem.portClosed(); });
     }
     void connect() { connection.toggle(params, false); }
@@ -244,6 +245,53 @@ TEST(ModemControl, NothingIsIssuedWithNoPortOpen)
     r.loop.advance(300);
     EXPECT_TRUE(r.take().empty());
     EXPECT_TRUE(r.modem.pulseReset());
+}
+
+// Disconnect (or a lost device) in the middle of a break or a reset pulse:
+// the break is cleared and the pulse's lines restored before the port
+// closes, so no device is left with its line in break or its reset held.
+// The fake port takes a modem call only while open, so its state after the
+// close shows the call came first.
+TEST(ModemControl, ABreakOrAPulseUnderWayEndsBeforeThePortCloses)
+{
+    enum class Start { Break, PulseDtr, PulseBoth };
+    const struct {
+        Start start;
+        bool lost;  // the device went away rather than Disconnect
+        Calls calls;
+    } cases[] = {
+        {Start::Break, false, {{"break=1", 0}, {"break=0", 100}}},
+        {Start::Break, true, {{"break=1", 0}, {"break=0", 100}}},
+        {Start::PulseDtr, false, {{"dtr=0", 0}, {"dtr=1", 100}}},
+        {Start::PulseBoth, false, {{"dtr=0", 0}, {"rts=0", 0}, {"dtr=1", 100}, {"rts=1", 100}}},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        ModemSettings s;
+        s.resetPulseRts = c.start == Start::PulseBoth;
+        s.resetPulseMs = 5000;
+        s.breakMs = 5000;
+        r.modem.setSettings(s);
+        r.connect();
+        r.take();
+        ASSERT_TRUE(c.start == Start::Break ? r.modem.sendBreak() : r.modem.pulseReset());
+        r.loop.advance(100);
+        if (c.lost) {
+            r.port.deviceGone = true;
+            r.connection.check(r.params, false, false);
+        } else {
+            r.connect();  // Disconnect
+        }
+        ASSERT_FALSE(r.port.opened);
+        EXPECT_EQ(r.take(), c.calls);
+        EXPECT_FALSE(r.port.inBreak);
+        EXPECT_TRUE(r.port.lines.dtr);
+        EXPECT_TRUE(r.port.lines.rts);
+        EXPECT_FALSE(r.modem.breaking());
+        EXPECT_FALSE(r.modem.pulsing());
+        r.loop.advance(5000);  // the step that would have ended it does nothing now
+        EXPECT_TRUE(r.take().empty());
+    }
 }
 
 TEST(ModemControl, UnderRtsCtsFlowControlRtsIsTheDriversOwn)

@@ -270,32 +270,70 @@ TEST(PortHolderMessage, ARefusedOpenNamesTheProgramThatHoldsThePort)
     EXPECT_EQ(view.messages[0], "Порт занят: его открыла другая программа.");
 }
 
-#ifdef __linux__
-// A terminal that keeps a UUCP lock file (LCK..name with its pid) is named
-// from it; a lock file left by a process that has ended names nobody.
-TEST(PortHolder, ALockFileNamesALiveProcessOnly)
+// One fault, one message: a path that leads to no device is told the same
+// whether it was typed into the box or came chosen (from --port, or a link
+// in the list). A reconnection that meets it says nothing: the colour does.
+TEST(TypedPort, APathToNoDeviceIsToldTheSameWhicheverWayItCame)
 {
-    const std::string name = "ttyHolderTest" + std::to_string(::getpid());
-    const std::string device = "/tmp/" + name + ".dev";
-    const std::string lock = "/tmp/LCK.." + name + ".dev";
-    std::FILE* f = std::fopen(device.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
-    f = std::fopen(lock.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fprintf(f, "%10d\ncomtrax\nhost\n", static_cast<int>(::getpid()));
-    std::fclose(f);
-    EXPECT_EQ(findPortHolder(device), "test_serial (pid " + std::to_string(::getpid()) + ")");
+    FakeSerialPort port;
+    FakePortLister lister;
+    RecordingView view;
+    PortAccess access{port, lister, view};
+    Connection connection{access, view, {}};
 
-    f = std::fopen(lock.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fprintf(f, "%d\n", 999999999);  // beyond any pid the system gives
-    std::fclose(f);
-    EXPECT_EQ(findPortHolder(device), "");
-    std::remove(lock.c_str());
-    std::remove(device.c_str());
+    const PortParameters typed{"", "9600", "8", 0, {}, "/no/such/dir/ttyV0"};
+    const PortParameters chosen{"/no/such/dir/ttyV0", "9600", "8", 0, {}, {}};
+    std::vector<std::string> said;
+    for (const PortParameters& p : {typed, chosen}) {
+        view.messages.clear();
+        connection.toggle(p, false);
+        EXPECT_FALSE(connection.connected());
+        ASSERT_EQ(view.messages.size(), 1u);
+        said.push_back(view.messages[0]);
+    }
+    EXPECT_EQ(said[0], said[1]);
+    EXPECT_NE(said[0].find("/no/such/dir/ttyV0"), std::string::npos) << said[0];
+    EXPECT_TRUE(port.opens.empty());
+    // A refused typed path never becomes the port's name (which is stored at close).
+    connection.toggle(typed, false);
+    EXPECT_EQ(access.portName(), "");
 
-    EXPECT_EQ(findPortHolder("/no/such/device"), "");
-    EXPECT_EQ(describeProcess(::getpid()), "test_serial (pid " + std::to_string(::getpid()) + ")");
+    // Connected to a path that then goes away: the reconnection tries quietly.
+    PortParameters p{"/dev/null", "9600", "8", 0, {}, {}};
+    connection.toggle(p, false);
+    ASSERT_TRUE(connection.connected());
+    view.messages.clear();
+    port.deviceGone = true;
+    p.portName = "/no/such/dir/ttyV0";
+    connection.check(p, true, false);
+    EXPECT_EQ(connection.indicatorColour(), clYellow);
+    EXPECT_TRUE(view.messages.empty());
 }
-#endif
+
+// A device that opens but is no terminal (/dev/null, /dev/zero, /dev/kmsg)
+// is not busy and nobody holds it, whatever has it open besides; an unsafe
+// lock file is named so that the user can see to it.
+TEST(PortHolderMessage, ANonTerminalIsNoBusyPortAndAnUnsafeLockFileIsNamed)
+{
+    FakeSerialPort port;
+    FakePortLister lister;
+    RecordingView view;
+    PortAccess access{port, lister, view};
+    Connection connection{access, view, {}};
+    port.failOpen = true;
+    port.failure = OpenFailure::NotATerminal;
+    port.holder = "bash (pid 77)";
+    connection.toggle({"/dev/null", "9600", "8", 0, {}, {}}, false);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0],
+              "/dev/null — не последовательный порт: у этого устройства нет настроек линии.");
+
+    view.messages.clear();
+    port.failure = OpenFailure::UnsafeLockFile;
+    port.lockFile = "/run/lock/LCK..ttyS0";
+    connection.toggle({"ttyS0", "9600", "8", 0, {}, {}}, false);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_NE(view.messages[0].find("/run/lock/LCK..ttyS0"), std::string::npos) << view.messages[0];
+    EXPECT_EQ(view.messages[0].find("занят"), std::string::npos) << view.messages[0];
+    EXPECT_FALSE(connection.connected());
+}

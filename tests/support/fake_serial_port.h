@@ -36,7 +36,8 @@ public:
     std::vector<std::string> availablePorts{"ttyUSB0"};
     // When set, only the names it accepts open (the others fail as absent).
     std::function<bool(const std::string& name)> present;
-    std::string holder;  // reported after a failed open
+    std::string holder;    // reported after a failed open
+    std::string lockFile;  // reported after a failed open
 
     // Modem control, in order: "dtr=1", "rts=0", "break=1", each at the time
     // of `clock` in milliseconds since Monday (-1 without a clock).
@@ -56,6 +57,7 @@ public:
     bool isOpen() const override { return opened; }
     OpenFailure lastOpenFailure() const override { return failure; }
     std::string lastOpenHolder() const override { return holder; }
+    std::string lastOpenLockFile() const override { return lockFile; }
     bool probe() override { return opened && !deviceGone; }
     uint32_t inputCount() override { return opened ? static_cast<uint32_t>(input.size()) : 0; }
     uint32_t read(uint8_t* buffer, uint32_t n) override;

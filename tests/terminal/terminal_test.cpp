@@ -1,6 +1,9 @@
 // The core wired together: what one part hands another.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "terminal/terminal.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"
@@ -95,4 +98,27 @@ TEST(TerminalWiring, OneWakeTakesAStreamInLargeChunksAndFramesItAsSeparatePollsW
         expected += s + "\r\n";
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(r.terminal.rxBytes(), int64_t(stream.size()));
+}
+
+// The terminal ends a break before it lets the port go: Disconnect during a
+// break leaves no line in break.
+TEST(TerminalWiring, DisconnectDuringABreakClearsItBeforeTheClose)
+{
+    TempDir dir;
+    FakeSerialPort port;
+    FakePortLister lister;
+    FakeClock clock;
+    RecordingView view;
+    std::vector<std::function<void()>> steps;  // never run: Disconnect comes first
+    Terminal terminal{
+        Terminal::Setup{port, lister, clock, view, dir.path(), {}, [&](int, std::function<void()> step) {
+                            steps.push_back(std::move(step));
+                        }}};
+    terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
+    ASSERT_TRUE(terminal.modem().sendBreak());
+    ASSERT_TRUE(port.inBreak);
+    terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
+    EXPECT_FALSE(port.opened);
+    EXPECT_FALSE(port.inBreak);  // cleared while the port was still open
+    EXPECT_EQ(port.modemCallNames().back(), "break=0");
 }

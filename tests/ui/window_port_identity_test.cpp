@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "window_rig.h"
 
@@ -27,6 +28,28 @@ void onlyListedPortsOpen(WindowRig& r)
                            [&](const PortInfo& i) { return i.name == name; });
     };
 }
+
+// $HOME set for one test, and back as it was afterwards.
+class HomeFor {
+public:
+    explicit HomeFor(const std::string& path) : had_(qEnvironmentVariableIsSet("HOME")), old_(qgetenv("HOME"))
+    {
+        qputenv("HOME", QByteArray::fromStdString(path));
+    }
+    ~HomeFor()
+    {
+        if (had_)
+            qputenv("HOME", old_);
+        else
+            qunsetenv("HOME");
+    }
+    HomeFor(const HomeFor&) = delete;
+    HomeFor& operator=(const HomeFor&) = delete;
+
+private:
+    bool had_;
+    QByteArray old_;
+};
 
 }  // namespace
 
@@ -84,6 +107,34 @@ TEST(WindowPortIdentity, ATypedPathToADeviceIsOpenedAndJoinsTheList)
     EXPECT_EQ(box->currentText(), "/dev/null");
     EXPECT_GE(box->findText("/dev/null"), 0);
     EXPECT_EQ(r.dialogs.messages.size(), 1);
+}
+
+// A typed path is a file name: Cyrillic in it is the system's UTF-8, not
+// the data's code page, and a leading "~/" is the user's home, as in a shell.
+TEST(WindowPortIdentity, ATypedPathIsSpeltAsTheSystemSpellsItWithTheHomeExpanded)
+{
+    TempDir home;
+    std::filesystem::create_directory(home.file("порт"));
+    const std::string link = home.file("порт/ttyV0");
+    std::filesystem::create_symlink("/dev/null", link);  // a character device; nothing opens it
+    const HomeFor homeForTheTest(home.path());
+
+    WindowRig r;
+    r.open();
+    QComboBox* box = r.ui().ComPort;
+    for (const QString& typed : {QString::fromUtf8(link.c_str()), QString::fromUtf8("~/порт/ttyV0")}) {
+        box->setCurrentIndex(-1);
+        box->setEditText(typed);
+        r.window->toggleConnection();
+        ASSERT_FALSE(r.port.opens.empty())
+            << typed.toStdString() << " "
+            << (r.dialogs.messages.isEmpty() ? std::string() : r.dialogs.messages.back().toStdString());
+        EXPECT_EQ(r.port.opens.back().name, link);
+        EXPECT_EQ(box->currentText(), QString::fromUtf8(link.c_str()));
+        EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
+        r.window->toggleConnection();
+    }
+    EXPECT_TRUE(r.dialogs.messages.isEmpty());
 }
 
 TEST(WindowPortIdentity, AutoConnectFollowsTheDeviceToItsNewNameInTheBox)

@@ -3,6 +3,8 @@
 
 #include <QComboBox>
 
+#include <filesystem>
+
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -86,15 +88,23 @@ TEST(WindowStartOptions, ParityAndFlowControlReachTheOpen)
 
 TEST(WindowStartOptions, APortTheScanDoesNotListIsOfferedByItsPath)
 {
+    // A link in the user's own directory to a character device (the fake
+    // port opens nothing behind it), under a Cyrillic name: the box shows
+    // the path as it is spelt and the port gets the system's bytes for it.
+    TempDir home;
+    std::filesystem::create_directory(home.file("порт"));
+    const std::string link = home.file("порт/ttyV0");
+    std::filesystem::create_symlink("/dev/null", link);
     WindowRig rig;
-    rig.startOptions = [](WindowEnvironment& env) {
-        env.startPort = "/home/u/ttyV0";
+    rig.startOptions = [&](WindowEnvironment& env) {
+        env.startPort = link;
         env.connectAtStart = true;
     };
     rig.open();
-    EXPECT_EQ(rig.ui().ComPort->currentText(), "/home/u/ttyV0");
+    EXPECT_EQ(rig.ui().ComPort->currentText(), QString::fromUtf8(link.c_str()));
     ASSERT_EQ(rig.port.opens.size(), 1u);
-    EXPECT_EQ(rig.port.opens[0].name, "/home/u/ttyV0");
+    EXPECT_EQ(rig.port.opens[0].name, link);
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
 }
 
 TEST(WindowStartOptions, ARateTheListDoesNotHaveIsUsedAsTyped)

@@ -1,0 +1,18 @@
+#pragma once
+// A port named by a path rather than by a name from the list (a pty link, a
+// /dev/serial/by-id link, a link in the user's own directory).
+#include <optional>
+#include <string>
+
+namespace comtrax {
+
+// A text that is a path: it has a slash ("ttyUSB0" is a name, "/dev/ttyUSB0"
+// and "~/ttyV0" are paths).
+bool isPortPath(const std::string& text);
+
+// "~/ttyV0" -> home + "/ttyV0", as a shell would have it. Anything else, and
+// everything when home is unknown or not an absolute path, stays as it is
+// ("~user/x" too: no other user's home is looked up).
+std::string expandHomePath(const std::string& path, const std::optional<std::string>& home);
+
+}  // namespace comtrax
