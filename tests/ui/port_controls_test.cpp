@@ -106,7 +106,7 @@ TEST(PortControls, TheDialogOpensFromTheMenuTheButtonAndTheShortcutAndFollowsThe
     WindowRig r;
     r.open();
     r.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get(), GenerousMs));
     LineOptionsMenu& menu = r.window->topBar().lineOptions();
 
     menu.settingsAction()->trigger();
