@@ -1,12 +1,13 @@
 // A device on a pseudo-terminal for the receive benchmarks: it waits until a
 // program opens the slave end, then streams the checkable byte pattern.
 //
-//   bench_device [--pattern text|binary] [--wait-open MS] [--settle MS] [--stall MS] [--hold]
+//   bench_device [--pattern text|binary] [--wait-open MS] [--settle MS] [--stall MS] [--go] [--hold]
 //                (--stream BYTES | --bursts COUNT SIZE SILENCE_MS | --paced BYTES BYTES_PER_S)
 //
 // Protocol on standard output, one line each:
 //   path /dev/pts/N          at once
 //   open                     when a program has the slave open (or "noopen" and exit 2)
+//   ready                    with --go: settled, waiting for a line "go" on standard input
 //   start NS                 CLOCK_MONOTONIC of the first byte written
 //   done {json}              bytes written, seconds, MB/s
 // bench_device --print-pattern text|binary COUNT writes the pattern itself.
@@ -33,6 +34,7 @@ struct Args {
     int settleMs = 500;
     int stallMs = 10000;
     bool hold = false;
+    bool go = false;  // start on "go" from standard input, not after the settling time alone
     std::string phase = "stream";
     uint64_t bytes = 16u << 20;
     int count = 0, size = 0, silenceMs = 0;
@@ -76,6 +78,8 @@ int main(int argc, char* argv[])
             a.pattern = next();
         else if (k == "--hold")
             a.hold = true;
+        else if (k == "--go")
+            a.go = true;
         else if (k == "--stream") {
             a.phase = "stream";
             a.bytes = std::stoull(next());
@@ -105,6 +109,20 @@ int main(int argc, char* argv[])
     // The program sets the line to raw mode right after its open; bytes
     // written before that could be echoed or translated.
     sleepMs(a.settleMs);
+    // The caller may have more to do before the stream (click the program's
+    // Start Log, say): it says when.
+    if (a.go) {
+        say("ready");
+        std::string line;
+        for (char c = 0; !(c == '\n' && line == "go");) {
+            if (c == '\n')
+                line.clear();
+            else if (c)
+                line += c;
+            if (::read(0, &c, 1) != 1)
+                return 2;
+        }
+    }
 
     const std::string data = pattern(0, a.bytes, patternNamed(a.pattern));
     std::size_t written = 0;

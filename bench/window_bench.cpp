@@ -2,9 +2,14 @@
 // pseudo-terminal, run offscreen (or under Xvfb with QT_QPA_PLATFORM=xcb).
 // Each mode prints one JSON line on standard output.
 //
-//   bench_window rx [--timeout MS] [--no-log] -- DEVICE-OPTIONS...
+//   bench_window rx [--timeout MS] [--no-log] [--stalls] -- DEVICE-OPTIONS...
 //       a bench_device child streams the pattern; figures: MB/s, bytes lost,
-//       CPU seconds per MB of this process, longest stall of the event loop
+//       CPU seconds per MB of this process; with --stalls the longest stall of
+//       the event loop instead, from a 1 ms timer whose own wakes would count
+//       in the CPU figure (so that run's CPU is not the program's)
+//   bench_window prepare DIR [--timeout MS]
+//       settings in DIR for the real program (receive timeout MS), and where
+//       Start Log sits in its window, for a click from outside
 //   bench_window idle --open|--closed [--seconds S]
 //       CPU of this process while nothing happens
 //   bench_window send [--lines N]
@@ -17,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -105,6 +111,7 @@ int runRx(const std::vector<std::string>& args)
 {
     const int timeoutMs = std::stoi(optionValue(args, "--timeout", "10"));
     const bool logOn = !hasOption(args, "--no-log");
+    const bool measureStalls = hasOption(args, "--stalls");
     std::vector<std::string> devArgs;
     bool after = false;
     for (const auto& a : args) {
@@ -138,6 +145,7 @@ int runRx(const std::vector<std::string>& args)
     int32_t lastRx = 0;
     int64_t lastProgressNs = monotonicNs();
     QEventLoop loop;
+    std::function<void()> startEndCheck = [] {};
 
     QSocketNotifier notifier(device.outputFd(), QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
@@ -164,22 +172,22 @@ int runRx(const std::vector<std::string>& args)
                 deviceEndNs = static_cast<int64_t>(num("end_ns"));
                 phase = str("phase");
                 deviceDone = true;
+                startEndCheck();
             } else if (line == "noopen") {
                 loop.quit();
             }
         }
     });
 
-    StallMeter meter([&] {
+    // Done when every byte written has been read and shown: nothing held.
+    const auto checkEnd = [&] {
         if (finished || !startNs)
             return;
-        meter.measuring = true;
         const int32_t rx = w.window->terminal().rxBytes();
         if (rx != lastRx) {
             lastRx = rx;
             lastProgressNs = monotonicNs();
         }
-        // Done when every byte written has been read and shown: nothing held.
         if (deviceDone && uint64_t(rx) >= written && w.window->terminal().heldBytes() == 0) {
             endNs = monotonicNs();
             cpuEnd = processCpuSeconds();
@@ -189,7 +197,24 @@ int runRx(const std::vector<std::string>& args)
         } else if (deviceDone && secondsSince(lastProgressNs) > 5) {
             loop.quit();  // bytes went missing: nothing more will come
         }
-    });
+    };
+    // Without the stall meter nothing of the bench wakes the window while the
+    // stream runs: the end is looked for every millisecond only once the
+    // device has written its last byte (a few milliseconds before the end).
+    std::unique_ptr<StallMeter> meter;
+    QTimer endCheck;
+    endCheck.setTimerType(Qt::PreciseTimer);
+    endCheck.setInterval(1);
+    QObject::connect(&endCheck, &QTimer::timeout, checkEnd);
+    startEndCheck = [&] {
+        if (!meter)
+            endCheck.start();
+    };
+    if (measureStalls)
+        meter = std::make_unique<StallMeter>([&] {
+            meter->measuring = meter->measuring || (startNs && !finished);
+            checkEnd();
+        });
     QTimer::singleShot(300000, &loop, &QEventLoop::quit);
     loop.exec();
     if (!finished) {
@@ -226,8 +251,10 @@ int runRx(const std::vector<std::string>& args)
         .add("cpu_s_per_mb", cpu / mb, 4)
         .add("cpu_share_of_core", cpu / seconds)
         .add("wakes_per_s", double(wakesEnd - wakesStart) / seconds)
-        .add("longest_stall_ms", meter.longestMs, 2)
+        .add("stall_meter", measureStalls)
         .add("vmhwm_kb", int64_t(statusKb("VmHWM")));
+    if (meter)
+        j.add("longest_stall_ms", meter->longestMs, 2);
     std::printf("%s\n", j.str().c_str());
     return 0;
 }
@@ -464,6 +491,56 @@ int runMemory(const std::vector<std::string>& args)
     return 0;
 }
 
+// The directory the real program runs in for the receive rows under Xvfb: its
+// settings hold the receive timeout (the program is started with nothing but
+// its command line), and the answer says where Start Log is in the window, for
+// the click from outside that starts the log file.
+int runPrepare(const std::vector<std::string>& args)
+{
+    if (args.size() < 2 || args[1].rfind("--", 0) == 0) {
+        std::fprintf(stderr, "usage: bench_window prepare DIR [--timeout MS]\n");
+        return 1;
+    }
+    const std::string dir = args[1];
+    const int timeoutMs = std::stoi(optionValue(args, "--timeout", "10"));
+    QtSerialPort port;
+    FixedLister lister;
+    SystemClock clock;
+    PrintingDialogs dialogs;
+    WindowEnvironment env;
+    env.port = &port;
+    env.lister = &lister;
+    env.clock = &clock;
+    env.dialogs = &dialogs;
+    env.directory = dir;
+    QPoint startLog;
+    bool saved = false;
+    {
+        TerminalWindow window(env);
+        window.show();
+        waitInLoop(200);
+        for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() < timeoutMs; ++i)
+            window.stepTimeout(true);
+        for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() > timeoutMs; ++i)
+            window.stepTimeout(false);
+        QWidget* button = window.controls().StartLog;
+        startLog = button->mapTo(&window, button->rect().center());
+        saved = window.close();
+    }
+    // What the program will find there.
+    TerminalWindow again(env);
+    const int32_t stored = again.terminal().rxTimeoutMs();
+    Json j;
+    j.add("bench", "prepare")
+        .add("saved", saved)
+        .add("rx_timeout_ms", int64_t(stored))
+        .add("start_log_x", startLog.x())
+        .add("start_log_y", startLog.y())
+        .add("platform", QGuiApplication::platformName().toStdString());
+    std::printf("%s\n", j.str().c_str());
+    return saved && stored == timeoutMs ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -472,7 +549,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::fprintf(stderr, "usage: bench_window rx|idle|send|period|memory [options]\n");
+        std::fprintf(stderr, "usage: bench_window rx|idle|send|period|ticks|memory|prepare [options]\n");
         return 1;
     }
     const std::string mode = args.front();
@@ -488,6 +565,8 @@ int main(int argc, char* argv[])
         return runTicks(args);
     if (mode == "memory")
         return runMemory(args);
+    if (mode == "prepare")
+        return runPrepare(args);
     std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
     return 1;
 }

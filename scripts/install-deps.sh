@@ -11,7 +11,7 @@ PKGS=(
   qt6-qpa-plugins libgl-dev
   libgtest-dev googletest
   fonts-dejavu-core
-  socat xvfb xauth x11-apps imagemagick
+  socat xvfb xauth x11-apps imagemagick stress-ng
   desktop-file-utils appstream dpkg-dev file man-db
 )
 

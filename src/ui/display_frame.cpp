@@ -1,5 +1,6 @@
 #include "ui/display_frame.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -14,9 +15,14 @@ int frameIntervalMs(int linesShown, int64_t sinceLastFrameMs, int pageLines)
     return unreadable ? DisplayFrame::JumpFrameMs : DisplayFrame::FrameMs;
 }
 
-DisplayFrame::DisplayFrame(bool batch, QObject* parent)
-    : QObject(parent), batch_(batch), timer_(new QTimer(this))
+DisplayFrame::DisplayFrame(bool batch, QObject* parent, MonotonicMs nowMs)
+    : QObject(parent), batch_(batch), timer_(new QTimer(this)), nowMs_(std::move(nowMs))
 {
+    if (!nowMs_) {
+        QElapsedTimer steady;
+        steady.start();
+        nowMs_ = [steady] { return steady.elapsed(); };
+    }
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &DisplayFrame::show);
 }
@@ -32,24 +38,26 @@ void DisplayFrame::request()
     // now (the user's own command, say) shows at the usual pace, not after a
     // jump frame's wait, even when the frame that shows the flood's last
     // lines finds them many.
-    const bool paused = lastRequest_.isValid() && lastRequest_.elapsed() >= FrameMs;
-    lastRequest_.start();
+    const int64_t now = nowMs_();
+    const bool paused = lastRequestMs_ && now - *lastRequestMs_ >= FrameMs;
+    lastRequestMs_ = now;
     if (paused)
         intervalMs_ = FrameMs;
-    if (!batch_ || !last_.isValid() || last_.elapsed() >= intervalMs_) {
+    const int64_t sinceShown = lastShownMs_ ? now - *lastShownMs_ : 0;
+    if (!batch_ || !lastShownMs_ || sinceShown >= intervalMs_) {
         show();
         if (paused)
             intervalMs_ = FrameMs;
         return;
     }
     if (!timer_->isActive())
-        timer_->start(std::max<int>(1, intervalMs_ - static_cast<int>(last_.elapsed())));
+        timer_->start(std::max<int>(1, intervalMs_ - static_cast<int>(sinceShown)));
 }
 
 void DisplayFrame::show()
 {
     timer_->stop();
-    last_.start();
+    lastShownMs_ = nowMs_();
     for (const auto& f : showers_)
         f();
 }

@@ -4,11 +4,11 @@
 // statistics read-outs repaint the window once a frame instead of once per
 // packet. A device that sends a packet every millisecond would otherwise have
 // the window lay out and paint a thousand times a second.
-#include <QElapsedTimer>
 #include <QObject>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -27,9 +27,14 @@ public:
     static constexpr int JumpFrameMs = 200;
     static constexpr int ReadablePagesPerSecond = 10;
 
+    // Milliseconds on a clock that only goes forward.
+    using MonotonicMs = std::function<int64_t()>;
+
     // batch: gather the changes of a frame (off in tests that drive the window
-    // by hand, where every change shows at once).
-    explicit DisplayFrame(bool batch, QObject* parent = nullptr);
+    // by hand, where every change shows at once). nowMs: the clock the frame's
+    // pace is measured on (the system's steady clock when empty; tests give
+    // their own, so that a starved machine cannot change what they see).
+    explicit DisplayFrame(bool batch, QObject* parent = nullptr, MonotonicMs nowMs = {});
 
     // What showing a frame does; called in the order added.
     void addShower(std::function<void()> show);
@@ -42,12 +47,15 @@ public:
     // length in the changes sets it back to FrameMs.
     void setIntervalMs(int ms) { intervalMs_ = ms; }
     int intervalMs() const { return intervalMs_; }
+    // The time on the frame's clock.
+    int64_t nowMs() const { return nowMs_(); }
 
 private:
     bool batch_;
     QTimer* timer_;
-    QElapsedTimer last_;
-    QElapsedTimer lastRequest_;
+    MonotonicMs nowMs_;
+    std::optional<int64_t> lastShownMs_;
+    std::optional<int64_t> lastRequestMs_;
     int intervalMs_ = FrameMs;
     std::vector<std::function<void()>> showers_;
 };

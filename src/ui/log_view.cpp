@@ -70,9 +70,9 @@ void LogView::flush()
     if (pending_.empty())
         return;
     const int shown = static_cast<int>(pending_.size());
-    const int64_t since = sinceFlush_.isValid() ? sinceFlush_.restart() : DisplayFrame::FrameMs;
-    if (!sinceFlush_.isValid())
-        sinceFlush_.start();
+    const int64_t now = frame_.nowMs();
+    const int64_t since = lastFlushMs_ ? now - *lastFlushMs_ : DisplayFrame::FrameMs;
+    lastFlushMs_ = now;
     // Each line was measured as it came: a frame of thousands of lines does
     // not measure them all at once and hold the window up for it.
     live_->appendLines(std::move(pending_), pendingDirections_, pendingWidest_);

@@ -2,11 +2,12 @@
 // The log window: MainWindow, which takes the lines as they come, and
 // SecondWindow, the frozen copy shown while StartStop holds the view. Lines
 // that come within one display frame of the last are added together.
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,8 @@ private:
     LogLineStore pending_;  // lines not yet in the live view
     std::vector<LogDirection> pendingDirections_;
     bool frozen_ = false;
-    QElapsedTimer sinceFlush_;  // the time a frame's lines took to come
-    int pendingWidest_ = 0;     // measured as the lines came, not all at once in the frame
+    std::optional<int64_t> lastFlushMs_;  // on the frame's clock: the time a frame's lines took to come
+    int pendingWidest_ = 0;               // measured as the lines came, not all at once in the frame
 };
 
 }  // namespace comtrax

@@ -32,6 +32,10 @@ using namespace comtrax::testing;
 
 namespace {
 
+// How long a wait for the kernel to move bytes may last before the test gives
+// up: long enough that a busy machine only slows a test down, never fails it.
+constexpr std::chrono::seconds GenerousWait{30};
+
 // QSerialPort's notifier needs an application object on the thread, as in the
 // terminal itself.
 class QtEnvironment : public ::testing::Environment {
@@ -105,7 +109,8 @@ struct Pty {
     {
         std::string got;
         char buf[4096];
-        for (int rounds = 0; got.size() < count && rounds < 200; ++rounds) {
+        const auto end = std::chrono::steady_clock::now() + GenerousWait;
+        while (got.size() < count && std::chrono::steady_clock::now() < end) {
             waitFor(POLLIN);
             const ssize_t r = ::read(master, buf, sizeof buf);
             if (r > 0)
@@ -135,7 +140,8 @@ std::string allByteValues()
 uint32_t waitForInput(QtSerialPort& port, uint32_t count)
 {
     uint32_t n = port.inputCount();
-    for (int rounds = 0; n < count && rounds < 2000; ++rounds) {
+    const auto end = std::chrono::steady_clock::now() + GenerousWait;
+    while (n < count && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         n = port.inputCount();
     }
@@ -375,7 +381,8 @@ TEST(QtSerialPort, AWriteTakesWhatFitsAndNeverWaits)
     // Once the device reads again, there is room.
     char sink[65536];
     taken = 0;
-    for (int attempt = 0; attempt < 500 && taken == 0; ++attempt) {
+    const auto end = std::chrono::steady_clock::now() + GenerousWait;
+    while (taken == 0 && std::chrono::steady_clock::now() < end) {
         while (::read(pty.master, sink, sizeof sink) > 0) {
         }
         taken = put("go");

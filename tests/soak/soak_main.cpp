@@ -121,19 +121,25 @@ bool memoryFlat(const std::vector<Sample>& samples, double total, std::string& f
     return end <= firstHalfMax + 2048;
 }
 
-// Both ends of the link have gone quiet: nothing waits in the port and
-// nothing is held for a packet, for a while on end.
-bool waitQuiet(TerminalWindow& w, int quietMs, int capMs)
+// Both ends of the link have gone quiet: nothing waits in the port, nothing is
+// held for a packet, for a while on end, and the log holds an answer for every
+// line sent (a device slowed down by a busy machine may answer the last line
+// after a long pause; the end waits for it, up to capMs).
+bool waitQuiet(TerminalWindow& w, const std::string& logPath, int quietMs, int capMs)
 {
     QElapsedTimer total, quiet;
     total.start();
     quiet.start();
     while (total.elapsed() < capMs) {
         QTest::qWait(10);
-        if (w.terminal().portInputCount() != 0 || w.terminal().heldBytes() != 0)
+        if (w.terminal().portInputCount() != 0 || w.terminal().heldBytes() != 0) {
             quiet.restart();
-        else if (quiet.elapsed() >= quietMs)
-            return true;
+        } else if (quiet.elapsed() >= quietMs) {
+            const LogRecords log = parseLog(testing::readFileBytes(logPath));
+            if (log.answers.size() >= log.sent.size())
+                return true;
+            quiet.restart();
+        }
     }
     return false;
 }
@@ -250,12 +256,12 @@ int main(int argc, char** argv)
     char cmd = StopStreaming;
     bool wrote = ::write(control[1], &cmd, 1) == 1;
     c.RBManual->setChecked(true);
-    const bool quiet = waitQuiet(*window, 300, 15000);
+    const std::string logName = window->terminal().logFileName();
+    const bool quiet = waitQuiet(*window, dir.file(logName), 300, 60000);
     cmd = Finish;
     wrote = ::write(control[1], &cmd, 1) == 1 && wrote;
     int status = 0;
     ::waitpid(device, &status, 0);
-    const std::string logName = window->terminal().logFileName();
     const bool closed = window->close();
 
     Verdict verdict;

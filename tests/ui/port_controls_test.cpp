@@ -24,6 +24,7 @@
 #include "ui/port_settings_dialog.h"
 #include "ui/top_bar.h"
 #include "ui/translation.h"
+#include "wait_until.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -110,7 +111,7 @@ TEST(PortControls, TheDialogOpensFromTheMenuTheButtonAndTheShortcutAndFollowsThe
     WindowRig r;
     r.open();
     r.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get(), GenerousMs));
     LineOptionsMenu& menu = r.window->topBar().lineOptions();
 
     menu.settingsAction()->trigger();
@@ -156,13 +157,13 @@ TEST(PortControls, ThePulseAndBreakButtonsHoldTheLineForTheirLength)
     t.start();
     QTest::mouseClick(child<QPushButton>(&d, "ResetPulse"), Qt::LeftButton);
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0"}));
-    QTRY_VERIFY_WITH_TIMEOUT(called(r.port, "dtr=1"), 5000);
+    EXPECT_TRUE(waitUntil([&] { return called(r.port, "dtr=1"); }));
     EXPECT_GE(t.elapsed(), 55);
 
     t.restart();
     QTest::mouseClick(child<QPushButton>(&d, "SendBreak"), Qt::LeftButton);
     EXPECT_TRUE(r.port.inBreak);
-    QTRY_VERIFY_WITH_TIMEOUT(!r.port.inBreak, 5000);
+    EXPECT_TRUE(waitUntil([&] { return !r.port.inBreak; }));
     EXPECT_GE(t.elapsed(), 240);
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0", "dtr=1", "break=1", "break=0"}));
 }

@@ -22,6 +22,7 @@
 #include "ui/colours.h"
 #include "ui/macro_panel.h"
 #include "ui/up_down.h"
+#include "wait_until.h"
 #include "window_rig.h"
 
 using namespace comtrax;
@@ -499,7 +500,7 @@ TEST(WindowSend, DownDownEnterInEitherDropDownTakesTheFirstEntry)
     r.window->activateWindow();
     // The real window gets focus events: a list that gains the focus makes its
     // first entry current without selecting it.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(r.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r.window.get(), GenerousMs));
     connectPort(r);
     Controls& c = r.ui();
     for (const char* line : {"AAA", "BBB", "CCC"}) {

@@ -13,8 +13,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <fcntl.h>
-#include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -37,94 +35,10 @@
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
 #include "ui/terminal_window.h"
-#include "pty_io.h"
-#include "recording_dialogs.h"
+#include "live_window.h"
 
 using namespace comtrax;
 using namespace comtrax::testing;
-
-namespace {
-
-struct PtyDevice {
-    int master = -1;
-    int slave = -1;
-    std::string path;
-
-    PtyDevice()
-    {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (openpty(&master, &slave, name, &raw, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        path = name;
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    }
-    ~PtyDevice()
-    {
-        if (slave >= 0)
-            ::close(slave);
-        if (master >= 0)
-            ::close(master);
-    }
-    void send(const std::string& bytes) { sendToPty(master, bytes); }
-    std::string drain() { return drainPty(master); }
-};
-
-struct LiveWindow {
-    TempDir dir;
-    PtyDevice device;
-    QtSerialPort port;
-    FakePortLister lister;
-    SystemClock clock;
-    RecordingDialogs dialogs;
-    std::unique_ptr<TerminalWindow> window;
-
-    explicit LiveWindow(int32_t timeoutMs)
-    {
-        lister.ports = {device.path};
-        WindowEnvironment env;
-        env.port = &port;
-        env.lister = &lister;
-        env.clock = &clock;
-        env.dialogs = &dialogs;
-        env.directory = dir.path();
-        env.sleep = [](int) {};
-        window = std::make_unique<TerminalWindow>(env);
-        window->terminal().setRxTimeoutMs(timeoutMs);
-        window->controls().ComPort->setCurrentIndex(0);
-        window->controls().BaudRate->setCurrentIndex(7);
-        window->toggleConnection();
-        window->toggleLogFile();
-    }
-
-    std::string logFile() { return readFileBytes(dir.file(window->terminal().logFileName())); }
-
-    // Waits (bounded) until the log file holds at least n bytes.
-    std::string waitForLog(std::size_t n, int maxMs = 20000)
-    {
-        QElapsedTimer t;
-        t.start();
-        std::string log = logFile();
-        while (log.size() < n && t.elapsed() < maxMs) {
-            QTest::qWait(5);
-            log = logFile();
-        }
-        return log;
-    }
-};
-
-std::string withoutLineBreaks(const std::string& s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s)
-        if (c != '\r' && c != '\n')
-            out += c;
-    return out;
-}
-
-}  // namespace
 
 TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
 {
@@ -135,15 +49,15 @@ TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
         const std::string burst = "burst " + std::to_string(i) + " \x01\x7f end";
         w.device.send(burst);
         expected += burst + "\r\n";
-        // Longer than the timeout: the burst must end as a packet of its own.
-        QTest::qWait(150);
+        // The silence after a burst ends it as a packet of its own: the next
+        // one is sent only once this one is a line of the log, so the silence
+        // is longer than the timeout however late the window gets to run.
+        ASSERT_EQ(w.waitForLog(expected.size()), expected) << "burst " << i;
     }
-    EXPECT_EQ(w.waitForLog(expected.size()), expected);
 
     // The window's echo of a sent line reaches the device byte for byte.
     w.window->terminal().send("AT+X");
-    QTest::qWait(20);
-    EXPECT_EQ(w.device.drain(), "AT+X\r");
+    EXPECT_EQ(w.drainAtLeast(5), "AT+X\r");
 }
 
 TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
@@ -156,15 +70,8 @@ TEST(WindowOnAPty, AContinuousStreamArrivesWholeInPacketsOfTheEarlyCut)
         stream += static_cast<char>(' ' + (i * 7 + i / 95) % 95);  // printable, no line breaks
     w.device.send(stream);
     // After the stream the line falls silent and the last packet ends too.
-    QElapsedTimer t;
-    t.start();
     std::string got;
-    while (t.elapsed() < 120000) {
-        got = withoutLineBreaks(w.logFile());
-        if (got.size() >= stream.size())
-            break;
-        QTest::qWait(20);
-    }
+    waitUntil([&] { return (got = withoutLineBreaks(w.logFile())).size() >= stream.size(); }, 120000);
     ASSERT_EQ(got.size(), stream.size());
     EXPECT_TRUE(got == stream);
     // Every line but the last was cut by the 1500-byte limit.
@@ -192,15 +99,17 @@ TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
     for (std::size_t i = 0; stream.size() < (1u << 20); ++i)
         stream += static_cast<char>('A' + (i * 7 + i / 26) % 26);
     w.device.send(stream);
-    QElapsedTimer t;
-    t.start();
-    while (uint64_t(w.window->terminal().rxBytes()) < stream.size() && t.elapsed() < 30000)
-        QTest::qWait(10);
-    QTest::qWait(100);  // the last packet's silence, then the last frame
-    w.window->terminal().send("ECHO");
-    QTest::qWait(100);
-    const QString shown = w.window->controls().MainWindow->toPlainText();
-    std::string text = withoutLineBreaks(shown.toStdString());
+    // Everything read and the last packet ended by its silence...
+    Terminal& terminal = w.window->terminal();
+    ASSERT_TRUE(waitUntil(
+        [&] { return uint64_t(terminal.rxBytes()) >= stream.size() && terminal.heldBytes() == 0; }, 120000));
+    // ...then the echo, which shows after the stream's last line, a frame later.
+    terminal.send("ECHO");
+    const auto shownText = [&] {
+        return withoutLineBreaks(w.window->controls().MainWindow->toPlainText().toStdString());
+    };
+    EXPECT_TRUE(waitUntil([&] { return shownText().ends_with("ECHO"); }));
+    std::string text = shownText();
     ASSERT_GE(text.size(), 4u);
     EXPECT_EQ(text.substr(text.size() - 4), "ECHO");
     text.resize(text.size() - 4);
@@ -225,24 +134,38 @@ TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
     // The scripted device: one answer per request line, until three came.
     std::string received;
     int answered = 0;
-    QElapsedTimer t;
-    t.start();
-    while (answered < 3 && t.elapsed() < 10000) {
-        QTest::qWait(5);
+    waitUntil([&] {
         received += w.device.drain();
         const auto requests = static_cast<int>(std::count(received.begin(), received.end(), '\r'));
         for (; answered < requests; ++answered)
             w.device.send("OK\r\n");
-    }
-    QTest::qWait(100);
+        return answered >= 3;
+    });
+    // The run ends with the last answer's packet.
+    ASSERT_TRUE(waitUntil([&] { return !w.dialogs.messages.isEmpty(); }));
     received += w.device.drain();
     ASSERT_EQ(received, "READ 1\rREAD 2\rWRITE 3\r");
     ASSERT_EQ(w.dialogs.messages, QStringList{"Все команды отправлены"});
 
-    w.device.send("\x55");  // noise on the line after the run
-    QTest::qWait(200);
-    w.device.send("K\r\n");  // the tail of a split answer
-    QTest::qWait(200);
+    // Noise on the line after the run, then the tail of a split answer: each
+    // is a packet of the log (so the window has had its chance to answer it)
+    // and neither sends anything.
+    std::string log;
+    const auto answers = [&] {
+        std::size_t n = 0;
+        for (std::size_t at = log.find("OK"); at != std::string::npos; at = log.find("OK", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(waitUntil([&] { return log = w.logFile(), answers() == 3; })) << log;
+    for (const std::string stray : {"\x55", "K\r\n"}) {
+        const std::size_t before = log.size();
+        w.device.send(stray);
+        EXPECT_TRUE(waitUntil([&] {
+            return log = w.logFile(), log.find(stray, before) != std::string::npos;
+        })) << log;
+    }
+    QTest::qWait(100);  // time for a line sent by mistake to reach the device
     EXPECT_EQ(w.device.drain(), "");
     EXPECT_EQ(w.dialogs.messages.size(), 1);
 }
@@ -260,33 +183,70 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
     c.PeriodTX->setText("0");
     c.RBPeriod->setChecked(true);
 
-    // The event loop's longest pause while the device reads nothing.
+    // The event loop's longest pause while the device reads nothing, less
+    // the time the window's thread waited for a CPU (the scheduler counts it):
+    // what is left is the time the window itself held the loop, which a busy
+    // machine does not lengthen.
     QElapsedTimer sinceTick;
     sinceTick.start();
-    qint64 longestPause = 0;
+    int64_t waitedAtTick = waitedForCpuNs();
+    qint64 longestPauseNs = 0, longestRawNs = 0;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout,
-                     [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const int64_t waited = waitedForCpuNs();
+        const qint64 raw = sinceTick.nsecsElapsed();
+        sinceTick.restart();
+        longestRawNs = std::max(longestRawNs, raw);
+        longestPauseNs = std::max(longestPauseNs, raw - (waited - waitedAtTick));
+        waitedAtTick = waited;
+    });
     tick.start(5);
-    QTest::qWait(1500);
+    // At least a second and a half, and until the device's buffers are full
+    // (fewer lines go out in that time on a busy machine).
+    QElapsedTimer sending;
+    sending.start();
+    EXPECT_TRUE(waitUntil([&] { return sending.elapsed() >= 1500 && w.window->terminal().outputWaiting(); }));
     tick.stop();
-    std::printf("longest event-loop pause with a device not reading: %lld ms\n",
-                static_cast<long long>(longestPause));
-    EXPECT_LT(longestPause, 900) << "the window waited for the device";
-    EXPECT_TRUE(w.window->terminal().outputWaiting());
+    std::printf(
+        "longest event-loop pause with a device not reading: %lld ms (%lld ms with waits for a CPU)\n",
+        static_cast<long long>(longestPauseNs / 1000000), static_cast<long long>(longestRawNs / 1000000));
+    EXPECT_LT(longestPauseNs / 1000000, 900) << "the window waited for the device";
 
-    // The device reads again; the period stops; what waited goes out.
+    // What the log shows: lines sent whole, and lines marked as not sent.
+    int sent = 0;
+    int marked = 0;
+    const auto readLog = [&] {
+        sent = marked = 0;
+        const std::string log = w.logFile();
+        for (std::size_t at = 0; at < log.size();) {
+            const std::size_t end = log.find("\r\n", at);
+            ASSERT_NE(end, std::string::npos);
+            const std::string shown = log.substr(at, end - at);
+            if (shown == line)
+                ++sent;
+            else if (shown == line + Sender::NotSentMark)
+                ++marked;
+            else
+                ADD_FAILURE() << "unexpected log line of " << shown.size() << " bytes";
+            at = end + 2;
+        }
+    };
+
+    // The device reads again; the period stops; what waited goes out, and
+    // reaches the device.
     c.RBManual->setChecked(true);
     std::string arrived;
-    QElapsedTimer t;
-    t.start();
-    while (w.window->terminal().outputWaiting() && t.elapsed() < 20000) {
+    const auto lineBytes = [&] { return static_cast<std::size_t>(sent) * (line.size() + 1); };
+    ASSERT_TRUE(waitUntil([&] {
         arrived += w.device.drain();
-        QTest::qWait(2);
-    }
-    QTest::qWait(50);
-    arrived += w.device.drain();
-    ASSERT_FALSE(w.window->terminal().outputWaiting());
+        return !w.window->terminal().outputWaiting();
+    }));
+    readLog();
+    EXPECT_TRUE(waitUntil([&] {
+        arrived += w.device.drain();
+        return arrived.size() >= lineBytes();
+    })) << arrived.size()
+        << " bytes arrived for " << sent << " lines logged as sent";
 
     QElapsedTimer disconnect;
     disconnect.start();
@@ -294,28 +254,16 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
     EXPECT_FALSE(w.window->terminal().portOpen());
     std::printf("Disconnect took %lld ms\n", static_cast<long long>(disconnect.elapsed()));
 
-    int sent = 0;
-    int marked = 0;
-    const std::string log = w.logFile();
-    for (std::size_t at = 0; at < log.size();) {
-        const std::size_t end = log.find("\r\n", at);
-        ASSERT_NE(end, std::string::npos);
-        const std::string shown = log.substr(at, end - at);
-        if (shown == line)
-            ++sent;
-        else if (shown == line + Sender::NotSentMark)
-            ++marked;
-        else
-            ADD_FAILURE() << "unexpected log line of " << shown.size() << " bytes";
-        at = end + 2;
-    }
-    EXPECT_EQ(arrived.size(), static_cast<std::size_t>(sent) * (line.size() + 1));
+    readLog();
+    EXPECT_EQ(arrived.size(), lineBytes());
     std::string expected;
     for (int i = 0; i < sent; ++i)
         expected += line + "\r";
     EXPECT_TRUE(arrived == expected) << "a line logged as sent did not arrive whole";
     const QString sentCount = QStringLiteral("Send: %1").arg(sent);
-    EXPECT_EQ(c.LSend->text(), marked == 0 ? sentCount : sentCount + QStringLiteral(" (-%1)").arg(marked));
+    const QString readout = marked == 0 ? sentCount : sentCount + QStringLiteral(" (-%1)").arg(marked);
+    EXPECT_TRUE(waitUntil([&] { return c.LSend->text() == readout; }))  // shown with the next frame
+        << c.LSend->text().toStdString() << " for " << readout.toStdString();
 }
 
 namespace {
@@ -355,13 +303,7 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
     const auto exchange = [&](const QString& line) {
         c.MainStrCmd->setText(line);
         w.window->sendCommandLine();
-        std::string request;
-        QElapsedTimer t;
-        t.start();
-        while (request.size() < 8 && t.elapsed() < 5000) {
-            QTest::qWait(5);
-            request += w.device.drain();
-        }
+        const std::string request = w.drainAtLeast(8);
         const std::string answer = modbusAnswer(request);
         if (!answer.empty())
             w.device.send(answer);
@@ -379,8 +321,10 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
     // One corrupted byte after the CRC was made: the server does not answer.
     c.AddStrCmd->setText(QStringLiteral(" 84 0B"));
     EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0B");
-    QTest::qWait(200);
-    EXPECT_EQ(w.logFile(), good + "01 03 00 00 00 01 84 0B\r\n");
+    const std::string unanswered = good + "01 03 00 00 00 01 84 0B\r\n";
+    EXPECT_EQ(w.waitForLog(unanswered.size()), unanswered);
+    QTest::qWait(200);  // time for an answer, were there one
+    EXPECT_EQ(w.logFile(), unanswered);
 }
 
 namespace {
@@ -487,7 +431,7 @@ TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
     QTest::mouseClick(strip->rtsToggle(), Qt::LeftButton);
     EXPECT_TRUE(w.window->terminal().modem().pulseReset());
     EXPECT_TRUE(w.window->terminal().modem().sendBreak());
-    QTRY_VERIFY_WITH_TIMEOUT(!w.window->terminal().modem().breaking(), 5000);
+    EXPECT_TRUE(waitUntil([&] { return !w.window->terminal().modem().breaking(); }));
     EXPECT_FALSE(w.window->terminal().modem().pulsing());
     w.window->checkConnection();
 
@@ -496,13 +440,11 @@ TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
     EXPECT_TRUE(w.window->terminal().portOpen());
     EXPECT_TRUE(w.window->terminal().connected());
     w.window->terminal().send("still here");
-    QElapsedTimer t;
-    t.start();
     std::string got;
-    while (got.find("still here\r") == std::string::npos && t.elapsed() < 5000) {
-        QTest::qWait(5);
+    waitUntil([&] {
         got += w.device.drain();
-    }
+        return got.find("still here\r") != std::string::npos;
+    });
     EXPECT_NE(got.find("still here\r"), std::string::npos) << got;
 
     w.window->toggleConnection();
