@@ -1,8 +1,5 @@
 #include "terminal/line_settings.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <charconv>
 #include <optional>
 
@@ -141,10 +138,10 @@ LineSettings parseLineSettings(const std::string& text)
 LineSettingsLoad loadLineSettingsFile(const std::string& path)
 {
     LineSettingsLoad r;
-    // Only a name with nothing behind it means "no file yet"; a directory or a
-    // file we may not read there holds what the user may still need.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
+    // Only a name with nothing behind it means "no file yet"; anything else
+    // there (a directory, a FIFO, a file we may not read, a link someone else
+    // left) holds what the user may still need.
+    if (lookUpDataFile(path).kind == DataFileLookup::Missing)
         return r;
     r.found = true;
     std::string text;
