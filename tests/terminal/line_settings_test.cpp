@@ -178,3 +178,36 @@ TEST(LineSettings, AFileOverTheBoundIsUnreadableNotCutShort)
             EXPECT_NE(r.io.error.find(path), std::string::npos) << r.io.error;
     }
 }
+
+// One lookup of a parity or flow-control name, for CfgLine and the command
+// line: case, blanks and the usual separators make no difference.
+TEST(LineSettings, ParityAndFlowNamesAreReadForgivingly)
+{
+    const std::pair<const char*, std::optional<Parity>> parities[] = {
+        {"even", Parity::Even}, {"EVEN", Parity::Even},   {" Even\t", Parity::Even}, {"oDD", Parity::Odd},
+        {"Mark", Parity::Mark}, {"SPACE", Parity::Space}, {"None", Parity::None},    {"", std::nullopt},
+        {"e", std::nullopt},    {"evens", std::nullopt},  {"0", std::nullopt},
+    };
+    for (const auto& [name, parity] : parities)
+        EXPECT_EQ(valueNamed<Parity>(name, ParityNames), parity) << '"' << name << '"';
+    const std::pair<const char*, std::optional<FlowControl>> flows[] = {
+        {"RTSCTS", FlowControl::RtsCts},
+        {"RTS/CTS", FlowControl::RtsCts},
+        {"rts-cts", FlowControl::RtsCts},
+        {"XON/XOFF", FlowControl::XonXoff},
+        {" XonXoff ", FlowControl::XonXoff},
+        {"NONE", FlowControl::None},
+        {"rts", std::nullopt},
+        {"/", std::nullopt},
+    };
+    for (const auto& [name, flow] : flows)
+        EXPECT_EQ(valueNamed<FlowControl>(name, FlowNames), flow) << '"' << name << '"';
+
+    // Read from the file and written back in the one spelling.
+    const LineSettings s = parseLineSettings("parity=EVEN\nflow = RTS/CTS\n");
+    EXPECT_EQ(s.line.parity, Parity::Even);
+    EXPECT_EQ(s.line.flow, FlowControl::RtsCts);
+    const std::string text = formatLineSettings(s);
+    EXPECT_NE(text.find("\nparity=even\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nflow=rtscts\n"), std::string::npos) << text;
+}
