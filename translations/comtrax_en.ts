@@ -841,6 +841,16 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Not a plain file: %1</translation>
     </message>
     <message>
+      <location filename="../src/common/file_io.cpp" line="70" />
+      <source>Ссылке %1 нельзя доверять: её мог оставить другой пользователь. Файл, на который она указывает, не читается и не перезаписывается.</source>
+      <translation>The link %1 cannot be trusted: another user may have left it. The file it points to is neither read nor overwritten.</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="245" />
+      <source>Файл %1 длиннее %2 байт, он не прочитан</source>
+      <translation>The file %1 is longer than %2 bytes; it was not read</translation>
+    </message>
+    <message>
       <location filename="../src/transmit/send_scheduler.cpp" line="11" />
       <source>Все команды отправлены</source>
       <translation>All commands sent</translation>

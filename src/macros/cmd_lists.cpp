@@ -132,7 +132,10 @@ void CmdLists::setDefaults()
 CmdLists::LoadResult CmdLists::loadLists(const std::string& path)
 {
     LoadResult result;
-    const bool exists = fileExists(path);
+    // Only a name with nothing behind it is a first start. Anything else that
+    // cannot be read (a FIFO, a directory, a link someone else left) is
+    // reported below and neither rebuilt over nor backed up.
+    const bool exists = lookUpDataFile(path).kind != DataFileLookup::Missing;
     bool bad = !exists;
     if (exists) {
         // One read of the whole image straight into the lists: on this path a

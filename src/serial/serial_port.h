@@ -20,12 +20,20 @@ enum class FlowControl { None, RtsCts, XonXoff };
 // Their names in CfgLine and on the command line, in the order of the values.
 inline constexpr const char* ParityNames[] = {"none", "odd", "even", "mark", "space"};
 inline constexpr const char* FlowNames[] = {"none", "rtscts", "xonxoff"};
-// The value a name stands for in one of those tables; nothing for another name.
+// The value a name stands for in one of those tables; nothing for another
+// name. Case, blanks and the separators of "RTS/CTS" or "xon-xoff" make no
+// difference, wherever the name comes from.
 template <typename Enum, std::size_t N>
 std::optional<Enum> valueNamed(std::string_view name, const char* const (&names)[N])
 {
+    std::string plain;
+    for (const char c : name) {
+        if (c == ' ' || c == '\t' || c == '/' || c == '-' || c == '_')
+            continue;
+        plain += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
     for (std::size_t i = 0; i < N; ++i)
-        if (name == names[i])
+        if (plain == names[i])
             return static_cast<Enum>(i);
     return std::nullopt;
 }

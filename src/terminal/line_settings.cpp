@@ -1,8 +1,6 @@
 #include "terminal/line_settings.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -103,37 +101,59 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
     return false;
 }
 
+const char* const FirstLine = "# Comtrax settings beside CfgTerminal";
+
 }  // namespace
 
 std::string formatLineSettings(const LineSettings& settings)
 {
-    std::string text = "# Comtrax settings beside CfgTerminal\n";
-    for (const auto& [key, value] : knownValues(settings))
+    std::string text = std::string(FirstLine) + '\n';
+    const auto keptBefore = [&](const std::string& key) {
+        for (const LineSettings::KeptLine& line : settings.kept)
+            if (line.beforeKey == key)
+                text += line.text + '\n';
+    };
+    const auto known = knownValues(settings);
+    for (const auto& [key, value] : known) {
+        keptBefore(key);
         text += key + '=' + value + '\n';
-    for (const auto& [key, value] : settings.unknown)
-        text += key + '=' + value + '\n';
+    }
+    // Lines whose key is gone from the table go at the end with the last ones.
+    for (const LineSettings::KeptLine& line : settings.kept) {
+        const bool placed = std::any_of(known.begin(), known.end(),
+                                        [&](const auto& kv) { return kv.first == line.beforeKey; });
+        if (!placed)
+            text += line.text + '\n';
+    }
     return text;
 }
 
 LineSettings parseLineSettings(const std::string& text)
 {
     LineSettings s;
+    // Lines not yet given a place: they go before the next known key.
+    std::size_t unplaced = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        const std::string line = trim(text.substr(pos, end - pos));
+        std::string raw = text.substr(pos, end - pos);
         pos = end + 1;
+        while (!raw.empty() && raw.back() == '\r')
+            raw.pop_back();  // a Windows line end, written back as a plain one
+        const std::string line = trim(raw);
+        if (line == FirstLine)
+            continue;  // written again at the top
         const auto eq = line.find('=');
-        if (line.empty() || line[0] == '#' || eq == std::string::npos)
+        const bool setting = !line.empty() && line[0] != '#' && eq != std::string::npos;
+        const std::string key = setting ? trim(line.substr(0, eq)) : std::string();
+        if (!key.empty() && readKnown(s, key, trim(line.substr(eq + 1)))) {
+            for (; unplaced < s.kept.size(); ++unplaced)
+                s.kept[unplaced].beforeKey = key;
             continue;
-        const std::string key = trim(line.substr(0, eq));
-        const std::string value = trim(line.substr(eq + 1));
-        if (key.empty())
-            continue;
-        if (!readKnown(s, key, value))
-            s.unknown.emplace_back(key, value);
+        }
+        s.kept.push_back({raw, {}});
     }
     return s;
 }
@@ -141,15 +161,14 @@ LineSettings parseLineSettings(const std::string& text)
 LineSettingsLoad loadLineSettingsFile(const std::string& path)
 {
     LineSettingsLoad r;
-    // Only a name with nothing behind it means "no file yet"; a directory or a
-    // file we may not read there holds what the user may still need.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
+    // Only a name with nothing behind it means "no file yet"; anything else
+    // there (a directory, a FIFO, a file we may not read or that is too long,
+    // a link someone else left) holds what the user may still need.
+    if (lookUpDataFile(path).kind == DataFileLookup::Missing)
         return r;
     r.found = true;
     std::string text;
-    // A settings file of a few lines; anything past this is not ours.
-    r.io = readFilePrefix(path, 64 * 1024, text);
+    r.io = readBoundedFile(path, MaxLineSettingsBytes, text);
     if (r.io)
         r.settings = parseLineSettings(text);
     return r;

@@ -3,7 +3,7 @@
 // "key=value" lines beside it. The record stays exactly as it was; everything
 // new is stored here, so an old CfgTerminal with no CfgLine starts with the
 // defaults below.
-#include <map>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,20 +20,34 @@ struct LineSettings {
     int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
     ModemSettings modem;          // DTR and RTS on connect, the reset pulse, break
 
-    // Lines this version does not know, kept in their order so a newer
-    // version's settings survive a run of this one.
-    std::vector<std::pair<std::string, std::string>> unknown;
+    // Every line that is not a known key (the user's '#' notes, blank lines, a
+    // newer version's keys), as it stood, so they all survive a run of this
+    // version. Each is written again just before the known key it stood
+    // before in the file, or at the end when no known key followed it.
+    struct KeptLine {
+        std::string text;       // the line without its line end
+        std::string beforeKey;  // empty: after the last known key
+        bool operator==(const KeptLine&) const = default;
+    };
+    std::vector<KeptLine> kept;
 };
 
-// The file's text: one "key=value" line per setting, known keys first.
+// The file's text: a first line saying what the file is, then one "key=value"
+// line per known setting in a fixed order, each after the kept lines that
+// stood before it, then the kept lines that came last.
 std::string formatLineSettings(const LineSettings& settings);
-// Reads the text tolerantly: blank lines and lines starting with '#' are
-// skipped, a value that does not parse leaves its default, unknown keys are kept.
+// Reads the text tolerantly: a value that does not parse leaves its default;
+// of a key given twice the last one counts; every other line is kept.
 LineSettings parseLineSettings(const std::string& text);
+
+// The longest CfgLine this version reads: a few dozen lines are all it
+// writes. A longer one is not its own and is reported unread.
+inline constexpr std::size_t MaxLineSettingsBytes = 64 * 1024;
 
 struct LineSettingsLoad {
     LineSettings settings;
-    FileResult io;       // failed: the file exists but could not be read
+    FileResult io;       // failed: the file exists but could not be read whole (the
+                         // caller must then leave it as it is)
     bool found = false;  // false: no file yet, the defaults stand
 };
 LineSettingsLoad loadLineSettingsFile(const std::string& path);

@@ -1,8 +1,5 @@
 #include "terminal/settings_record.h"
 
-#include <cerrno>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -155,9 +152,9 @@ SettingsLoadResult loadSettingsFile(const std::string& path, SettingsRecord& rec
 {
     SettingsLoadResult result;
     // Only a name with nothing behind it is a first start; anything else there
-    // (a file we may not read, a directory) holds what the user may still need.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    // (a file we may not read, a directory, a FIFO, a link someone else left)
+    // holds what the user may still need.
+    if (lookUpDataFile(path).kind == DataFileLookup::Missing) {
         result.kind = SettingsLoad::Created;
         const std::array<unsigned char, SettingsRecord::Size> zero{};
         result.io = replaceFileAtomically(path, zero.data(), zero.size());

@@ -2,11 +2,7 @@
 
 #include "common/texts.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace comtrax {
 
@@ -64,58 +60,30 @@ CommandFile parseCommandFile(const std::string& bytes)
     return parser.finish();
 }
 
-namespace {
-
-FileResult notRegular(const std::string& path)
-{
-    return FileResult::failure(trFormat("Это не обычный файл: %1", {path}));
-}
-
-}  // namespace
-
 FileResult readCommandFile(const std::string& path, CommandFile& out)
 {
     CommandFileParser parser;
-    // Looked at before it is opened: opening a pipe waits for a writer, and
-    // opening a device can act on it (a serial port raises its modem lines).
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const int err = errno;
+    // The user picked the name, links and all; what is behind it must be a
+    // plain file, and is looked at before it is opened (opening a pipe waits
+    // for a writer, opening a device can act on it).
+    FileForReading file;
+    if (FileResult r = file.open(path, LinkRule::Any); !r) {
         out = parser.finish();
-        return FileResult::failure(trFormat("Не удалось открыть файл %1: %2", {path, systemReason(err)}));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        out = parser.finish();
-        return notRegular(path);
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        const int err = errno;
-        out = parser.finish();
-        return FileResult::failure(trFormat("Не удалось открыть файл %1: %2", {path, systemReason(err)}));
-    }
-    // The name may have been given to something else in between.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        out = parser.finish();
-        return notRegular(path);
+        if (file.kind() == DataFileLookup::NotRegular)
+            return FileResult::failure(trFormat("Это не обычный файл: %1", {path}));
+        return r;
     }
     char buf[65536];
     FileResult result;
     while (!parser.full()) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            result = FileResult::failure(
-                trFormat("Не удалось прочитать файл %1: %2", {path, systemReason(errno)}));
+        std::size_t n = 0;
+        result = file.read(buf, sizeof buf, n);
+        if (!result)
             break;
-        }
-        if (n == 0)
+        parser.feed(std::string_view(buf, n));
+        if (n < sizeof buf)
             break;
-        parser.feed(std::string_view(buf, static_cast<std::size_t>(n)));
     }
-    ::close(fd);
     out = parser.finish(result.ok);
     return result;
 }

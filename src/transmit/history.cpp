@@ -70,7 +70,9 @@ void SentHistory::fromBytes(const std::string& bytes)
 
 FileResult SentHistory::load(const std::string& path)
 {
-    if (!fileExists(path)) {
+    // Only a name with nothing behind it is created; anything else there that
+    // is not a plain file is reported by the read and left as it is.
+    if (lookUpDataFile(path).kind == DataFileLookup::Missing) {
         fromBytes({});
         return replaceFileAtomically(path, toBytes());
     }
@@ -87,7 +89,8 @@ FileResult SentHistory::saveIfPresent(const std::string& path, bool* saved) cons
     if (saved)
         *saved = false;
     // A file removed during the run means the user wants no history kept.
-    if (!fileExists(path))
+    // Something else put in its place is not replaced (the replace says why).
+    if (lookUpDataFile(path).kind == DataFileLookup::Missing)
         return {};
     FileResult r = replaceFileAtomically(path, toBytes());
     if (saved)

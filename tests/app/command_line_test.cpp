@@ -121,7 +121,10 @@ TEST(CommandLine, ParityAndFlowControlTakeTheirNamesInAnyCase)
         EXPECT_FALSE(r.options.flow) << text;
     }
     const std::pair<const char*, FlowControl> flows[] = {
-        {"none", FlowControl::None}, {"rtscts", FlowControl::RtsCts}, {"XonXoff", FlowControl::XonXoff}};
+        {"none", FlowControl::None},
+        {"rtscts", FlowControl::RtsCts},
+        {"XonXoff", FlowControl::XonXoff},
+        {"RTS/CTS", FlowControl::RtsCts}};  // as the window shows it
     for (const auto& [text, flow] : flows) {
         const CommandLine r = parse({"--flow=" + QString::fromLatin1(text)});
         ASSERT_EQ(r.outcome, Outcome::Run) << text << r.text;

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "macros/cmd_lists.h"
@@ -186,4 +188,36 @@ TEST(WindowFiles, TheSettingsBesideTheRecordSurviveARestartAndAreNeverOverwritte
     EXPECT_FALSE(r.window->options().modbusCrcCheck());
     EXPECT_TRUE(r.close());
     EXPECT_TRUE(fs::is_directory(r.dir.file("CfgLine")));
+}
+
+// A FIFO under a settings file's name once kept the window from ever coming
+// up, and a CfgLine longer than the program's own was cut to its first part
+// at close. Each is reported, the window comes up, and the close leaves them
+// as they were.
+TEST(WindowFiles, SettingsFilesThatAreFifosOrTooLongAreReportedAndLeftAlone)
+{
+    WindowRig r;
+    ASSERT_EQ(::mkfifo(r.dir.file("CfgTerminal").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(r.dir.file("CfgLine").c_str(), 0600), 0);
+    r.open();
+    ASSERT_EQ(r.dialogs.errors.size(), 2) << r.dialogs.errors.join("|").toStdString();
+    EXPECT_TRUE(r.dialogs.errors[0].contains("CfgTerminal")) << r.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(r.dialogs.errors[1].contains("CfgLine")) << r.dialogs.errors[1].toStdString();
+    EXPECT_TRUE(r.close());
+    EXPECT_EQ(fs::status(r.dir.file("CfgTerminal")).type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::status(r.dir.file("CfgLine")).type(), fs::file_type::fifo);
+
+    r.window.reset();
+    fs::remove(r.dir.file("CfgTerminal"));
+    fs::remove(r.dir.file("CfgLine"));
+    std::string notes;
+    while (notes.size() <= 64 * 1024)
+        notes += "# a note the user keeps beside the settings\n";
+    const std::string tooLong = notes + "parity=odd\n";
+    writeFileBytes(r.dir.file("CfgLine"), tooLong);
+    r.open();
+    ASSERT_EQ(r.dialogs.errors.size(), 3) << r.dialogs.errors.join("|").toStdString();
+    EXPECT_TRUE(r.dialogs.errors[2].contains("CfgLine")) << r.dialogs.errors[2].toStdString();
+    EXPECT_TRUE(r.close());
+    EXPECT_TRUE(fileOf(r, "CfgLine") == tooLong) << "the file was rewritten";
 }
