@@ -117,12 +117,14 @@ void LogFindBar::find(bool backward, bool fromCurrent)
             atBottom_ = false;
             place();
         }
-        if (!log_->selectMatch(*found, static_cast<int>(text.size()), overViewport())) {
+        const QRect covered = isVisible() ? overViewport() : QRect();
+        if (!log_->selectMatch(*found, static_cast<int>(text.size()), covered)) {
             atBottom_ = true;
             place();
         }
-    } else
+    } else {
         log_->clearSelection();
+    }
     showFound(found.has_value());
 }
 
