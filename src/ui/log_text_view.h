@@ -193,8 +193,8 @@ private:
     bool mouseSelecting_ = false;  // a left button press is selecting
     quint64 revision_ = 0;
     long long characters_ = 0;  // in the lines kept, line breaks not counted
-    // What screen readers were last told: the first kept of the
-    // lines kept, and what they were told of the lines gone since.
+    // What screen readers were told: the lines announced that are still
+    // kept (the first `kept`), and the announced lines gone since.
     struct Announced {
         int kept = 0;
         int goneLines = 0;
