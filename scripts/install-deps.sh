@@ -12,6 +12,7 @@ PKGS=(
   libgtest-dev googletest
   fonts-dejavu-core
   socat xvfb xauth x11-apps imagemagick stress-ng
+  dbus-daemon dbus-bin at-spi2-core
   desktop-file-utils appstream dpkg-dev file man-db
 )
 

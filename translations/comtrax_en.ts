@@ -1151,7 +1151,12 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/log_text_view_input.cpp" line="238" />
+      <location filename="../src/ui/log_text_view_accessible.cpp" line="118" />
+      <source>Окно лога</source>
+      <translation>Log window</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/log_text_view.cpp" line="539" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>

@@ -67,6 +67,7 @@ Qt::CaseSensitivity LogFindBar::sensitivity() const
 
 void LogFindBar::open()
 {
+    atBottom_ = false;
     place();
     show();
     raise();
@@ -107,10 +108,23 @@ void LogFindBar::find(bool backward, bool fromCurrent)
         start = LogPlace{log_->firstVisibleLine(), 0};
     }
     const std::optional<LogPlace> found = findInLines(log_->lines(), text, sensitivity(), start, backward);
-    if (found)
-        log_->selectMatch(*found, static_cast<int>(text.size()));
-    else
+    if (found) {
+        // The match must not lie under the bar: the log scrolls it out from
+        // under the bar's usual place, and where it cannot (a match on the
+        // log's first rows, on a line too short to scroll sideways), the bar
+        // goes to the bottom.
+        if (atBottom_) {
+            atBottom_ = false;
+            place();
+        }
+        const QRect covered = isVisible() ? overViewport() : QRect();
+        if (!log_->selectMatch(*found, static_cast<int>(text.size()), covered)) {
+            atBottom_ = true;
+            place();
+        }
+    } else {
         log_->clearSelection();
+    }
     showFound(found.has_value());
 }
 
@@ -128,8 +142,21 @@ void LogFindBar::place()
 {
     adjustSize();
     const QRect area = parentWidget() == log_ ? log_->rect() : log_->geometry();
-    // Clear of the vertical scroll bar, so it stays in reach.
-    move(std::max(area.left(), area.right() - width() - 18), area.top() + 1);
+    // Clear of the scroll bars, so they stay in reach.
+    const int x = std::max(area.left(), area.right() - width() - 18);
+    if (!atBottom_) {
+        move(x, area.top() + 1);
+        return;
+    }
+    const QScrollBar* side = log_->horizontalScrollBar();
+    const int below = side->isVisible() ? side->height() : 0;
+    move(x, std::max(area.top() + 1, area.bottom() - height() - below - 1));
+}
+
+QRect LogFindBar::overViewport() const
+{
+    const QWidget* viewport = log_->viewport();
+    return QRect(viewport->mapFromGlobal(mapToGlobal(QPoint(0, 0))), size());
 }
 
 bool LogFindBar::eventFilter(QObject* watched, QEvent* event)

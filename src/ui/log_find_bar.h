@@ -33,7 +33,11 @@ protected:
 
 private:
     void find(bool backward, bool fromCurrent);
+    // At the log's top right, or, while a match it found would lie under
+    // it there, at the bottom right.
     void place();
+    // The bar's place over the log's viewport, in the viewport's coordinates.
+    QRect overViewport() const;
     void showFound(bool found);
     Qt::CaseSensitivity sensitivity() const;
 
@@ -43,6 +47,7 @@ private:
     QPushButton* previous_;
     QCheckBox* matchCase_;
     bool notFound_ = false;
+    bool atBottom_ = false;
 };
 
 }  // namespace comtrax

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/log_text_view_accessible.h"
+
 namespace comtrax {
 
 namespace {
@@ -26,8 +28,7 @@ struct ShownPart {
     int x = 0;
 };
 
-template <typename Advance>
-ShownPart shownPart(int size, int x0, int right, Advance advance)
+template <typename Advance> ShownPart shownPart(int size, int x0, int right, Advance advance)
 {
     ShownPart part{0, 0, x0};
     while (part.begin < size && part.x + advance(part.begin) < 0) {
@@ -81,6 +82,7 @@ LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
     updateScrollBars();
+    installLogTextViewAccessibility();
 }
 
 void LogTextView::setMaximumLineCount(int lines)
@@ -205,14 +207,18 @@ void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirecti
     lines_.append(std::move(lines));
     for (std::size_t index = 0; index < count; ++index) {
         directions_.push_back(index < directions.size() ? directions[index] : LogDirection::Other);
+        characters_ += lines_.length(first + index);
         if (!widest)
             widestLine_ = std::max(widestLine_, storedLineWidth(first + index));
     }
     if (widest)
         widestLine_ = std::max(widestLine_, *widest);
+    ++revision_;
     int dropped = 0;
-    if (maxLines_ > 0) {
+    if (maxLines_ > 0 && lines_.size() > static_cast<std::size_t>(maxLines_)) {
+        noteLinesGone(lines_.size() - static_cast<std::size_t>(maxLines_));
         while (lines_.size() > static_cast<std::size_t>(maxLines_)) {
+            characters_ -= lines_.length(0);
             lines_.pop_front();
             directions_.pop_front();
             ++firstLineNumber_;
@@ -233,8 +239,11 @@ void LogTextView::appendLines(LogLineStore&& lines, const std::vector<LogDirecti
 
 void LogTextView::clear()
 {
+    noteLinesGone(lines_.size());
+    ++revision_;
     lines_.clear();
     directions_.clear();
+    characters_ = 0;
     firstLineNumber_ = 0;
     widestLine_ = 0;
     anchor_ = cursor_ = Pos{};
@@ -343,7 +352,8 @@ void LogTextView::paintEvent(QPaintEvent*)
     QColor matchColour = QColor(255, 200, 0);
     matchColour.setAlpha(150);
     const int linesBottom = std::max(0, last - first) * height;
-    fillInStrips(painter, QRect(0, linesBottom, right, std::max(0, viewport()->height() - linesBottom)), base);
+    fillInStrips(painter, QRect(0, linesBottom, right, std::max(0, viewport()->height() - linesBottom)),
+                 base);
     // Plain rows are put together from character cells (see LogRowCells),
     // on a display that shows a pixel as a pixel.
     const bool cellsUsable = viewport()->devicePixelRatioF() == 1.0;
@@ -360,16 +370,16 @@ void LogTextView::paintEvent(QPaintEvent*)
         const long long number = firstLineNumber_ + i;
         const QColor back = lineBackground(base, textColour, directions_[static_cast<std::size_t>(i)]);
         const bool selected = from != to && number >= from.line && number <= to.line;
-        const std::optional<QByteArrayView> bytes =
-            cellsUsable && !selected && highlight_.isEmpty() ? lines_.latin1(static_cast<std::size_t>(i))
-                                                             : std::nullopt;
+        const std::optional<QByteArrayView> bytes = cellsUsable && !selected && highlight_.isEmpty()
+            ? lines_.latin1(static_cast<std::size_t>(i))
+            : std::nullopt;
         if (bytes) {
             const int* advances = cellFont.advances;
             const ShownPart part = shownPart(static_cast<int>(bytes->size()), x0, right, [&](int k) {
                 return advances[static_cast<uchar>((*bytes)[k])];
             });
-            if (cells_.draw(painter, top, right, bytes->sliced(part.begin, part.end - part.begin), part.x, textColour,
-                            back, cellFont))
+            if (cells_.draw(painter, top, right, bytes->sliced(part.begin, part.end - part.begin), part.x,
+                            textColour, back, cellFont))
                 continue;
         }
         const QString text = lines_[static_cast<std::size_t>(i)];

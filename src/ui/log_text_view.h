@@ -4,6 +4,7 @@
 // than the terminal spends on the line itself. Lines never wrap; a long line
 // is reached through the horizontal scroll bar.
 #include <QAbstractScrollArea>
+#include <QRect>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QString>
@@ -19,6 +20,7 @@
 #include "ui/log_row_cells.h"
 #include "ui/log_search.h"
 
+class QKeyEvent;
 class QMenu;
 
 namespace comtrax {
@@ -64,9 +66,30 @@ public:
     // Matches of the text are shown on the lines in view (empty: none).
     void setHighlight(const QString& text, Qt::CaseSensitivity sensitivity);
     std::optional<LogPlace> selectionStart() const;
-    // Selects length characters at a place and scrolls them into view.
-    void selectMatch(LogPlace at, int length);
+    // Selects length characters at a place and scrolls them into view, and,
+    // when keepClearOf (a rectangle over the viewport's top, in its
+    // coordinates: the find bar) would hide them, down below it or sideways
+    // out of it. False when the match is still under it.
+    bool selectMatch(LogPlace at, int length, const QRect& keepClearOf = {});
     void clearSelection();
+
+    // The selection's two ends: where it began, and the caret, the end that
+    // moves (the same place when nothing is selected). Both clamped to the
+    // lines kept.
+    LogPlace anchorPlace() const;
+    LogPlace caretPlace() const;
+    // Selects from anchor to caret (clamped) and scrolls the caret into view.
+    void setSelection(LogPlace anchor, LogPlace caret);
+    // Where the characters [at, at + length) of a line are drawn, in the
+    // viewport's coordinates (empty width at a line's end).
+    QRect placeRect(LogPlace at, int length = 1) const;
+    // The place nearest a point of the viewport.
+    LogPlace placeAt(const QPoint& viewportPoint) const;
+    // Grows with every change of the lines kept (added, dropped, cleared).
+    quint64 linesRevision() const { return revision_; }
+    // Tells screen readers about the lines that came and went since the last
+    // call. Called once per display frame, never per line.
+    void announceNewLines();
 
     bool isReadOnly() const { return true; }
     void setReadOnly(bool) {}
@@ -119,9 +142,29 @@ private:
     int columnAt(const QString& text, int x) const;
     Pos posAt(const QPoint& point) const;
     Pos clampPos(Pos pos) const;
+    Pos toPos(LogPlace place) const { return Pos{firstLineNumber_ + place.line, place.column}; }
+    LogPlace toPlace(Pos pos) const;
+    long long lastLineNumber() const { return firstLineNumber_ + lineCount() - 1; }
+    int lineLength(long long number) const;
+    bool lineInView(long long number) const;
+    // Where a key that moves the caret starts from, and where it takes it
+    // (nothing for keys that only scroll).
+    Pos keyStart(bool forward) const;
+    std::optional<Pos> keyTarget(const QKeyEvent* event, Pos from);
+    // A selection made with the mouse or the keyboard is complete: it goes to
+    // the primary selection (what a middle click pastes elsewhere).
+    void offerSelection() const;
+    // Screen readers are told where the caret and the selection are.
+    void announceSelection();
+    // Lines about to fall off the top: what screen readers were told of them
+    // is taken back at the next announcement.
+    void noteLinesGone(std::size_t count);
     void updateScrollBars();
     void scrollToEnd();
     void keepCursorVisible();
+    // Moves the view so that a rectangle (viewport coordinates) over the
+    // viewport's top no longer hides the characters at a place.
+    void scrollClearOf(LogPlace at, int length, const QRect& obstacle);
 
     void scrollColumnIntoView(const QString& text, int column);
     // Line i's width in pixels, measured without making it a QString when it
@@ -147,6 +190,16 @@ private:
     bool adjusting_ = false;
     Pos anchor_;
     Pos cursor_;
+    bool mouseSelecting_ = false;  // a left button press is selecting
+    quint64 revision_ = 0;
+    long long characters_ = 0;  // in the lines kept, line breaks not counted
+    // What screen readers were told: the lines announced that are still
+    // kept (the first `kept`), and the announced lines gone since.
+    struct Announced {
+        int kept = 0;
+        int goneLines = 0;
+        long long goneChars = 0;  // each gone line with the line break after it
+    } announced_;
 };
 
 }  // namespace comtrax

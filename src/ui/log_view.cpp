@@ -76,6 +76,8 @@ void LogView::flush()
     // Each line was measured as it came: a frame of thousands of lines does
     // not measure them all at once and hold the window up for it.
     live_->appendLines(std::move(pending_), pendingDirections_, pendingWidest_);
+    // Screen readers hear of the frame's lines once, not of each line.
+    live_->announceNewLines();
     pendingWidest_ = 0;
     frame_.setIntervalMs(frameIntervalMs(shown, since, live_->pageLines()));
     pending_.clear();
@@ -88,6 +90,7 @@ void LogView::clear()
 {
     flush();
     live_->clear();
+    live_->announceNewLines();
 }
 
 void LogView::toggleFreeze()
@@ -130,8 +133,10 @@ bool LogView::overCap() const
 
 void LogView::clearIfOverCap()
 {
-    if (overCap())
+    if (overCap()) {
         live_->clear();
+        live_->announceNewLines();
+    }
 }
 
 }  // namespace comtrax

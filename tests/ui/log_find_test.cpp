@@ -121,6 +121,101 @@ TEST(LogFind, TypingKeepsTheCurrentMatchAndNoMatchTintsTheField)
     EXPECT_EQ(r.bar->field()->palette().color(QPalette::Base), plain);
 }
 
+// Lines whose "Match" ends just inside the bar's right edge, where the bar
+// (at the top right) covers it; on the lines given.
+QStringList linesMatchedUnderTheBar(const FindRig& r, int count, const std::vector<int>& matchLines)
+{
+    QFont unkerned = r.view->font();
+    unkerned.setKerning(false);
+    const QFontMetrics metrics(unkerned);
+    const auto width = [&](const QString& text) {
+        int w = 0;
+        for (const QChar c : text)
+            w += metrics.horizontalAdvance(c);
+        return w;
+    };
+    const QRect bar(r.view->viewport()->mapFromGlobal(r.bar->mapToGlobal(QPoint(0, 0))), r.bar->size());
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        QString line = QStringLiteral("line %1 ").arg(i, 3, 10, QLatin1Char('0'));
+        if (std::find(matchLines.begin(), matchLines.end(), i) != matchLines.end()) {
+            while (4 + width(line + QStringLiteral("Match")) < bar.right() - 10)
+                line += QLatin1Char('.');
+            line += QStringLiteral("Match");
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+// Whether the current match lies (in part) under the bar.
+bool matchUnderTheBar(const FindRig& r)
+{
+    QFont unkerned = r.view->font();
+    unkerned.setKerning(false);
+    const QFontMetrics metrics(unkerned);
+    const std::optional<LogPlace> at = r.view->selectionStart();
+    if (!at)
+        return false;
+    const QString text = r.view->line(at->line);
+    int left = 4 - r.view->horizontalScrollBar()->value();
+    for (int i = 0; i < at->column; ++i)
+        left += metrics.horizontalAdvance(text[i]);
+    int width = 0;
+    for (const QChar c : r.view->selectedText())
+        width += metrics.horizontalAdvance(c);
+    const int height = r.view->fontMetrics().lineSpacing();
+    const QRect match(left, (at->line - r.view->firstVisibleLine()) * height, width, height);
+    const QRect bar(r.view->viewport()->mapFromGlobal(r.bar->mapToGlobal(QPoint(0, 0))), r.bar->size());
+    return match.intersects(bar);
+}
+
+TEST(LogFind, AMatchTheBarWouldCoverIsScrolledOutFromUnderIt)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> matchLines;
+        int scrolledTo;
+        bool backward;
+        int found;
+    };
+    const Case cases[] = {
+        {"back to a match above: it would come to the top row", {5, 150}, 100, true, 5},
+        {"on round the end to the top", {5, 150}, 160, false, 5},
+        {"the log's first line, which cannot go lower", {0}, 50, false, 0},
+        {"the second line", {1}, 50, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FindRig r;
+        r.bar->open();
+        r.view->appendLines(linesMatchedUnderTheBar(r, 200, c.matchLines));
+        r.view->verticalScrollBar()->setValue(c.scrolledTo);
+        r.bar->field()->setText(QStringLiteral("match"));
+        if (c.backward)
+            r.bar->findPrevious();
+        else
+            r.bar->findNext();
+        ASSERT_EQ(r.currentLine(), c.found);
+        EXPECT_FALSE(matchUnderTheBar(r));
+        EXPECT_GE(r.bar->geometry().top(), r.view->geometry().top()) << "the bar stays over the log";
+        EXPECT_LE(r.bar->geometry().bottom(), r.view->geometry().bottom());
+    }
+    // The bar is back at the top for a match it does not cover.
+    FindRig r;
+    r.bar->open();
+    const QPoint top = r.bar->pos();
+    r.view->appendLines(linesMatchedUnderTheBar(r, 200, {0, 100}));
+    r.view->verticalScrollBar()->setValue(50);
+    r.bar->field()->setText(QStringLiteral("match"));
+    r.bar->findPrevious();
+    ASSERT_EQ(r.currentLine(), 0);
+    r.bar->findPrevious();
+    ASSERT_EQ(r.currentLine(), 100);
+    EXPECT_FALSE(matchUnderTheBar(r));
+    EXPECT_EQ(r.bar->pos(), top);
+}
+
 TEST(LogFind, MatchCaseDecidesWhatMatches)
 {
     FindRig r;
