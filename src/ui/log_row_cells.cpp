@@ -102,8 +102,8 @@ bool LogRowCells::draw(QPainter& painter, int top, int width, QByteArrayView tex
             const uchar* cellBits = cell.constBits();
             const qsizetype cellStride = cell.bytesPerLine();
             for (int y = 0; y < font.height; ++y)
-                std::memcpy(rowBits + y * rowStride + from * Bytes, cellBits + y * cellStride + (from - x) * Bytes,
-                            std::size_t(to - from) * Bytes);
+                std::memcpy(rowBits + y * rowStride + from * Bytes,
+                            cellBits + y * cellStride + (from - x) * Bytes, std::size_t(to - from) * Bytes);
         }
         x += advance;
     }

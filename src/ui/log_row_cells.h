@@ -28,7 +28,7 @@ public:
         QRawFont raw;
         int ascent = 0;
         int height = 0;
-        const int* advances = nullptr;       // of the 256 Latin-1 characters
+        const int* advances = nullptr;        // of the 256 Latin-1 characters
         std::function<quint32(uchar)> glyph;  // 0: the font has none
     };
 
