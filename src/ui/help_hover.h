@@ -11,7 +11,7 @@ class QWidget;
 
 #include <functional>
 
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 
 namespace comtrax {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "terminal/appearance.h"
+#include "presentation/appearance.h"
 #include "ui/display_frame.h"
 #include "ui/log_find_bar.h"
 #include "ui/log_text_view.h"

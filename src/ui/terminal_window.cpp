@@ -18,7 +18,7 @@
 
 #include <algorithm>
 
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 #include "ui/colours.h"
 #include "ui/command_band.h"
 #include "ui/command_file_view.h"

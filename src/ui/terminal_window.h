@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "terminal/line_settings.h"
-#include "terminal/settings_record.h"
+#include "settings/line_settings.h"
+#include "settings/settings_record.h"
 #include "common/file_io.h"
 #include "terminal/terminal.h"
-#include "terminal/window_layout.h"
+#include "presentation/window_layout.h"
 #include "common/terminal_view.h"
 #include "macros/cmd_lists.h"
 #include "ui/controls.h"

@@ -13,7 +13,7 @@
 #include "ui/port_controls.h"
 #include "ui/top_bar.h"
 #include "ui/terminal_window.h"
-#include "terminal/window_settings.h"
+#include "settings/window_settings.h"
 #include "ui/text_codec.h"
 
 namespace comtrax {

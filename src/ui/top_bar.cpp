@@ -13,8 +13,8 @@
 #include <algorithm>
 
 #include "serial/port_path.h"
-#include "terminal/appearance.h"
-#include "terminal/window_settings.h"
+#include "presentation/appearance.h"
+#include "settings/window_settings.h"
 #include "ui/colours.h"
 #include "ui/log_view.h"
 #include "ui/text_codec.h"

@@ -9,7 +9,7 @@
 #include <array>
 #include <optional>
 
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 
 namespace comtrax {
 

@@ -3,7 +3,7 @@
 // built controls and applies layoutWidth's results to them.
 #include <QSize>
 
-#include "terminal/window_layout.h"
+#include "presentation/window_layout.h"
 
 namespace comtrax {
 

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "terminal/window_layout.h"
+#include "presentation/window_layout.h"
 #include "built_form.h"
 #include "ui/click_label.h"
 #include "ui/colours.h"

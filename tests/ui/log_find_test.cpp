@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "terminal/appearance.h"
+#include "presentation/appearance.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
 #include "ui/terminal_window.h"

@@ -16,7 +16,7 @@
 
 #include <algorithm>
 
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 #include "ui/controls.h"
 #include "ui/line_options_menu.h"
 #include "ui/line_state_strip.h"

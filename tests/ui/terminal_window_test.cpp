@@ -16,7 +16,7 @@
 
 #include <filesystem>
 
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 #include "macros/cmd_lists.h"
 #include "ui/click_label.h"
 #include "ui/colours.h"

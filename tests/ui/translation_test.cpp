@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "common/texts.h"
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 #include "ui/about_dialog.h"
 #include "ui/macro_help_editor.h"
 #include "ui/macro_panel.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 #include "support/file_limits.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "terminal/window_layout.h"
+#include "presentation/window_layout.h"
 
 #include <algorithm>
 

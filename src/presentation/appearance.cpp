@@ -1,4 +1,4 @@
-#include "terminal/appearance.h"
+#include "presentation/appearance.h"
 
 namespace comtrax {
 

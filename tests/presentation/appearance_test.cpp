@@ -1,4 +1,4 @@
-#include "terminal/appearance.h"
+#include "presentation/appearance.h"
 
 #include <gtest/gtest.h>
 

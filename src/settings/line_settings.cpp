@@ -1,4 +1,4 @@
-#include "terminal/line_settings.h"
+#include "settings/line_settings.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "terminal/help_texts.h"
+#include "presentation/help_texts.h"
 
 // The blanks inside these lines are deliberate: the help area uses a
 // proportional font, and the original texts were justified by hand with extra

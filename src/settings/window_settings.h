@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/options.h"
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 
 namespace comtrax {
 

@@ -1,4 +1,4 @@
-#include "terminal/window_settings.h"
+#include "settings/window_settings.h"
 
 namespace comtrax {
 

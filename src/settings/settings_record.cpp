@@ -1,4 +1,4 @@
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 #include "support/file_limits.h"
 #include "support/kill_during_save.h"
 #include "support/temp_dir.h"

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "support/temp_dir.h"
-#include "terminal/line_settings.h"
+#include "settings/line_settings.h"
 
 using namespace comtrax;
 using comtrax::testing::TempDir;

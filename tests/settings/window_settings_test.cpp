@@ -2,7 +2,7 @@
 // a save writes back.
 #include <gtest/gtest.h>
 
-#include "terminal/window_settings.h"
+#include "settings/window_settings.h"
 
 using namespace comtrax;
 
