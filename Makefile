@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build program run test package install bench sanitize fuzz format lint clean
+.PHONY: all deps configure build program run test package install bench sanitize fuzz format format-check lint clean
 
 all: build
 
@@ -45,10 +45,13 @@ sanitize:
 fuzz:
 	@bash scripts/fuzz.sh
 
-# The house style (.clang-format) over every C++ file of the project.
+# The house style (.clang-format) over every tracked C++ file of the project:
+# `format` rewrites the files, `format-check` fails where one differs (CI).
 format:
-	@git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' \
-	  | xargs clang-format -i
+	@bash scripts/check-format.sh --fix
+
+format-check:
+	@bash scripts/check-format.sh
 
 # clang-tidy (.clang-tidy) over the core: every module but the widgets and the Qt port.
 lint: configure

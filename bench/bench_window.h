@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "qtserial/qt_serial_port.h"
-#include "ui/dialog_service.h"
-#include "ui/terminal_window.h"
+#include "ui/dialogs/dialog_service.h"
+#include "ui/window/terminal_window.h"
 
 namespace comtrax::bench {
 

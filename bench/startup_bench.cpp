@@ -26,7 +26,7 @@
 #include "full_files.h"
 #include "common/clock.h"
 #include "qtserial/qt_serial_port.h"
-#include "ui/terminal_window.h"
+#include "ui/window/terminal_window.h"
 
 extern char** environ;
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "terminal/line_settings.h"
+#include "settings/line_settings.h"
 
 using namespace comtrax;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "terminal/settings_record.h"
+#include "settings/settings_record.h"
 #include "common/bytes.h"
 #include "fuzz_support.h"
 

@@ -14,7 +14,8 @@ if ! command -v clang-tidy >/dev/null 2>&1; then
 fi
 [ -f "$BUILD/compile_commands.json" ] || cmake -S . -B "$BUILD" >/dev/null
 files=$(git ls-files 'src/common/*.cpp' 'src/serial/*.cpp' 'src/log/*.cpp' 'src/transmit/*.cpp' \
-  'src/receive/*.cpp' 'src/macros/*.cpp' 'src/terminal/*.cpp')
+  'src/receive/*.cpp' 'src/macros/*.cpp' 'src/settings/*.cpp' 'src/presentation/*.cpp' \
+  'src/terminal/*.cpp')
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 status=0

@@ -102,104 +102,119 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Help: comtrax --help</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="139" />
+      <location filename="../src/app/command_line.cpp" line="156" />
       <source>неизвестный параметр «%1»</source>
       <translation>unknown option '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="143" />
+      <location filename="../src/app/command_line.cpp" line="160" />
       <source>у параметра %1 нет значения</source>
       <translation>the option %1 has no value</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="147" />
+      <location filename="../src/app/command_line.cpp" line="164" />
       <source>лишний аргумент «%1»</source>
       <translation>unexpected argument '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="159" />
+      <location filename="../src/app/command_line.cpp" line="176" />
       <source>пустое имя порта (--port)</source>
       <translation>empty port name (--port)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="167" />
+      <location filename="../src/app/command_line.cpp" line="184" />
       <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
       <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="174" />
+      <location filename="../src/app/command_line.cpp" line="191" />
       <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
       <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="183" />
+      <location filename="../src/app/command_line.cpp" line="200" />
       <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
       <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="188" />
+      <location filename="../src/app/command_line.cpp" line="205" />
       <source>чётность «%1» не годится (--parity): нужно none, odd, even, mark или space</source>
       <translation>the parity '%1' is not valid (--parity): use none, odd, even, mark or space</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="194" />
+      <location filename="../src/app/command_line.cpp" line="211" />
       <source>управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff</source>
       <translation>the flow control '%1' is not valid (--flow): use none, rtscts or xonxoff</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="201" />
+      <location filename="../src/app/command_line.cpp" line="217" />
       <source>язык «%1» не годится (--lang): нужно ru или en</source>
       <translation>the language "%1" will not do (--lang): ru or en</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="207" />
+      <location filename="../src/app/command_line.cpp" line="223" />
       <source>пустой путь к папке (--dir)</source>
       <translation>empty directory path (--dir)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="212" />
+      <location filename="../src/app/command_line.cpp" line="228" />
       <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
       <translation>no home directory (HOME) is set; give a directory with --dir</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="243" />
+      <location filename="../src/app/command_line.cpp" line="259" />
       <source>это не папка</source>
       <translation>it is not a directory</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="245" />
+      <location filename="../src/app/command_line.cpp" line="261" />
       <source>не удалось создать папку %1: %2</source>
       <translation>cannot create the directory %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="61" />
-      <source>Не удалось прочитать файл %1: %2</source>
-      <translation>Cannot read the file %1: %2</translation>
+      <location filename="../src/common/file_io.cpp" line="57" />
+      <source>Это не обычный файл: %1</source>
+      <translation>Not a plain file: %1</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="76" />
+      <location filename="../src/common/file_io.cpp" line="70" />
+      <source>Ссылке %1 нельзя доверять: её мог оставить другой пользователь. Файл, на который она указывает, не читается и не перезаписывается.</source>
+      <translation>The link %1 cannot be trusted: another user may have left it. The file it points to is neither read nor overwritten.</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="116" />
       <source>Не удалось открыть файл %1: %2</source>
       <translation>Cannot open the file %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="197" />
+      <location filename="../src/common/file_io.cpp" line="166" />
+      <source>Не удалось прочитать файл %1: %2</source>
+      <translation>Cannot read the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="245" />
+      <source>Файл %1 длиннее %2 байт, он не прочитан</source>
+      <translation>The file %1 is longer than %2 bytes; it was not read</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="322" />
+      <source>Не удалось заменить файл %1: %2</source>
+      <translation>Cannot replace the file %1: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/common/file_io.cpp" line="332" />
       <source>Файл %1 только для чтения, он не перезаписан</source>
       <translation>The file %1 is read-only; it was not overwritten</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="203" />
+      <location filename="../src/common/file_io.cpp" line="338" />
       <source>Не удалось создать временный файл для %1: %2</source>
       <translation>Cannot create a temporary file for %1: %2</translation>
     </message>
     <message>
-      <location filename="../src/common/file_io.cpp" line="211" />
+      <location filename="../src/common/file_io.cpp" line="346" />
       <source>Не удалось записать файл %1: %2</source>
       <translation>Cannot write the file %1: %2</translation>
-    </message>
-    <message>
-      <location filename="../src/common/file_io.cpp" line="221" />
-      <source>Не удалось заменить файл %1: %2</source>
-      <translation>Cannot replace the file %1: %2</translation>
     </message>
     <message>
       <location filename="../src/common/texts.cpp" line="52" />
@@ -312,6 +327,465 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Cannot write to the log file %1</translation>
     </message>
     <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Краткая справка по каждой команде
+   
+   Здесь будет отображаться описание команд.
+   Редактируемая  справка  отображается при
+   наведении  указателя  мышки  на кнопку с
+   соответствующей командой.
+   
+   Для редактирования справки нужно открыть
+   редактор  и  дважды  кликнуть  мышкой по
+   соответствующей   команде    в    режиме
+   редактирования. 
+   </source>
+      <translation>Short help for each command
+   
+   The description of a command shows here.
+   Its editable help appears when the mouse
+   pointer rests on the command's button.
+   
+   To edit the help, open the editor and
+   double-click the command in edit mode.
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Создание соединения
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Opening the connection
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Сканирование доступных COM-портов
+   
+   Алгоритм берёт список доступных портов из
+   реестра Windows.  Если программа запущена
+   от имени пользователя, то Windos может не
+   дать  список  портов, в этом случае нужно
+   выбрать нужный порт из выпадающего списка
+   вручную.
+   Используемая   библиотека    поддерживает
+   работу   только  с  портами   COM1..COM9,
+   поэтому   при    необходимости    следует
+   переназначить имя в настройках COM-порта.</source>
+      <translation>Scanning the available COM ports
+   
+   The list of ports is taken from the
+   Windows registry. When the program runs
+   as a user, Windows may not give the list;
+   then choose the port from the drop-down
+   list by hand.
+   The library in use works with the ports
+   COM1..COM9 only, so rename the port in
+   the COM port settings when needed.
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Сканирование доступных COM-портов
+   
+   Список портов берётся из системы (/dev:
+   ttyS*, ttyUSB*, ttyACM* и другие).  Если
+   порта нет в списке, проверьте, подключено
+   ли устройство.
+   Для работы с портом пользователь должен
+   входить в группу dialout:
+   sudo usermod -aG dialout $USER
+   и затем заново войти в систему.
+   Путь к устройству (/dev/serial/by-id/...)
+   можно ввести в поле порта вручную.</source>
+      <translation>Scanning the available serial ports
+   
+   The list of ports comes from the system
+   (/dev: ttyS*, ttyUSB*, ttyACM* and more).
+   When a port is not listed, check that the
+   device is plugged in.
+   To use a port, the user must be in the
+   dialout group:
+   sudo usermod -aG dialout $USER
+   and then log in again.
+   A path to a device (/dev/serial/by-id/...)
+   can be typed into the port box by hand.</translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Автосоединение с COM-портом
+   
+   Данная  опция  актуальна  для эмуляторов
+   COM-порта, когда возможно временное про-
+   падание порта в системе:  перезапуск  МК
+   или переподключение переходника USB-COM
+   
+   
+   
+   
+   
+   </source>
+      <translation>Reconnecting to the COM port
+   
+   Useful with virtual COM ports that may
+   vanish from the system for a while: a
+   microcontroller restarts, or a USB-serial
+   adapter is plugged in again.
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Время накопления принимаемых данных
+   
+   При получении длинных сообщений возможна
+   фрагментация принимаемых пакетов и вывод
+   данных частями в разных строках лога.
+   Для  исключения  данной   ситуации  есть
+   возможность  задать  максималльное время
+   накопления данных в приёмном буфере.
+   Данная настройка  актуальна при работе с
+   бинарными данными, когда нет явных приз-
+   наков разделения пакетов
+   </source>
+      <translation>Time to collect received data
+   
+   Long messages may arrive in fragments
+   and show in parts on several lines of
+   the log. To avoid this, set the longest
+   time the data collects in the receive
+   buffer.
+   The setting matters with binary data
+   that has no clear packet boundaries.
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Фильрация сообщений лога
+   
+   Здесь задаётся набор символов,по которым
+   фильруются  выводимые  сообщения в логе.
+   Если  окно   пустое,  то  выводятся  все
+   данные,  отправляемые  и  получаемые  по
+   COM-порту.
+   Данную  возможность  удобно использовать
+   для захвата нужных данных в т.ч. и в би-
+   нарном режиме.
+   
+   </source>
+      <translation>Filtering the log
+   
+   The characters typed here select the
+   messages shown in the log. When the box
+   is empty, all data sent and received on
+   the COM port is shown.
+   Handy to catch the data you need, in
+   binary mode too.
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Отправка команд вручную
+   
+   Команда будет  отправляться  по  нажатию
+   Enter или кнопки "Отправить"
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands by hand
+   
+   The command is sent on Enter or on the
+   "Send" button.
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Отправка команд при выборе
+   
+   Команда будет  отправляться  по  нажатию
+   соответствующей  кнопки  с  макросом или
+   при  выборе команды в списке прочитанных
+   из файла.
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands on select
+   
+   The command is sent when its macro
+   button is pressed, or when it is chosen
+   in the list read from a file.
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Отправка команды после ответа
+   
+   Содержимое консольной строки будет  отп-
+   равляться  сразу   же   после  получения
+   ответа ответа на предыдущую команду  или
+   после получения каких-либо данных.
+   
+   При отправке команд из файла после ответа
+   на  предыдущую  команду  будет отправлена
+   следующая по списку команда.
+   
+   </source>
+      <translation>Sending a command after the answer
+   
+   The command line is sent as soon as the
+   answer to the previous command, or any
+   other data, has been received.
+   
+   When sending from a file, the next
+   command of the list goes after the
+   answer to the previous one.
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Периодическая отправка команд
+   
+   Содержимое   консольной   строки   будет
+   отправляться с указанной периодичностью.
+   
+   
+   
+   
+   
+   
+   
+   </source>
+      <translation>Sending commands periodically
+   
+   The command line is sent again and again
+   with the period set.
+   
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Отправка команд после соединения
+   
+   Если выбрана данная опция,  то  отправка
+   команд  начнётся  сразу  после  создания
+   соединения. Алгоритм отправки зависит от
+   выбранного режима: возможна отправка как
+   одной команды  в ручном  режиме,  так  и
+   последовательности команд из файла, если
+   открыт файл с командами  и выбран  режим
+   "После ответа" или "Период, мс"
+   
+   </source>
+      <translation>Sending commands on connect
+   
+   With this option, sending starts right
+   after the connection is made. What is
+   sent depends on the mode: one command
+   in manual mode, or the commands of a
+   file when a command file is open and
+   the mode is "After answer" or
+   "Period, ms".
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Консольная строка
+   
+   Набор отправляемых данных формируется из
+   содержимого   данной   и  дополнительной
+   строки.
+   ENTER - отправка команды;
+   ESC - очистка строки;
+   "Стрелка вниз" - показать ранее  отправ-
+   ленные команды.
+   Также содержимое строки меняется при на-
+   жатии  кнопки  соответствующего  макроса
+   во всех режимах, кроме "При выборе"</source>
+      <translation>Command line
+   
+   The data sent is made of this line and
+   the suffix line.
+   ENTER - send the command;
+   ESC - clear the line;
+   "Down arrow" - show the commands sent
+   before.
+   A macro button also puts its command
+   here, in every mode but "On select".
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Хвост пакета
+   
+   Содержимое добавляется ко всем командам,
+   отправляемым в порт.
+   $XX - добавить HEX-число в ASCII-режиме,
+   например: $0D$0A - добавлять \r\n.
+   В бинарном  режиме  можно записывать без
+   символа "$",но между числами должен быть
+   пробел.
+   Шаблон из списка (стрелка) - контрольная
+   сумма. В HEX её байты идут через пробел,
+   в ASCII с "$" - байтами, без - текстом.</source>
+      <translation>Packet suffix
+   
+   Added to every command sent to the port.
+   $XX - a HEX byte in ASCII mode, e.g.
+   $0D$0A adds \r\n.
+   In binary mode the bytes can go without
+   "$", but with a space between them.
+   A tag from the list (arrow) - a checksum.
+   In HEX its bytes go apart; in ASCII with
+   "$" - as bytes, without - as text.
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Циклическая отправка
+   
+  Команды из файла отправляются  циклически,
+  т.е. после достижения конца файла отправка
+  команд начинается заново, начиная с первой
+  команды.
+  
+  
+  
+  
+  
+  </source>
+      <translation>Sending in a loop
+   
+  The commands of the file are sent in a
+  loop: after the end of the file, sending
+  starts again from the first command.
+   
+   
+   
+   
+   
+   
+   </translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Линии порта
+   
+   DTR и RTS - выходы порта: щелчок вклю-
+   чает или выключает линию.
+   CTS, DSR, DCD и RI - входы от устройства:
+   ● - линия включена, ○ - выключена,
+   — - устройство не сообщает о линиях
+   (например, псевдотерминал).
+   Правая кнопка мыши: сброс импульсом,
+   Break, параметры порта.
+   При управлении потоком RTS/CTS линией
+   RTS управляет драйвер.</source>
+      <translation>Port lines
+   
+   DTR and RTS are the port's outputs: a
+   click asserts or drops the line.
+   CTS, DSR, DCD and RI come from the
+   device: ● on, ○ off, — the device
+   does not report its lines (a pseudo-
+   terminal, for one).
+   Right mouse button: reset pulse,
+   Break, port settings.
+   Under RTS/CTS flow control the driver
+   drives RTS.</translation>
+    </message>
+    <message>
+      <location filename="../src/presentation/help_texts.cpp" line="1" />
+      <source>Параметры порта
+   
+   Чётность и управление потоком (действуют
+   со следующего соединения), DTR и RTS при
+   соединении, импульс сброса (какие линии
+   и на сколько) и длительность Break.
+   При соединении здесь же - сброс импуль-
+   сом и Break.
+   Всё сохраняется в файле CfgLine.
+   Открывается также из меню поля порта
+   (правая кнопка мыши) и по Ctrl+Shift+P.
+   </source>
+      <translation>Port settings
+   
+   Parity and flow control (from the next
+   connection on), DTR and RTS on connect,
+   the reset pulse (which lines drop and
+   for how long) and the Break length.
+   While connected: the reset pulse and
+   Break themselves.
+   All of it is kept in the file CfgLine.
+   Also on the port box's menu (right
+   mouse button) and on Ctrl+Shift+P.
+   </translation>
+    </message>
+    <message>
       <location filename="../src/serial/connection.cpp" line="14" />
       <source>Что-то не открывается порт. Программа может работать только с COM1..COM9.</source>
       <translation>The port does not open. The program can only work with COM1..COM9.</translation>
@@ -377,480 +851,6 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Choose a port!</translation>
     </message>
     <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Краткая справка по каждой команде
-   
-   Здесь будет отображаться описание команд.
-   Редактируемая  справка  отображается при
-   наведении  указателя  мышки  на кнопку с
-   соответствующей командой.
-   
-   Для редактирования справки нужно открыть
-   редактор  и  дважды  кликнуть  мышкой по
-   соответствующей   команде    в    режиме
-   редактирования. 
-   </source>
-      <translation>Short help for each command
-   
-   The description of a command shows here.
-   Its editable help appears when the mouse
-   pointer rests on the command's button.
-   
-   To edit the help, open the editor and
-   double-click the command in edit mode.
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Создание соединения
-   
-   
-   
-   
-   
-   
-   
-   
-   
-   
-   </source>
-      <translation>Opening the connection
-   
-   
-   
-   
-   
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Сканирование доступных COM-портов
-   
-   Алгоритм берёт список доступных портов из
-   реестра Windows.  Если программа запущена
-   от имени пользователя, то Windos может не
-   дать  список  портов, в этом случае нужно
-   выбрать нужный порт из выпадающего списка
-   вручную.
-   Используемая   библиотека    поддерживает
-   работу   только  с  портами   COM1..COM9,
-   поэтому   при    необходимости    следует
-   переназначить имя в настройках COM-порта.</source>
-      <translation>Scanning the available COM ports
-   
-   The list of ports is taken from the
-   Windows registry. When the program runs
-   as a user, Windows may not give the list;
-   then choose the port from the drop-down
-   list by hand.
-   The library in use works with the ports
-   COM1..COM9 only, so rename the port in
-   the COM port settings when needed.
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Сканирование доступных COM-портов
-   
-   Список портов берётся из системы (/dev:
-   ttyS*, ttyUSB*, ttyACM* и другие).  Если
-   порта нет в списке, проверьте, подключено
-   ли устройство.
-   Для работы с портом пользователь должен
-   входить в группу dialout:
-   sudo usermod -aG dialout $USER
-   и затем заново войти в систему.
-   Путь к устройству (/dev/serial/by-id/...)
-   можно ввести в поле порта вручную.</source>
-      <translation>Scanning the available serial ports
-   
-   The list of ports comes from the system
-   (/dev: ttyS*, ttyUSB*, ttyACM* and more).
-   When a port is not listed, check that the
-   device is plugged in.
-   To use a port, the user must be in the
-   dialout group:
-   sudo usermod -aG dialout $USER
-   and then log in again.
-   A path to a device (/dev/serial/by-id/...)
-   can be typed into the port box by hand.</translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Автосоединение с COM-портом
-   
-   Данная  опция  актуальна  для эмуляторов
-   COM-порта, когда возможно временное про-
-   падание порта в системе:  перезапуск  МК
-   или переподключение переходника USB-COM
-   
-   
-   
-   
-   
-   </source>
-      <translation>Reconnecting to the COM port
-   
-   Useful with virtual COM ports that may
-   vanish from the system for a while: a
-   microcontroller restarts, or a USB-serial
-   adapter is plugged in again.
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Время накопления принимаемых данных
-   
-   При получении длинных сообщений возможна
-   фрагментация принимаемых пакетов и вывод
-   данных частями в разных строках лога.
-   Для  исключения  данной   ситуации  есть
-   возможность  задать  максималльное время
-   накопления данных в приёмном буфере.
-   Данная настройка  актуальна при работе с
-   бинарными данными, когда нет явных приз-
-   наков разделения пакетов
-   </source>
-      <translation>Time to collect received data
-   
-   Long messages may arrive in fragments
-   and show in parts on several lines of
-   the log. To avoid this, set the longest
-   time the data collects in the receive
-   buffer.
-   The setting matters with binary data
-   that has no clear packet boundaries.
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Фильрация сообщений лога
-   
-   Здесь задаётся набор символов,по которым
-   фильруются  выводимые  сообщения в логе.
-   Если  окно   пустое,  то  выводятся  все
-   данные,  отправляемые  и  получаемые  по
-   COM-порту.
-   Данную  возможность  удобно использовать
-   для захвата нужных данных в т.ч. и в би-
-   нарном режиме.
-   
-   </source>
-      <translation>Filtering the log
-   
-   The characters typed here select the
-   messages shown in the log. When the box
-   is empty, all data sent and received on
-   the COM port is shown.
-   Handy to catch the data you need, in
-   binary mode too.
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Отправка команд вручную
-   
-   Команда будет  отправляться  по  нажатию
-   Enter или кнопки "Отправить"
-   
-   
-   
-   
-   
-   
-   
-   </source>
-      <translation>Sending commands by hand
-   
-   The command is sent on Enter or on the
-   "Send" button.
-   
-   
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Отправка команд при выборе
-   
-   Команда будет  отправляться  по  нажатию
-   соответствующей  кнопки  с  макросом или
-   при  выборе команды в списке прочитанных
-   из файла.
-   
-   
-   
-   
-   
-   </source>
-      <translation>Sending commands on select
-   
-   The command is sent when its macro
-   button is pressed, or when it is chosen
-   in the list read from a file.
-   
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Отправка команды после ответа
-   
-   Содержимое консольной строки будет  отп-
-   равляться  сразу   же   после  получения
-   ответа ответа на предыдущую команду  или
-   после получения каких-либо данных.
-   
-   При отправке команд из файла после ответа
-   на  предыдущую  команду  будет отправлена
-   следующая по списку команда.
-   
-   </source>
-      <translation>Sending a command after the answer
-   
-   The command line is sent as soon as the
-   answer to the previous command, or any
-   other data, has been received.
-   
-   When sending from a file, the next
-   command of the list goes after the
-   answer to the previous one.
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Периодическая отправка команд
-   
-   Содержимое   консольной   строки   будет
-   отправляться с указанной периодичностью.
-   
-   
-   
-   
-   
-   
-   
-   </source>
-      <translation>Sending commands periodically
-   
-   The command line is sent again and again
-   with the period set.
-   
-   
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Отправка команд после соединения
-   
-   Если выбрана данная опция,  то  отправка
-   команд  начнётся  сразу  после  создания
-   соединения. Алгоритм отправки зависит от
-   выбранного режима: возможна отправка как
-   одной команды  в ручном  режиме,  так  и
-   последовательности команд из файла, если
-   открыт файл с командами  и выбран  режим
-   "После ответа" или "Период, мс"
-   
-   </source>
-      <translation>Sending commands on connect
-   
-   With this option, sending starts right
-   after the connection is made. What is
-   sent depends on the mode: one command
-   in manual mode, or the commands of a
-   file when a command file is open and
-   the mode is "After answer" or
-   "Period, ms".
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Консольная строка
-   
-   Набор отправляемых данных формируется из
-   содержимого   данной   и  дополнительной
-   строки.
-   ENTER - отправка команды;
-   ESC - очистка строки;
-   "Стрелка вниз" - показать ранее  отправ-
-   ленные команды.
-   Также содержимое строки меняется при на-
-   жатии  кнопки  соответствующего  макроса
-   во всех режимах, кроме "При выборе"</source>
-      <translation>Command line
-   
-   The data sent is made of this line and
-   the suffix line.
-   ENTER - send the command;
-   ESC - clear the line;
-   "Down arrow" - show the commands sent
-   before.
-   A macro button also puts its command
-   here, in every mode but "On select".
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Хвост пакета
-   
-   Содержимое добавляется ко всем командам,
-   отправляемым в порт.
-   $XX - добавить HEX-число в ASCII-режиме,
-   например: $0D$0A - добавлять \r\n.
-   В бинарном  режиме  можно записывать без
-   символа "$",но между числами должен быть
-   пробел.
-   Шаблон из списка (стрелка) - контрольная
-   сумма. В HEX её байты идут через пробел,
-   в ASCII с "$" - байтами, без - текстом.</source>
-      <translation>Packet suffix
-   
-   Added to every command sent to the port.
-   $XX - a HEX byte in ASCII mode, e.g.
-   $0D$0A adds \r\n.
-   In binary mode the bytes can go without
-   "$", but with a space between them.
-   A tag from the list (arrow) - a checksum.
-   In HEX its bytes go apart; in ASCII with
-   "$" - as bytes, without - as text.
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Циклическая отправка
-   
-  Команды из файла отправляются  циклически,
-  т.е. после достижения конца файла отправка
-  команд начинается заново, начиная с первой
-  команды.
-  
-  
-  
-  
-  
-  </source>
-      <translation>Sending in a loop
-   
-  The commands of the file are sent in a
-  loop: after the end of the file, sending
-  starts again from the first command.
-   
-   
-   
-   
-   
-   
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Линии порта
-   
-   DTR и RTS - выходы порта: щелчок вклю-
-   чает или выключает линию.
-   CTS, DSR, DCD и RI - входы от устройства:
-   ● - линия включена, ○ - выключена,
-   — - устройство не сообщает о линиях
-   (например, псевдотерминал).
-   Правая кнопка мыши: сброс импульсом,
-   Break, параметры порта.
-   При управлении потоком RTS/CTS линией
-   RTS управляет драйвер.</source>
-      <translation>Port lines
-   
-   DTR and RTS are the port's outputs: a
-   click asserts or drops the line.
-   CTS, DSR, DCD and RI come from the
-   device: ● on, ○ off, — the device
-   does not report its lines (a pseudo-
-   terminal, for one).
-   Right mouse button: reset pulse,
-   Break, port settings.
-   Under RTS/CTS flow control the driver
-   drives RTS.</translation>
-    </message>
-    <message>
-      <location filename="../src/terminal/help_texts.cpp" line="1" />
-      <source>Параметры порта
-   
-   Чётность и управление потоком (действуют
-   со следующего соединения), DTR и RTS при
-   соединении, импульс сброса (какие линии
-   и на сколько) и длительность Break.
-   При соединении здесь же - сброс импуль-
-   сом и Break.
-   Всё сохраняется в файле CfgLine.
-   Открывается также из меню поля порта
-   (правая кнопка мыши) и по Ctrl+Shift+P.
-   </source>
-      <translation>Port settings
-   
-   Parity and flow control (from the next
-   connection on), DTR and RTS on connect,
-   the reset pulse (which lines drop and
-   for how long) and the Break length.
-   While connected: the reset pulse and
-   Break themselves.
-   All of it is kept in the file CfgLine.
-   Also on the port box's menu (right
-   mouse button) and on Ctrl+Shift+P.
-   </translation>
-    </message>
-    <message>
-      <location filename="../src/transmit/command_file.cpp" line="71" />
-      <source>Это не обычный файл: %1</source>
-      <translation>Not a plain file: %1</translation>
-    </message>
-    <message>
-      <location filename="../src/common/file_io.cpp" line="70" />
-      <source>Ссылке %1 нельзя доверять: её мог оставить другой пользователь. Файл, на который она указывает, не читается и не перезаписывается.</source>
-      <translation>The link %1 cannot be trusted: another user may have left it. The file it points to is neither read nor overwritten.</translation>
-    </message>
-    <message>
-      <location filename="../src/common/file_io.cpp" line="245" />
-      <source>Файл %1 длиннее %2 байт, он не прочитан</source>
-      <translation>The file %1 is longer than %2 bytes; it was not read</translation>
-    </message>
-    <message>
       <location filename="../src/transmit/send_scheduler.cpp" line="11" />
       <source>Все команды отправлены</source>
       <translation>All commands sent</translation>
@@ -861,337 +861,57 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>The file is too big</translation>
     </message>
     <message>
-      <location filename="../src/ui/about_dialog.cpp" line="50" />
+      <location filename="../src/ui/dialogs/about_dialog.cpp" line="50" />
       <source>Терминал для работы с COM-портом</source>
       <translation>A terminal for serial (COM) ports</translation>
     </message>
     <message>
-      <location filename="../src/ui/about_dialog.cpp" line="66" />
+      <location filename="../src/ui/dialogs/about_dialog.cpp" line="66" />
       <source>Сайт: https://comtrax.example</source>
       <translation>Site: https://comtrax.example</translation>
     </message>
     <message>
-      <location filename="../src/ui/about_dialog.cpp" line="84" />
+      <location filename="../src/ui/dialogs/about_dialog.cpp" line="84" />
       <source>Почта: support@comtrax.example</source>
       <translation>Mail: support@comtrax.example</translation>
     </message>
     <message>
-      <location filename="../src/ui/about_dialog.cpp" line="87" />
+      <location filename="../src/ui/dialogs/about_dialog.cpp" line="87" />
       <source>Декабрь 2026</source>
       <translation>December 2026</translation>
     </message>
     <message>
-      <location filename="../src/ui/build_controls.cpp" line="188" />
-      <source>Временнй интервал разделения пакетов, мс</source>
-      <translation>Time gap that ends a packet, ms</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="191" />
-      <source>Если данные не поступают дольше указанного времени (мс), то приём данных завершён. Следует учитывать возможность переполнения приёмного буфера, если установлен большой таймаут.</source>
-      <translation>When no data arrives for longer than this time (ms), the packet is complete. Mind that a long timeout may overflow the receive buffer.</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="196" />
-      <source>Фильтр сообщений</source>
-      <translation>Message filter</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="197" />
-      <source>Размер шрифта</source>
-      <translation>Font size</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="199" />
-      <source>Очистить окно лога</source>
-      <translation>Clear the log window</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="203" />
-      <source>Остановить/продолжить вывод лога</source>
-      <translation>Freeze/resume the log</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="205" />
-      <source>Цвет окна лога</source>
-      <translation>Log window colours</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="234" />
-      <source>Пример: "command"</source>
-      <translation>Example: "command"</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="236" />
-      <source>Пример: "00 01 02 03 0D 0E 12 13"</source>
-      <translation>Example: "00 01 02 03 0D 0E 12 13"</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="244" />
-      <source>Отправка:</source>
-      <translation>Sending:</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="245" />
-      <source>Ручная</source>
-      <translation>Manual</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="246" />
-      <source>После ответа</source>
-      <translation>After answer</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="247" />
-      <source>При выборе</source>
-      <translation>On select</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="248" />
-      <source>Период, мс:</source>
-      <translation>Period, ms:</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="259" />
-      <source>Отправить при соединении</source>
-      <translation>Send on connect</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="260" />
-      <source>Циклическая отправка из файла</source>
-      <translation>Send the file in a loop</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="267" />
-      <source>Число отправленных пакетов</source>
-      <translation>Packets sent</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="269" />
-      <source>Число принятых пакетов</source>
-      <translation>Packets received</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="271" />
-      <source>Минимальное время между принятыми пакетами</source>
-      <translation>Shortest time between received packets</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="273" />
-      <source>Максимальное время между принятыми пакетами</source>
-      <translation>Longest time between received packets</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="275" />
-      <source>Обнулить статистику</source>
-      <translation>Reset the statistics</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="294" />
-      <source>Командная строка</source>
-      <translation>Command line</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="312" />
-      <source>Можно дважды кликнуть мышкой</source>
-      <translation>Double-click to open</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="315" />
-      <source>Список откроется по двойному клику</source>
-      <translation>Double-click opens the list</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="322" />
-      <source>Редактор</source>
-      <translation>Editor</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="323" />
-      <source>Очистить</source>
-      <translation>Clear</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="324" />
-      <source>Очистить весь список команд</source>
-      <translation>Clear the whole command list</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="326" />
-      <source>Сохранить</source>
-      <translation>Save</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="327" />
-      <source>Сохранить все изменения в файл</source>
-      <translation>Save all changes to the file</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="330" />
-      <source>Предыдущий список</source>
-      <translation>Previous list</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="333" />
-      <source>Из файла</source>
-      <translation>From file</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="335" />
-      <source>Следующий список</source>
-      <translation>Next list</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="338" />
-      <source>Имя команды</source>
-      <translation>Command name</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="345" />
-      <source>Отправить из файла</source>
-      <translation>Send from file</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="347" />
-      <source>Отправить</source>
-      <translation>Send</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/build_controls.cpp" line="402" />
-      <source>Двойной клик по команде откроет окно редактирования справки</source>
-      <translation>Double-click a command to edit its help</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/command_file_view.cpp" line="50" />
-      <source>Назад</source>
-      <translation>Back</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="13" />
-      <source>Чётность: нет</source>
-      <translation>Parity: none</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="13" />
-      <source>Чётность: нечётная (odd)</source>
-      <translation>Parity: odd</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="13" />
-      <source>Чётность: чётная (even)</source>
-      <translation>Parity: even</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="14" />
-      <source>Чётность: всегда 1 (mark)</source>
-      <translation>Parity: mark (always 1)</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="14" />
-      <source>Чётность: всегда 0 (space)</source>
-      <translation>Parity: space (always 0)</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="15" />
-      <source>Управление потоком: нет</source>
-      <translation>Flow control: none</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="15" />
-      <source>Управление потоком: RTS/CTS</source>
-      <translation>Flow control: RTS/CTS</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="16" />
-      <source>Управление потоком: XON/XOFF</source>
-      <translation>Flow control: XON/XOFF</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="46" />
-      <source>Параметры порта…</source>
-      <translation>Port settings…</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_options_menu.cpp" line="78" />
-      <source>Чётность и управление потоком: правая кнопка мыши</source>
-      <translation>Parity and flow control: right mouse button</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_state_strip.cpp" line="59" />
-      <source>DTR: щелчок включает или выключает линию</source>
-      <translation>DTR: click to assert or drop the line</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_state_strip.cpp" line="60" />
-      <source>RTS: щелчок включает или выключает линию</source>
-      <translation>RTS: click to assert or drop the line</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_state_strip.cpp" line="72" />
-      <source>Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта</source>
-      <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/line_state_strip.cpp" line="79" />
-      <source>Сброс импульсом</source>
-      <translation>Reset pulse</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="24" />
-      <source>Далее</source>
-      <translation>Next</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="26" />
-      <source>Учитывать регистр</source>
-      <translation>Match case</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_find_bar.cpp" line="35" />
-      <source>Найти:</source>
-      <translation>Find:</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_text_view_accessible.cpp" line="118" />
-      <source>Окно лога</source>
-      <translation>Log window</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_text_view.cpp" line="539" />
-      <source>Копировать</source>
-      <translation>Copy</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/log_text_view_input.cpp" line="241" />
-      <source>Выделить всё</source>
-      <translation>Select all</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/macro_help_editor.cpp" line="52" />
+      <location filename="../src/ui/dialogs/macro_help_editor.cpp" line="52" />
       <source>Редактор макроса</source>
       <translation>Macro editor</translation>
     </message>
     <message>
-      <location filename="../src/ui/macro_help_editor.cpp" line="77" />
+      <location filename="../src/ui/dialogs/macro_help_editor.cpp" line="73" />
+      <source>Имя команды</source>
+      <translation>Command name</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/macro_help_editor.cpp" line="75" />
+      <source>Командная строка</source>
+      <translation>Command line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/macro_help_editor.cpp" line="77" />
       <source>Описание команды</source>
       <translation>Command description</translation>
     </message>
     <message>
-      <location filename="../src/ui/macro_panel.cpp" line="356" />
-      <source>Макросы не сохранены: файлы этого каталога использует другое окно Comtrax</source>
-      <translation>The macros were not saved: another Comtrax window uses the files of this directory</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/no_port_dialog.cpp" line="118" />
+      <location filename="../src/ui/dialogs/no_port_dialog.cpp" line="118" />
       <source>Порт не открыт</source>
       <translation>Port not open</translation>
     </message>
     <message>
-      <location filename="../src/ui/no_port_dialog.cpp" line="140" />
+      <location filename="../src/ui/dialogs/no_port_dialog.cpp" line="140" />
       <source>Выберите порт и нажмите Connect</source>
       <translation>Choose a port and press Connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/no_port_dialog.cpp" line="143" />
+      <location filename="../src/ui/dialogs/no_port_dialog.cpp" line="143" />
       <source>Список портов находится справа от кнопки ReScan.
 Если нужного порта нет, подключите устройство
 и нажмите ReScan.</source>
@@ -1200,164 +920,444 @@ If your port is not there, plug the device in
 and press ReScan.</translation>
     </message>
     <message>
-      <location filename="../src/ui/options_band.cpp" line="81" />
-      <source>Проверять CRC-16/MODBUS принятых пакетов</source>
-      <translation>Check the CRC-16/MODBUS of received packets</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/port_controls.cpp" line="47" />
-      <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
-      <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="25" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="25" />
       <source> мс</source>
       <translation> ms</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="42" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="45" />
       <source>Параметры порта</source>
       <translation>Port settings</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="44" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="47" />
       <source>Линия (при следующем соединении)</source>
       <translation>Line (from the next connection)</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
       <source>нет</source>
       <translation>none</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
       <source>нечётная (odd)</source>
       <translation>odd</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
       <source>чётная (even)</source>
       <translation>even</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
       <source>всегда 1 (mark)</source>
       <translation>always 1 (mark)</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="47" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
       <source>всегда 0 (space)</source>
       <translation>always 0 (space)</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="55" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="58" />
       <source>Чётность:</source>
       <translation>Parity:</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="56" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="59" />
       <source>Управление потоком:</source>
       <translation>Flow control:</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="58" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="61" />
       <source>DTR и RTS</source>
       <translation>DTR and RTS</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="59" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="62" />
       <source>DTR включён при соединении</source>
       <translation>DTR asserted on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="60" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="63" />
       <source>RTS включён при соединении</source>
       <translation>RTS asserted on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="61" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="64" />
       <source>Снимите, если плата перезапускается по DTR</source>
       <translation>Clear it if the board resets on DTR</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="70" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="70" />
       <source>Длительность импульса сброса</source>
       <translation>Reset pulse length</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="71" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="71" />
       <source>Импульс сброса: DTR</source>
       <translation>Reset pulse: DTR</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="72" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="72" />
       <source>Импульс сброса: RTS</source>
       <translation>Reset pulse: RTS</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="74" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="82" />
       <source>Импульс сброса:</source>
       <translation>Reset pulse:</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="75" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="83" />
       <source>Длительность Break:</source>
       <translation>Break length:</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="79" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="85" />
+      <source>Сброс импульсом</source>
+      <translation>Reset pulse</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="87" />
       <source>Выбранные линии выключаются на время импульса и включаются снова</source>
       <translation>The chosen lines are dropped for the length of the pulse and asserted again</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="82" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="90" />
       <source>Закрыть</source>
       <translation>Close</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="166" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="180" />
       <source>Под управлением потоком RTS/CTS линией RTS управляет драйвер.</source>
       <translation>Under RTS/CTS flow control the driver drives RTS.</translation>
     </message>
     <message>
-      <location filename="../src/ui/port_settings_dialog.cpp" line="167" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="181" />
       <source>Сброс импульсом и Break доступны при соединении.</source>
       <translation>Reset pulse and Break are available while connected.</translation>
     </message>
     <message>
-      <location filename="../src/ui/qt_dialog_service.cpp" line="54" />
+      <location filename="../src/ui/dialogs/qt_dialog_service.cpp" line="54" />
       <source>Да</source>
       <translation>Yes</translation>
     </message>
     <message>
-      <location filename="../src/ui/qt_dialog_service.cpp" line="55" />
+      <location filename="../src/ui/dialogs/qt_dialog_service.cpp" line="55" />
       <source>Нет</source>
       <translation>No</translation>
     </message>
     <message>
-      <location filename="../src/ui/save_macros_prompt.cpp" line="20" />
+      <location filename="../src/ui/dialogs/save_macros_prompt.cpp" line="20" />
       <source>Сохранить изменения  макросов?</source>
       <translation>Save the changes to the macros?</translation>
     </message>
     <message>
-      <location filename="../src/ui/save_macros_prompt.cpp" line="35" />
+      <location filename="../src/ui/dialogs/save_macros_prompt.cpp" line="35" />
       <source>Отмена</source>
       <translation>Cancel</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="195" />
+      <location filename="../src/ui/logview/log_find_bar.cpp" line="24" />
+      <source>Далее</source>
+      <translation>Next</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_find_bar.cpp" line="25" />
+      <source>Назад</source>
+      <translation>Back</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_find_bar.cpp" line="26" />
+      <source>Учитывать регистр</source>
+      <translation>Match case</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_find_bar.cpp" line="35" />
+      <source>Найти:</source>
+      <translation>Find:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="118" />
+      <source>Окно лога</source>
+      <translation>Log window</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="380" />
+      <source>Копировать</source>
+      <translation>Copy</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="383" />
+      <source>Выделить всё</source>
+      <translation>Select all</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/command_file_view.cpp" line="75" />
+      <source>Из файла</source>
+      <translation>From file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/command_file_view.cpp" line="78" />
+      <source>Список откроется по двойному клику</source>
+      <translation>Double-click opens the list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="13" />
+      <source>Чётность: нет</source>
+      <translation>Parity: none</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="13" />
+      <source>Чётность: нечётная (odd)</source>
+      <translation>Parity: odd</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="13" />
+      <source>Чётность: чётная (even)</source>
+      <translation>Parity: even</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="14" />
+      <source>Чётность: всегда 1 (mark)</source>
+      <translation>Parity: mark (always 1)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="14" />
+      <source>Чётность: всегда 0 (space)</source>
+      <translation>Parity: space (always 0)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="15" />
+      <source>Управление потоком: нет</source>
+      <translation>Flow control: none</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="15" />
+      <source>Управление потоком: RTS/CTS</source>
+      <translation>Flow control: RTS/CTS</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="16" />
+      <source>Управление потоком: XON/XOFF</source>
+      <translation>Flow control: XON/XOFF</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="46" />
+      <source>Параметры порта…</source>
+      <translation>Port settings…</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_options_menu.cpp" line="78" />
+      <source>Чётность и управление потоком: правая кнопка мыши</source>
+      <translation>Parity and flow control: right mouse button</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="59" />
+      <source>DTR: щелчок включает или выключает линию</source>
+      <translation>DTR: click to assert or drop the line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="60" />
+      <source>RTS: щелчок включает или выключает линию</source>
+      <translation>RTS: click to assert or drop the line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="72" />
+      <source>Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта</source>
+      <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/macro_panel.cpp" line="313" />
+      <source>Редактор</source>
+      <translation>Editor</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/macro_panel.cpp" line="356" />
+      <source>Макросы не сохранены: файлы этого каталога использует другое окно Comtrax</source>
+      <translation>The macros were not saved: another Comtrax window uses the files of this directory</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="81" />
+      <source>Проверять CRC-16/MODBUS принятых пакетов</source>
+      <translation>Check the CRC-16/MODBUS of received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/port_controls.cpp" line="47" />
+      <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
+      <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="189" />
+      <source>Временнй интервал разделения пакетов, мс</source>
+      <translation>Time gap that ends a packet, ms</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="192" />
+      <source>Если данные не поступают дольше указанного времени (мс), то приём данных завершён. Следует учитывать возможность переполнения приёмного буфера, если установлен большой таймаут.</source>
+      <translation>When no data arrives for longer than this time (ms), the packet is complete. Mind that a long timeout may overflow the receive buffer.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="197" />
+      <source>Фильтр сообщений</source>
+      <translation>Message filter</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="198" />
+      <source>Размер шрифта</source>
+      <translation>Font size</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="200" />
+      <source>Очистить окно лога</source>
+      <translation>Clear the log window</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="204" />
+      <source>Остановить/продолжить вывод лога</source>
+      <translation>Freeze/resume the log</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="206" />
+      <source>Цвет окна лога</source>
+      <translation>Log window colours</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="235" />
+      <source>Пример: "command"</source>
+      <translation>Example: "command"</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="237" />
+      <source>Пример: "00 01 02 03 0D 0E 12 13"</source>
+      <translation>Example: "00 01 02 03 0D 0E 12 13"</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="245" />
+      <source>Отправка:</source>
+      <translation>Sending:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="246" />
+      <source>Ручная</source>
+      <translation>Manual</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="247" />
+      <source>После ответа</source>
+      <translation>After answer</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="248" />
+      <source>При выборе</source>
+      <translation>On select</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="249" />
+      <source>Период, мс:</source>
+      <translation>Period, ms:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="260" />
+      <source>Отправить при соединении</source>
+      <translation>Send on connect</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="261" />
+      <source>Циклическая отправка из файла</source>
+      <translation>Send the file in a loop</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="268" />
+      <source>Число отправленных пакетов</source>
+      <translation>Packets sent</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="270" />
+      <source>Число принятых пакетов</source>
+      <translation>Packets received</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="272" />
+      <source>Минимальное время между принятыми пакетами</source>
+      <translation>Shortest time between received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="274" />
+      <source>Максимальное время между принятыми пакетами</source>
+      <translation>Longest time between received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="276" />
+      <source>Обнулить статистику</source>
+      <translation>Reset the statistics</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="313" />
+      <source>Можно дважды кликнуть мышкой</source>
+      <translation>Double-click to open</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="324" />
+      <source>Очистить</source>
+      <translation>Clear</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="325" />
+      <source>Очистить весь список команд</source>
+      <translation>Clear the whole command list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="327" />
+      <source>Сохранить</source>
+      <translation>Save</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="328" />
+      <source>Сохранить все изменения в файл</source>
+      <translation>Save all changes to the file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="331" />
+      <source>Предыдущий список</source>
+      <translation>Previous list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="336" />
+      <source>Следующий список</source>
+      <translation>Next list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="346" />
+      <source>Отправить из файла</source>
+      <translation>Send from file</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="348" />
+      <source>Отправить</source>
+      <translation>Send</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/build_controls.cpp" line="403" />
+      <source>Двойной клик по команде откроет окно редактирования справки</source>
+      <translation>Double-click a command to edit its help</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/terminal_window.cpp" line="200" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="204" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="209" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/terminal_window.cpp" line="246" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="251" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

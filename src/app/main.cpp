@@ -8,8 +8,8 @@
 #include "app/command_line.h"
 #include "common/clock.h"
 #include "qtserial/qt_serial_port.h"
-#include "ui/terminal_window.h"
-#include "ui/translation.h"
+#include "ui/window/terminal_window.h"
+#include "ui/kit/translation.h"
 
 int main(int argc, char* argv[])
 {

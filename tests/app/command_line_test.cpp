@@ -1,5 +1,5 @@
 #include "app/command_line.h"
-#include "ui/translation.h"
+#include "ui/kit/translation.h"
 
 #include <gtest/gtest.h>
 

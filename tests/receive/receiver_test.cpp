@@ -200,7 +200,8 @@ TEST(Receiver, DisplayLinesKeepEverythingButWhatTheConversionAdded)
         {"\r", false, ""},
         {"\xC0\xFF", false, "\xC0\xFF"},
         {hexBytes("00 0D 58 00"), false, "<NULL>\r\nX<NULL>"},  // the runs between breaks and NULs
-        {"long run " + std::string(300, 'z') + "\rend", false, "long run " + std::string(300, 'z') + "\r\nend"},
+        {"long run " + std::string(300, 'z') + "\rend", false,
+         "long run " + std::string(300, 'z') + "\r\nend"},
         {hexBytes("01 02 0D"), true, "01 02 0D"},
         {hexBytes("FF 00 0A"), true, "FF 00 0A"},
     };

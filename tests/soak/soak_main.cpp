@@ -35,7 +35,7 @@
 #include "soak/soak_log.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/terminal_window.h"
+#include "ui/window/terminal_window.h"
 
 using namespace comtrax;
 using namespace comtrax::soak;

@@ -13,8 +13,8 @@
 #include "support/file_limits.h"
 #include "support/odd_files.h"
 #include "support/temp_dir.h"
-#include "terminal/line_settings.h"
-#include "terminal/settings_record.h"
+#include "settings/line_settings.h"
+#include "settings/settings_record.h"
 #include "transmit/history.h"
 
 using namespace comtrax;

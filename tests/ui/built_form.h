@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "ui/controls.h"
+#include "ui/window/build_controls.h"
 
 namespace comtrax::test {
 

@@ -19,7 +19,7 @@
 #include "qtserial/qt_serial_port.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/terminal_window.h"
+#include "ui/window/terminal_window.h"
 #include "pty_io.h"
 #include "recording_dialogs.h"
 #include "wait_until.h"

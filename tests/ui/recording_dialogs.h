@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ui/dialog_service.h"
+#include "ui/dialogs/dialog_service.h"
 
 namespace comtrax::testing {
 

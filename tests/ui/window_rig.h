@@ -6,7 +6,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
-#include "ui/terminal_window.h"
+#include "ui/window/terminal_window.h"
 #include "recording_dialogs.h"
 
 namespace comtrax::testing {

@@ -1,0 +1,155 @@
+#include "ui/panels/port_controls.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+#include "terminal/terminal.h"
+#include "ui/panels/line_options_menu.h"
+#include "ui/panels/line_state_strip.h"
+#include "ui/dialogs/port_settings_dialog.h"
+#include "ui/kit/translation.h"
+
+namespace comtrax {
+
+namespace {
+
+constexpr int StripLeft = 12;  // under the command line's left edge
+constexpr int StripWidth = 360;
+constexpr int ButtonWidth = 130;
+constexpr int BandsRight = 4;  // the bands' right margin in the window
+
+}  // namespace
+
+PortControls::PortControls(QWidget* form, Terminal& terminal, LineOptionsMenu& menu, bool startTimers)
+    : QObject(form), form_(form), terminal_(terminal), menu_(menu), startTimers_(startTimers)
+{
+    strip_ = new LineStateStrip(form_);
+    strip_->hide();
+    connect(strip_, &LineStateStrip::dtrClicked, this, [this](bool on) {
+        terminal_.modem().setDtr(on);
+        pollLines();
+    });
+    connect(strip_, &LineStateStrip::rtsClicked, this, [this](bool on) {
+        terminal_.modem().setRts(on);
+        pollLines();
+    });
+    connect(strip_, &LineStateStrip::resetPulseRequested, this, &PortControls::resetPulse);
+    connect(strip_, &LineStateStrip::breakRequested, this, &PortControls::sendBreak);
+    connect(strip_, &LineStateStrip::settingsRequested, this, &PortControls::openDialog);
+
+    button_ = new QToolButton(form_);
+    button_->setObjectName(QStringLiteral("PortSettingsButton"));
+    button_->setText(uiText("Параметры порта…"));
+    button_->setToolTip(
+        uiText("Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)"));
+    button_->setAutoRaise(true);
+    button_->setFocusPolicy(Qt::NoFocus);
+    QFont small = button_->font();
+    small.setPixelSize(10);
+    button_->setFont(small);
+    connect(button_, &QToolButton::clicked, this, &PortControls::openDialog);
+
+    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")), form_);
+    connect(shortcut, &QShortcut::activated, this, &PortControls::openDialog);
+    connect(&menu_, &LineOptionsMenu::settingsRequested, this, &PortControls::openDialog);
+    connect(&menu_, &LineOptionsMenu::optionsChosen, this, [this] {
+        if (dialog_)
+            dialog_->setLineOptions(menu_.options());
+    });
+
+    poll_ = new QTimer(this);
+    poll_->setInterval(PollMs);
+    connect(poll_, &QTimer::timeout, this, &PortControls::pollLines);
+    place();
+}
+
+bool PortControls::polling() const
+{
+    return poll_->isActive();
+}
+
+void PortControls::place()
+{
+    const int top = form_->height() - MarginHeight + 1;
+    strip_->setGeometry(StripLeft, top, StripWidth, MarginHeight - 1);
+    button_->setGeometry(form_->width() - BandsRight - ButtonWidth, top, ButtonWidth, MarginHeight - 1);
+}
+
+void PortControls::connectionChanged()
+{
+    // Called every second by the connection check too: only a change acts.
+    const bool open = terminal_.portOpen();
+    if (open != strip_->isVisible()) {
+        strip_->setVisible(open);
+        linesUnknown_ = false;
+        if (open)
+            pollLines();
+    }
+    // The lines are read only while there are lines to read.
+    if (open && startTimers_ && !linesUnknown_ && !poll_->isActive())
+        poll_->start();
+    else if (!open && poll_->isActive())
+        poll_->stop();
+    if (dialog_)
+        dialog_->setConnected(open);
+}
+
+void PortControls::pollLines()
+{
+    ModemControl& modem = terminal_.modem();
+    const ModemLines lines = modem.lines();
+    strip_->showLines(modem.dtr(), modem.rts(), modem.rtsOwnedByDriver(), lines);
+    // A device that cannot tell its lines (a pty) never will: no more reads
+    // until the next connection.
+    if (!lines.valid && terminal_.portOpen()) {
+        linesUnknown_ = true;
+        poll_->stop();
+    }
+}
+
+void PortControls::resetPulse()
+{
+    terminal_.modem().pulseReset();
+    pollLines();
+}
+
+void PortControls::sendBreak()
+{
+    terminal_.modem().sendBreak();
+}
+
+void PortControls::setModemSettings(const ModemSettings& settings)
+{
+    terminal_.modem().setSettings(settings);
+    if (dialog_)
+        dialog_->setModemSettings(terminal_.modem().settings());
+}
+
+void PortControls::openDialog()
+{
+    if (!dialog_) {
+        dialog_ = new PortSettingsDialog(form_);
+        connect(dialog_, &PortSettingsDialog::lineOptionsChanged, this,
+                [this] { menu_.setOptions(dialog_->lineOptions()); });
+        connect(dialog_, &PortSettingsDialog::modemSettingsChanged, this,
+                [this] { terminal_.modem().setSettings(dialog_->modemSettings()); });
+        connect(dialog_, &PortSettingsDialog::resetPulseRequested, this, &PortControls::resetPulse);
+        connect(dialog_, &PortSettingsDialog::breakRequested, this, &PortControls::sendBreak);
+    }
+    showDialogState();
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+void PortControls::showDialogState()
+{
+    dialog_->setLineOptions(menu_.options());
+    dialog_->setModemSettings(terminal_.modem().settings());
+    dialog_->setConnected(terminal_.portOpen());
+}
+
+}  // namespace comtrax

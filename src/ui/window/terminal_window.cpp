@@ -1,0 +1,425 @@
+#include "ui/window/terminal_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "presentation/help_texts.h"
+#include "ui/kit/colours.h"
+#include "ui/panels/command_band.h"
+#include "ui/panels/command_file_view.h"
+#include "ui/panels/help_hover.h"
+#include "ui/panels/line_state_strip.h"
+#include "ui/logview/display_frame.h"
+#include "ui/logview/log_view.h"
+#include "ui/panels/macro_panel.h"
+#include "ui/panels/options_band.h"
+#include "ui/panels/port_controls.h"
+#include "ui/dialogs/qt_dialog_service.h"
+#include "ui/kit/shown_text.h"
+#include "ui/window/terminal_timers.h"
+#include "ui/kit/text_codec.h"
+#include "ui/panels/top_bar.h"
+#include "ui/window/build_controls.h"
+#include "ui/window/window_layout_apply.h"
+#include "ui/kit/translation.h"
+#include "common/texts.h"
+
+namespace comtrax {
+
+TerminalWindow::TerminalWindow(const WindowEnvironment& env) : QWidget(nullptr)
+{
+    init(env);
+}
+
+TerminalWindow::~TerminalWindow() = default;
+
+std::string TerminalWindow::path(const char* name) const
+{
+    return env_.directory + "/" + name;
+}
+
+void TerminalWindow::init(const WindowEnvironment& env)
+{
+    env_ = env;
+    setWindowTitle(QStringLiteral("Comtrax v1.06"));
+    resize(DesignClientWidth, DesignClientHeight);
+    // The controls are placed for this size and only grow from it; narrower,
+    // they would overlap.
+    setMinimumSize(DesignClientWidth, DesignClientHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        move(avail.center() - QPoint(DesignClientWidth / 2, DesignClientHeight / 2));
+    }
+
+    buildMainWindowControls(this, ui_);
+    // The macro buttons' tips are texts from the lists file; no tip of the
+    // program, in this window or its dialogs, is ever taken for markup.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(new PlainToolTips(this));
+
+    // The end of a reset pulse or a break comes from the event loop, so the
+    // window keeps working while a line is held.
+    auto schedule = [this](int ms, std::function<void()> step) {
+        QTimer::singleShot(ms, Qt::PreciseTimer, this, std::move(step));
+    };
+    Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
+                          *this,      env_.directory, [this](int ms) { pauseProgram(ms); },
+                          schedule};
+    terminal_ = std::make_unique<Terminal>(setup);
+    makePanels();
+
+    // The program's own dialogs come after the main window's start-up, in their
+    // order; widget tests bring a recorder instead.
+    if (!env_.dialogs) {
+        ownedDialogs_ = std::make_unique<QtDialogService>(this, &macros_->editorHost());
+        env_.dialogs = ownedDialogs_.get();
+    }
+
+    startUp();
+    if (ownedDialogs_)
+        static_cast<QtDialogService*>(ownedDialogs_.get())->createWindows();
+    timers_->start();
+}
+
+void TerminalWindow::makePanels()
+{
+    frame_ = new DisplayFrame(env_.startTimers, this);
+    frame_->addShower([this] { showPendingReadouts(); });
+    logView_ = new LogView(
+        ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, *frame_,
+        [this] {
+            if (timers_)
+                timers_->scheduleHousekeepingIfLate();
+        },
+        this);
+    topBar_ = new TopBar(ui_, *terminal_, *logView_, this);
+    portControls_ = new PortControls(this, *terminal_, topBar_->lineOptions(), env_.startTimers);
+    connect(topBar_, &TopBar::connectionChanged, this, [this] {
+        timers_->connectionChanged();
+        portControls_->connectionChanged();
+    });
+    connect(topBar_, &TopBar::timeoutChanged, this, [this] { timers_->scheduleRx(); });
+    connect(ui_.BTLog, &QPushButton::clicked, this, &TerminalWindow::clearLog);
+    connect(ui_.StartStop, &QPushButton::clicked, this, &TerminalWindow::toggleFreeze);
+    connect(ui_.BtInfo, &QPushButton::clicked, this, &TerminalWindow::showAbout);
+
+    MacroPanelHooks hooks;
+    hooks.send = [this](const std::string& line) { terminal_->send(line); };
+    hooks.onSelectMode = [this] { return terminal_->options().sendMode == SendMode::OnSelect; };
+    hooks.fileMode = [this] { return terminal_->fileMode(); };
+    hooks.editHelpModal = [this] { env_.dialogs->editMacroHelp(); };
+    hooks.error = [this](const QString& text) { env_.dialogs->error(text); };
+    hooks.mayWriteLists = [this] { return !keepOtherInstanceFiles_; };
+    hooks.cmdConfigPath = path("CmdConfig");
+    macros_ = new MacroPanel(ui_, cmdLists_, hooks, this);
+
+    hover_ = new HelpHover(
+        ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
+    hover_->install();
+    hover_->addText(portControls_->strip(), lineStateHelp());
+    hover_->addText(portControls_->settingsButton(), portSettingsHelp());
+
+    TerminalTimers::Handlers handlers;
+    handlers.housekeeping = [this] { housekeepingTick(); };
+    handlers.checkConnection = [this] { checkConnection(); };
+    handlers.period = [this] { periodTick(); };
+    handlers.housekeepingHasWork = [this] {
+        return (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked()) || logView_->overCap()
+            || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
+    };
+    timers_ = new TerminalTimers(*terminal_, *env_.port, *env_.clock, env_.startTimers, handlers, this);
+
+    options_ = new OptionsBand(ui_, *terminal_, this);
+    connect(options_, &OptionsBand::scheduleChanged, this, &TerminalWindow::scheduleChanged);
+    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TerminalWindow::sendCommandLine);
+    connect(ui_.SendStart, &QPushButton::clicked, this, &TerminalWindow::startFileSending);
+    commandBand_ =
+        new CommandBand(ui_,
+                        CommandBand::Hooks{[this](const std::string& line) { terminal_->send(line); },
+                                           [this] { return terminal_->historyLines(); }},
+                        this);
+    fileView_ = new CommandFileView(
+        ui_, *terminal_, cmdLists_, *macros_, [this] { return env_.dialogs->openFileName(); }, this);
+    connect(fileView_, &CommandFileView::shownOrHidden, this, [this] { timers_->schedulePeriod(); });
+}
+
+// The pause after a reconnection: the program stands still, as the device
+// may need a moment after it comes back.
+void TerminalWindow::pauseProgram(int ms)
+{
+    if (env_.sleep)
+        env_.sleep(ms);
+    else
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void TerminalWindow::startUp()
+{
+    // Statistics and their labels.
+    ui_.MinTimeWait->setText(QStringLiteral("MIN_T_W:  NA"));
+    ui_.MaxTimeWait->setText(QStringLiteral("MAX_T_W: NA"));
+    ui_.LRead->setText(QStringLiteral("Read: 0"));
+    ui_.LSend->setText(QStringLiteral("Send: 0"));
+
+    initialLayout_ = captureInitialLayout(ui_);
+    layoutCaptured_ = true;
+
+    setBackgroundColour(ui_.FiltrLog, clBtnFace);
+    terminal_->setRxTimeoutMs(0);
+    ui_.MainWindow->clear();
+    for (QWidget* w : {static_cast<QWidget*>(ui_.MainWindow), static_cast<QWidget*>(ui_.MainStrCmd),
+                       static_cast<QWidget*>(ui_.AddStrCmd), static_cast<QWidget*>(ui_.FastOldCmd)})
+        setBackgroundColour(w, clBtnFace);
+    setBackgroundColour(ui_.LBTail, clBtnFace);
+    setBackgroundColour(ui_.CBLists, clBtnFace);
+    ui_.BTConnect->setFocus();
+    topBar_->showTimeout(false);
+
+    // Two windows in one directory would undo each other's saves: the second
+    // one asks before its files go over the first one's. The first one alone
+    // may clear what saves cut short by a kill left behind.
+    if (directoryLock_.tryLock(env_.directory)) {
+        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd"});
+    } else {
+        keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
+            uiText("Каталог %1 уже использует другое окно Comtrax.\n"
+                   "Сохранять настройки, историю команд и макросы этого окна поверх его файлов?")
+                .arg(fromUtf8(env_.directory)));
+    }
+
+    // The command lists; a damaged file is rebuilt and said so, a missing one
+    // (the first start) is created without a word.
+    const CmdLists::LoadResult lists = cmdLists_.loadLists(path("CmdConfig"));
+    if (lists.rebuilt && !lists.created)
+        showMessage(trText("Проблема с файлом конфигурации, он будет перезаписан"));
+    if (!lists.io) {
+        showError(lists.io.error);
+        return;
+    }
+    macros_->showFirstList();
+    macros_->wire();
+
+    const FileResult history = terminal_->loadHistory();
+    if (!history) {
+        showError(history.error);
+        return;
+    }
+    historyLoaded_ = true;
+    refillHistoryDropDown();
+
+    topBar_->applyPortChoice(terminal_->scanPorts(true));
+    terminal_->endQuietStartUp();
+
+    setHelpLines(ui_, generalHelp());
+
+    settingsReached_ = true;
+    loadSettings();
+    loadLineSettings();
+    applyStartOptions();
+}
+
+bool TerminalWindow::shutDown()
+{
+    // Unsaved macro edits are offered for saving; a save that fails keeps the
+    // window open, so the edits are not lost.
+    if (!macros_->offerSaveOnClose([this] { return env_.dialogs->askSaveMacros(); }))
+        return false;
+    // A failed save of the settings or the history (a read-only directory, a
+    // full disk) keeps the window open once, with the reason. Told once, the
+    // user can always close: the next close tries again and closes whatever
+    // comes of it. The log file is written line by line and needs no save.
+    auto saved = [this](const FileResult& r) {
+        if (r || closeSaveFailed_)
+            return true;
+        closeSaveFailed_ = true;
+        showError(r.error + "\n\n"
+                  + trText("Следующее закрытие закроет окно, даже если сохранить не удастся."));
+        return false;
+    };
+    if (historyLoaded_ && !keepOtherInstanceFiles_) {
+        if (!saved(terminal_->saveHistory()))
+            return false;
+    }
+    if (settingsReached_ && !settingsUnreadable_ && !keepOtherInstanceFiles_) {
+        saveSettings();
+        if (!saved(saveSettingsFile(path("CfgTerminal"), settings_)))
+            return false;
+    }
+    if (settingsReached_ && !lineSettingsUnreadable_ && !keepOtherInstanceFiles_) {
+        saveLineSettings();
+        if (!saved(saveLineSettingsFile(path("CfgLine"), lineSettings_)))
+            return false;
+    }
+    terminal_->closeLogFile();
+    return true;
+}
+
+void TerminalWindow::closeEvent(QCloseEvent* event)
+{
+    if (shutDown()) {
+        timers_->stop();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TerminalWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (layoutCaptured_)
+        applyWindowLayout(ui_, initialLayout_, size(), terminal_->fileMode());
+    if (portControls_)
+        portControls_->place();
+    if (timers_)
+        timers_->scheduleHousekeeping();
+}
+
+// ---- TerminalView ---------------------------------------------------------
+
+void TerminalWindow::addLogLine(const std::string& line)
+{
+    logView_->addLine(fromCp1251(line));
+}
+
+void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direction)
+{
+    logView_->addCp1251Line(line, direction);
+}
+
+// The statistics change with every packet; each new text of a label costs a
+// layout and a repaint, so they are shown once per display frame, the latest
+// text of each label.
+void TerminalWindow::showReadout(QLabel* label, const std::string& text)
+{
+    if (!frame_) {
+        label->setText(fromUtf8(text));
+        return;
+    }
+    // Kept as given and made a QString once a frame, not once a poll.
+    auto it = std::find_if(pendingReadouts_.begin(), pendingReadouts_.end(),
+                           [label](const auto& p) { return p.first == label; });
+    if (it != pendingReadouts_.end())
+        it->second = text;
+    else
+        pendingReadouts_.emplace_back(label, text);
+    frame_->request();
+}
+
+void TerminalWindow::showPendingReadouts()
+{
+    for (const auto& [label, text] : pendingReadouts_)
+        label->setText(fromUtf8(text));
+    pendingReadouts_.clear();
+}
+
+void TerminalWindow::setByteTotals(const std::string& text)
+{
+    showReadout(ui_.StaticText3, text);
+}
+
+void TerminalWindow::setSentCount(const std::string& text)
+{
+    showReadout(ui_.LSend, text);
+}
+
+void TerminalWindow::setReadCount(const std::string& text)
+{
+    showReadout(ui_.LRead, text);
+}
+
+void TerminalWindow::setGaps(const std::string& minText, const std::string& maxText)
+{
+    showReadout(ui_.MinTimeWait, minText);
+    showReadout(ui_.MaxTimeWait, maxText);
+}
+
+void TerminalWindow::showMessage(const std::string& text)
+{
+    env_.dialogs->message(fromUtf8(text));
+}
+
+void TerminalWindow::showError(const std::string& text)
+{
+    env_.dialogs->error(fromUtf8(text));
+}
+
+void TerminalWindow::showNoPortWindow()
+{
+    env_.dialogs->noPortWindow();
+}
+
+void TerminalWindow::setPeriodTimerEnabled(bool)
+{
+    timers_->schedulePeriod();
+}
+
+void TerminalWindow::logStateChanged()
+{
+    topBar_->showLogState();
+}
+
+void TerminalWindow::setOutputWaiting(bool waiting)
+{
+    timers_->setOutputWaiting(waiting);
+}
+
+// ---- Timers -----------------------------------------------------------------
+
+void TerminalWindow::pollReceive()
+{
+    timers_->pollReceive();
+}
+
+void TerminalWindow::periodTick()
+{
+    terminal_->periodTick();
+    timers_->schedulePeriod();
+}
+
+bool TerminalWindow::isTimerPeriodActive() const
+{
+    return terminal_->periodTimerEnabled();
+}
+
+void TerminalWindow::housekeepingTick()
+{
+    logView_->flush();
+    ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
+    logView_->clearIfOverCap();
+    const QString now = fromUtf8(formatLongTime(env_.clock->now()));
+    if (ui_.TextTime->text() != now)
+        ui_.TextTime->setText(now);
+    terminal_->housekeepingTick();
+    timers_->schedulePeriod();
+    timers_->scheduleHousekeeping();
+}
+
+void TerminalWindow::checkConnection()
+{
+    terminal_->checkConnection(topBar_->portParameters());
+    topBar_->refreshConnection();
+}
+
+void TerminalWindow::scheduleChanged()
+{
+    timers_->schedulePeriod();
+    timers_->scheduleHousekeeping();
+}
+
+}  // namespace comtrax
