@@ -1,6 +1,7 @@
 #include "bench_window.h"
 
 #include <QComboBox>
+#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,9 +60,9 @@ BenchWindow::BenchWindow(const std::string& devicePath, bool logOn)
         return;
     window->controls().ComPort->setCurrentIndex(0);
     window->controls().BaudRate->setCurrentIndex(window->controls().BaudRate->findText("115200"));
-    window->toggleConnection();
+    window->controls().BTConnect->click();
     if (logOn)
-        window->toggleLogFile();
+        window->controls().StartLog->click();
 }
 
 std::string BenchWindow::logPath()

@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QToolButton>
 
 #include <poll.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@
 #include "bench_window.h"
 #include "device_process.h"
 #include "pty_device.h"
+#include "ui/kit/up_down.h"
+#include "ui/window/terminal_timers.h"
 
 using namespace comtrax;
 using namespace comtrax::bench;
@@ -68,6 +71,15 @@ bool hasOption(const std::vector<std::string>& args, const std::string& key)
         if (a == key)
             return true;
     return false;
+}
+
+// The receive timeout set as the user sets it, with its arrows.
+void stepTimeoutTo(TerminalWindow& window, int32_t ms)
+{
+    for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() < ms; ++i)
+        window.controls().TimeOutRx->upButton()->click();
+    for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() > ms; ++i)
+        window.controls().TimeOutRx->downButton()->click();
 }
 
 void waitInLoop(int ms)
@@ -133,7 +145,7 @@ int runRx(const std::vector<std::string>& args)
         std::fprintf(stderr, "the window did not connect\n");
         return 1;
     }
-    w.window->terminal().setRxTimeoutMs(timeoutMs);
+    stepTimeoutTo(*w.window, timeoutMs);
     w.window->show();
 
     std::string phase;
@@ -345,8 +357,9 @@ int runSend(const std::vector<std::string>& args)
     std::function<void()> step = [&] {
         const std::string line = "AT+BENCH=" + std::to_string(sent);
         const std::size_t want = line.size() + 1;  // the suffix $0D
+        w.window->controls().MainStrCmd->setText(QString::fromLatin1(line));
         const int64_t t0 = monotonicNs();
-        w.window->terminal().send(line);
+        w.window->controls().ButtonSend->click();
         const int64_t t1 = monotonicNs();
         std::string got;
         while (got.size() < want) {
@@ -447,8 +460,8 @@ int runTicks(const std::vector<std::string>& args)
         return (processCpuSeconds() - c0) / n * 1e6;
     };
     const double empty = perCall([] {});
-    const double check = perCall([&] { w.window->checkConnection(); });
-    const double house = perCall([&] { w.window->housekeepingTick(); });
+    const double check = perCall([&] { w.window->timers().runConnectionCheck(); });
+    const double house = perCall([&] { w.window->timers().runHousekeeping(); });
     Json j;
     j.add("bench", "ticks")
         .add("calls", n)
@@ -519,10 +532,7 @@ int runPrepare(const std::vector<std::string>& args)
         TerminalWindow window(env);
         window.show();
         waitInLoop(200);
-        for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() < timeoutMs; ++i)
-            window.stepTimeout(true);
-        for (int i = 0; i < 100 && window.terminal().rxTimeoutMs() > timeoutMs; ++i)
-            window.stepTimeout(false);
+        stepTimeoutTo(window, timeoutMs);
         QWidget* button = window.controls().StartLog;
         startLog = button->mapTo(&window, button->rect().center());
         saved = window.close();

@@ -1095,14 +1095,9 @@ and press ReScan.</translation>
       <translation>Select all</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/command_file_view.cpp" line="75" />
+      <location filename="../src/ui/panels/command_file_view.cpp" line="63" />
       <source>Из файла</source>
       <translation>From file</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/panels/command_file_view.cpp" line="78" />
-      <source>Список откроется по двойному клику</source>
-      <translation>Double-click opens the list</translation>
     </message>
     <message>
       <location filename="../src/ui/panels/line_options_menu.cpp" line="13" />
@@ -1170,17 +1165,22 @@ and press ReScan.</translation>
       <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/macro_panel.cpp" line="313" />
+      <location filename="../src/ui/panels/macro_panel.cpp" line="291" />
+      <source>Список откроется по двойному клику</source>
+      <translation>Double-click opens the list</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/macro_panel_editor.cpp" line="55" />
       <source>Редактор</source>
       <translation>Editor</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/macro_panel.cpp" line="356" />
+      <location filename="../src/ui/panels/macro_panel_editor.cpp" line="97" />
       <source>Макросы не сохранены: файлы этого каталога использует другое окно Comtrax</source>
       <translation>The macros were not saved: another Comtrax window uses the files of this directory</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/options_band.cpp" line="81" />
+      <location filename="../src/ui/panels/options_band.cpp" line="75" />
       <source>Проверять CRC-16/MODBUS принятых пакетов</source>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
     </message>
@@ -1345,19 +1345,19 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="200" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="204" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="209" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="213" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="251" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="260" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

@@ -4,6 +4,7 @@
 // window owns one, feeds it the current options and calls its timer handlers.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "common/clock.h"
 #include "common/options.h"
@@ -33,13 +34,27 @@ public:
 
     explicit Terminal(const Setup& setup);
 
-    TerminalOptions& options() { return options_; }
+    // The choices of the controls, as the core sees them; each changes
+    // through its own call below.
     const TerminalOptions& options() const { return options_; }
     const Clock& clock() const { return clock_; }
 
     std::string historyPath() const { return directory_ + "/OldCmd"; }
 
     // --- What the window asks of the terminal ---------------------------------
+
+    // The choices the controls make (texts in Windows-1251, as they are sent).
+    void setHex(bool hex) { options_.hex = hex; }
+    void setShowTime(bool on) { options_.showTime = on; }
+    void setFilter(std::string text) { options_.filter = std::move(text); }
+    void setSuffix(std::string text) { options_.suffix = std::move(text); }
+    void setCommandText(std::string text) { options_.commandText = std::move(text); }
+    void setPeriodText(std::string text) { options_.periodText = std::move(text); }
+    void setCyclic(bool on) { options_.cyclic = on; }
+    void setSendOnConnect(bool on) { options_.sendOnConnect = on; }
+    void setAutoConnect(bool on) { options_.autoConnect = on; }
+    void setModbusCrcCheck(bool on) { options_.checkModbusCrc = on; }
+    SendMode sendMode() const { return options_.sendMode; }
 
     // Sending: one line through the one send path; output the port had no room
     // for goes on when it has.
@@ -63,9 +78,20 @@ public:
     bool portOpen() const { return access_.portOpen(); }
     const std::string& portName() const { return access_.portName(); }
     uint32_t portInputCount() { return access_.portInputCount(); }  // bytes waiting at the port
-    // DTR, RTS, the reset pulse and break on the open port.
-    ModemControl& modem() { return modem_; }
-    const ModemControl& modem() const { return modem_; }
+    // DTR, RTS, the reset pulse and break on the open port: what the user
+    // set, what the device reports, and the settings applied on connect.
+    bool setDtr(bool on) { return modem_.setDtr(on); }
+    bool setRts(bool on) { return modem_.setRts(on); }
+    bool pulseReset() { return modem_.pulseReset(); }
+    bool sendBreak() { return modem_.sendBreak(); }
+    bool dtr() const { return modem_.dtr(); }
+    bool rts() const { return modem_.rts(); }
+    bool rtsOwnedByDriver() const { return modem_.rtsOwnedByDriver(); }
+    bool pulsing() const { return modem_.pulsing(); }
+    bool breaking() const { return modem_.breaking(); }
+    ModemLines modemLines() { return modem_.lines(); }
+    const ModemSettings& modemSettings() const { return modem_.settings(); }
+    void setModemSettings(const ModemSettings& settings) { modem_.setSettings(settings); }
 
     // Receiving: one poll, and what it found.
     struct PollResult {

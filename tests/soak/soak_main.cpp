@@ -12,8 +12,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -35,6 +37,7 @@
 #include "soak/soak_log.h"
 #include "support/fake_serial_port.h"
 #include "support/temp_dir.h"
+#include "ui/kit/up_down.h"
 #include "ui/window/terminal_window.h"
 
 using namespace comtrax;
@@ -125,14 +128,15 @@ bool memoryFlat(const std::vector<Sample>& samples, double total, std::string& f
 // held for a packet, for a while on end, and the log holds an answer for every
 // line sent (a device slowed down by a busy machine may answer the last line
 // after a long pause; the end waits for it, up to capMs).
-bool waitQuiet(TerminalWindow& w, const std::string& logPath, int quietMs, int capMs)
+bool waitQuiet(const TerminalWindow& w, SerialPort& port, const std::string& logPath, int quietMs, int capMs)
 {
     QElapsedTimer total, quiet;
     total.start();
     quiet.start();
     while (total.elapsed() < capMs) {
         QTest::qWait(10);
-        if (w.terminal().portInputCount() != 0 || w.terminal().heldBytes() != 0) {
+        const uint32_t waiting = port.isOpen() ? port.inputCount() : 0;
+        if (waiting != 0 || w.terminal().heldBytes() != 0) {
             quiet.restart();
         } else if (quiet.elapsed() >= quietMs) {
             const LogRecords log = parseLog(testing::readFileBytes(logPath));
@@ -211,12 +215,12 @@ int main(int argc, char** argv)
 
     Controls& c = window->controls();
     while (window->terminal().rxTimeoutMs() < opt.timeoutMs)
-        window->stepTimeout(true);
+        c.TimeOutRx->upButton()->click();
     c.VisTime->setChecked(true);
     c.ComPort->setCurrentIndex(0);
     c.BaudRate->setCurrentIndex(7);
-    window->toggleConnection();
-    window->toggleLogFile();
+    c.BTConnect->click();
+    c.StartLog->click();
     c.MainStrCmd->setText("Q");
     c.RBAfterAns->setChecked(true);
     if (!window->terminal().portOpen() || !window->terminal().logActive()) {
@@ -229,7 +233,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     // One line by hand starts the loop; every answer sends the next one.
-    window->sendCommandLine();
+    c.ButtonSend->click();
 
     std::vector<Sample> samples;
     QElapsedTimer run;
@@ -257,7 +261,7 @@ int main(int argc, char** argv)
     bool wrote = ::write(control[1], &cmd, 1) == 1;
     c.RBManual->setChecked(true);
     const std::string logName = window->terminal().logFileName();
-    const bool quiet = waitQuiet(*window, dir.file(logName), 300, 60000);
+    const bool quiet = waitQuiet(*window, port, dir.file(logName), 300, 60000);
     cmd = Finish;
     wrote = ::write(control[1], &cmd, 1) == 1 && wrote;
     int status = 0;

@@ -54,8 +54,8 @@ TEST(TerminalWiring, ASendKeepsWhatTheDeviceHadAlreadySent)
 TEST(TerminalWiring, AnAnswerInAfterAnswerModeSendsTheCommandLineAgain)
 {
     Rig r;
-    r.terminal.options().sendMode = SendMode::AfterAnswer;
-    r.terminal.options().commandText = "PING";
+    r.terminal.selectMode(SendMode::AfterAnswer);
+    r.terminal.setCommandText("PING");
     r.terminal.setRxTimeoutMs(2);
     r.port.feed("PONG\r\n");
     r.pollFor(5);
@@ -115,7 +115,7 @@ TEST(TerminalWiring, DisconnectDuringABreakClearsItBeforeTheClose)
                             steps.push_back(std::move(step));
                         }}};
     terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
-    ASSERT_TRUE(terminal.modem().sendBreak());
+    ASSERT_TRUE(terminal.sendBreak());
     ASSERT_TRUE(port.inBreak);
     terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
     EXPECT_FALSE(port.opened);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 
 #include "support/fake_clock.h"
 #include "support/fake_serial_port.h"
@@ -20,6 +21,7 @@
 #include "ui/logview/log_find_bar.h"
 #include "ui/dialogs/macro_help_editor.h"
 #include "ui/panels/macro_panel.h"
+#include "ui/window/terminal_timers.h"
 #include "ui/dialogs/no_port_dialog.h"
 #include "ui/dialogs/save_macros_prompt.h"
 #include "ui/window/terminal_window.h"
@@ -78,20 +80,20 @@ int main(int argc, char* argv[])
 
     // A short exchange, so the log shows sent and received lines, in each
     // colour scheme, and then the find bar over it.
-    window.toggleConnection();
+    window.controls().BTConnect->click();
     for (const char* request : {"AT", "AT+GMR", "AT+CSQ", "AT+COPS?"}) {
         window.controls().MainStrCmd->setText(QString::fromLatin1(request));
-        window.sendCommandLine();
+        window.controls().ButtonSend->click();
         port.feed(std::string(request) + " -> OK\r");
-        window.pollReceive();
+        window.timers().pollReceive();
         clock.advance(1);
-        window.pollReceive();
+        window.timers().pollReceive();
     }
-    window.housekeepingTick();
+    window.timers().runHousekeeping();
     for (int scheme = 0; scheme < 6; ++scheme) {
         app.processEvents();
         save(window, QStringLiteral("log-scheme%1").arg(scheme));
-        window.nextColourScheme();
+        window.controls().BTPalitra->click();
     }
     auto* findBar = window.findChild<LogFindBar*>();
     findBar->open();
@@ -107,7 +109,7 @@ int main(int argc, char* argv[])
     SaveMacrosPrompt prompt;
     prompt.show();
     save(prompt, "save-prompt");
-    MacroHelpEditor editor(&window.macros().editorHost());
+    MacroHelpEditor editor(&window.findChild<MacroPanel*>()->editorHost());
     editor.show();
     save(editor, "help-editor");
     NoPortDialog noPort;
@@ -120,12 +122,12 @@ int main(int argc, char* argv[])
     // list is a window of its own: the picture is of the whole screen (run
     // under a display, e.g. xvfb-run, for this one).
     if (window.terminal().connected())
-        window.toggleConnection();
+        window.controls().BTConnect->click();
     lister.infos = {{"ttyUSB0", "CP2102 USB to UART Bridge Controller", "0001", "10c4", "ea60", "1-1.2:1.0"},
                     {"ttyACM0", "Pico", "E66138935F2F", "2e8a", "000a", "1-1.3:1.0"},
                     {"ttyS0", "", "", "", "", ""},
                     {"/dev/serial/by-id/usb-Silicon_Labs_CP2102_0001-if00-port0", "", "", "", "", ""}};
-    window.rescanPorts();
+    window.controls().BTRescan->click();
     window.activateWindow();
     window.controls().ComPort->showPopup();
     for (int i = 0; i < 10; ++i)

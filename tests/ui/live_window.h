@@ -3,6 +3,8 @@
 // own timers, the Qt port and the log file, against a "device" that is the
 // master end of the pty.
 #include <QComboBox>
+#include <QPushButton>
+#include <QToolButton>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -17,12 +19,9 @@
 
 #include "common/clock.h"
 #include "qtserial/qt_serial_port.h"
-#include "support/fake_serial_port.h"
-#include "support/temp_dir.h"
-#include "ui/window/terminal_window.h"
 #include "pty_io.h"
-#include "recording_dialogs.h"
 #include "wait_until.h"
+#include "window_rig.h"
 
 namespace comtrax::testing {
 
@@ -52,32 +51,26 @@ struct PtyDevice {
     std::string drain() { return drainPty(master); }
 };
 
-struct LiveWindow {
-    TempDir dir;
+// The shared rig on the pty with the program's own timers, connected at
+// 115200 with the given receive timeout and logging to a file.
+struct LiveWindow : BasicWindowRig<QtSerialPort, SystemClock> {
     PtyDevice device;
-    QtSerialPort port;
-    FakePortLister lister;
-    SystemClock clock;
-    RecordingDialogs dialogs;
-    std::unique_ptr<TerminalWindow> window;
 
     explicit LiveWindow(int32_t timeoutMs)
     {
         lister.ports = {device.path};
-        WindowEnvironment env;
-        env.port = &port;
-        env.lister = &lister;
-        env.clock = &clock;
-        env.dialogs = &dialogs;
-        env.directory = dir.path();
-        env.sleep = [](int) {};
-        window = std::make_unique<TerminalWindow>(env);
-        window->terminal().setRxTimeoutMs(timeoutMs);
-        window->controls().ComPort->setCurrentIndex(0);
-        window->controls().BaudRate->setCurrentIndex(7);
-        window->toggleConnection();
-        window->toggleLogFile();
+        startTimers = true;
+        open();
+        Controls& c = ui();
+        while (terminal().rxTimeoutMs() < timeoutMs)
+            c.TimeOutRx->upButton()->click();
+        c.ComPort->setCurrentIndex(0);
+        c.BaudRate->setCurrentIndex(7);
+        c.BTConnect->click();
+        c.StartLog->click();
     }
+    // The window goes before the device it is connected to.
+    ~LiveWindow() { window.reset(); }
 
     std::string logFile() { return readFileBytes(dir.file(window->terminal().logFileName())); }
 

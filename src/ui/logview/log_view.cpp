@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "presentation/appearance.h"
+#include "ui/kit/colours.h"
 #include "ui/logview/display_frame.h"
 #include "ui/logview/log_find_bar.h"
 #include "ui/logview/log_text_view.h"
@@ -25,6 +26,7 @@ LogView::LogView(LogTextView* live, QPlainTextEdit* frozen, QPushButton* freezeB
 {
     frame_.addShower([this] { flush(); });
     new LogFindBar(live_);
+    connect(freezeButton_, &QPushButton::clicked, this, &LogView::toggleFreeze);
 }
 
 void LogView::addLine(const QString& text, LogDirection direction)
@@ -123,6 +125,16 @@ void LogView::setFontSize(int points)
         f.setPointSize(points);
         w->setFont(f);
     }
+}
+
+void LogView::setBackgroundColour(uint32_t value)
+{
+    comtrax::setBackgroundColour(live_, value);
+}
+
+void LogView::setTextColour(uint32_t value)
+{
+    comtrax::setTextColour(live_, value);
 }
 
 bool LogView::overCap() const

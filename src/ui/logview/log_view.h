@@ -2,6 +2,7 @@
 // The log window: MainWindow, which takes the lines as they come, and
 // SecondWindow, the frozen copy shown while StartStop holds the view. Lines
 // that come within one display frame of the last are added together.
+// StartStop's click freezes and unfreezes the view.
 #include <QObject>
 #include <QStringList>
 
@@ -41,6 +42,9 @@ public:
     void toggleFreeze();
     bool frozen() const { return frozen_; }
     void setFontSize(int points);
+    // The live log's colours, as stored colour values (the colour scheme).
+    void setBackgroundColour(uint32_t value);
+    void setTextColour(uint32_t value);
     // The live log past its line cap (it starts afresh at the next housekeeping).
     bool overCap() const;
     void clearIfOverCap();

@@ -4,15 +4,28 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 #include "ui/kit/click_label.h"
+#include "ui/kit/colours.h"
 #include "ui/kit/text_codec.h"
 
 namespace comtrax {
 
-CommandBand::CommandBand(Controls& c, Hooks hooks, QObject* parent)
-    : QObject(parent), c_(c), hooks_(std::move(hooks))
+CommandBand::CommandBand(CommandControls& c, Terminal& terminal, QObject* parent)
+    : QObject(parent), c_(c), terminal_(terminal)
 {
+    for (QWidget* w : {static_cast<QWidget*>(c_.MainStrCmd), static_cast<QWidget*>(c_.AddStrCmd),
+                       static_cast<QWidget*>(c_.FastOldCmd), static_cast<QWidget*>(c_.LBTail)})
+        setBackgroundColour(w, clBtnFace);
+    terminal_.setCommandText(toCp1251(c_.MainStrCmd->text()));
+    terminal_.setSuffix(toCp1251(c_.AddStrCmd->text()));
+    connect(c_.MainStrCmd, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_.setCommandText(toCp1251(t)); });
+    connect(c_.AddStrCmd, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_.setSuffix(toCp1251(t)); });
+    connect(c_.ButtonSend, &QPushButton::clicked, this, &CommandBand::sendCommandLine);
+
     connect(c_.Str1, &ClickLabel::clicked, this, [this] {
         refillHistory();
         toggleDropDown(c_.FastOldCmd);
@@ -34,7 +47,7 @@ bool CommandBand::eventFilter(QObject* watched, QEvent* event)
 
         if (watched == c_.MainStrCmd) {
             if (press && enter) {
-                hooks_.send(toCp1251(c_.MainStrCmd->text()));
+                sendCommandLine();
                 return true;
             }
             if (press && escape) {
@@ -110,10 +123,68 @@ void CommandBand::toggleDropDown(QListWidget* list)
 void CommandBand::refillHistory()
 {
     c_.FastOldCmd->clear();
-    if (hooks_.history)
-        for (const std::string& line : hooks_.history())
-            c_.FastOldCmd->addItem(fromCp1251(line));
+    for (const std::string& line : terminal_.historyLines())
+        c_.FastOldCmd->addItem(fromCp1251(line));
     c_.FastOldCmd->setCurrentRow(-1);
+}
+
+bool CommandBand::historyFitsLine() const
+{
+    return c_.FastOldCmd->width() == c_.MainStrCmd->width();
+}
+
+void CommandBand::fitHistoryToLine()
+{
+    c_.FastOldCmd->resize(c_.MainStrCmd->width(), c_.FastOldCmd->height());
+}
+
+void CommandBand::sendCommandLine()
+{
+    terminal_.send(toCp1251(c_.MainStrCmd->text()));
+}
+
+void CommandBand::setCommandLine(const std::string& line)
+{
+    c_.MainStrCmd->setText(fromCp1251(line));
+}
+
+void CommandBand::focusCommandLine()
+{
+    c_.MainStrCmd->setFocus(Qt::OtherFocusReason);
+}
+
+void CommandBand::focusSendButton()
+{
+    c_.ButtonSend->setFocus(Qt::OtherFocusReason);
+}
+
+void CommandBand::encodingChanged(bool hex)
+{
+    if (hex)
+        c_.AddStrCmd->clear();
+    else
+        c_.AddStrCmd->setText(QStringLiteral("$0D"));
+}
+
+void CommandBand::setColours(uint32_t back, uint32_t text)
+{
+    QWidget* scheme[] = {c_.MainStrCmd, c_.FastOldCmd, c_.AddStrCmd, c_.LBTail};
+    for (QWidget* w : scheme)
+        setBackgroundColour(w, back);
+    for (QWidget* w : scheme)
+        setTextColour(w, text);
+}
+
+void CommandBand::load(const WindowSettings& s)
+{
+    c_.MainStrCmd->setText(fromCp1251(s.commandText));
+    c_.AddStrCmd->setText(fromCp1251(s.suffixText));
+}
+
+void CommandBand::store(WindowSettings& s) const
+{
+    s.commandText = toCp1251(c_.MainStrCmd->text());
+    s.suffixText = toCp1251(c_.AddStrCmd->text());
 }
 
 }  // namespace comtrax

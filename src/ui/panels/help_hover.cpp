@@ -15,14 +15,14 @@
 
 namespace comtrax {
 
-void setHelpLines(Controls& c, const HelpText& text)
+void setHelpLines(MacroControls& c, const HelpText& text)
 {
     const auto lines = helpLines(text);
     for (int k = 1; k <= HelpLineTotal; ++k)
         c.STH[k]->setText(lines[static_cast<std::size_t>(k - 1)]);
 }
 
-void clearHelp(Controls& c)
+void clearHelp(MacroControls& c)
 {
     for (int k = 1; k <= HelpLineTotal; ++k)
         c.STH[k]->clear();
@@ -72,6 +72,11 @@ void HelpHover::install()
         watch(c_.Button[k], {Kind::Macro, nullptr, k});
         watch(c_.Edit[k], {Kind::Macro, nullptr, k});
     }
+}
+
+void HelpHover::show(const HelpText& text)
+{
+    setHelpLines(c_, text);
 }
 
 void HelpHover::addText(QWidget* control, const HelpText& text)

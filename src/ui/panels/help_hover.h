@@ -3,7 +3,9 @@
 // over. Installed as an event filter on the main window's controls; on every
 // pointer move over a control it runs that control's help operation: a fixed
 // text, ClearHelp, or the macro's own help through macroHelp(k). Controls not
-// in its table are left alone, so the area keeps what it shows.
+// in its table are left alone, so the area keeps what it shows. Its table
+// spans every band, so it alone is given all of the window's controls; it
+// only watches them and writes the help area.
 #include <QHash>
 #include <QObject>
 
@@ -16,11 +18,12 @@ class QWidget;
 namespace comtrax {
 
 struct Controls;
+struct MacroControls;
 
 // Writes the twelve lines into STH1..STH12.
-void setHelpLines(Controls& c, const HelpText& text);
+void setHelpLines(MacroControls& c, const HelpText& text);
 // ClearHelp: all twelve lines empty.
-void clearHelp(Controls& c);
+void clearHelp(MacroControls& c);
 
 class HelpHover : public QObject {
     Q_OBJECT
@@ -32,6 +35,8 @@ public:
     // Installs the filter on every control of the table (and the viewports of
     // the two log views). The controls must have mouse tracking on.
     void install();
+    // The help area shows a text, as a move over its control would.
+    void show(const HelpText& text);
     // One more control with a fixed text: one the window adds beside the
     // built form. Its child widgets show the text too.
     void addText(QWidget* control, const HelpText& text);

@@ -13,7 +13,7 @@ class CmdLists;
 
 class MacroHelpArea : public MacroEditorHost {
 public:
-    MacroHelpArea(Controls& c, CmdLists& lists, const MacroPanelModel& model)
+    MacroHelpArea(MacroControls& c, CmdLists& lists, const MacroPanelModel& model)
         : c_(c), lists_(lists), model_(model)
     {}
 
@@ -32,7 +32,7 @@ public:
     void setHelpLine(int j, const QString& text) override;
 
 private:
-    Controls& c_;
+    MacroControls& c_;
     CmdLists& lists_;
     const MacroPanelModel& model_;
 };

@@ -20,29 +20,10 @@
 #include "ui/kit/shown_text.h"
 #include "ui/kit/text_codec.h"
 #include "ui/kit/translation.h"
-#include "common/texts.h"
 
 namespace comtrax {
 
 namespace {
-
-constexpr int kListNameMaxLength = 150;
-
-// A field's length limit holds back typing, not loading. The lists hold one
-// character more than the fields accept (51 for a name, 251 for a command
-// line, 151 for a list name), and a field that cut a loaded text to its limit
-// would hand the cut text straight back to the list through its change
-// handler. So while a loaded text is longer, the limit grows to fit it.
-void loadField(QLineEdit* field, int limit, const QString& text)
-{
-    {
-        const QSignalBlocker quiet(field);
-        field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
-    }
-    // Not blocked: a changed text runs storeEditedField, which stores the same
-    // value back.
-    field->setText(text);
-}
 
 void setBold(QWidget* w, bool bold)
 {
@@ -55,9 +36,27 @@ void setBold(QWidget* w, bool bold)
 
 }  // namespace
 
-MacroPanel::MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent)
+MacroPanel::MacroPanel(MacroControls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent)
     : QObject(parent), c_(c), lists_(lists), hooks_(std::move(hooks)), help_(c, lists, model_)
-{}
+{
+    setBackgroundColour(c_.CBLists, clBtnFace);
+}
+
+// A field's length limit holds back typing, not loading. The lists hold one
+// character more than the fields accept (51 for a name, 251 for a command
+// line, 151 for a list name), and a field that cut a loaded text to its limit
+// would hand the cut text straight back to the list through its change
+// handler. So while a loaded text is longer, the limit grows to fit it.
+void MacroPanel::loadField(QLineEdit* field, int limit, const QString& text)
+{
+    {
+        const QSignalBlocker quiet(field);
+        field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    }
+    // Not blocked: a changed text runs storeEditedField, which stores the same
+    // value back.
+    field->setText(text);
+}
 
 void MacroPanel::showFirstList()
 {
@@ -182,10 +181,8 @@ void MacroPanel::macroClicked(int k)
     if (click.send) {
         if (hooks_.send)
             hooks_.send(click.line);
-        c_.ButtonSend->setFocus(Qt::OtherFocusReason);
-    } else {
-        c_.MainStrCmd->setText(fromCp1251(click.line));
-        c_.MainStrCmd->setFocus(Qt::OtherFocusReason);
+    } else if (hooks_.load) {
+        hooks_.load(click.line);
     }
 }
 
@@ -212,14 +209,6 @@ void MacroPanel::showLines()
     keepTypedListName();
     setEditLimits(kLineMaxLength);
     showList(model_.currentList());
-}
-
-// The display switch re-shows the list, name field included; what the user
-// typed there is stored first (the macro fields store as they are typed).
-void MacroPanel::keepTypedListName()
-{
-    if (editorMode())
-        model_.storeListName(toCp1251(c_.ListNameEDT->text()));
 }
 
 // --- List navigation ------------------------------------------------------------
@@ -284,125 +273,38 @@ void MacroPanel::showListChooser()
     c_.STListName->hide();
 }
 
-// --- Editor mode ----------------------------------------------------------------
-
-void MacroPanel::toggleEditor()
+void MacroPanel::showFileCaption(const QString& name, int right)
 {
-    if (!model_.editorMode()) {
-        model_.setEditorMode(true);
-        c_.EditAllCmd->setText(uiText("Назад"));
-        c_.CBLists->hide();
-        c_.ListNameEDT->show();
-        c_.DelList->show();
-        c_.ListInc->show();
-        c_.ListDec->show();
-        c_.STLog->hide();
-        c_.SaveF->show();
-        c_.StaticText1->show();
-        c_.ButtonReadFile->hide();
-        showList(model_.currentList());
-        for (int k = 1; k <= MacroCount; ++k) {
-            c_.Button[k]->hide();
-            c_.Edit[k]->show();
-        }
-        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.listName(model_.currentList())));
-        return;
-    }
+    c_.CBLists->hide();
+    c_.STListName->setToolTip(QString());
+    c_.STListName->resize(c_.STListName->x() + right - 20, c_.STListName->height());
+    showText(c_.STListName, name);
+    c_.STListName->show();
+    c_.EditAllCmd->hide();
+    c_.RBName->hide();
+    c_.RbData->hide();
+}
 
-    model_.setEditorMode(false);
-    c_.EditAllCmd->setText(uiText("Редактор"));
-    lists_.setListName(model_.currentList(), toCp1251(c_.ListNameEDT->text()));
-    c_.ListNameEDT->hide();
+void MacroPanel::hideFileCaption()
+{
     showText(c_.STListName, fromCp1251(lists_.listName(model_.currentList())));
+    c_.STListName->setToolTip(uiText("Список откроется по двойному клику"));
     c_.STListName->hide();
+    c_.EditAllCmd->show();
     c_.CBLists->show();
-    c_.DelList->hide();
-    c_.ListInc->hide();
-    c_.ListDec->hide();
-    c_.STLog->show();
-    c_.SaveF->hide();
-    c_.StaticText1->hide();
-    c_.ButtonReadFile->show();
-    storeShownList(model_.currentList());
-    showList(model_.currentList());
-    for (int k = 1; k <= MacroCount; ++k) {
-        c_.Button[k]->show();
-        c_.Edit[k]->hide();
-    }
-    saveLists();
+    c_.RBName->show();
+    c_.RbData->show();
 }
 
-void MacroPanel::storeEditedField(int k)
+void MacroPanel::load(const WindowSettings& s)
 {
-    if (k < 1 || k > MacroCount)
-        return;
-    model_.editCommand(k);
-    model_.storeField(k, toCp1251(c_.Edit[k]->text()), shownDisplay());
+    // Checking a radio button from code shows the list as a click does.
+    (s.showNames ? c_.RBName : c_.RbData)->setChecked(true);
 }
 
-void MacroPanel::saveClicked()
+void MacroPanel::store(WindowSettings& s) const
 {
-    c_.SaveF->setEnabled(false);
-    saveLists();
-    c_.SaveF->setEnabled(true);
-}
-
-bool MacroPanel::saveLists()
-{
-    storeShownList(model_.currentList());
-    // Another window's lists are in the file: writing ours would undo its saved
-    // edits. The edits stay in memory; the window stays open until "Нет".
-    if (hooks_.mayWriteLists && !hooks_.mayWriteLists()) {
-        reportError(trText("Макросы не сохранены: файлы этого каталога использует другое окно Comtrax"));
-        return false;
-    }
-    const FileResult result = lists_.saveLists(hooks_.cmdConfigPath);
-    if (!result) {
-        reportError(result.error);
-        return false;
-    }
-    return true;
-}
-
-void MacroPanel::openHelpEditor(int k)
-{
-    if (k < 1 || k > MacroCount)
-        return;
-    model_.editCommand(k);
-    QLineEdit* field = c_.Edit[k];
-    // The editor starts from the help area and the area becomes the macro's
-    // help when it closes, so the area must hold this macro's help first,
-    // whatever the pointer showed last; otherwise another text would replace
-    // the macro's help.
-    showMacroHelp(k);
-    setBackgroundColour(field, clLime);
-    storeShownList(model_.currentList());
-    if (hooks_.editHelpModal)
-        hooks_.editHelpModal();
-    showList(model_.currentList());
-    help_.storeMacroHelp(k);
-    setBackgroundColour(field, clWindow);
-}
-
-bool MacroPanel::confirmClose(SavePromptAnswer answer)
-{
-    switch (answer) {
-    case SavePromptAnswer::Yes:
-        // A save that failed leaves the window open, so the changes are not lost.
-        return saveLists();
-    case SavePromptAnswer::No:
-        return true;
-    case SavePromptAnswer::Cancel:
-        break;
-    }
-    return false;
-}
-
-bool MacroPanel::offerSaveOnClose(const std::function<SavePromptAnswer()>& ask)
-{
-    if (!editorMode() || !ask)
-        return true;
-    return confirmClose(ask());
+    s.showNames = c_.RBName->isChecked();
 }
 
 void MacroPanel::showMacroHelp(int k)
@@ -452,12 +354,6 @@ bool MacroPanel::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QObject::eventFilter(watched, event);
-}
-
-void MacroPanel::reportError(const std::string& why)
-{
-    if (hooks_.error)
-        hooks_.error(QString::fromStdString(why));
 }
 
 }  // namespace comtrax

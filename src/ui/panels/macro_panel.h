@@ -5,7 +5,8 @@
 //
 // The main window owns the controls and the lists; this object holds the
 // panel's behaviour and the two pieces of state that belong to it
-// (CurrentList, EditedCmd).
+// (CurrentList, EditedCmd). What a macro click does to the command line it
+// asks for through its hooks. Editor mode lives in macro_panel_editor.cpp.
 #include <QObject>
 #include <QString>
 
@@ -13,22 +14,24 @@
 #include <string>
 
 #include "macros/macro_panel_model.h"
-#include "ui/panels/macro_help_area.h"
+#include "settings/window_settings.h"
 #include "ui/dialogs/macro_help_editor.h"
 #include "ui/dialogs/save_macros_prompt.h"
-
 #include "ui/panels/controls.h"
+#include "ui/panels/macro_help_area.h"
+
+class QLineEdit;
 
 namespace comtrax {
 
 class CmdLists;
-struct Controls;
 
 using SavePromptAnswer = SaveMacrosPrompt::Result;
 
 // What the panel needs from the rest of the window.
 struct MacroPanelHooks {
-    std::function<void(const std::string& cp1251Line)> send;  // send
+    std::function<void(const std::string& cp1251Line)> send;  // a click in on-select mode
+    std::function<void(const std::string& cp1251Line)> load;  // a click otherwise: into the command line
     std::function<bool()> onSelectMode;                       // RBSel checked
     std::function<bool()> fileMode;                           // a command file is loaded
     std::function<void()> editHelpModal;                      // shows MacroHelpEditor modally and returns
@@ -43,8 +46,9 @@ class MacroPanel : public QObject {
 public:
     static constexpr int kNameMaxLength = NameMaxLength;
     static constexpr int kLineMaxLength = LineMaxLength;
+    static constexpr int kListNameMaxLength = 150;
 
-    MacroPanel(Controls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent = nullptr);
+    MacroPanel(MacroControls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent = nullptr);
 
     // Start-up: list 1 on the panel, before anything is wired, so this first
     // display stores nothing back.
@@ -60,6 +64,11 @@ public:
     void listChosen();
     void showListCaption();
     void showListChooser();
+    // The command-file view: the file's name in place of the list chooser,
+    // stretched up to right, with the name/line switch and Editor hidden;
+    // and the chooser back when the view closes.
+    void showFileCaption(const QString& name, int right);
+    void hideFileCaption();
     void nextList();
     void previousList();
     void clearShownList();
@@ -93,10 +102,21 @@ public:
     const std::string& selectedCommand() const { return model_.selectedCommand(); }
     void setSelectedCommand(std::string line) { model_.setSelectedCommand(std::move(line)); }
 
+    // Its part of CfgTerminal: names or command lines on the buttons.
+    void load(const WindowSettings& s);
+    void store(WindowSettings& s) const;
+
+signals:
+    // Entered or left: the log file's status line and "Из файла" give way to
+    // the editor's controls.
+    void editorModeChanged(bool on);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A loaded text into a field whose length limit would otherwise cut it.
+    static void loadField(QLineEdit* field, int limit, const QString& text);
     void keepTypedListName();
     MacroPanelModel::Display shownDisplay() const;
     void setEditLimits(int limit);
@@ -104,7 +124,7 @@ private:
     int editIndex(const QObject* o) const;
     void reportError(const std::string& why);
 
-    Controls& c_;
+    MacroControls& c_;
     CmdLists& lists_;
     MacroPanelHooks hooks_;
     MacroPanelModel model_{lists_};

@@ -2,15 +2,17 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
 #include <array>
 
 #include "ui/kit/text_codec.h"
+#include "ui/logview/display_frame.h"
 #include "ui/kit/translation.h"
 
 namespace comtrax {
@@ -22,40 +24,32 @@ constexpr std::array<SendMode, 4> AllModes{SendMode::Manual, SendMode::OnSelect,
 
 }  // namespace
 
-OptionsBand::OptionsBand(Controls& c, Terminal& terminal, QObject* parent)
-    : QObject(parent), c_(c), terminal_(terminal), crcCheck_(new QAction(c.RBHEX))
+OptionsBand::OptionsBand(OptionsControls& c, Terminal& terminal, DisplayFrame& frame, QObject* parent)
+    : QObject(parent), c_(c), terminal_(terminal), frame_(frame), crcCheck_(new QAction(c.RBHEX))
 {
-    TerminalOptions& o = terminal_.options();
-    o.commandText = toCp1251(c_.MainStrCmd->text());
-    o.suffix = toCp1251(c_.AddStrCmd->text());
-    o.filter = toCp1251(c_.FiltrLog->text());
-    o.periodText = toCp1251(c_.PeriodTX->text());
-    o.showTime = c_.VisTime->isChecked();
-    o.cyclic = c_.CiklSend->isChecked();
-    o.sendOnConnect = c_.SendAsReconn->isChecked();
-    o.autoConnect = c_.AutoConnect->isChecked();
-    o.hex = c_.RBHEX->isChecked();
+    frame_.addShower([this] { showPendingReadouts(); });
+    c_.MinTimeWait->setText(QStringLiteral("MIN_T_W:  NA"));
+    c_.MaxTimeWait->setText(QStringLiteral("MAX_T_W: NA"));
+    c_.LRead->setText(QStringLiteral("Read: 0"));
+    c_.LSend->setText(QStringLiteral("Send: 0"));
+
+    terminal_.setPeriodText(toCp1251(c_.PeriodTX->text()));
+    terminal_.setShowTime(c_.VisTime->isChecked());
+    terminal_.setCyclic(c_.CiklSend->isChecked());
+    terminal_.setSendOnConnect(c_.SendAsReconn->isChecked());
+    terminal_.setHex(c_.RBHEX->isChecked());
 
     // Keep the core's view of the options in step with the controls.
-    connect(c_.MainStrCmd, &QLineEdit::textChanged, this,
-            [this](const QString& t) { terminal_.options().commandText = toCp1251(t); });
-    connect(c_.AddStrCmd, &QLineEdit::textChanged, this,
-            [this](const QString& t) { terminal_.options().suffix = toCp1251(t); });
-    connect(c_.FiltrLog, &QLineEdit::textChanged, this,
-            [this](const QString& t) { terminal_.options().filter = toCp1251(t); });
     connect(c_.PeriodTX, &QLineEdit::textChanged, this, [this](const QString& t) {
-        terminal_.options().periodText = toCp1251(t);
+        terminal_.setPeriodText(toCp1251(t));
         emit scheduleChanged();
     });
-    connect(c_.VisTime, &QCheckBox::toggled, this, [this](bool on) { terminal_.options().showTime = on; });
+    connect(c_.VisTime, &QCheckBox::toggled, this, [this](bool on) { terminal_.setShowTime(on); });
     connect(c_.CiklSend, &QCheckBox::toggled, this, [this](bool on) {
-        terminal_.options().cyclic = on;
+        terminal_.setCyclic(on);
         emit scheduleChanged();
     });
-    connect(c_.SendAsReconn, &QCheckBox::toggled, this,
-            [this](bool on) { terminal_.options().sendOnConnect = on; });
-    connect(c_.AutoConnect, &QCheckBox::toggled, this,
-            [this](bool on) { terminal_.options().autoConnect = on; });
+    connect(c_.SendAsReconn, &QCheckBox::toggled, this, [this](bool on) { terminal_.setSendOnConnect(on); });
 
     // The period accepts digits only, typed or pasted.
     c_.PeriodTX->setValidator(
@@ -87,7 +81,7 @@ OptionsBand::OptionsBand(Controls& c, Terminal& terminal, QObject* parent)
 
 void OptionsBand::setModbusCrcCheck(bool on)
 {
-    terminal_.options().checkModbusCrc = on;
+    terminal_.setModbusCrcCheck(on);
     if (crcCheck_->isChecked() != on)
         crcCheck_->setChecked(on);
     QFont f = c_.RBHEX->font();
@@ -120,25 +114,120 @@ std::optional<SendMode> OptionsBand::checkedMode() const
 
 void OptionsBand::encodingSelected(bool hex)
 {
-    terminal_.options().hex = hex;
-    if (hex)
-        c_.AddStrCmd->clear();
-    else
-        c_.AddStrCmd->setText(QStringLiteral("$0D"));
+    terminal_.setHex(hex);
+    emit encodingChosen(hex);
 }
 
 void OptionsBand::modeSelected(SendMode mode)
 {
     terminal_.selectMode(mode);
-    c_.SendStart->setEnabled(terminal_.sendStartEnabled());
     c_.CiklSend->setEnabled(terminal_.cyclicEnabled());
-    c_.OldCmdList->setEnabled(true);
+    emit modeChosen();
     emit scheduleChanged();
 }
 
 void OptionsBand::resetStatistics()
 {
     terminal_.resetStatistics();
+}
+
+void OptionsBand::showCyclicSwitch(bool fileViewOpen)
+{
+    c_.CiklSend->setVisible(fileViewOpen);
+    if (fileViewOpen) {
+        const SendMode mode = terminal_.sendMode();
+        c_.CiklSend->setEnabled(mode == SendMode::AfterAnswer || mode == SendMode::Period);
+    }
+}
+
+bool OptionsBand::cyclicPeriodChosen() const
+{
+    return c_.CiklSend->isChecked() && c_.RBPeriod->isChecked();
+}
+
+void OptionsBand::showClock(const QString& now)
+{
+    if (c_.TextTime->text() != now)
+        c_.TextTime->setText(now);
+}
+
+// ---- The statistics ------------------------------------------------------------
+
+// The statistics change with every packet; each new text of a label costs a
+// layout and a repaint, so they are shown once per display frame, the latest
+// text of each label.
+void OptionsBand::showReadout(QLabel* label, const std::string& text)
+{
+    // Kept as given and made a QString once a frame, not once a poll.
+    auto it = std::find_if(pendingReadouts_.begin(), pendingReadouts_.end(),
+                           [label](const auto& p) { return p.first == label; });
+    if (it != pendingReadouts_.end())
+        it->second = text;
+    else
+        pendingReadouts_.emplace_back(label, text);
+    frame_.request();
+}
+
+void OptionsBand::showPendingReadouts()
+{
+    for (const auto& [label, text] : pendingReadouts_)
+        label->setText(fromUtf8(text));
+    pendingReadouts_.clear();
+}
+
+void OptionsBand::showByteTotals(const std::string& text)
+{
+    showReadout(c_.StaticText3, text);
+}
+
+void OptionsBand::showSentCount(const std::string& text)
+{
+    showReadout(c_.LSend, text);
+}
+
+void OptionsBand::showReadCount(const std::string& text)
+{
+    showReadout(c_.LRead, text);
+}
+
+void OptionsBand::showGaps(const std::string& minText, const std::string& maxText)
+{
+    showReadout(c_.MinTimeWait, minText);
+    showReadout(c_.MaxTimeWait, maxText);
+}
+
+// ---- Settings -------------------------------------------------------------------
+
+void OptionsBand::load(const WindowSettings& s)
+{
+    c_.VisTime->setChecked(s.showTime);
+    // A radio button checked from code runs its action as a click does.
+    if (s.sendMode)
+        modeButton(*s.sendMode)->setChecked(true);
+    if (s.hex)
+        (*s.hex ? c_.RBHEX : c_.RBASCII)->setChecked(true);
+    c_.PeriodTX->setText(QString::number(s.periodMs));
+    c_.SendAsReconn->setChecked(s.sendOnConnect);
+}
+
+void OptionsBand::store(WindowSettings& s) const
+{
+    s.showTime = c_.VisTime->isChecked();
+    s.sendMode = checkedMode();
+    if (c_.RBASCII->isChecked() || c_.RBHEX->isChecked())
+        s.hex = c_.RBHEX->isChecked();
+    s.periodMs = periodFromText(toCp1251(c_.PeriodTX->text()));
+    s.sendOnConnect = c_.SendAsReconn->isChecked();
+}
+
+void OptionsBand::load(const LineSettings& s)
+{
+    setModbusCrcCheck(s.checkModbusCrc);
+}
+
+void OptionsBand::store(LineSettings& s) const
+{
+    s.checkModbusCrc = modbusCrcCheck();
 }
 
 }  // namespace comtrax

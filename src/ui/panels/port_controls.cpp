@@ -29,11 +29,11 @@ PortControls::PortControls(QWidget* form, Terminal& terminal, LineOptionsMenu& m
     strip_ = new LineStateStrip(form_);
     strip_->hide();
     connect(strip_, &LineStateStrip::dtrClicked, this, [this](bool on) {
-        terminal_.modem().setDtr(on);
+        terminal_.setDtr(on);
         pollLines();
     });
     connect(strip_, &LineStateStrip::rtsClicked, this, [this](bool on) {
-        terminal_.modem().setRts(on);
+        terminal_.setRts(on);
         pollLines();
     });
     connect(strip_, &LineStateStrip::resetPulseRequested, this, &PortControls::resetPulse);
@@ -99,9 +99,8 @@ void PortControls::connectionChanged()
 
 void PortControls::pollLines()
 {
-    ModemControl& modem = terminal_.modem();
-    const ModemLines lines = modem.lines();
-    strip_->showLines(modem.dtr(), modem.rts(), modem.rtsOwnedByDriver(), lines);
+    const ModemLines lines = terminal_.modemLines();
+    strip_->showLines(terminal_.dtr(), terminal_.rts(), terminal_.rtsOwnedByDriver(), lines);
     // A device that cannot tell its lines (a pty) never will: no more reads
     // until the next connection.
     if (!lines.valid && terminal_.portOpen()) {
@@ -112,20 +111,25 @@ void PortControls::pollLines()
 
 void PortControls::resetPulse()
 {
-    terminal_.modem().pulseReset();
+    terminal_.pulseReset();
     pollLines();
 }
 
 void PortControls::sendBreak()
 {
-    terminal_.modem().sendBreak();
+    terminal_.sendBreak();
 }
 
-void PortControls::setModemSettings(const ModemSettings& settings)
+void PortControls::load(const LineSettings& s)
 {
-    terminal_.modem().setSettings(settings);
+    terminal_.setModemSettings(s.modem);
     if (dialog_)
-        dialog_->setModemSettings(terminal_.modem().settings());
+        dialog_->setModemSettings(terminal_.modemSettings());
+}
+
+void PortControls::store(LineSettings& s) const
+{
+    s.modem = terminal_.modemSettings();
 }
 
 void PortControls::openDialog()
@@ -135,7 +139,7 @@ void PortControls::openDialog()
         connect(dialog_, &PortSettingsDialog::lineOptionsChanged, this,
                 [this] { menu_.setOptions(dialog_->lineOptions()); });
         connect(dialog_, &PortSettingsDialog::modemSettingsChanged, this,
-                [this] { terminal_.modem().setSettings(dialog_->modemSettings()); });
+                [this] { terminal_.setModemSettings(dialog_->modemSettings()); });
         connect(dialog_, &PortSettingsDialog::resetPulseRequested, this, &PortControls::resetPulse);
         connect(dialog_, &PortSettingsDialog::breakRequested, this, &PortControls::sendBreak);
     }
@@ -148,7 +152,7 @@ void PortControls::openDialog()
 void PortControls::showDialogState()
 {
     dialog_->setLineOptions(menu_.options());
-    dialog_->setModemSettings(terminal_.modem().settings());
+    dialog_->setModemSettings(terminal_.modemSettings());
     dialog_->setConnected(terminal_.portOpen());
 }
 

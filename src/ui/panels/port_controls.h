@@ -6,7 +6,7 @@
 // dialog's line options kept in step with ComPort's menu.
 #include <QObject>
 
-#include "serial/modem_control.h"
+#include "settings/line_settings.h"
 
 class QTimer;
 class QToolButton;
@@ -37,7 +37,9 @@ public:
     void place();
     void openDialog();
 
-    void setModemSettings(const ModemSettings& settings);
+    // Its part of CfgLine: DTR and RTS on connect, the pulse and break lengths.
+    void load(const LineSettings& s);
+    void store(LineSettings& s) const;
 
     LineStateStrip* strip() const { return strip_; }
     QToolButton* settingsButton() const { return button_; }

@@ -1,22 +1,19 @@
 #include "ui/panels/top_bar.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
 
 #include "serial/port_path.h"
 #include "presentation/appearance.h"
-#include "settings/window_settings.h"
 #include "ui/kit/colours.h"
-#include "ui/logview/log_view.h"
 #include "ui/kit/text_codec.h"
 #include "ui/kit/up_down.h"
 #include "ui/panels/line_options_menu.h"
@@ -39,6 +36,33 @@ QString portNameAt(const QComboBox* box, int i)
 {
     const QVariant name = box->itemData(i);
     return name.isValid() ? name.toString() : box->itemText(i);
+}
+
+// The entry's index as the settings keep it: 255 when the text is no entry.
+uint8_t indexByte(const QComboBox* box)
+{
+    const int i = box->findText(box->currentText(), Qt::MatchExactly);
+    return i < 0 ? 255 : static_cast<uint8_t>(i);
+}
+
+// A stored index is applied as it stands; one past the list leaves no selection.
+void applyIndex(QComboBox* box, uint8_t index)
+{
+    if (index < box->count())
+        box->setCurrentIndex(index);
+    else {
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
+    }
+}
+
+// Selects the entry with the given text; false when the list has none.
+bool selectEntry(QComboBox* box, const QString& text)
+{
+    const int i = box->findText(text, Qt::MatchExactly);
+    if (i >= 0)
+        box->setCurrentIndex(i);
+    return i >= 0;
 }
 
 int portIndexOf(const QComboBox* box, const QString& name)
@@ -71,8 +95,14 @@ QString TopBar::portText(const std::string& name)
     return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
-TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
-    : QObject(parent), c_(c), terminal_(terminal), log_(log), lineOptions_(new LineOptionsMenu(c.ComPort))
+TopBar::TopBar(TopBarControls& c, Terminal& terminal, QObject* parent)
+    : QObject(parent),
+      c_(c),
+      terminal_(terminal),
+      fontSize_(c.Panel1->font().pointSize()),  // the window font, the log's too
+      schemeBack_(clBtnFace),
+      schemeText_(clWindowText),
+      lineOptions_(new LineOptionsMenu(c.ComPort))
 {
     connect(c_.BTConnect, &QPushButton::clicked, this, &TopBar::toggleConnection);
     connect(c_.BTRescan, &QPushButton::clicked, this, &TopBar::rescanPorts);
@@ -82,13 +112,20 @@ TopBar::TopBar(Controls& c, Terminal& terminal, LogView& log, QObject* parent)
     connect(c_.TimeOutRx, &UpDown::downClicked, this, [this] { stepTimeout(false); });
     connect(c_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
     connect(c_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
+    connect(c_.BTLog, &QPushButton::clicked, this, &TopBar::clearLogRequested);
+    connect(c_.BtInfo, &QPushButton::clicked, this, &TopBar::aboutRequested);
+    connect(c_.AutoConnect, &QCheckBox::toggled, this, [this](bool on) { terminal_.setAutoConnect(on); });
+    connect(c_.FiltrLog, &QLineEdit::textChanged, this,
+            [this](const QString& t) { terminal_.setFilter(toCp1251(t)); });
+    terminal_.setAutoConnect(c_.AutoConnect->isChecked());
+    terminal_.setFilter(toCp1251(c_.FiltrLog->text()));
     c_.FiltrLog->installEventFilter(this);
+    updateFilterColour(false);
     // A label longer than the box shows its start, the port's name.
     connect(c_.ComPort, &QComboBox::currentIndexChanged, this, [this] {
         if (QLineEdit* edit = c_.ComPort->lineEdit())
             edit->setCursorPosition(0);
     });
-    fontSize_ = c_.MainWindow->font().pointSize();
 }
 
 // ---- The port -------------------------------------------------------------------
@@ -150,6 +187,32 @@ void TopBar::selectPortByHash(uint32_t hash)
         c_.ComPort->setEditText(QString());
 }
 
+void TopBar::applyStartChoice(const PortStartChoice& choice)
+{
+    if (choice.port) {
+        // A port the scan does not list (a link in the user's own directory)
+        // is offered as given; ReScan replaces the list as usual.
+        selectPort(portText(*choice.port));
+    }
+    // A rate the list does not hold is used as typed, as in the box itself.
+    if (choice.baud && !selectEntry(c_.BaudRate, QString::number(*choice.baud))) {
+        c_.BaudRate->setCurrentIndex(-1);
+        c_.BaudRate->setEditText(QString::number(*choice.baud));
+    }
+    if (choice.dataBits)
+        selectEntry(c_.ComBits, QString::number(*choice.dataBits));
+    if (choice.stopBitsIndex && *choice.stopBitsIndex < c_.ComStopBits->count())
+        c_.ComStopBits->setCurrentIndex(*choice.stopBitsIndex);
+    if (choice.parity || choice.flow) {
+        LineOptions line = lineOptions_->options();
+        if (choice.parity)
+            line.parity = *choice.parity;
+        if (choice.flow)
+            line.flow = *choice.flow;
+        lineOptions_->setOptions(line);
+    }
+}
+
 void TopBar::toggleConnection()
 {
     c_.BTConnect->setEnabled(false);
@@ -194,6 +257,11 @@ void TopBar::refreshConnection()
     emit connectionChanged();
 }
 
+void TopBar::focusConnect()
+{
+    c_.BTConnect->setFocus();
+}
+
 // ---- The log file and the receive timeout ---------------------------------------
 
 void TopBar::toggleLogFile()
@@ -207,6 +275,11 @@ void TopBar::showLogState()
     c_.StartLog->setText(fromUtf8(terminal_.logCaption()));
     if (!terminal_.logStatus().empty())
         c_.STLog->setText(fromUtf8(terminal_.logStatus()));
+}
+
+void TopBar::setLogStatusShown(bool shown)
+{
+    c_.STLog->setVisible(shown);
 }
 
 void TopBar::stepTimeout(bool up)
@@ -252,7 +325,7 @@ void TopBar::setFontSize(int32_t points)
     fontSize_ = points;
     // A stored size the toolkit cannot draw is drawn at the nearest size it can;
     // the value itself is kept and saved as it is.
-    log_.setFontSize(std::clamp<int32_t>(fontSize_, 1, MaxFontSize));
+    emit fontSizeChosen(std::clamp<int32_t>(fontSize_, 1, MaxFontSize));
 }
 
 void TopBar::changeFontSize(bool up)
@@ -262,11 +335,9 @@ void TopBar::changeFontSize(bool up)
 
 void TopBar::setSchemeColours(uint32_t back, uint32_t text)
 {
-    QWidget* scheme[] = {c_.MainStrCmd, c_.FastOldCmd, c_.AddStrCmd, c_.OldCmdList, c_.LBTail, c_.MainWindow};
-    for (QWidget* w : scheme)
-        setBackgroundColour(w, back);
-    for (QWidget* w : scheme)
-        setTextColour(w, text);
+    schemeBack_ = back;
+    schemeText_ = text;
+    emit coloursChosen(back, text);
 }
 
 void TopBar::nextColourScheme()
@@ -274,6 +345,55 @@ void TopBar::nextColourScheme()
     colourScheme_ = comtrax::nextColourScheme(colourScheme_);
     const ColourScheme& scheme = ColourSchemes[static_cast<std::size_t>(colourScheme_)];
     setSchemeColours(scheme.back, scheme.text);
+}
+
+// ---- Settings -----------------------------------------------------------------------
+
+void TopBar::load(const WindowSettings& s)
+{
+    // The restored port becomes the selected entry, so the box shows the port
+    // that Connect opens; a port that is not present leaves no selection.
+    selectPortByHash(s.lastPort);
+    applyIndex(c_.BaudRate, s.baudIndex);
+    applyIndex(c_.ComBits, s.bitsIndex);
+    applyIndex(c_.ComStopBits, s.stopBitsIndex);
+    c_.AutoConnect->setChecked(s.autoConnect);
+    terminal_.setRxTimeoutMs(s.rxTimeoutMs);
+    c_.FiltrLog->setText(fromCp1251(s.filter));
+    setSchemeColours(s.backColour, s.textColour);
+    setFontSize(s.fontSize);
+    if (!c_.FiltrLog->text().isEmpty())
+        setBackgroundColour(c_.FiltrLog, clWindow);
+    showTimeout(false);
+}
+
+void TopBar::store(WindowSettings& s) const
+{
+    s.baudIndex = indexByte(c_.BaudRate);
+    s.bitsIndex = indexByte(c_.ComBits);
+    s.stopBitsIndex = indexByte(c_.ComStopBits);
+    s.autoConnect = c_.AutoConnect->isChecked();
+    s.rxTimeoutMs = terminal_.rxTimeoutMs();
+    s.filter = toCp1251(c_.FiltrLog->text());
+    s.fontSize = fontSize_;
+    s.backColour = schemeBack_;
+    s.textColour = schemeText_;
+}
+
+void TopBar::load(const LineSettings& s)
+{
+    lineOptions_->setOptions(s.line);
+    // A typed rate stands where the record keeps "no selection".
+    if (s.typedBaud > 0 && c_.BaudRate->currentIndex() < 0)
+        c_.BaudRate->setEditText(QString::number(s.typedBaud));
+}
+
+void TopBar::store(LineSettings& s) const
+{
+    s.line = lineOptions_->options();
+    bool typed = false;
+    const int baud = c_.BaudRate->currentText().trimmed().toInt(&typed);
+    s.typedBaud = typed && baud > 0 && indexByte(c_.BaudRate) == 255 ? baud : 0;
 }
 
 }  // namespace comtrax

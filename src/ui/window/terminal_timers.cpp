@@ -32,12 +32,12 @@ TerminalTimers::TerminalTimers(Terminal& terminal, SerialPort& port, const Clock
     rxTimer_->setInterval(1);
     connect(rxTimer_, &QTimer::timeout, this, &TerminalTimers::pollReceive);
     housekeeping_->setInterval(10);
-    connect(housekeeping_, &QTimer::timeout, this, [this] { handlers_.housekeeping(); });
+    connect(housekeeping_, &QTimer::timeout, this, &TerminalTimers::runHousekeeping);
     checkConnect_->setInterval(1000);
-    connect(checkConnect_, &QTimer::timeout, this, [this] { handlers_.checkConnection(); });
+    connect(checkConnect_, &QTimer::timeout, this, &TerminalTimers::runConnectionCheck);
     period_->setTimerType(Qt::PreciseTimer);
     period_->setInterval(1);
-    connect(period_, &QTimer::timeout, this, [this] { handlers_.period(); });
+    connect(period_, &QTimer::timeout, this, &TerminalTimers::runPeriod);
 }
 
 void TerminalTimers::start()

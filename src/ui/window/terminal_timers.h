@@ -28,7 +28,8 @@ public:
         std::function<void()> period;
         std::function<bool()> housekeepingHasWork;  // a 10 ms watch is needed
     };
-    // With running false nothing is scheduled: tests call the handlers by hand.
+    // With running false nothing is scheduled: tests run the handlers by hand,
+    // through pollReceive and the three run calls below.
     TerminalTimers(Terminal& terminal, SerialPort& port, const Clock& clock, bool running, Handlers handlers,
                    QObject* parent = nullptr);
 
@@ -38,6 +39,10 @@ public:
 
     // One receive poll, and when the next one is due.
     void pollReceive();
+    // What the housekeeping, connection-check and period timers run when they fire.
+    void runHousekeeping() { handlers_.housekeeping(); }
+    void runConnectionCheck() { handlers_.checkConnection(); }
+    void runPeriod() { handlers_.period(); }
 
     void scheduleRx();
     void schedulePeriod();

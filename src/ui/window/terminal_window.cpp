@@ -1,43 +1,33 @@
 #include "ui/window/terminal_window.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
-
+#include "common/texts.h"
 #include "presentation/help_texts.h"
+#include "ui/dialogs/qt_dialog_service.h"
 #include "ui/kit/colours.h"
+#include "ui/kit/shown_text.h"
+#include "ui/kit/text_codec.h"
+#include "ui/kit/translation.h"
+#include "ui/logview/display_frame.h"
+#include "ui/logview/log_view.h"
 #include "ui/panels/command_band.h"
 #include "ui/panels/command_file_view.h"
 #include "ui/panels/help_hover.h"
 #include "ui/panels/line_state_strip.h"
-#include "ui/logview/display_frame.h"
-#include "ui/logview/log_view.h"
 #include "ui/panels/macro_panel.h"
 #include "ui/panels/options_band.h"
 #include "ui/panels/port_controls.h"
-#include "ui/dialogs/qt_dialog_service.h"
-#include "ui/kit/shown_text.h"
-#include "ui/window/terminal_timers.h"
-#include "ui/kit/text_codec.h"
 #include "ui/panels/top_bar.h"
 #include "ui/window/build_controls.h"
+#include "ui/window/terminal_timers.h"
 #include "ui/window/window_layout_apply.h"
-#include "ui/kit/translation.h"
-#include "common/texts.h"
 
 namespace comtrax {
 
@@ -99,34 +89,38 @@ void TerminalWindow::init(const WindowEnvironment& env)
 void TerminalWindow::makePanels()
 {
     frame_ = new DisplayFrame(env_.startTimers, this);
-    frame_->addShower([this] { showPendingReadouts(); });
+    options_ = new OptionsBand(ui_, *terminal_, *frame_, this);
+    // The log view knows no panel structs: its band is handed over control by control.
+    const LogControls& log = ui_;
     logView_ = new LogView(
-        ui_.MainWindow, ui_.SecondWindow, ui_.StartStop, *frame_,
+        log.MainWindow, log.SecondWindow, log.StartStop, *frame_,
         [this] {
             if (timers_)
                 timers_->scheduleHousekeepingIfLate();
         },
         this);
-    topBar_ = new TopBar(ui_, *terminal_, *logView_, this);
+    topBar_ = new TopBar(ui_, *terminal_, this);
     portControls_ = new PortControls(this, *terminal_, topBar_->lineOptions(), env_.startTimers);
-    connect(topBar_, &TopBar::connectionChanged, this, [this] {
-        timers_->connectionChanged();
-        portControls_->connectionChanged();
-    });
-    connect(topBar_, &TopBar::timeoutChanged, this, [this] { timers_->scheduleRx(); });
-    connect(ui_.BTLog, &QPushButton::clicked, this, &TerminalWindow::clearLog);
-    connect(ui_.StartStop, &QPushButton::clicked, this, &TerminalWindow::toggleFreeze);
-    connect(ui_.BtInfo, &QPushButton::clicked, this, &TerminalWindow::showAbout);
+    commandBand_ = new CommandBand(ui_, *terminal_, this);
 
     MacroPanelHooks hooks;
-    hooks.send = [this](const std::string& line) { terminal_->send(line); };
-    hooks.onSelectMode = [this] { return terminal_->options().sendMode == SendMode::OnSelect; };
+    hooks.send = [this](const std::string& line) {
+        terminal_->send(line);
+        commandBand_->focusSendButton();
+    };
+    hooks.load = [this](const std::string& line) {
+        commandBand_->setCommandLine(line);
+        commandBand_->focusCommandLine();
+    };
+    hooks.onSelectMode = [this] { return terminal_->sendMode() == SendMode::OnSelect; };
     hooks.fileMode = [this] { return terminal_->fileMode(); };
     hooks.editHelpModal = [this] { env_.dialogs->editMacroHelp(); };
     hooks.error = [this](const QString& text) { env_.dialogs->error(text); };
     hooks.mayWriteLists = [this] { return !keepOtherInstanceFiles_; };
     hooks.cmdConfigPath = path("CmdConfig");
     macros_ = new MacroPanel(ui_, cmdLists_, hooks, this);
+    fileView_ = new CommandFileView(
+        ui_, *terminal_, *macros_, *commandBand_, [this] { return env_.dialogs->openFileName(); }, this);
 
     hover_ = new HelpHover(
         ui_, [this](int k) { macros_->showMacroHelp(k); }, this);
@@ -139,23 +133,44 @@ void TerminalWindow::makePanels()
     handlers.checkConnection = [this] { checkConnection(); };
     handlers.period = [this] { periodTick(); };
     handlers.housekeepingHasWork = [this] {
-        return (ui_.CiklSend->isChecked() && ui_.RBPeriod->isChecked()) || logView_->overCap()
-            || ui_.FastOldCmd->width() != ui_.MainStrCmd->width();
+        return options_->cyclicPeriodChosen() || logView_->overCap() || !commandBand_->historyFitsLine();
     };
     timers_ = new TerminalTimers(*terminal_, *env_.port, *env_.clock, env_.startTimers, handlers, this);
+    wirePanels();
+}
 
-    options_ = new OptionsBand(ui_, *terminal_, this);
+// What one band asks of another goes through here: the panels know the
+// facade, not each other's controls.
+void TerminalWindow::wirePanels()
+{
+    connect(topBar_, &TopBar::connectionChanged, this, [this] {
+        timers_->connectionChanged();
+        portControls_->connectionChanged();
+    });
+    connect(topBar_, &TopBar::timeoutChanged, this, [this] { timers_->scheduleRx(); });
+    connect(topBar_, &TopBar::fontSizeChosen, logView_, &LogView::setFontSize);
+    connect(topBar_, &TopBar::coloursChosen, this, [this](uint32_t back, uint32_t text) {
+        commandBand_->setColours(back, text);
+        fileView_->setColours(back, text);
+        logView_->setBackgroundColour(back);
+        logView_->setTextColour(text);
+    });
+    connect(topBar_, &TopBar::clearLogRequested, logView_, &LogView::clear);
+    connect(topBar_, &TopBar::aboutRequested, this, [this] { env_.dialogs->about(); });
+
     connect(options_, &OptionsBand::scheduleChanged, this, &TerminalWindow::scheduleChanged);
-    connect(ui_.ButtonSend, &QPushButton::clicked, this, &TerminalWindow::sendCommandLine);
-    connect(ui_.SendStart, &QPushButton::clicked, this, &TerminalWindow::startFileSending);
-    commandBand_ =
-        new CommandBand(ui_,
-                        CommandBand::Hooks{[this](const std::string& line) { terminal_->send(line); },
-                                           [this] { return terminal_->historyLines(); }},
-                        this);
-    fileView_ = new CommandFileView(
-        ui_, *terminal_, cmdLists_, *macros_, [this] { return env_.dialogs->openFileName(); }, this);
-    connect(fileView_, &CommandFileView::shownOrHidden, this, [this] { timers_->schedulePeriod(); });
+    connect(options_, &OptionsBand::modeChosen, fileView_, &CommandFileView::modeChanged);
+    connect(options_, &OptionsBand::encodingChosen, commandBand_, &CommandBand::encodingChanged);
+
+    connect(macros_, &MacroPanel::editorModeChanged, this, [this](bool on) {
+        topBar_->setLogStatusShown(!on);
+        fileView_->setButtonShown(!on);
+    });
+    connect(fileView_, &CommandFileView::shownOrHidden, this, [this] {
+        options_->showCyclicSwitch(fileView_->isOpen());
+        timers_->schedulePeriod();
+    });
+    connect(fileView_, &CommandFileView::sendingStarted, this, [this] { timers_->schedulePeriod(); });
 }
 
 // The pause after a reconnection: the program stands still, as the device
@@ -170,24 +185,13 @@ void TerminalWindow::pauseProgram(int ms)
 
 void TerminalWindow::startUp()
 {
-    // Statistics and their labels.
-    ui_.MinTimeWait->setText(QStringLiteral("MIN_T_W:  NA"));
-    ui_.MaxTimeWait->setText(QStringLiteral("MAX_T_W: NA"));
-    ui_.LRead->setText(QStringLiteral("Read: 0"));
-    ui_.LSend->setText(QStringLiteral("Send: 0"));
-
     initialLayout_ = captureInitialLayout(ui_);
     layoutCaptured_ = true;
 
-    setBackgroundColour(ui_.FiltrLog, clBtnFace);
     terminal_->setRxTimeoutMs(0);
-    ui_.MainWindow->clear();
-    for (QWidget* w : {static_cast<QWidget*>(ui_.MainWindow), static_cast<QWidget*>(ui_.MainStrCmd),
-                       static_cast<QWidget*>(ui_.AddStrCmd), static_cast<QWidget*>(ui_.FastOldCmd)})
-        setBackgroundColour(w, clBtnFace);
-    setBackgroundColour(ui_.LBTail, clBtnFace);
-    setBackgroundColour(ui_.CBLists, clBtnFace);
-    ui_.BTConnect->setFocus();
+    logView_->clear();
+    logView_->setBackgroundColour(clBtnFace);
+    topBar_->focusConnect();
     topBar_->showTimeout(false);
 
     // Two windows in one directory would undo each other's saves: the second
@@ -220,17 +224,22 @@ void TerminalWindow::startUp()
         return;
     }
     historyLoaded_ = true;
-    refillHistoryDropDown();
+    commandBand_->refillHistory();
 
     topBar_->applyPortChoice(terminal_->scanPorts(true));
     terminal_->endQuietStartUp();
 
-    setHelpLines(ui_, generalHelp());
+    hover_->show(generalHelp());
 
     settingsReached_ = true;
     loadSettings();
     loadLineSettings();
-    applyStartOptions();
+    // The command line's choices win over the stored ones for this run (and
+    // are saved at close like a choice made by hand).
+    topBar_->applyStartChoice(PortStartChoice{env_.startPort, env_.startBaud, env_.startDataBits,
+                                              env_.startStopBitsIndex, env_.startParity, env_.startFlow});
+    if (env_.connectAtStart && !terminal_->portOpen())
+        topBar_->toggleConnection();
 }
 
 bool TerminalWindow::shutDown()
@@ -302,51 +311,24 @@ void TerminalWindow::addTrafficLine(const std::string& line, LogDirection direct
     logView_->addCp1251Line(line, direction);
 }
 
-// The statistics change with every packet; each new text of a label costs a
-// layout and a repaint, so they are shown once per display frame, the latest
-// text of each label.
-void TerminalWindow::showReadout(QLabel* label, const std::string& text)
-{
-    if (!frame_) {
-        label->setText(fromUtf8(text));
-        return;
-    }
-    // Kept as given and made a QString once a frame, not once a poll.
-    auto it = std::find_if(pendingReadouts_.begin(), pendingReadouts_.end(),
-                           [label](const auto& p) { return p.first == label; });
-    if (it != pendingReadouts_.end())
-        it->second = text;
-    else
-        pendingReadouts_.emplace_back(label, text);
-    frame_->request();
-}
-
-void TerminalWindow::showPendingReadouts()
-{
-    for (const auto& [label, text] : pendingReadouts_)
-        label->setText(fromUtf8(text));
-    pendingReadouts_.clear();
-}
-
 void TerminalWindow::setByteTotals(const std::string& text)
 {
-    showReadout(ui_.StaticText3, text);
+    options_->showByteTotals(text);
 }
 
 void TerminalWindow::setSentCount(const std::string& text)
 {
-    showReadout(ui_.LSend, text);
+    options_->showSentCount(text);
 }
 
 void TerminalWindow::setReadCount(const std::string& text)
 {
-    showReadout(ui_.LRead, text);
+    options_->showReadCount(text);
 }
 
 void TerminalWindow::setGaps(const std::string& minText, const std::string& maxText)
 {
-    showReadout(ui_.MinTimeWait, minText);
-    showReadout(ui_.MaxTimeWait, maxText);
+    options_->showGaps(minText, maxText);
 }
 
 void TerminalWindow::showMessage(const std::string& text)
@@ -381,30 +363,18 @@ void TerminalWindow::setOutputWaiting(bool waiting)
 
 // ---- Timers -----------------------------------------------------------------
 
-void TerminalWindow::pollReceive()
-{
-    timers_->pollReceive();
-}
-
 void TerminalWindow::periodTick()
 {
     terminal_->periodTick();
     timers_->schedulePeriod();
 }
 
-bool TerminalWindow::isTimerPeriodActive() const
-{
-    return terminal_->periodTimerEnabled();
-}
-
 void TerminalWindow::housekeepingTick()
 {
     logView_->flush();
-    ui_.FastOldCmd->resize(ui_.MainStrCmd->width(), ui_.FastOldCmd->height());
+    commandBand_->fitHistoryToLine();
     logView_->clearIfOverCap();
-    const QString now = fromUtf8(formatLongTime(env_.clock->now()));
-    if (ui_.TextTime->text() != now)
-        ui_.TextTime->setText(now);
+    options_->showClock(fromUtf8(formatLongTime(env_.clock->now())));
     terminal_->housekeepingTick();
     timers_->schedulePeriod();
     timers_->scheduleHousekeeping();

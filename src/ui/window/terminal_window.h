@@ -1,16 +1,15 @@
 #pragma once
 // TerminalWindow: the terminal's main window. It builds its controls, owns the core
-// Terminal and the command lists, and composes the panels that own the bands of
-// the window (top bar, log view, options band, command band, macro grid), the
-// timers, the start-up and shut-down order and the settings.
+// Terminal and the command lists, composes the panels that own the bands of the
+// window (top bar, log view, options band, command band, macro grid, file view)
+// and wires them together; it keeps the timers, the start-up and shut-down
+// order and the settings files, whose parts the panels load and store.
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "settings/line_settings.h"
 #include "settings/settings_record.h"
@@ -63,47 +62,14 @@ public:
     explicit TerminalWindow(const WindowEnvironment& env);
     ~TerminalWindow() override;
 
+    // What widget tests reach besides pressing the controls: the controls
+    // themselves (also found by their objectName), the panels (the window's
+    // QObject children, found with findChild), the core's state, read only,
+    // and the one test seam: the timers, whose handlers tests run by hand
+    // when env.startTimers is false.
     Controls& controls() { return ui_; }
-    Terminal& terminal() { return *terminal_; }
-    CmdLists& cmdLists() { return cmdLists_; }
-    MacroPanel& macros() { return *macros_; }
-    OptionsBand& options() { return *options_; }
-    TopBar& topBar() { return *topBar_; }
-    PortControls& portControls() { return *portControls_; }
-
-    // Timer handlers, public so that tests can call them with a fake clock.
-    void pollReceive();
-    void housekeepingTick();
-    void checkConnection();
-    void periodTick();
-
-    // What the controls do, public so that tests can press them.
-    void toggleConnection();
-    void rescanPorts();
-    void sendCommandLine();
-    void toggleLogFile();
-    void clearLog();
-    void toggleFreeze();
-    void stepTimeout(bool up);
-    void nextColourScheme();
-    void changeFontSize(bool up);
-    void showAbout();
-    void toggleFileView();
-    void startFileSending();
-    void refillHistoryDropDown();
-    void fileLineClicked(int row);
-    void resetStatistics();
-
-    // Settings.
-    void loadSettings();
-    void saveSettings();
-    void loadLineSettings();  // CfgLine
-    void saveLineSettings();
-
-    // The log's font size in points, as stored (DisplayFontSize).
-    int32_t displayFontSize() const;
-    void setDisplayFontSize(int32_t points);
-    bool isTimerPeriodActive() const;
+    const Terminal& terminal() const { return *terminal_; }
+    TerminalTimers& timers() { return *timers_; }
 
     // TerminalView.
     void addLogLine(const std::string& line) override;
@@ -126,23 +92,30 @@ protected:
 private:
     void init(const WindowEnvironment& env);
     void makePanels();
+    void wirePanels();
     void startUp();
-    void applyStartOptions();
     bool shutDown();
-    void scheduleChanged();
     void pauseProgram(int ms);
     std::string path(const char* name) const;
-    // A read-out's new text, shown with the next display frame.
-    void showReadout(QLabel* label, const std::string& text);
-    void showPendingReadouts();
+
+    // What the timers run.
+    void housekeepingTick();
+    void checkConnection();
+    void periodTick();
+    void scheduleChanged();
+
+    // The settings: each panel loads and stores its own part.
+    void loadSettings();
+    void saveSettings();
+    void loadLineSettings();  // CfgLine
+    void saveLineSettings();
 
     WindowEnvironment env_;
     std::unique_ptr<DialogService> ownedDialogs_;
-    Controls ui_;
+    Controls ui_;  // built here, each band handed to its panel
     std::unique_ptr<Terminal> terminal_;
     CmdLists cmdLists_;
     DisplayFrame* frame_ = nullptr;  // gathers the log's lines and the read-outs of a frame
-    std::vector<std::pair<QLabel*, std::string>> pendingReadouts_;
     // The panels, one per band of the window.
     TopBar* topBar_ = nullptr;
     PortControls* portControls_ = nullptr;  // DTR/RTS strip, port-settings dialog

@@ -20,6 +20,7 @@
 #include <QToolTip>
 
 #include "macros/cmd_lists.h"
+#include "ui/panels/command_file_view.h"
 #include "ui/panels/macro_panel.h"
 #include "ui/dialogs/qt_dialog_service.h"
 #include "ui/kit/shown_text.h"
@@ -92,15 +93,16 @@ TEST(ShownText, CharactersWithoutAGlyphShowTheirCode)
 TEST(WindowOutsideTexts, MarkupInEveryStoredTextShowsLiterally)
 {
     WindowRig r;
-    TerminalWindow& w = r.open();
-    Controls& c = r.ui();
-    CmdLists& lists = w.cmdLists();
     // An image would be loaded as soon as the markup were taken for rich text.
     const std::string markup = "<b>bold</b> &amp; <img src=\"nowhere.png\">";
+    CmdLists lists;
+    lists.setDefaults();
     lists.setCommandName(1, 1, markup);
     lists.setCommandLine(1, 1, markup + " line");
     lists.setCommandHelp(1, 1, 1, markup + " help");
-    w.macros().showList(1);
+    ASSERT_TRUE(lists.saveLists(r.dir.file("CmdConfig")));
+    r.open();
+    Controls& c = r.ui();
 
     const QString shown = QString::fromStdString(markup);
     EXPECT_EQ(readOn(c.Button[1]), shown);
@@ -111,7 +113,7 @@ TEST(WindowOutsideTexts, MarkupInEveryStoredTextShowsLiterally)
     EXPECT_EQ(toolTipShownOver(c.Button[1]), shown);
     QToolTip::hideText();
     // The help of the macro under the pointer.
-    w.macros().showMacroHelp(1);
+    r.panel<MacroPanel>().showMacroHelp(1);
     EXPECT_EQ(c.STH[1]->text(), shown + " help");
 
     // The program's own hints still show, as plain text too.
@@ -146,15 +148,16 @@ TEST(WindowOutsideTexts, MessageBoxesShowFileNamesAsPlainText)
 TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
 {
     WindowRig r;
-    TerminalWindow& w = r.open();
+    CmdLists stored;
+    stored.setDefaults();
+    stored.setCommandName(1, 1, "A&B&&C");
+    stored.setCommandName(1, 2, "\x98");
+    stored.setCommandLine(1, 2, "AT\r");
+    stored.setCommandHelp(1, 2, 1, std::string("X\0Y", 3));
+    stored.setListName(1, "two\nlines");
+    ASSERT_TRUE(stored.saveLists(r.dir.file("CmdConfig")));
+    r.open();
     Controls& c = r.ui();
-    CmdLists& lists = w.cmdLists();
-    lists.setCommandName(1, 1, "A&B&&C");
-    lists.setCommandName(1, 2, "\x98");
-    lists.setCommandLine(1, 2, "AT\r");
-    lists.setCommandHelp(1, 2, 1, std::string("X\0Y", 3));
-    lists.setListName(1, "two\nlines");
-    w.macros().showList(1);
 
     // '&' is no mnemonic: the caption reads as stored and Alt+B clicks nothing.
     EXPECT_EQ(readOn(c.Button[1]), "A&B&&C");
@@ -164,7 +167,7 @@ TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
     EXPECT_EQ(toolTipShownOver(c.Button[2]), "AT<0D>");
     QToolTip::hideText();
     EXPECT_EQ(c.CBLists->itemText(0), "two<0A>lines");
-    w.macros().showMacroHelp(2);
+    r.panel<MacroPanel>().showMacroHelp(2);
     EXPECT_EQ(c.STH[1]->text(), "X<00>Y");
 
     // The editing fields hold the stored texts themselves, and the help
@@ -172,8 +175,11 @@ TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
     QTest::mouseClick(c.EditAllCmd, Qt::LeftButton);
     EXPECT_EQ(c.Edit[1]->text(), "A&B&&C");
     EXPECT_EQ(toCp1251(c.Edit[2]->text()), "\x98");
-    w.macros().openHelpEditor(2);
+    r.panel<MacroPanel>().openHelpEditor(2);
+    // Leaving the editor writes the lists: they come back as they were stored.
     QTest::mouseClick(c.EditAllCmd, Qt::LeftButton);
+    CmdLists lists;
+    ASSERT_FALSE(lists.loadLists(r.dir.file("CmdConfig")).rebuilt);
     EXPECT_EQ(lists.commandName(1, 1), "A&B&&C");
     EXPECT_EQ(lists.commandName(1, 2), "\x98");
     EXPECT_EQ(lists.commandHelp(1, 2, 1), std::string("X\0Y", 3));
@@ -182,11 +188,11 @@ TEST(WindowOutsideTexts, OddTextsShowWhatIsSentAndStayAsStored)
     // A command file's line shows every byte it sends.
     writeFileBytes(r.dir.file("cmds.txt"), std::string("AB\0CD\r\n", 7));
     r.dialogs.fileToOpen = QString::fromStdString(r.dir.file("cmds.txt"));
-    w.toggleConnection();
-    w.toggleFileView();
+    c.BTConnect->click();
+    c.ButtonReadFile->click();
     ASSERT_EQ(c.OldCmdList->count(), 1);
     EXPECT_EQ(c.OldCmdList->item(0)->text(), "AB<00>CD");
     c.RBSel->setChecked(true);
-    w.fileLineClicked(0);
+    r.panel<CommandFileView>().lineClicked(0);
     EXPECT_EQ(toHex(r.port.takeWritten()), "41 42 00 43 44 0D");
 }

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -110,7 +111,7 @@ TEST(Language, EveryTextOfTheWindowAndItsDialogsIsEnglish)
 
         AboutDialog about;
         SaveMacrosPrompt prompt;
-        MacroHelpEditor editor(&r.window->macros().editorHost());
+        MacroHelpEditor editor(&r.panel<MacroPanel>().editorHost());
         for (QWidget* dialog :
              {static_cast<QWidget*>(&about), static_cast<QWidget*>(&prompt), static_cast<QWidget*>(&editor)})
             EXPECT_EQ(cyrillic(visibleTexts(dialog)), QStringList()) << dialog->metaObject()->className();
@@ -176,11 +177,11 @@ TEST(Language, TheLogFileAndTheWireDoNotChange)
         installLanguage(language);
         WindowRig r;
         r.open();
-        r.window->toggleConnection();
+        r.ui().BTConnect->click();
         ASSERT_TRUE(r.window->terminal().portOpen());
-        r.window->toggleLogFile();
+        r.ui().StartLog->click();
         r.ui().MainStrCmd->setText(QStringLiteral("AT Привет"));
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
         wire[i] = r.port.written;
         const std::string name = r.window->terminal().logFileName();
         ASSERT_TRUE(r.close());

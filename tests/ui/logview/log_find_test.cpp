@@ -294,9 +294,9 @@ TEST(LogFind, AFrozenWindowSearchesTheLogAsItIsBehindTheFrozenCopy)
     rig.open();
     rig.window->show();
     rig.window->addLogLine("before");
-    rig.window->toggleFreeze();
+    rig.ui().StartStop->click();
     rig.window->addLogLine("after the freeze");
-    rig.window->housekeepingTick();
+    rig.timers().runHousekeeping();
     auto* bar = rig.window->findChild<LogFindBar*>();
     ASSERT_NE(bar, nullptr);
     bar->open();

@@ -21,6 +21,7 @@
 #include "ui/dialogs/macro_help_editor.h"
 #include "ui/panels/macro_panel.h"
 #include "ui/kit/text_codec.h"
+#include "window_rig.h"
 
 namespace comtrax {
 namespace {
@@ -138,44 +139,6 @@ TEST_F(MacroPanelTest, DisplaySwitchShowsNamesBoldOrLinesRegularWithTheOtherAsHi
         EXPECT_EQ(c.Edit[3]->text(), t.text);
         EXPECT_EQ(c.Edit[3]->maxLength(), t.maxLength);
     }
-}
-
-TEST_F(MacroPanelTest, ClickInManualModeLoadsTheLineEvenFromAnUnnamedButton)
-{
-    struct Case {
-        const char* line;
-        const char* before;
-    };
-    // The name is empty in both cases; the caption is never what is loaded.
-    for (const Case& t : {Case{"PING$0D", "typed"}, Case{"", "typed"}}) {
-        SCOPED_TRACE(t.line);
-        lists.setCommandLine(1, 5, t.line);
-        panel->showList(1);
-        EXPECT_TRUE(c.Button[5]->text().isEmpty());
-        c.MainStrCmd->setText(t.before);
-        c.BTConnect->setFocus();
-        QTest::mouseClick(c.Button[5], Qt::LeftButton);
-        EXPECT_EQ(c.MainStrCmd->text(), QString(t.line));
-        EXPECT_EQ(panel->selectedCommand(), t.line);
-        EXPECT_EQ(focused(), c.MainStrCmd);
-    }
-    EXPECT_TRUE(sent.empty());
-}
-
-TEST_F(MacroPanelTest, ClickInOnSelectModeSendsTheBytesAndFocusesButtonSend)
-{
-    onSelect = true;
-    lists.setCommandName(1, 9, "Stop");
-    lists.setCommandLine(1, 9, cp("СТОП 1"));
-    panel->showList(1);
-    c.MainStrCmd->setText("typed");
-
-    QTest::mouseClick(c.Button[9], Qt::LeftButton);
-
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], "\xD1\xD2\xCE\xCF 1");
-    EXPECT_EQ(c.MainStrCmd->text(), "typed");
-    EXPECT_EQ(focused(), c.ButtonSend);
 }
 
 TEST_F(MacroPanelTest, StepButtonsStopAtTheEndsWithoutWrapping)
@@ -524,6 +487,64 @@ TEST_F(MacroPanelTest, ListChooserAndCaptionSwapByDoubleClickExceptInFileMode)
     QTest::mouseDClick(c.STListName, Qt::LeftButton);
     EXPECT_TRUE(c.CBLists->isVisible());
     EXPECT_FALSE(c.STListName->isVisible());
+}
+
+// A macro click hands its line to the command band, through the window: in
+// the manual modes into the command line, which takes the focus; in on-select
+// mode out of the port, the command line untouched and the focus waiting on
+// the send button.
+class MacroClicks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        r.open();
+        r.window->show();
+        r.window->activateWindow();
+    }
+    MacroPanel& panel() { return r.panel<MacroPanel>(); }
+    QWidget* focused() const { return r.window->focusWidget(); }
+
+    testing::WindowRig r;
+};
+
+TEST_F(MacroClicks, ClickInManualModeLoadsTheLineEvenFromAnUnnamedButton)
+{
+    struct Case {
+        const char* line;
+        const char* before;
+    };
+    Controls& c = r.ui();
+    // The name is empty in both cases; the caption is never what is loaded.
+    for (const Case& t : {Case{"PING$0D", "typed"}, Case{"", "typed"}}) {
+        SCOPED_TRACE(t.line);
+        panel().editorHost().setCommandLine(1, 5, QString::fromLatin1(t.line));
+        panel().showList(1);
+        EXPECT_TRUE(c.Button[5]->text().isEmpty());
+        c.MainStrCmd->setText(t.before);
+        c.BTConnect->setFocus();
+        QTest::mouseClick(c.Button[5], Qt::LeftButton);
+        EXPECT_EQ(c.MainStrCmd->text(), QString(t.line));
+        EXPECT_EQ(panel().selectedCommand(), t.line);
+        EXPECT_EQ(focused(), c.MainStrCmd);
+    }
+    EXPECT_EQ(r.port.written, "");
+}
+
+TEST_F(MacroClicks, ClickInOnSelectModeSendsTheBytesAndFocusesButtonSend)
+{
+    Controls& c = r.ui();
+    c.BTConnect->click();
+    c.RBSel->setChecked(true);
+    panel().editorHost().setCommandName(1, 9, QStringLiteral("Stop"));
+    panel().editorHost().setCommandLine(1, 9, QString::fromUtf8("СТОП 1"));
+    panel().showList(1);
+    c.MainStrCmd->setText("typed");
+
+    QTest::mouseClick(c.Button[9], Qt::LeftButton);
+
+    EXPECT_EQ(r.port.takeWritten(), "\xD1\xD2\xCE\xCF 1\r");
+    EXPECT_EQ(c.MainStrCmd->text(), "typed");
+    EXPECT_EQ(focused(), c.ButtonSend);
 }
 
 }  // namespace

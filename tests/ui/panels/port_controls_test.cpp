@@ -36,8 +36,8 @@ using Names = std::vector<std::string>;
 
 PortSettingsDialog& openDialog(WindowRig& r)
 {
-    r.window->portControls().openDialog();
-    PortSettingsDialog* d = r.window->portControls().dialog();
+    r.panel<PortControls>().openDialog();
+    PortSettingsDialog* d = r.panel<PortControls>().dialog();
     EXPECT_NE(d, nullptr);
     return *d;
 }
@@ -62,12 +62,12 @@ TEST(PortControls, TheStripShowsTheLinesOnlyWhileThePortIsOpenAndItsTogglesDrive
     WindowRig r;
     r.open();
     r.window->show();
-    PortControls& pc = r.window->portControls();
+    PortControls& pc = r.panel<PortControls>();
     LineStateStrip* strip = pc.strip();
     EXPECT_FALSE(strip->isVisible());
 
     r.port.lines.cts = true;
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     ASSERT_TRUE(r.window->terminal().portOpen());
     EXPECT_TRUE(strip->isVisible());
     // Asserted on connect, as the defaults say.
@@ -98,10 +98,10 @@ TEST(PortControls, TheStripShowsTheLinesOnlyWhileThePortIsOpenAndItsTogglesDrive
 
     // Lost (AutoConnect off): the port is closed and the strip goes.
     r.port.deviceGone = true;
-    r.window->checkConnection();
+    r.timers().runConnectionCheck();
     EXPECT_FALSE(r.window->terminal().portOpen());
     EXPECT_FALSE(strip->isVisible());
-    r.window->toggleConnection();  // Disconnect
+    r.ui().BTConnect->click();  // Disconnect
     EXPECT_FALSE(strip->isVisible());
     EXPECT_FALSE(pc.polling());
 }
@@ -112,14 +112,14 @@ TEST(PortControls, TheDialogOpensFromTheMenuTheButtonAndTheShortcutAndFollowsThe
     r.open();
     r.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get(), GenerousMs));
-    LineOptionsMenu& menu = r.window->topBar().lineOptions();
+    LineOptionsMenu& menu = r.panel<TopBar>().lineOptions();
 
     menu.settingsAction()->trigger();
-    PortSettingsDialog* d = r.window->portControls().dialog();
+    PortSettingsDialog* d = r.panel<PortControls>().dialog();
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(d->isVisible());
     d->close();
-    QTest::mouseClick(r.window->portControls().settingsButton(), Qt::LeftButton);
+    QTest::mouseClick(r.panel<PortControls>().settingsButton(), Qt::LeftButton);
     EXPECT_TRUE(d->isVisible());
     d->close();
     r.window->activateWindow();
@@ -131,12 +131,12 @@ TEST(PortControls, TheDialogOpensFromTheMenuTheButtonAndTheShortcutAndFollowsThe
     EXPECT_EQ(d->lineOptions().parity, Parity::Even);
     child<QComboBox>(d, "Flow")->setCurrentIndex(static_cast<int>(FlowControl::XonXoff));
     EXPECT_TRUE(menu.flowAction(FlowControl::XonXoff)->isChecked());
-    EXPECT_EQ(r.window->topBar().portParameters().line, (LineOptions{Parity::Even, FlowControl::XonXoff}));
+    EXPECT_EQ(r.panel<TopBar>().portParameters().line, (LineOptions{Parity::Even, FlowControl::XonXoff}));
 
     // They are fixed while connected; the pulse and break work only then.
     auto* pulse = child<QPushButton>(d, "ResetPulse");
     EXPECT_FALSE(pulse->isEnabled());
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_FALSE(child<QComboBox>(d, "Parity")->isEnabled());
     EXPECT_TRUE(pulse->isEnabled());
     EXPECT_TRUE(child<QPushButton>(d, "SendBreak")->isEnabled());
@@ -148,7 +148,7 @@ TEST(PortControls, ThePulseAndBreakButtonsHoldTheLineForTheirLength)
 {
     WindowRig r;
     r.open();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     PortSettingsDialog& d = openDialog(r);
     child<QSpinBox>(&d, "ResetPulseMs")->setValue(60);
     r.port.modemCalls.clear();
@@ -188,10 +188,10 @@ TEST(PortControls, TheDialogsValuesReachCfgLineAndComeBackAfterARestart)
     r.window.reset();
     r.open();
     const ModemSettings expected{false, true, 40, true, true, 500};
-    EXPECT_EQ(r.window->terminal().modem().settings(), expected);
+    EXPECT_EQ(r.window->terminal().modemSettings(), expected);
     EXPECT_EQ(openDialog(r).modemSettings(), expected);
     r.ui().ComPort->setCurrentIndex(0);
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0", "rts=1"}));
     ASSERT_TRUE(r.close());
     EXPECT_EQ(readFileBytes(r.dir.file("CfgTerminal")).size(), 788u);
@@ -205,26 +205,26 @@ TEST(PortControls, EnterInTheDialogConfirmsTheValueAndNeverActsOnTheLine)
     WindowRig r;
     r.open();
     r.window->show();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     PortSettingsDialog& d = openDialog(r);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     QSignalSpy pulses(&d, &PortSettingsDialog::resetPulseRequested);
     QSignalSpy breaks(&d, &PortSettingsDialog::breakRequested);
     r.port.modemCalls.clear();
-    const ModemSettings before = r.window->terminal().modem().settings();
+    const ModemSettings before = r.window->terminal().modemSettings();
 
     auto* pulseMs = child<QSpinBox>(&d, "ResetPulseMs");
     pulseMs->setFocus();
     pulseMs->selectAll();
     QTest::keyClicks(pulseMs, "250");
-    EXPECT_EQ(r.window->terminal().modem().settings(), before);  // typed, not yet confirmed
+    EXPECT_EQ(r.window->terminal().modemSettings(), before);  // typed, not yet confirmed
     QTest::keyClick(pulseMs, Qt::Key_Return);
-    EXPECT_EQ(r.window->terminal().modem().settings().resetPulseMs, 250);
+    EXPECT_EQ(r.window->terminal().modemSettings().resetPulseMs, 250);
     auto* breakMs = child<QSpinBox>(&d, "BreakMs");
     breakMs->selectAll();
     QTest::keyClicks(breakMs, "400");
     QTest::keyClick(breakMs, Qt::Key_Enter);
-    EXPECT_EQ(r.window->terminal().modem().settings().breakMs, 400);
+    EXPECT_EQ(r.window->terminal().modemSettings().breakMs, 400);
 
     // Enter and Return on every input of the dialog.
     for (QWidget* w : d.findChildren<QWidget*>()) {
@@ -296,8 +296,8 @@ TEST(PortControls, TheStripAndTheSettingsButtonShowTheirHelp)
     r.open();
     r.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window.get()));
-    r.window->toggleConnection();
-    PortControls& pc = r.window->portControls();
+    r.ui().BTConnect->click();
+    PortControls& pc = r.panel<PortControls>();
     ASSERT_TRUE(pc.strip()->isVisible());
     Controls& c = r.ui();
     const auto hoverShows = [&](QWidget* w, const HelpText& text) {

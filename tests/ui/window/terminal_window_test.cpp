@@ -20,7 +20,10 @@
 #include "macros/cmd_lists.h"
 #include "ui/kit/click_label.h"
 #include "ui/kit/colours.h"
+#include "ui/panels/command_band.h"
+#include "ui/panels/command_file_view.h"
 #include "ui/panels/macro_panel.h"
+#include "ui/panels/top_bar.h"
 #include "ui/kit/up_down.h"
 #include "wait_until.h"
 #include "window_rig.h"
@@ -37,7 +40,7 @@ std::string fileOf(const WindowRig& r, const char* name)
 
 void connectPort(WindowRig& r)
 {
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     ASSERT_TRUE(r.window->terminal().portOpen());
 }
 
@@ -88,19 +91,19 @@ TEST(WindowSettings, EverySettingComesBackAfterARestart)
     Controls& c = r.ui();
     c.ComPort->setCurrentIndex(1);
     connectPort(r);  // the port of the latest open is what is kept
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     c.BaudRate->setCurrentIndex(3);
     c.ComBits->setCurrentIndex(2);
     c.ComStopBits->setCurrentIndex(2);
     c.AutoConnect->setChecked(true);
     for (int i = 0; i < 12; ++i)
-        r.window->stepTimeout(true);  // 1..10, 15, 20
+        r.ui().TimeOutRx->upButton()->click();  // 1..10, 15, 20
     c.FiltrLog->setText("ERR");
-    r.window->changeFontSize(true);
-    r.window->nextColourScheme();
-    r.window->nextColourScheme();
-    r.window->nextColourScheme();
-    r.window->nextColourScheme();  // black on lime
+    r.ui().Srift->upButton()->click();
+    r.ui().BTPalitra->click();
+    r.ui().BTPalitra->click();
+    r.ui().BTPalitra->click();
+    r.ui().BTPalitra->click();  // black on lime
     c.VisTime->setChecked(true);
     c.RBHEX->setChecked(true);
     c.RBPeriod->setChecked(true);
@@ -122,14 +125,14 @@ TEST(WindowSettings, EverySettingComesBackAfterARestart)
     EXPECT_EQ(backgroundColour(d.TimeOutAns), clYellow);
     EXPECT_EQ(d.FiltrLog->text(), "ERR");
     EXPECT_EQ(backgroundColour(d.FiltrLog), clWindow);
-    EXPECT_EQ(r.window->displayFontSize(), 9);
+    EXPECT_EQ(r.panel<TopBar>().fontSize(), 9);
     EXPECT_EQ(d.MainWindow->font().pointSize(), 9);
     EXPECT_EQ(backgroundColour(d.MainStrCmd), clBlack);
     EXPECT_EQ(textColour(d.MainWindow), clLime);
     EXPECT_TRUE(d.VisTime->isChecked());
     EXPECT_TRUE(d.RBHEX->isChecked());
     EXPECT_TRUE(d.RBPeriod->isChecked());
-    EXPECT_TRUE(r.window->isTimerPeriodActive());
+    EXPECT_TRUE(r.terminal().periodTimerEnabled());
     EXPECT_EQ(d.PeriodTX->text(), "250");
     EXPECT_TRUE(d.SendAsReconn->isChecked());
     EXPECT_TRUE(d.RbData->isChecked());
@@ -182,7 +185,7 @@ TEST(WindowSettings, AnAllZeroRecordKeepsTheBuiltInValues)
     EXPECT_EQ(c.AddStrCmd->text(), "$0D");
     EXPECT_EQ(c.PeriodTX->text(), "1000");
     EXPECT_TRUE(c.RBName->isChecked());
-    EXPECT_EQ(r.window->displayFontSize(), 8);
+    EXPECT_EQ(r.panel<TopBar>().fontSize(), 8);
     EXPECT_NE(backgroundColour(c.MainStrCmd), clBlack);
 }
 
@@ -203,7 +206,7 @@ TEST(WindowShutDown, ADeletedHistoryFileIsNotRecreatedAndTheLogFileIsClosed)
     WindowRig r;
     r.open();
     connectPort(r);
-    r.window->toggleLogFile();
+    r.ui().StartLog->click();
     r.ui().MainStrCmd->setText("AT");
     QTest::keyClick(r.ui().MainStrCmd, Qt::Key_Return);
     std::filesystem::remove(r.dir.file("OldCmd"));
@@ -217,7 +220,7 @@ TEST(WindowShutDown, ClosingInEditorModeOffersToSaveAndCancelKeepsTheWindowOpen)
     WindowRig r;
     r.open();
     r.ui().EditAllCmd->click();
-    ASSERT_TRUE(r.window->macros().editorMode());
+    ASSERT_TRUE(r.panel<MacroPanel>().editorMode());
     r.ui().Edit[1]->setText("Reset");
     r.dialogs.saveAnswer = SavePromptAnswer::Cancel;
     EXPECT_FALSE(r.close());
@@ -256,7 +259,7 @@ TEST(WindowSend, AClosedPortShowsTheNoPortWindowAndTouchesNothing)
     WindowRig r;
     r.open();
     r.ui().MainStrCmd->setText("AT");
-    r.window->sendCommandLine();
+    r.ui().ButtonSend->click();
     EXPECT_EQ(r.dialogs.noPortWindows, 1);
     EXPECT_EQ(r.ui().LSend->text(), "Send: 0");
     EXPECT_TRUE(r.window->terminal().historyLines().empty());
@@ -269,9 +272,9 @@ TEST(WindowSend, HistoryFileHoldsTheLinesMostRecentFirst)
     connectPort(r);
     for (const char* line : {"A", "B", "A"}) {
         r.ui().MainStrCmd->setText(line);
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
     }
-    r.window->refillHistoryDropDown();
+    r.panel<CommandBand>().refillHistory();
     ASSERT_EQ(r.ui().FastOldCmd->count(), 2);
     EXPECT_EQ(r.ui().FastOldCmd->item(0)->text(), "A");
     EXPECT_EQ(r.ui().FastOldCmd->item(1)->text(), "B");
@@ -309,9 +312,9 @@ TEST(WindowReceive, APacketEndedBySilenceBecomesOneLine)
     r.open();
     connectPort(r);
     r.port.feed("OK\r\n");
-    r.window->pollReceive();
+    r.timers().pollReceive();
     r.clock.advance(1);
-    r.window->pollReceive();
+    r.timers().pollReceive();
     EXPECT_EQ(logLines(r), QStringList{"OK"});
     EXPECT_EQ(r.ui().LRead->text(), "Read: 1");
     EXPECT_EQ(r.ui().StaticText3->text(), "TX: 0 RX: 4");
@@ -322,16 +325,16 @@ TEST(WindowConnection, ConnectDisablesTheParametersAndLossTurnsThePortRed)
     WindowRig r;
     r.open();
     Controls& c = r.ui();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(c.BTConnect->text(), "Disconnect");
     EXPECT_FALSE(c.ComPort->isEnabled());
     EXPECT_FALSE(c.BaudRate->isEnabled());
     EXPECT_EQ(backgroundColour(c.ComPort), clLime);
     r.port.deviceGone = true;
-    r.window->checkConnection();
+    r.timers().runConnectionCheck();
     EXPECT_EQ(backgroundColour(c.ComPort), clRed);
     EXPECT_EQ(c.BTConnect->text(), "Disconnect");
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(c.BTConnect->text(), "Connect");
     EXPECT_TRUE(c.ComPort->isEnabled());
 }
@@ -343,17 +346,17 @@ TEST(WindowAppearance, SixColourPressesReturnToWindowColoursAndFontStaysInItsLim
     Controls& c = r.ui();
     const uint32_t startBack = backgroundColour(c.MainWindow);
     for (int i = 0; i < 6; ++i)
-        r.window->nextColourScheme();
+        r.ui().BTPalitra->click();
     EXPECT_EQ(backgroundColour(c.MainWindow), clWindow);
     EXPECT_EQ(textColour(c.LBTail), clWindowText);
     EXPECT_NE(startBack, clWindow);
 
-    r.window->setDisplayFontSize(100);
-    r.window->changeFontSize(true);
-    EXPECT_EQ(r.window->displayFontSize(), 100);
-    r.window->setDisplayFontSize(2);
-    r.window->changeFontSize(false);
-    EXPECT_EQ(r.window->displayFontSize(), 2);
+    r.panel<TopBar>().setFontSize(100);
+    r.ui().Srift->upButton()->click();
+    EXPECT_EQ(r.panel<TopBar>().fontSize(), 100);
+    r.panel<TopBar>().setFontSize(2);
+    r.ui().Srift->downButton()->click();
+    EXPECT_EQ(r.panel<TopBar>().fontSize(), 2);
     EXPECT_EQ(c.SecondWindow->font().pointSize(), 2);
 }
 
@@ -363,10 +366,10 @@ TEST(WindowHousekeeping, TheLogIsEmptiedPastFiveThousandLines)
     r.open();
     for (int i = 0; i < 5000; ++i)
         r.window->addLogLine("x");
-    r.window->housekeepingTick();
+    r.timers().runHousekeeping();
     EXPECT_EQ(r.ui().MainWindow->lineCount(), 5000);
     r.window->addLogLine("y");
-    r.window->housekeepingTick();
+    r.timers().runHousekeeping();
     EXPECT_TRUE(r.ui().MainWindow->toPlainText().isEmpty());
 }
 
@@ -376,12 +379,12 @@ TEST(WindowLog, FreezingCopiesTheLogAndLeavesTheClipboardAlone)
     r.open();
     for (const char* line : {"one", "two", "three"})
         r.window->addLogLine(line);
-    r.window->toggleFreeze();
+    r.ui().StartStop->click();
     Controls& c = r.ui();
     EXPECT_EQ(c.StartStop->text(), ">");
     EXPECT_EQ(c.SecondWindow->toPlainText(), "one\ntwo\nthree\n\n>>>>>>>>>> STOP <<<<<<<<<<");
     r.window->addLogLine("four");
-    r.window->toggleFreeze();
+    r.ui().StartStop->click();
     EXPECT_EQ(c.StartStop->text(), "||");
     EXPECT_TRUE(c.MainWindow->toPlainText().endsWith("four"));
 }
@@ -394,34 +397,66 @@ TEST(WindowFileView, ACommandFileIsListedSentStepByStepAndLeftAgain)
     r.dialogs.fileToOpen = QString::fromStdString(r.dir.file("cmds.txt"));
     connectPort(r);
     Controls& c = r.ui();
-    r.window->toggleFileView();
+    r.ui().ButtonReadFile->click();
     EXPECT_EQ(c.ButtonReadFile->text(), "Назад");
     EXPECT_FALSE(c.OldCmdList->isHidden());
     EXPECT_FALSE(c.SendStart->isHidden());
+    EXPECT_FALSE(c.CiklSend->isHidden());
     EXPECT_TRUE(c.CBLists->isHidden());
     EXPECT_TRUE(c.RBName->isHidden());
+    EXPECT_TRUE(c.EditAllCmd->isHidden());
     EXPECT_EQ(c.STListName->text(), r.dialogs.fileToOpen);
     ASSERT_EQ(c.OldCmdList->count(), 3);
     EXPECT_EQ(c.OldCmdList->item(2)->text(), "three");
 
     for (int i = 0; i < 4; ++i)
-        r.window->startFileSending();
+        r.ui().SendStart->click();
     EXPECT_EQ(r.port.takeWritten(), "one\rtwo\rthree\r");
     EXPECT_EQ(r.dialogs.messages.last(), "Все команды отправлены");
 
     // A click on a line copies it into the command line, or sends it on select.
-    r.window->fileLineClicked(1);
+    r.panel<CommandFileView>().lineClicked(1);
     EXPECT_EQ(c.MainStrCmd->text(), "two");
     EXPECT_EQ(r.port.takeWritten(), "");
     c.RBSel->setChecked(true);
-    r.window->fileLineClicked(0);
+    r.panel<CommandFileView>().lineClicked(0);
     EXPECT_EQ(r.port.takeWritten(), "one\r");
 
-    r.window->toggleFileView();
+    r.ui().ButtonReadFile->click();
     EXPECT_EQ(c.ButtonReadFile->text(), "Из файла");
     EXPECT_TRUE(c.OldCmdList->isHidden());
+    EXPECT_TRUE(c.CiklSend->isHidden());
     EXPECT_FALSE(c.CBLists->isHidden());
     EXPECT_FALSE(c.EditAllCmd->isHidden());
+    EXPECT_FALSE(c.RBName->isHidden());
+}
+
+// What a press in one band does to another: the editor takes the place of the
+// log file's status line and of "Из файла", Clear empties the log and Info
+// opens the About window.
+TEST(WindowControls, APressInOneBandReachesTheOthers)
+{
+    WindowRig r;
+    r.open();
+    Controls& c = r.ui();
+    c.EditAllCmd->click();
+    EXPECT_TRUE(c.STLog->isHidden());
+    EXPECT_FALSE(c.StaticText1->isHidden());
+    EXPECT_TRUE(c.ButtonReadFile->isHidden());
+    c.EditAllCmd->click();
+    EXPECT_FALSE(c.STLog->isHidden());
+    EXPECT_TRUE(c.StaticText1->isHidden());
+    EXPECT_FALSE(c.ButtonReadFile->isHidden());
+
+    for (const char* line : {"one", "two"})
+        r.window->addLogLine(line);
+    r.timers().runHousekeeping();
+    ASSERT_EQ(c.MainWindow->lineCount(), 2);
+    c.BTLog->click();
+    EXPECT_TRUE(c.MainWindow->toPlainText().isEmpty());
+
+    c.BtInfo->click();
+    EXPECT_EQ(r.dialogs.abouts, 1);
 }
 
 TEST(WindowControls, TheTimeoutArrowsPaintTheReadOutAndThePeriodTakesDigitsOnly)
@@ -429,10 +464,10 @@ TEST(WindowControls, TheTimeoutArrowsPaintTheReadOutAndThePeriodTakesDigitsOnly)
     WindowRig r;
     r.open();
     Controls& c = r.ui();
-    r.window->stepTimeout(true);
+    r.ui().TimeOutRx->upButton()->click();
     EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 1");
     EXPECT_EQ(backgroundColour(c.TimeOutAns), clYellow);
-    r.window->stepTimeout(false);
+    r.ui().TimeOutRx->downButton()->click();
     EXPECT_EQ(c.TimeOutAns->text(), "TimeRX: 0");
     EXPECT_EQ(backgroundColour(c.TimeOutAns), clBtnFace);
 
@@ -465,7 +500,7 @@ TEST(WindowSend, TheHistoryDropDownTakesAnEntryWithEnterAndSendsNothing)
     Controls& c = r.ui();
     for (const char* line : {"first", "second"}) {
         c.MainStrCmd->setText(line);
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
     }
     r.port.takeWritten();
     c.MainStrCmd->setFocus();
@@ -505,7 +540,7 @@ TEST(WindowSend, DownDownEnterInEitherDropDownTakesTheFirstEntry)
     Controls& c = r.ui();
     for (const char* line : {"AAA", "BBB", "CCC"}) {
         c.MainStrCmd->setText(line);
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
     }
     c.MainStrCmd->setText("");
     c.MainStrCmd->setFocus();

@@ -144,43 +144,34 @@ int countOf(const std::string& haystack, const std::string& needle)
 
 // The whole window on the pluggable device with real timers: logging on,
 // PING sent every 40 ms while the device streams.
-struct LiveRig {
-    TempDir dir;
+struct LiveRig : BasicWindowRig<QtSerialPort, SystemClock> {
     PluggableDevice device{dir.file("ttyV0")};
-    QtSerialPort port;
-    FakePortLister lister;
-    SystemClock clock;
-    RecordingDialogs dialogs;
     std::vector<int> pauses;
-    std::unique_ptr<TerminalWindow> window;
 
     explicit LiveRig(bool autoConnect)
     {
         device.plugIn();
         lister.ports = {device.name()};
-        WindowEnvironment env;
-        env.port = &port;
-        env.lister = &lister;
-        env.clock = &clock;
-        env.dialogs = &dialogs;
-        env.directory = dir.path();
-        env.sleep = [this](int ms) { pauses.push_back(ms); };
-        window = std::make_unique<TerminalWindow>(env);
+        startTimers = true;
+        sleep = [this](int ms) { pauses.push_back(ms); };
+        open();
         dialogs.messages.clear();  // the first run's note about the rebuilt CmdConfig
 
-        Controls& c = window->controls();
-        window->terminal().setRxTimeoutMs(5);
+        Controls& c = ui();
+        while (terminal().rxTimeoutMs() < 5)
+            c.TimeOutRx->upButton()->click();
         c.ComPort->setCurrentIndex(0);
         c.BaudRate->setCurrentIndex(7);
         c.AutoConnect->setChecked(autoConnect);
         c.MainStrCmd->setText("PING");
         c.PeriodTX->setText("40");
         c.RBPeriod->setChecked(true);
-        window->toggleConnection();
-        window->toggleLogFile();
+        c.BTConnect->click();
+        c.StartLog->click();
     }
+    // The window goes before the device it is connected to.
+    ~LiveRig() { window.reset(); }
 
-    Controls& ui() { return window->controls(); }
     uint32_t indicator() { return backgroundColour(ui().ComPort); }
     std::string log() { return readFileBytes(dir.file(window->terminal().logFileName())); }
 
@@ -250,10 +241,10 @@ TEST(DeviceLoss, WithoutAutoConnectTheLossTurnsRedAndEveryLineReadIsLogged)
     EXPECT_EQ(later.pingsNotSent, log.pingsNotSent);
 
     // Disconnect only resets the display; Connect on a missing device says so.
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(r.ui().BTConnect->text(), "Connect");
     EXPECT_EQ(r.indicator(), clWindow);
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(r.ui().BTConnect->text(), "Connect");
     EXPECT_EQ(r.dialogs.messages.size(), 1);
 }
@@ -281,8 +272,8 @@ TEST(DeviceLoss, WithAutoConnectTheTerminalWaitsInYellowAndGoesOnWhenTheDeviceRe
     std::string seen = r.stream(1001, 1150);
     ASSERT_TRUE(waitUntil([&] {
         seen += r.device.drain();
-        Terminal& t = r.window->terminal();
-        return t.portInputCount() == 0 && t.heldBytes() == 0;
+        const uint32_t waiting = r.port.isOpen() ? r.port.inputCount() : 0;
+        return waiting == 0 && r.terminal().heldBytes() == 0;
     })) << "the lines after the reconnection were not all taken in";
     EXPECT_GE(countOf(seen, "PING\r"), 1);
 
@@ -354,9 +345,9 @@ std::vector<std::string> leftovers(const WindowRig& r)
 void receive(WindowRig& r, const std::string& bytes)
 {
     r.port.feed(bytes);
-    r.window->pollReceive();
+    r.timers().pollReceive();
     r.clock.advance(1);
-    r.window->pollReceive();
+    r.timers().pollReceive();
 }
 
 }  // namespace
@@ -381,9 +372,9 @@ TEST(FileFaults, SettingsThatCannotBeSavedKeepTheWindowOpenAndTheOldFile)
         EXPECT_FALSE(r.close()) << "a close that lost the settings went ahead";
         // The window still works meanwhile.
         r.ui().ComPort->setCurrentIndex(0);
-        r.window->toggleConnection();
+        r.ui().BTConnect->click();
         r.ui().MainStrCmd->setText("AT");
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
         EXPECT_EQ(r.port.written, "AT\r");
         ASSERT_EQ(r.dialogs.errors.size(), 1);
         EXPECT_TRUE(r.dialogs.errors[0].contains("CfgTerminal")) << r.dialogs.errors[0].toStdString();
@@ -402,17 +393,17 @@ TEST(FileFaults, AHistoryThatCannotBeSavedStopsTheCloseBeforeTheSettings)
 {
     WindowRig r;
     r.open();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     r.ui().MainStrCmd->setText("AT1");
-    r.window->sendCommandLine();
+    r.ui().ButtonSend->click();
     ASSERT_TRUE(r.close());
     r.restart();
     const std::string oldHistory = fileOf(r, "OldCmd");
     const std::string oldSettings = fileOf(r, "CfgTerminal");
     r.dialogs.errors.clear();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     r.ui().MainStrCmd->setText("AT2");
-    r.window->sendCommandLine();
+    r.ui().ButtonSend->click();
 
     {
         FaultScope scope(Fault::DiskFull, r.dir.path(), 5000);
@@ -442,7 +433,7 @@ TEST(FileFaults, CommandListsThatCannotBeSavedStayInTheEditorAndKeepTheOldFile)
         r.open();
         Controls& c = r.ui();
         c.EditAllCmd->click();
-        ASSERT_TRUE(r.window->macros().editorMode());
+        ASSERT_TRUE(r.panel<MacroPanel>().editorMode());
         c.Edit[1]->setText("Reset");
         c.SaveF->click();
         const std::string old = fileOf(r, "CmdConfig");
@@ -459,7 +450,7 @@ TEST(FileFaults, CommandListsThatCannotBeSavedStayInTheEditorAndKeepTheOldFile)
         EXPECT_TRUE(r.dialogs.errors[0].contains("CmdConfig")) << r.dialogs.errors[0].toStdString();
         EXPECT_TRUE(fileOf(r, "CmdConfig") == old) << "the old command lists were touched";
         EXPECT_EQ(leftovers(r), std::vector<std::string>{});
-        EXPECT_TRUE(r.window->macros().editorMode());
+        EXPECT_TRUE(r.panel<MacroPanel>().editorMode());
         EXPECT_TRUE(c.SaveF->isEnabled());
         EXPECT_EQ(c.Edit[2]->text(), "Stop");
 
@@ -476,16 +467,16 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
 {
     WindowRig r;
     r.open();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     r.dialogs.errors.clear();
     {
         FaultScope scope(Fault::DirectoryGone, r.dir.path(), 0);
         ASSERT_TRUE(scope.ok());
-        r.window->toggleLogFile();
+        r.ui().StartLog->click();
         EXPECT_EQ(r.ui().StartLog->text(), "Start Log");
         receive(r, "first\r");
         r.ui().MainStrCmd->setText("AT");
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].startsWith("Не удалось создать файл лога"))
@@ -495,7 +486,7 @@ TEST(FileFaults, ALogFileThatCannotBeCreatedIsReportedOnceAndLoggingStaysOff)
     EXPECT_TRUE(filesStartingWith(r.dir.path(), "LOG_").empty());
 
     // Once the directory is back, Start Log makes the file.
-    r.window->toggleLogFile();
+    r.ui().StartLog->click();
     EXPECT_EQ(r.ui().StartLog->text(), "Pause Log");
     receive(r, "second\r");
     EXPECT_EQ(readFileBytes(r.dir.file(r.window->terminal().logFileName())), "second\r\n");
@@ -506,8 +497,8 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
 {
     WindowRig r;
     r.open();
-    r.window->toggleConnection();
-    r.window->toggleLogFile();
+    r.ui().BTConnect->click();
+    r.ui().StartLog->click();
     r.dialogs.errors.clear();
     const std::string logPath = r.dir.file(r.window->terminal().logFileName());
     receive(r, "line 1 of the log\r");
@@ -522,7 +513,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
         receive(r, "line 3 of the log\r");
         receive(r, "line 4 of the log\r");
         r.ui().MainStrCmd->setText("AT");
-        r.window->sendCommandLine();
+        r.ui().ButtonSend->click();
     }
     ASSERT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].startsWith("Ошибка записи в файл лога"))
@@ -534,7 +525,7 @@ TEST(FileFaults, AFullDiskPausesTheLogOnceAndLeavesOnlyWholeLinesInIt)
     EXPECT_EQ(r.port.written, "AT\r");
 
     // "Go Log" goes on in the same file, right after the last whole line.
-    r.window->toggleLogFile();
+    r.ui().StartLog->click();
     receive(r, "line 5 of the log\r");
     EXPECT_EQ(readFileBytes(logPath), before + "line 5 of the log\r\n");
     EXPECT_EQ(r.dialogs.errors.size(), 1);
@@ -544,23 +535,16 @@ TEST(FileFaults, ADirectoryMissingFromTheStartGivesOneMessageAndAWorkingWindow)
 {
     WindowRig r;
     const std::string gone = r.dir.file("not-there");
-    WindowEnvironment env;
-    env.port = &r.port;
-    env.lister = &r.lister;
-    env.clock = &r.clock;
-    env.dialogs = &r.dialogs;
-    env.directory = gone;
-    env.startTimers = false;
-    env.sleep = [](int) {};
-    TerminalWindow window(env);
+    r.directory = gone;
+    TerminalWindow& window = r.open();
     EXPECT_EQ(r.dialogs.errors.size(), 1);
     EXPECT_TRUE(r.dialogs.errors[0].contains("CmdConfig")) << r.dialogs.errors[0].toStdString();
 
     // The port list was not made either; ReScan makes it.
-    window.rescanPorts();
-    window.toggleConnection();
+    window.controls().BTRescan->click();
+    window.controls().BTConnect->click();
     window.controls().MainStrCmd->setText("AT");
-    window.sendCommandLine();
+    window.controls().ButtonSend->click();
     EXPECT_EQ(r.port.written, "AT\r");
     // Start-up stopped before the history and the settings: nothing to save, and
     // nothing is created at close.

@@ -36,18 +36,18 @@ TEST(WindowFiles, AMacroSaveThatFailsOnCloseKeepsTheWindowAndTheEdits)
     WindowRig r;
     r.open();
     r.ui().EditAllCmd->click();
-    ASSERT_TRUE(r.window->macros().editorMode());
+    ASSERT_TRUE(r.panel<MacroPanel>().editorMode());
     r.ui().Edit[1]->setText("Reset");
     r.ui().Edit[1]->textEdited("Reset");
-    ASSERT_EQ(r.window->cmdLists().commandName(1, 1), "Reset");
+    ASSERT_EQ(r.panel<MacroPanel>().editorHost().commandName(1, 1), "Reset");
 
     fs::remove(r.dir.file("CmdConfig"));
     fs::create_directory(r.dir.file("CmdConfig"));
     r.dialogs.saveAnswer = SavePromptAnswer::Yes;
     EXPECT_FALSE(r.close()) << "the macro edits were thrown away";
     EXPECT_EQ(r.dialogs.errors.size(), 1);
-    EXPECT_TRUE(r.window->macros().editorMode());
-    EXPECT_EQ(r.window->cmdLists().commandName(1, 1), "Reset");
+    EXPECT_TRUE(r.panel<MacroPanel>().editorMode());
+    EXPECT_EQ(r.panel<MacroPanel>().editorHost().commandName(1, 1), "Reset");
 
     fs::remove(r.dir.file("CmdConfig"));
     EXPECT_TRUE(r.close());
@@ -107,9 +107,9 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
 {
     WindowRig first;
     first.open();
-    first.window->toggleConnection();
+    first.ui().BTConnect->click();
     first.ui().MainStrCmd->setText("from the first");
-    first.window->sendCommandLine();
+    first.ui().ButtonSend->click();
     first.ui().PeriodTX->setText("111");
 
     for (const bool consent : {false, true}) {
@@ -125,9 +125,9 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
         ASSERT_EQ(second.dialogs.questions.size(), 1);
         EXPECT_TRUE(second.dialogs.questions[0].contains(QString::fromStdString(first.dir.path())));
         EXPECT_TRUE(fs::exists(first.dir.file("OldCmd.tmp-abc123")));
-        second.window->toggleConnection();
+        second.ui().BTConnect->click();
         second.ui().MainStrCmd->setText("from the second");
-        second.window->sendCommandLine();
+        second.ui().ButtonSend->click();
         second.ui().PeriodTX->setText("222");
         // A macro edit saved in the second window would undo the first one's.
         const std::string listsBefore = fileOf(first, "CmdConfig");
@@ -135,7 +135,7 @@ TEST(WindowFiles, ASecondWindowInTheSameDirectoryAsksBeforeItsFilesGoOverTheFirs
         second.ui().Edit[1]->setText("from the second");
         second.ui().Edit[1]->textEdited("from the second");
         second.ui().EditAllCmd->click();  // leaving the editor saves
-        EXPECT_FALSE(second.window->macros().editorMode());
+        EXPECT_FALSE(second.panel<MacroPanel>().editorMode());
         EXPECT_TRUE(second.close());
 
         if (consent) {
@@ -167,15 +167,15 @@ TEST(WindowFiles, TheSettingsBesideTheRecordSurviveARestartAndAreNeverOverwritte
     r.open();
     ASSERT_TRUE(r.close());
     const std::string record = fileOf(r, "CfgTerminal");
-    EXPECT_FALSE(r.window->options().modbusCrcCheck());
+    EXPECT_FALSE(r.panel<OptionsBand>().modbusCrcCheck());
 
     r.restart();
-    r.window->options().setModbusCrcCheck(true);
+    r.panel<OptionsBand>().setModbusCrcCheck(true);
     ASSERT_TRUE(r.close());
     EXPECT_EQ(fileOf(r, "CfgTerminal"), record);
     EXPECT_NE(fileOf(r, "CfgLine").find("checkModbusCrc=1\n"), std::string::npos);
     r.restart();
-    EXPECT_TRUE(r.window->options().modbusCrcCheck());
+    EXPECT_TRUE(r.panel<OptionsBand>().modbusCrcCheck());
     EXPECT_TRUE(r.dialogs.errors.isEmpty());
 
     ASSERT_TRUE(r.close());
@@ -185,7 +185,7 @@ TEST(WindowFiles, TheSettingsBesideTheRecordSurviveARestartAndAreNeverOverwritte
     r.open();
     ASSERT_EQ(r.dialogs.errors.size(), 1) << r.dialogs.errors.join("|").toStdString();
     EXPECT_TRUE(r.dialogs.errors[0].contains("CfgLine")) << r.dialogs.errors[0].toStdString();
-    EXPECT_FALSE(r.window->options().modbusCrcCheck());
+    EXPECT_FALSE(r.panel<OptionsBand>().modbusCrcCheck());
     EXPECT_TRUE(r.close());
     EXPECT_TRUE(fs::is_directory(r.dir.file("CfgLine")));
 }

@@ -65,10 +65,10 @@ TEST(WindowPortIdentity, TheListShowsLabelsWhileTheBareNameIsOpenedAndStored)
     EXPECT_EQ(box->currentText(), QString::fromUtf8("ttyUSB0 — CP2102 (0001)"));
 
     box->setCurrentIndex(1);
-    r.window->toggleConnection();
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
+    r.ui().BTConnect->click();
     box->setCurrentIndex(0);
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     ASSERT_EQ(r.port.opens.size(), 2u);
     EXPECT_EQ(r.port.opens[0].name, "ttyS0");
     EXPECT_EQ(r.port.opens[1].name, "ttyUSB0");
@@ -82,7 +82,7 @@ TEST(WindowPortIdentity, TheListShowsLabelsWhileTheBareNameIsOpenedAndStored)
 
     // The bare name typed over a label still names that entry.
     r.ui().ComPort->setEditText("ttyUSB0");
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_EQ(r.port.opens.back().name, "ttyUSB0");
 }
 
@@ -93,14 +93,14 @@ TEST(WindowPortIdentity, ATypedPathToADeviceIsOpenedAndJoinsTheList)
     QComboBox* box = r.ui().ComPort;
     box->setCurrentIndex(-1);
     box->setEditText("/tmp");
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     EXPECT_TRUE(r.port.opens.empty());
     ASSERT_EQ(r.dialogs.messages.size(), 1);
     EXPECT_TRUE(r.dialogs.messages[0].contains("/tmp")) << r.dialogs.messages[0].toStdString();
     EXPECT_EQ(r.ui().BTConnect->text(), "Connect");
 
     box->setEditText("/dev/null");
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     ASSERT_EQ(r.port.opens.size(), 1u);
     EXPECT_EQ(r.port.opens[0].name, "/dev/null");
     EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
@@ -125,14 +125,14 @@ TEST(WindowPortIdentity, ATypedPathIsSpeltAsTheSystemSpellsItWithTheHomeExpanded
     for (const QString& typed : {QString::fromUtf8(link.c_str()), QString::fromUtf8("~/порт/ttyV0")}) {
         box->setCurrentIndex(-1);
         box->setEditText(typed);
-        r.window->toggleConnection();
+        r.ui().BTConnect->click();
         ASSERT_FALSE(r.port.opens.empty())
             << typed.toStdString() << " "
             << (r.dialogs.messages.isEmpty() ? std::string() : r.dialogs.messages.back().toStdString());
         EXPECT_EQ(r.port.opens.back().name, link);
         EXPECT_EQ(box->currentText(), QString::fromUtf8(link.c_str()));
         EXPECT_EQ(r.ui().BTConnect->text(), "Disconnect");
-        r.window->toggleConnection();
+        r.ui().BTConnect->click();
     }
     EXPECT_TRUE(r.dialogs.messages.isEmpty());
 }
@@ -144,19 +144,19 @@ TEST(WindowPortIdentity, AutoConnectFollowsTheDeviceToItsNewNameInTheBox)
     onlyListedPortsOpen(r);
     r.open();
     r.ui().AutoConnect->setChecked(true);
-    r.window->toggleConnection();
+    r.ui().BTConnect->click();
     ASSERT_TRUE(r.port.opened);
 
     r.lister.infos.clear();
     r.port.deviceGone = true;
-    r.window->checkConnection();
+    r.timers().runConnectionCheck();
     r.port.deviceGone = false;
     EXPECT_FALSE(r.port.opened);
 
     PortInfo back = Cp2102;
     back.name = "ttyUSB1";
     r.lister.infos = {{"ttyUSB0", "FT232R", "A9XYZ", "0403", "6001", "1-1.4:1.0"}, back};
-    r.window->checkConnection();
+    r.timers().runConnectionCheck();
     ASSERT_TRUE(r.port.opened);
     EXPECT_EQ(r.port.opens.back().name, "ttyUSB1");
     EXPECT_EQ(r.ui().ComPort->currentText(), QString::fromUtf8("ttyUSB1 — CP2102 (0001)"));

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include "ui/panels/line_state_strip.h"
 #include "ui/panels/port_controls.h"
 #include "ui/panels/top_bar.h"
+#include "ui/dialogs/port_settings_dialog.h"
 #include "log/log_file.h"
 #include "ui/logview/log_text_view.h"
 #include "transmit/sender.h"
@@ -56,7 +58,8 @@ TEST(WindowOnAPty, EachBurstAfterSilenceIsOneLineOfTheLogFile)
     }
 
     // The window's echo of a sent line reaches the device byte for byte.
-    w.window->terminal().send("AT+X");
+    w.ui().MainStrCmd->setText("AT+X");
+    w.ui().ButtonSend->click();
     EXPECT_EQ(w.drainAtLeast(5), "AT+X\r");
 }
 
@@ -100,11 +103,12 @@ TEST(WindowOnAPty, LinesGatheredForTheDisplayAllArriveInOrder)
         stream += static_cast<char>('A' + (i * 7 + i / 26) % 26);
     w.device.send(stream);
     // Everything read and the last packet ended by its silence...
-    Terminal& terminal = w.window->terminal();
+    const Terminal& terminal = w.terminal();
     ASSERT_TRUE(waitUntil(
         [&] { return uint64_t(terminal.rxBytes()) >= stream.size() && terminal.heldBytes() == 0; }, 120000));
     // ...then the echo, which shows after the stream's last line, a frame later.
-    terminal.send("ECHO");
+    w.ui().MainStrCmd->setText("ECHO");
+    w.ui().ButtonSend->click();
     const auto shownText = [&] {
         return withoutLineBreaks(w.window->controls().MainWindow->toPlainText().toStdString());
     };
@@ -127,9 +131,9 @@ TEST(WindowOnAPty, AfterTheEndOfAnAfterAnswerRunAStrayPacketSendsNothing)
     ASSERT_TRUE(w.window->terminal().portOpen());
     writeFileBytes(w.dir.file("requests.txt"), "READ 1\nREAD 2\nWRITE 3\n");
     w.dialogs.fileToOpen = QString::fromStdString(w.dir.file("requests.txt"));
-    w.window->toggleFileView();
+    w.ui().ButtonReadFile->click();
     w.window->controls().RBAfterAns->setChecked(true);
-    w.window->startFileSending();
+    w.ui().SendStart->click();
 
     // The scripted device: one answer per request line, until three came.
     std::string received;
@@ -250,7 +254,7 @@ TEST(WindowOnAPty, ADeviceThatStopsReadingNeverHoldsTheWindow)
 
     QElapsedTimer disconnect;
     disconnect.start();
-    w.window->toggleConnection();
+    w.ui().BTConnect->click();
     EXPECT_FALSE(w.window->terminal().portOpen());
     std::printf("Disconnect took %lld ms\n", static_cast<long long>(disconnect.elapsed()));
 
@@ -302,7 +306,7 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
 
     const auto exchange = [&](const QString& line) {
         c.MainStrCmd->setText(line);
-        w.window->sendCommandLine();
+        w.ui().ButtonSend->click();
         const std::string request = w.drainAtLeast(8);
         const std::string answer = modbusAnswer(request);
         if (!answer.empty())
@@ -313,7 +317,7 @@ TEST(WindowOnAPty, AModbusServerAnswersARequestSentWithTheCrcTagAndTheAnswerIsMa
     EXPECT_EQ(toHex(exchange(QStringLiteral("01 03 00 00 00 01"))), "01 03 00 00 00 01 84 0A");
     const std::string good = "01 03 00 00 00 01 84 0A\r\n01 03 02 00 28 B8 5A [CRC ok]\r\n";
     EXPECT_EQ(w.waitForLog(good.size()), good);
-    w.window->housekeepingTick();
+    w.timers().runHousekeeping();
     ASSERT_EQ(c.MainWindow->lineCount(), 2);
     EXPECT_EQ(c.MainWindow->direction(0), LogDirection::Sent);
     EXPECT_EQ(c.MainWindow->direction(1), LogDirection::Received);
@@ -359,13 +363,13 @@ TEST(WindowOnPty, ListedAndTypedRatesReachTheLine)
         unsigned expected;
     } cases[] = {{12, {}, 921600}, {-1, QStringLiteral("250000"), 250000}, {16, {}, 3000000}};
     for (const auto& c : cases) {
-        w.window->toggleConnection();  // off
+        w.ui().BTConnect->click();  // off
         ASSERT_FALSE(w.window->terminal().portOpen());
         if (c.index >= 0)
             w.window->controls().BaudRate->setCurrentIndex(c.index);
         else
             w.window->controls().BaudRate->setEditText(c.typed);
-        w.window->toggleConnection();
+        w.ui().BTConnect->click();
         ASSERT_TRUE(w.window->terminal().portOpen()) << c.expected;
         EXPECT_EQ(ptyBaud(w.device.slave), c.expected);
         EXPECT_TRUE(w.dialogs.errors.empty());
@@ -378,7 +382,7 @@ TEST(WindowOnPty, ListedAndTypedRatesReachTheLine)
 TEST(WindowOnPty, ParityAndFlowControlReachTheLine)
 {
     LiveWindow w(50);
-    LineOptionsMenu& menu = w.window->topBar().lineOptions();
+    LineOptionsMenu& menu = w.panel<TopBar>().lineOptions();
     const struct {
         Parity parity;
         FlowControl flow;
@@ -391,11 +395,11 @@ TEST(WindowOnPty, ParityAndFlowControlReachTheLine)
         {Parity::Space, FlowControl::XonXoff, CMSPAR, PARODD | CRTSCTS, IXON | IXOFF},
     };
     for (const auto& c : cases) {
-        w.window->toggleConnection();  // off
+        w.ui().BTConnect->click();  // off
         ASSERT_FALSE(w.window->terminal().portOpen());
         menu.parityAction(c.parity)->trigger();
         menu.flowAction(c.flow)->trigger();
-        w.window->toggleConnection();
+        w.ui().BTConnect->click();
         ASSERT_TRUE(w.window->terminal().portOpen());
         termios t{};
         ASSERT_EQ(::tcgetattr(w.device.slave, &t), 0);
@@ -418,28 +422,33 @@ TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
     LiveWindow w(50);
     ASSERT_TRUE(w.window->terminal().portOpen());
     w.window->show();
-    PortControls& pc = w.window->portControls();
+    PortControls& pc = w.panel<PortControls>();
     LineStateStrip* strip = pc.strip();
     EXPECT_TRUE(strip->isVisible());
     QTest::qWait(2 * PortControls::PollMs);
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(strip->lampText(i).endsWith(QChar(0x2014))) << i;
-    w.window->checkConnection();
+    w.timers().runConnectionCheck();
     EXPECT_FALSE(pc.polling()) << "a pty cannot tell its lines: they are not read again";
 
     QTest::mouseClick(strip->dtrToggle(), Qt::LeftButton);
     QTest::mouseClick(strip->rtsToggle(), Qt::LeftButton);
-    EXPECT_TRUE(w.window->terminal().modem().pulseReset());
-    EXPECT_TRUE(w.window->terminal().modem().sendBreak());
-    EXPECT_TRUE(waitUntil([&] { return !w.window->terminal().modem().breaking(); }));
-    EXPECT_FALSE(w.window->terminal().modem().pulsing());
-    w.window->checkConnection();
+    pc.openDialog();
+    QTest::mouseClick(pc.dialog()->findChild<QPushButton*>("ResetPulse"), Qt::LeftButton);
+    EXPECT_TRUE(w.terminal().pulsing());
+    QTest::mouseClick(pc.dialog()->findChild<QPushButton*>("SendBreak"), Qt::LeftButton);
+    EXPECT_TRUE(w.terminal().breaking());
+    EXPECT_TRUE(waitUntil([&] { return !w.terminal().breaking(); }));
+    EXPECT_FALSE(w.terminal().pulsing());
+    pc.dialog()->close();
+    w.timers().runConnectionCheck();
 
     EXPECT_TRUE(w.dialogs.messages.isEmpty()) << w.dialogs.messages.join("|").toStdString();
     EXPECT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join("|").toStdString();
     EXPECT_TRUE(w.window->terminal().portOpen());
     EXPECT_TRUE(w.window->terminal().connected());
-    w.window->terminal().send("still here");
+    w.ui().MainStrCmd->setText("still here");
+    w.ui().ButtonSend->click();
     std::string got;
     waitUntil([&] {
         got += w.device.drain();
@@ -447,7 +456,7 @@ TEST(WindowOnPty, ModemControlOnAPtyIsQuietAndTheConnectionStaysUp)
     });
     EXPECT_NE(got.find("still here\r"), std::string::npos) << got;
 
-    w.window->toggleConnection();
+    w.ui().BTConnect->click();
     EXPECT_FALSE(strip->isVisible());
     EXPECT_FALSE(pc.polling());
 }

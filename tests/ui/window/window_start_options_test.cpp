@@ -20,7 +20,7 @@ void storeChoices(WindowRig& rig)
     rig.ui().BaudRate->setCurrentText("9600");
     rig.ui().ComBits->setCurrentText("8");
     rig.ui().ComStopBits->setCurrentIndex(0);
-    rig.window->toggleConnection();
+    rig.ui().BTConnect->click();
     ASSERT_TRUE(rig.port.opened);
     rig.close();
     rig.window.reset();
