@@ -16,7 +16,7 @@ LogTextView::LogTextView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     viewport()->setBackgroundRole(QPalette::Base);
-    // The view fills its own background, line by line (see fillInStrips).
+    // The view fills its own background, row by row (see LogRowPainter).
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
