@@ -5,23 +5,25 @@
 
 namespace comtrax {
 
-void LogLineStore::push_back(const QString& line)
+void LogLineStore::push_back(const QString& line, LogDirection direction)
 {
+    characters_ += line.size();
     const bool narrow = std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x100; });
     if (narrow) {
-        lines_.push_back(Line{line.toLatin1(), false});
+        lines_.push_back(Line{line.toLatin1(), false, direction});
         return;
     }
     lines_.push_back(Line{QByteArray(reinterpret_cast<const char*>(line.utf16()),
                                      static_cast<qsizetype>(line.size() * sizeof(char16_t))),
-                          true});
+                          true, direction});
 }
 
 void LogLineStore::append(LogLineStore&& more)
 {
     for (Line& l : more.lines_)
         lines_.push_back(std::move(l));
-    more.lines_.clear();
+    characters_ += more.characters_;
+    more.clear();
 }
 
 QString LogLineStore::operator[](std::size_t i) const
@@ -31,13 +33,6 @@ QString LogLineStore::operator[](std::size_t i) const
         return QString::fromLatin1(l.bytes);
     return QString(reinterpret_cast<const QChar*>(l.bytes.constData()),
                    static_cast<qsizetype>(l.bytes.size() / sizeof(char16_t)));
-}
-
-int LogLineStore::length(std::size_t i) const
-{
-    const Line& l = lines_[i];
-    return static_cast<int>(l.wide ? l.bytes.size() / static_cast<qsizetype>(sizeof(char16_t))
-                                   : l.bytes.size());
 }
 
 }  // namespace comtrax

@@ -2,33 +2,30 @@
 // A read-only log that keeps its lines in its own bounded store and lays out
 // only the lines on screen: a text document costs far more per appended line
 // than the terminal spends on the line itself. Lines never wrap; a long line
-// is reached through the horizontal scroll bar.
+// is reached through the horizontal scroll bar. The view scrolls, routes
+// input and has its rows painted; its font's measures, its selection,
+// whether it follows the end, the painting of its rows and what screen
+// readers hear are classes of their own.
 #include <QAbstractScrollArea>
 #include <QRect>
-#include <QGlyphRun>
-#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
-#include <climits>
-#include <deque>
 #include <optional>
 #include <vector>
 
 #include "common/terminal_view.h"
+#include "ui/logview/log_announcer.h"
+#include "ui/logview/log_follow.h"
+#include "ui/logview/log_font_metrics.h"
 #include "ui/logview/log_line_store.h"
-#include "ui/logview/log_row_cells.h"
+#include "ui/logview/log_row_painter.h"
 #include "ui/logview/log_search.h"
+#include "ui/logview/log_selection.h"
 
 class QKeyEvent;
-class QMenu;
 
 namespace comtrax {
-
-// The background of a line that went the given way, on a log of the given
-// colours: sent lines are shaded a little toward the text colour, so the
-// scheme's own background stays the main colour and every scheme shows both.
-QColor lineBackground(const QColor& back, const QColor& text, LogDirection direction);
 
 class LogTextView : public QAbstractScrollArea {
     Q_OBJECT
@@ -44,15 +41,14 @@ public:
     void appendLines(const QStringList& lines, const std::vector<LogDirection>& directions = {});
     // widest: the widest of the lines in pixels, when the caller measured
     // them already (with lineWidth, as they came).
-    void appendLines(LogLineStore&& lines, const std::vector<LogDirection>& directions,
-                     std::optional<int> widest = std::nullopt);
-    // A line's width in pixels in this view's font.
-    int lineWidth(const QString& text) const { return textWidth(text, INT_MAX); }
-    int lineWidth(QByteArrayView latin1) const;
+    void appendLines(LogLineStore&& lines, std::optional<int> widest = std::nullopt);
     void appendLine(const QString& line, LogDirection direction = LogDirection::Other)
     {
         appendLines(QStringList{line}, {direction});
     }
+    // A line's width in pixels in this view's font.
+    int lineWidth(const QString& text) const { return metrics_.lineWidth(text); }
+    int lineWidth(QByteArrayView latin1) const { return metrics_.lineWidth(latin1); }
     void clear();
     // The lines joined by '\n', as a plain text edit gives its text.
     QString toPlainText() const;
@@ -61,7 +57,7 @@ public:
     int pageLines() const;
     QString line(int index) const { return lines_[static_cast<std::size_t>(index)]; }
     const LogLineStore& lines() const { return lines_; }
-    LogDirection direction(int index) const { return directions_.at(static_cast<std::size_t>(index)); }
+    LogDirection direction(int index) const { return lines_.direction(static_cast<std::size_t>(index)); }
 
     // Matches of the text are shown on the lines in view (empty: none).
     void setHighlight(const QString& text, Qt::CaseSensitivity sensitivity);
@@ -74,10 +70,9 @@ public:
     void clearSelection();
 
     // The selection's two ends: where it began, and the caret, the end that
-    // moves (the same place when nothing is selected). Both clamped to the
-    // lines kept.
-    LogPlace anchorPlace() const;
-    LogPlace caretPlace() const;
+    // moves (the same place when nothing is selected), in the lines kept.
+    LogPlace anchorPlace() const { return selection_.anchor(); }
+    LogPlace caretPlace() const { return selection_.caret(); }
     // Selects from anchor to caret (clamped) and scrolls the caret into view.
     void setSelection(LogPlace anchor, LogPlace caret);
     // Where the characters [at, at + length) of a line are drawn, in the
@@ -89,17 +84,17 @@ public:
     quint64 linesRevision() const { return revision_; }
     // Tells screen readers about the lines that came and went since the last
     // call. Called once per display frame, never per line.
-    void announceNewLines();
+    void announceNewLines() { announcer_.announceNewLines(); }
 
     bool isReadOnly() const { return true; }
     void setReadOnly(bool) {}
 
-    bool hasSelection() const { return anchor_ != cursor_; }
-    QString selectedText() const;
+    bool hasSelection() const { return !selection_.empty(); }
+    QString selectedText() const { return selection_.text(); }
     void selectAll();
-    void copy() const;
+    void copy() const { selection_.copy(); }
     // Whether new lines keep the view at the end.
-    bool following() const { return following_; }
+    bool following() const { return follow_.following(); }
     int firstVisibleLine() const;
 
 protected:
@@ -116,90 +111,30 @@ protected:
 
 private:
     static constexpr int kMargin = 4;  // between the view's edge and the text
-    struct Pos {
-        long long line = 0;  // counted from the first line ever appended, so trimming keeps it
-        int column = 0;
-        bool operator==(const Pos&) const = default;
-        bool operator<(const Pos& o) const { return line < o.line || (line == o.line && column < o.column); }
-    };
 
-    int lineHeight() const;
-    // A line is measured and placed by the advances of its characters, looked
-    // up once per font: shaping every line that arrives, and every whole line
-    // on screen at every frame, is what made a text document slow. Lines are
-    // drawn without kerning so that the drawn text sits where the sums say.
-    int charAdvance(QChar c) const;
-    // The glyphs of text[begin, end) placed by the advances above, as a run
-    // the painter draws without shaping; an empty run when the font lacks a
-    // glyph (the painter then finds one in another font).
-    // The view's font as glyphs are drawn from it (looked up once per font).
-    const QRawFont& rawFont() const;
-    // The font's glyph for a character (0: none, or left to the shaper).
-    quint32 glyphFor(QChar c) const;
-    QGlyphRun glyphRun(const QString& text, int begin, int end) const;
-    const int* latin1Advances() const;
-    int textWidth(const QString& text, int columns) const;
-    int columnAt(const QString& text, int x) const;
-    Pos posAt(const QPoint& point) const;
-    Pos clampPos(Pos pos) const;
-    Pos toPos(LogPlace place) const { return Pos{firstLineNumber_ + place.line, place.column}; }
-    LogPlace toPlace(Pos pos) const;
-    long long lastLineNumber() const { return firstLineNumber_ + lineCount() - 1; }
-    int lineLength(long long number) const;
-    bool lineInView(long long number) const;
-    // Where a key that moves the caret starts from, and where it takes it
-    // (nothing for keys that only scroll).
-    Pos keyStart(bool forward) const;
-    std::optional<Pos> keyTarget(const QKeyEvent* event, Pos from);
-    // A selection made with the mouse or the keyboard is complete: it goes to
-    // the primary selection (what a middle click pastes elsewhere).
-    void offerSelection() const;
+    // The rows in view, as the selection's keys see them.
+    LogSelection::Shown shown() const { return {firstVisibleLine(), pageLines()}; }
     // Screen readers are told where the caret and the selection are.
-    void announceSelection();
-    // Lines about to fall off the top: what screen readers were told of them
-    // is taken back at the next announcement.
-    void noteLinesGone(std::size_t count);
+    void announceSelection() { announcer_.announceSelection(selection_.anchor(), selection_.caret()); }
     void updateScrollBars();
-    void scrollToEnd();
-    void keepCursorVisible();
+    void keepCaretVisible();
     // Moves the view so that a rectangle (viewport coordinates) over the
     // viewport's top no longer hides the characters at a place.
     void scrollClearOf(LogPlace at, int length, const QRect& obstacle);
-
     void scrollColumnIntoView(const QString& text, int column);
-    // Line i's width in pixels, measured without making it a QString when it
-    // is Latin-1.
-    int storedLineWidth(std::size_t i) const;
 
-    mutable std::vector<short> advances_;  // by UTF-16 code unit; -1 until looked up
-    // The advances of the Latin-1 characters (empty until looked up).
-    mutable std::vector<int> latin1Advances_;
-    // The font's glyph of each code unit (NoGlyph until looked up, 0 when the
-    // font has none), so that drawing a line needs no text shaping.
-    mutable std::vector<quint32> glyphs_;
-    mutable QRawFont rawFont_;
-    LogRowCells cells_;
+    LogFontMetrics metrics_;
     LogLineStore lines_;
-    std::deque<LogDirection> directions_;
+    LogRowPainter painter_{lines_, metrics_};
+    LogSelection selection_{lines_};
+    LogFollow follow_;
+    LogAnnouncer announcer_{this, lines_};
     QString highlight_;
     Qt::CaseSensitivity highlightCase_ = Qt::CaseInsensitive;
-    long long firstLineNumber_ = 0;  // the number of the line at lines_.front()
     int maxLines_ = 0;
-    int widestLine_ = 0;  // in pixels, of all lines seen since the last clear
-    bool following_ = true;
-    bool adjusting_ = false;
-    Pos anchor_;
-    Pos cursor_;
+    int widestLine_ = 0;           // in pixels, of all lines seen since the last clear
     bool mouseSelecting_ = false;  // a left button press is selecting
     quint64 revision_ = 0;
-    long long characters_ = 0;  // in the lines kept, line breaks not counted
-    // What screen readers were told: the lines announced that are still
-    // kept (the first `kept`), and the announced lines gone since.
-    struct Announced {
-        int kept = 0;
-        int goneLines = 0;
-        long long goneChars = 0;  // each gone line with the line break after it
-    } announced_;
 };
 
 }  // namespace comtrax

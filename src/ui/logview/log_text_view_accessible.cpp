@@ -22,11 +22,6 @@ QAccessibleInterface* logTextViewFactory(const QString& key, QObject* object)
     return view ? new LogTextViewAccessible(view) : nullptr;
 }
 
-LogTextViewAccessible* accessibleOf(LogTextView* view)
-{
-    return dynamic_cast<LogTextViewAccessible*>(QAccessible::queryAccessibleInterface(view));
-}
-
 // The text items (characters, words, sentences) of a piece of text, found the
 // way screen readers expect of every Qt text: an item's edges are where one
 // starts or ends; what lies between two items (blanks, punctuation) counts as
@@ -351,79 +346,6 @@ QString LogTextViewAccessible::attributes(int offset, int* startOffset, int* end
     *startOffset = 0;
     *endOffset = characterCount();
     return {};
-}
-
-// With no screen reader listening, nothing is told and nothing is counted.
-
-void LogTextView::noteLinesGone(std::size_t count)
-{
-    if (!QAccessible::isActive())
-        return;
-    const int told =
-        static_cast<int>(std::min<std::size_t>(count, static_cast<std::size_t>(announced_.kept)));
-    for (int i = 0; i < told; ++i)
-        announced_.goneChars += lines_.length(static_cast<std::size_t>(i)) + 1;
-    announced_.kept -= told;
-    announced_.goneLines += told;
-}
-
-void LogTextView::announceNewLines()
-{
-    const Announced told = std::exchange(announced_, Announced{lineCount(), 0, 0});
-    if (!QAccessible::isActive())
-        return;
-    constexpr int Most = LogTextViewAccessible::MaxAnnounced;
-    if (told.goneLines > 0) {
-        // The lines gone are no longer kept; blanks of their length tell how
-        // much went, as Qt's own texts tell of text they no longer have.
-        const long long gone = told.goneChars - (told.kept == 0 ? 1 : 0);
-        if (gone > 0 && gone <= Most) {
-            QAccessibleTextRemoveEvent removed(this, 0,
-                                               QString(static_cast<qsizetype>(gone), QLatin1Char(' ')));
-            QAccessible::updateAccessibility(&removed);
-        }
-    }
-    const int last = lineCount() - 1;
-    if (last < told.kept)
-        return;
-    // The new lines, from the line break after the lines told before; of
-    // more than one announcement carries, the newest whole lines that fit,
-    // or the end of one long line.
-    const long long length = characters_ + last;
-    QString text;
-    if (lines_.length(static_cast<std::size_t>(last)) > Most) {
-        text = line(last).right(Most);
-    } else {
-        int first = last;
-        long long size = lines_.length(static_cast<std::size_t>(last));
-        while (first > told.kept && size + 1 + lines_.length(static_cast<std::size_t>(first - 1)) <= Most)
-            size += 1 + lines_.length(static_cast<std::size_t>(--first));
-        if (first == told.kept && told.kept > 0 && size < Most)
-            text += QLatin1Char('\n');
-        text.reserve(static_cast<qsizetype>(size) + 1);
-        for (int i = first; i <= last; ++i) {
-            if (i > first)
-                text += QLatin1Char('\n');
-            text += line(i);
-        }
-    }
-    QAccessibleTextInsertEvent inserted(this, static_cast<int>(length - text.size()), text);
-    QAccessible::updateAccessibility(&inserted);
-}
-
-void LogTextView::announceSelection()
-{
-    if (!QAccessible::isActive())
-        return;
-    LogTextViewAccessible* accessible = accessibleOf(this);
-    if (!accessible)
-        return;
-    const int caret = accessible->offsetOf(caretPlace());
-    const int anchor = accessible->offsetOf(anchorPlace());
-    QAccessibleTextCursorEvent moved(this, caret);
-    QAccessible::updateAccessibility(&moved);
-    QAccessibleTextSelectionEvent selected(this, std::min(anchor, caret), std::max(anchor, caret));
-    QAccessible::updateAccessibility(&selected);
 }
 
 }  // namespace comtrax

@@ -35,10 +35,9 @@ void LogView::addLine(const QString& text, LogDirection direction)
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = line.split(QLatin1Char('\n'));
     for (const QString& l : lines) {
-        pending_.push_back(l);
+        pending_.push_back(l, direction);
         pendingWidest_ = std::max(pendingWidest_, live_->lineWidth(l));
     }
-    pendingDirections_.insert(pendingDirections_.end(), static_cast<std::size_t>(lines.size()), direction);
     // Lines that follow the last frame within a frame's time wait for the next.
     frame_.request();
 }
@@ -55,9 +54,8 @@ void LogView::addCp1251Line(const std::string& bytes, LogDirection direction)
         addLine(fromCp1251(bytes), direction);
         return;
     }
-    pending_.pushLatin1(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    pending_.pushLatin1(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), direction);
     pendingWidest_ = std::max(pendingWidest_, live_->lineWidth(QByteArrayView(bytes.data(), bytes.size())));
-    pendingDirections_.push_back(direction);
     frame_.request();
 }
 
@@ -77,13 +75,12 @@ void LogView::flush()
     lastFlushMs_ = now;
     // Each line was measured as it came: a frame of thousands of lines does
     // not measure them all at once and hold the window up for it.
-    live_->appendLines(std::move(pending_), pendingDirections_, pendingWidest_);
+    live_->appendLines(std::move(pending_), pendingWidest_);
     // Screen readers hear of the frame's lines once, not of each line.
     live_->announceNewLines();
     pendingWidest_ = 0;
     frame_.setIntervalMs(frameIntervalMs(shown, since, live_->pageLines()));
     pending_.clear();
-    pendingDirections_.clear();
     if (overCap() && overCap_)
         overCap_();
 }

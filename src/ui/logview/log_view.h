@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "common/terminal_view.h"
 #include "ui/logview/log_line_store.h"
@@ -55,8 +54,7 @@ private:
     QPushButton* freezeButton_;
     DisplayFrame& frame_;
     std::function<void()> overCap_;
-    LogLineStore pending_;  // lines not yet in the live view
-    std::vector<LogDirection> pendingDirections_;
+    LogLineStore pending_;  // lines not yet in the live view, with their directions
     bool frozen_ = false;
     std::optional<int64_t> lastFlushMs_;  // on the frame's clock: the time a frame's lines took to come
     int pendingWidest_ = 0;               // measured as the lines came, not all at once in the frame
