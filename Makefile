@@ -53,7 +53,7 @@ format:
 format-check:
 	@bash scripts/check-format.sh
 
-# clang-tidy (.clang-tidy) over the core: every module but the widgets and the Qt port.
+# clang-tidy (.clang-tidy) over every module of src/, then the translations.
 lint: configure
 	@bash scripts/lint.sh $(BUILD)
 

@@ -737,7 +737,7 @@ look at min..max in the JSON before reading much into a difference.
 
 What is measured:
 
-- **Receive**: `bench_window rx` runs the real `TForm1` with the Qt serial port
+- **Receive**: `bench_window rx` runs the real `TerminalWindow` with the Qt serial port
   (offscreen) on a pty, log file on, RxTimeoutMs 10. A separate process,
   `bench_device`, writes a pseudo-random pattern into the pty's master as fast
   as the pty takes it (stream), in 64 KiB bursts with 30 ms silences, or paced at
@@ -753,11 +753,11 @@ What is measured:
   (`/proc/PID/task/*/schedstat`): the `comtrax` binary itself with the port
   closed, and `bench_window` connected to a silent pty for the port open.
 - **Start-up**: `bench_startup` starts itself as the program (what `main` does:
-  QApplication, TForm1 with the real port, clock and dialogs, show) in a directory
+  QApplication, `TerminalWindow` with the real port, clock and dialogs, show) in a directory
   with a full CmdConfig (10 258 000 bytes), OldCmd and CfgTerminal, from just
   before the process is spawned to the first paint of the main window.
 - **SaveCmdConfig**: `bench_cmd_config`, full lists, with the fsync of the save.
-- **Send path**: `SendPortData` on the connected window until the bytes are read
+- **Send path**: `Terminal::send` (SendPortData) on the connected window until the bytes are read
   at the pty's master, one line per event-loop turn, 10 000 lines, log on.
 - **Period mode**: RBPeriod, PeriodTX "0", lines counted at the device over 3 s.
 - **Memory**: VmRSS after 5000 lines of 1500 bytes were added to the log window.

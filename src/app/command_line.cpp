@@ -109,7 +109,7 @@ QString optionMissingItsValue(const QStringList& args)
 {
     if (args.size() < 2)
         return {};
-    const QString last = args.last();
+    const QString& last = args.last();
     for (const OptionRow& row : optionRows())
         for (const QString& name : row.names)
             if (row.valueName && (last == "-" + name || last == "--" + name))

@@ -10,8 +10,8 @@ namespace comtrax {
 namespace {
 
 // The counters are signed 32-bit as the labels have always shown them. A long
-// session can pass 2 GiB; the count then wraps like the original registers did
-// instead of being undefined behaviour.
+// session can pass 2 GiB; the count then wraps round modulo 2^32, as a 32-bit
+// register does, instead of being undefined behaviour.
 int32_t wrappingAdd(int32_t a, int32_t b)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));

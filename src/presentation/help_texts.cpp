@@ -1,9 +1,9 @@
 #include "presentation/help_texts.h"
 
 // The blanks inside these lines are deliberate: the help area uses a
-// proportional font, and the original texts were justified by hand with extra
-// blanks. "\\r\\n" in suffixHelp is the four characters the user types
-// into the suffix field, not a line break.
+// proportional font, and the texts are justified by hand with extra blanks, so
+// keep them when a text changes. "\\r\\n" in suffixHelp is the four
+// characters the user types into the suffix field, not a line break.
 
 namespace comtrax {
 

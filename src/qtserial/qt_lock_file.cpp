@@ -36,7 +36,7 @@ std::string unsafeLockFile(const std::string& path, const std::vector<std::strin
     for (const std::string& dir : dirs) {
         if (::access(dir.c_str(), R_OK) != 0)
             continue;
-        const std::string file = dir + "/" + name;
+        std::string file = dir + "/" + name;
         struct stat st {};
         const bool exists = ::lstat(file.c_str(), &st) == 0;
         if (exists && !S_ISREG(st.st_mode))

@@ -32,12 +32,12 @@ QLineEdit* makeContactLine(QWidget* parent, const char* name, const QString& tex
 
 }  // namespace
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, CloseBoxOnly)
 {
     setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(ClientWidth, ClientHeight);
 
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -45,7 +45,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     setPalette(white);
     setAutoFillBackground(true);
 
-    const int width = kClientWidth;
+    const int width = ClientWidth;
 
     title_ = new QLabel(uiText("Терминал для работы с COM-портом"), this);
     title_->setObjectName("Label1");
@@ -74,12 +74,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
     edge.setColor(QPalette::WindowText, QColor(0xA0, 0xA8, 0xB0));  // a bevel would vanish on white
     panel_->setPalette(edge);
     const int frame = panel_->frameWidth();
-    panel_->setGeometry((width - kPictureWidth) / 2 - frame, 84, kPictureWidth + 2 * frame,
-                        kPictureHeight + 2 * frame);
+    panel_->setGeometry((width - PictureWidth) / 2 - frame, 84, PictureWidth + 2 * frame,
+                        PictureHeight + 2 * frame);
     image_ = new QLabel(panel_);
     image_->setObjectName("Image1");
     image_->setPixmap(drawPicture());
-    image_->setGeometry(frame, frame, kPictureWidth, kPictureHeight);
+    image_->setGeometry(frame, frame, PictureWidth, PictureHeight);
 
     contact2_ = makeContactLine(this, "Edit2", uiText("Почта: support@comtrax.example"));
     contact2_->setGeometry(8, 166, width - 16, 20);
@@ -122,7 +122,7 @@ void AboutDialog::showEvent(QShowEvent* e)
 
 QPixmap AboutDialog::drawPicture()
 {
-    QPixmap picture(kPictureWidth, kPictureHeight);
+    QPixmap picture(PictureWidth, PictureHeight);
     picture.fill(QColor(0xF4, 0xF7, 0xFB));
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);

@@ -12,10 +12,10 @@ namespace comtrax {
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 335;
-    static constexpr int kClientHeight = 225;
-    static constexpr int kPictureWidth = 111;
-    static constexpr int kPictureHeight = 75;
+    static constexpr int ClientWidth = 335;
+    static constexpr int ClientHeight = 225;
+    static constexpr int PictureWidth = 111;
+    static constexpr int PictureHeight = 75;
 
     explicit AboutDialog(QWidget* parent = nullptr);
 

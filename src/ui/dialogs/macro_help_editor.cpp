@@ -16,10 +16,10 @@ namespace comtrax {
 
 namespace {
 
-constexpr int kMargin = 8;
-constexpr int kLabelGap = 2;  // between a label and its field
-constexpr int kGroupGap = 8;  // between a field and the next label
-constexpr int kLineGap = 3;   // between two help lines
+constexpr int Margin = 8;
+constexpr int LabelGap = 2;  // between a label and its field
+constexpr int GroupGap = 8;  // between a field and the next label
+constexpr int LineGap = 3;   // between two help lines
 
 // The length limit of a field holds back typing, not loading: a stored help
 // line may hold up to 151 characters and a command line 251, and cutting them
@@ -46,7 +46,7 @@ bool isPlainKey(const QKeyEvent& key)
 }  // namespace
 
 MacroHelpEditor::MacroHelpEditor(MacroEditorHost* host, QWidget* parent)
-    : QDialog(parent, kCloseBoxOnly), host_(host)
+    : QDialog(parent, CloseBoxOnly), host_(host)
 {
     setObjectName("MacroHelpEditor");
     setWindowTitle(uiText("Редактор макроса"));
@@ -71,44 +71,44 @@ MacroHelpEditor::MacroHelpEditor(MacroEditorHost* host, QWidget* parent)
     };
 
     nameLabel_ = makeLabel("Label1", uiText("Имя команды"));
-    cmdName_ = makeField("CmdName", kNameMaxLength, &bold);
+    cmdName_ = makeField("CmdName", NameMaxLength, &bold);
     dataLabel_ = makeLabel("Label2", uiText("Командная строка"));
-    cmdData_ = makeField("CmdData", kLineMaxLength, nullptr);
+    cmdData_ = makeField("CmdData", LineMaxLength, nullptr);
     helpLabel_ = makeLabel("Label3", uiText("Описание команды"));
-    for (int i = 1; i <= kHelpLineCount; ++i)
-        edits_[static_cast<size_t>(i - 1)] = makeField(QString("Edit%1").arg(i), kHelpMaxLength, &bold);
+    for (int i = 1; i <= HelpLineCount; ++i)
+        edits_[static_cast<size_t>(i - 1)] = makeField(QString("Edit%1").arg(i), HelpMaxLength, &bold);
 
     // Fixed places as designed; only the widths follow the window (fitFieldsToWidth).
-    const int fieldWidth = kDesignWidth - 2 * kMargin;
+    const int fieldWidth = DesignWidth - 2 * Margin;
     const int fieldHeight = cmdName_->sizeHint().height();
     const int labelHeight = nameLabel_->sizeHint().height();
-    int y = kMargin;
+    int y = Margin;
     auto placeLabel = [&](QLabel* label) {
-        label->setGeometry(kMargin, y, fieldWidth, labelHeight);
-        y += labelHeight + kLabelGap;
+        label->setGeometry(Margin, y, fieldWidth, labelHeight);
+        y += labelHeight + LabelGap;
     };
     auto placeField = [&](QLineEdit* field, int gapAfter) {
-        field->setGeometry(kMargin, y, fieldWidth, fieldHeight);
+        field->setGeometry(Margin, y, fieldWidth, fieldHeight);
         y += fieldHeight + gapAfter;
     };
     placeLabel(nameLabel_);
-    placeField(cmdName_, kGroupGap);
+    placeField(cmdName_, GroupGap);
     placeLabel(dataLabel_);
-    placeField(cmdData_, kGroupGap);
+    placeField(cmdData_, GroupGap);
     placeLabel(helpLabel_);
     for (QLineEdit* edit : edits_)
-        placeField(edit, kLineGap);
-    y += kMargin - kLineGap;
+        placeField(edit, LineGap);
+    y += Margin - LineGap;
 
     nameDesignWidth_ = cmdName_->width();
     dataDesignWidth_ = cmdData_->width();
     editDesignWidth_ = edits_[0]->width();
-    resize(kDesignWidth, y);
+    resize(DesignWidth, y);
     setMinimumHeight(y);
 
     connect(cmdName_, &QLineEdit::textChanged, this, &MacroHelpEditor::commandNameEdited);
     connect(cmdData_, &QLineEdit::textChanged, this, &MacroHelpEditor::commandLineEdited);
-    for (int i = 1; i <= kHelpLineCount; ++i)
+    for (int i = 1; i <= HelpLineCount; ++i)
         connect(helpEdit(i), &QLineEdit::textChanged, this, [this, i] { helpLineEdited(i); });
 
     // A return to this window from another program is not an activation of
@@ -128,10 +128,10 @@ void MacroHelpEditor::reloadFromHost()
     if (host_) {
         const int list = host_->currentList();
         const int k = host_->editedCmd();
-        loadField(cmdName_, kNameMaxLength, host_->commandName(list, k));
-        loadField(cmdData_, kLineMaxLength, host_->commandLine(list, k));
-        for (int i = 1; i <= kHelpLineCount; ++i)
-            loadField(helpEdit(i), kHelpMaxLength, host_->helpLine(i));
+        loadField(cmdName_, NameMaxLength, host_->commandName(list, k));
+        loadField(cmdData_, LineMaxLength, host_->commandLine(list, k));
+        for (int i = 1; i <= HelpLineCount; ++i)
+            loadField(helpEdit(i), HelpMaxLength, host_->helpLine(i));
     }
     // Entering a field selects its text, so typing replaces the old name.
     cmdName_->setFocus(Qt::OtherFocusReason);
@@ -140,7 +140,7 @@ void MacroHelpEditor::reloadFromHost()
 
 void MacroHelpEditor::fitFieldsToWidth(int width)
 {
-    const int delta = width - kDesignWidth;
+    const int delta = width - DesignWidth;
     auto fit = [delta](QLineEdit* field, int designWidth) {
         field->resize(std::max(0, designWidth + delta), field->height());
     };

@@ -33,12 +33,12 @@ public:
 class MacroHelpEditor : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHelpLineCount = CmdLists::HelpLinesPerMacro;
-    static constexpr int kDesignWidth = 384;
+    static constexpr int HelpLineCount = CmdLists::HelpLinesPerMacro;
+    static constexpr int DesignWidth = 384;
     // What a macro's name and command line may hold (their fields' capacities).
-    static constexpr int kNameMaxLength = static_cast<int>(CmdLists::CmdNameCapacity) - 1;
-    static constexpr int kLineMaxLength = static_cast<int>(CmdLists::CmdLineCapacity) - 1;
-    static constexpr int kHelpMaxLength = 50;
+    static constexpr int NameMaxLength = static_cast<int>(CmdLists::CmdNameCapacity) - 1;
+    static constexpr int LineMaxLength = static_cast<int>(CmdLists::CmdLineCapacity) - 1;
+    static constexpr int HelpMaxLength = 50;
 
     explicit MacroHelpEditor(MacroEditorHost* host = nullptr, QWidget* parent = nullptr);
 
@@ -46,7 +46,7 @@ public:
 
     // Loads the macro and its help lines from the host and focuses CmdName.
     void reloadFromHost();
-    // Gives every field its design width plus (width - kDesignWidth).
+    // Gives every field its design width plus (width - DesignWidth).
     void fitFieldsToWidth(int width);
 
     QLineEdit* cmdName() const { return cmdName_; }
@@ -77,7 +77,7 @@ private:
     QLabel* helpLabel_;
     QLineEdit* cmdName_;
     QLineEdit* cmdData_;
-    std::array<QLineEdit*, kHelpLineCount> edits_{};
+    std::array<QLineEdit*, HelpLineCount> edits_{};
     int nameDesignWidth_ = 0;
     int dataDesignWidth_ = 0;
     int editDesignWidth_ = 0;

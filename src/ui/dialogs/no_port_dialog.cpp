@@ -84,16 +84,16 @@ void drawSocket(QPainter& p, QPointF mouth)
 
 }  // namespace
 
-NoPortDialog::NoPortDialog(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+NoPortDialog::NoPortDialog(QWidget* parent) : QDialog(parent, CloseBoxOnly)
 {
     setObjectName("NoPortDialog");
     setWindowTitle(QStringLiteral("OpenPortError"));
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(ClientWidth, ClientHeight);
 
     image_ = new QLabel(this);
     image_->setObjectName("Image1");
-    image_->setGeometry(0, 0, kClientWidth, kClientHeight);
+    image_->setGeometry(0, 0, ClientWidth, ClientHeight);
     image_->setPixmap(drawPicture());
 }
 
@@ -106,7 +106,7 @@ void NoPortDialog::showEvent(QShowEvent* e)
 
 QPixmap NoPortDialog::drawPicture()
 {
-    QPixmap picture(kClientWidth, kClientHeight);
+    QPixmap picture(ClientWidth, ClientHeight);
     picture.fill(QColor(0xF4, 0xF7, 0xFB));
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -115,7 +115,7 @@ QPixmap NoPortDialog::drawPicture()
     // Headline.
     p.setPen(kAlarm);
     p.setFont(pixelFont(44, true));
-    p.drawText(QRectF(0, 28, kClientWidth, 60), Qt::AlignCenter, uiText("Порт не открыт"));
+    p.drawText(QRectF(0, 28, ClientWidth, 60), Qt::AlignCenter, uiText("Порт не открыт"));
 
     // The plug hangs loose in front of the socket, with a gap and a red cross.
     const qreal midY = 220;
@@ -137,9 +137,9 @@ QPixmap NoPortDialog::drawPicture()
     // What to do about it.
     p.setPen(kInk);
     p.setFont(pixelFont(26, true));
-    p.drawText(QRectF(0, 340, kClientWidth, 40), Qt::AlignCenter, uiText("Выберите порт и нажмите Connect"));
+    p.drawText(QRectF(0, 340, ClientWidth, 40), Qt::AlignCenter, uiText("Выберите порт и нажмите Connect"));
     p.setFont(pixelFont(17, false));
-    p.drawText(QRectF(0, 388, kClientWidth, 80), Qt::AlignCenter,
+    p.drawText(QRectF(0, 388, ClientWidth, 80), Qt::AlignCenter,
                uiText("Список портов находится справа от кнопки ReScan.\n"
                       "Если нужного порта нет, подключите устройство\n"
                       "и нажмите ReScan."));

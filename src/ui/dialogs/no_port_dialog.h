@@ -10,8 +10,8 @@ namespace comtrax {
 class NoPortDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 600;
-    static constexpr int kClientHeight = 500;
+    static constexpr int ClientWidth = 600;
+    static constexpr int ClientHeight = 500;
 
     explicit NoPortDialog(QWidget* parent = nullptr);
 

@@ -11,7 +11,7 @@
 
 namespace comtrax {
 
-SaveMacrosPrompt::SaveMacrosPrompt(QWidget* parent) : QDialog(parent, kCloseBoxOnly)
+SaveMacrosPrompt::SaveMacrosPrompt(QWidget* parent) : QDialog(parent, CloseBoxOnly)
 {
     setObjectName("SaveMacrosPrompt");
     setWindowTitle(QStringLiteral("Comtrax v1.06"));

@@ -15,8 +15,9 @@ namespace {
 constexpr const char* BackgroundProperty = "comtraxBackgroundColour";
 constexpr const char* TextProperty = "comtraxTextColour";
 
-// Any value with the top bit set names a system colour by its low byte, as the
-// original toolkit reads it; indexes the platform does not know give black.
+// A stored colour is 0x00BBGGRR, or, with the top bit set, the platform's
+// system colour whose index is the low byte (0xFF000005 the window background,
+// 0xFF00000F the button face); indexes the platform does not know give black.
 bool isSystemColour(uint32_t v)
 {
     return (v & 0x80000000u) != 0;

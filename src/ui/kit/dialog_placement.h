@@ -7,7 +7,7 @@ class QWidget;
 namespace comtrax {
 
 // A title bar with the close box alone: no minimise, maximise or help button.
-inline constexpr Qt::WindowFlags kCloseBoxOnly = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+inline constexpr Qt::WindowFlags CloseBoxOnly = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
     | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Puts the window in the middle of the screen the user is working on (the one

@@ -12,7 +12,7 @@ namespace comtrax {
 namespace {
 
 // The label property that keeps the text a caption was given by showText.
-constexpr char kShownFrom[] = "shownFrom";
+constexpr char ShownFrom[] = "shownFrom";
 
 bool hasNoGlyph(QChar c)
 {
@@ -62,14 +62,14 @@ void showText(QLabel* label, const QString& text)
 {
     const QString shown = shownText(text);
     label->setText(shown);
-    label->setProperty(kShownFrom, shown == text ? QVariant() : QVariant(text));
+    label->setProperty(ShownFrom, shown == text ? QVariant() : QVariant(text));
 }
 
 QString textOf(const QLabel* label)
 {
-    const QVariant from = label->property(kShownFrom);
+    const QVariant from = label->property(ShownFrom);
     if (from.isValid()) {
-        const QString text = from.toString();
+        QString text = from.toString();
         if (shownText(text) == label->text())
             return text;
     }

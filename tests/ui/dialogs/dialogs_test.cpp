@@ -210,11 +210,11 @@ TEST_F(HelpEditorTest, FieldsFollowTheWindowWidth)
 {
     const int designName = dlg.cmdName()->width();
     const int designLine = dlg.helpEdit(12)->width();
-    dlg.fitFieldsToWidth(MacroHelpEditor::kDesignWidth + 100);
+    dlg.fitFieldsToWidth(MacroHelpEditor::DesignWidth + 100);
     EXPECT_EQ(dlg.cmdName()->width(), designName + 100);
     EXPECT_EQ(dlg.cmdData()->width(), designName + 100);
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine + 100);
-    dlg.fitFieldsToWidth(MacroHelpEditor::kDesignWidth - 30);
+    dlg.fitFieldsToWidth(MacroHelpEditor::DesignWidth - 30);
     EXPECT_EQ(dlg.helpEdit(1)->width(), designLine - 30);
     dlg.fitFieldsToWidth(-1000);  // never a negative width
     EXPECT_EQ(dlg.helpEdit(1)->width(), 0);
@@ -222,10 +222,10 @@ TEST_F(HelpEditorTest, FieldsFollowTheWindowWidth)
     // Resized by the user, the fields take the width being applied, not the
     // one the window had before.
     open();
-    dlg.resize(MacroHelpEditor::kDesignWidth, dlg.height());
-    dlg.resize(MacroHelpEditor::kDesignWidth + 100, dlg.height());
+    dlg.resize(MacroHelpEditor::DesignWidth, dlg.height());
+    dlg.resize(MacroHelpEditor::DesignWidth + 100, dlg.height());
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine + 100);
-    dlg.resize(MacroHelpEditor::kDesignWidth, dlg.height());
+    dlg.resize(MacroHelpEditor::DesignWidth, dlg.height());
     EXPECT_EQ(dlg.helpEdit(12)->width(), designLine);
     EXPECT_LE(dlg.helpEdit(12)->geometry().right(), dlg.width());
 }
