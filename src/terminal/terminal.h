@@ -4,6 +4,7 @@
 // window owns one, feeds it the current options and calls its timer handlers.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/options.h"
@@ -77,6 +78,9 @@ public:
     // buffers, 64 KiB).
     static constexpr uint32_t MaxPollsPerWake = 32;
     int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
+    // Every received packet, in order, after its log line: what rules, waits
+    // and the plot read the device's answers from.
+    void addPacketObserver(PacketObserver observer);
     uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
     void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
@@ -129,6 +133,7 @@ private:
     SendScheduler scheduler_;
     Connection connection_;
     ModemControl modem_;
+    std::vector<PacketObserver> packetObservers_;
 };
 
 }  // namespace comtrax
