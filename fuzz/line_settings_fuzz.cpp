@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const LineSettings again = parseLineSettings(text);
     FUZZ_CHECK(formatLineSettings(again) == text, "a written file reads back differently");
     FUZZ_CHECK(again.kept == first.kept, "kept lines changed on the way");
-    for (const LineSettings::KeptLine& line : first.kept)
+    for (const KeptLine& line : first.kept)
         FUZZ_CHECK(line.text.find('\n') == std::string::npos,
                    "a kept line cannot be written back as one line");
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <time.h>
 
 namespace comtrax {
 
@@ -24,6 +25,18 @@ LocalDateTime SystemClock::now() const
     t.msec = static_cast<int>(ms % 1000);
     t.dayOfWeek = tm.tm_wday == 0 ? 7 : tm.tm_wday;
     return t;
+}
+
+int64_t SystemClock::monotonicNs() const
+{
+    return monotonicNowNs();
+}
+
+int64_t monotonicNowNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 int32_t timeOfDayMs(const LocalDateTime& t)

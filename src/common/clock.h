@@ -21,12 +21,20 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
+    // Nanoseconds on a clock that only moves forward (CLOCK_MONOTONIC): what
+    // intervals are measured on, so that a change of the wall clock or of the
+    // time zone never stretches or shrinks a silence, a timeout or a delay.
+    virtual int64_t monotonicNs() const = 0;
 };
 
 class SystemClock final : public Clock {
 public:
     LocalDateTime now() const override;
+    int64_t monotonicNs() const override;
 };
+
+// CLOCK_MONOTONIC in nanoseconds; safe from any thread.
+int64_t monotonicNowNs();
 
 // Milliseconds since Monday 00:00 local time (0..604799999), the receive clock.
 int32_t weekTimeMs(const LocalDateTime& t);

@@ -32,6 +32,9 @@ public:
     bool probe() override;
     uint32_t inputCount() override;
     uint32_t read(uint8_t* buffer, uint32_t n) override;
+#ifndef _WIN32
+    int64_t readReceived(uint8_t* buffer, uint32_t n) override;
+#endif
     void purge() override;
     int64_t write(const uint8_t* data, uint32_t n) override;
     int readNotifierHandle() const override;

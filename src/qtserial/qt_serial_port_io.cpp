@@ -86,6 +86,26 @@ uint32_t QtSerialPort::read(uint8_t* buffer, uint32_t n)
     return got;
 }
 
+int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
+{
+    // Straight from the descriptor: QSerialPort itself is not for use from a
+    // second thread. The handle stays the same while the port is open, and
+    // the port is not closed while the receive thread runs.
+    const int fd = static_cast<int>(port_->handle());
+    if (fd < 0)
+        return -1;
+    for (;;) {
+        const ssize_t r = ::read(fd, buffer, n);
+        if (r > 0)
+            return r;
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return 0;
+        return -1;  // end of input or a hung-up line (EIO)
+    }
+}
+
 void QtSerialPort::purge()
 {
     if (!port_->isOpen())

@@ -60,6 +60,11 @@ uint32_t Receiver::readPort(uint32_t n)
     uint32_t got = port_.readPort(rxBuffer_.data() + rxCount_, n);
     got = std::min(got, n);  // never trust a count beyond what was asked for
     counters_.addRxBytes(static_cast<int32_t>(got));
+    if (got > 0) {
+        lastByteNs_ = clock_.monotonicNs();
+        if (rxCount_ == 0)
+            firstByteNs_ = lastByteNs_;
+    }
     rxCount_ += got;
     return got;
 }
@@ -69,6 +74,13 @@ void Receiver::showPacket(bool final, bool endedBySilence)
     if (rxCount_ == 0)
         return;
     std::string text;
+    // What leaves the buffer, for the packet observer (copied only when one listens).
+    std::string packetBytes;
+    const auto takeForObserver = [&](uint32_t n) {
+        if (packetObserver_)
+            packetBytes.assign(reinterpret_cast<const char*>(rxBuffer_.data()), n);
+    };
+    uint32_t taken = 0;
     if (!options_.hex) {
         const uint8_t last = rxBuffer_[rxCount_ - 1];
         if (!final && !endedBySilence && rxCount_ > EarlyCut) {
@@ -77,10 +89,14 @@ void Receiver::showPacket(bool final, bool endedBySilence)
             // starts the next packet. Without any line break it is cut whole.
             const uint32_t keep = textCutLength(rxBuffer_.data(), rxCount_);
             text = convertAscii(rxBuffer_.data(), keep);
+            takeForObserver(keep);
+            taken = keep;
             std::copy(rxBuffer_.begin() + keep, rxBuffer_.begin() + rxCount_, rxBuffer_.begin());
             rxCount_ -= keep;
         } else if (last == 13 || last == 10 || rxCount_ > EarlyCut || final) {
             text = convertAscii(rxBuffer_.data(), rxCount_);
+            takeForObserver(rxCount_);
+            taken = rxCount_;
             rxCount_ = 0;
         }
     } else {
@@ -91,17 +107,31 @@ void Receiver::showPacket(bool final, bool endedBySilence)
             const std::string_view frame(reinterpret_cast<const char*>(rxBuffer_.data()), rxCount_);
             text += endsWithValidModbusCrc(frame) ? CrcGoodMark : CrcBadMark;
         }
+        takeForObserver(rxCount_);
+        taken = rxCount_;
         rxCount_ = 0;
     }
+    if (taken == 0)
+        return;
+    const ReceivedPacket packet{packetBytes, firstByteNs_, lastByteNs_, endedBySilence};
+    // The rest of a text stream cut early came in the reads up to the last one.
+    firstByteNs_ = lastByteNs_;
+    const auto tellObserver = [&] {
+        if (packetObserver_)
+            packetObserver_(packet);
+    };
     // A packet of nothing but LF bytes leaves no text: nothing is shown and
     // the after-answer step waits for a real answer.
-    if (text.empty())
+    if (text.empty()) {
+        tellObserver();
         return;
+    }
     if (options_.showTime) {
         // The reading of this poll is the moment of display.
         text = " [ " + formatLogTime(tickTime_) + " < ] " + text;
     }
     log_.addLine(text, options_.filter, LogDirection::Received);
+    tellObserver();
 
     // The next command goes out only when the device has stopped talking, and
     // also when the filter kept the answer out of the window.

@@ -9,6 +9,7 @@
 
 #include "common/clock.h"
 #include "common/options.h"
+#include "receive/received_packet.h"
 
 namespace comtrax {
 
@@ -29,6 +30,8 @@ public:
 
     // Called after every built line when after-answer mode finds no bytes waiting.
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
+    // Called with every packet that leaves the receive buffer, shown or not.
+    void setPacketObserver(PacketObserver observer) { packetObserver_ = std::move(observer); }
 
     // One receive poll; returns how many bytes it read.
     uint32_t poll();
@@ -62,12 +65,15 @@ private:
     const TerminalOptions& options_;
     const Clock& clock_;
     std::function<void()> afterAnswer_;
+    PacketObserver packetObserver_;
     std::array<uint8_t, BufferSize> rxBuffer_{};
     uint32_t rxCount_ = 0;
     int32_t lastRxTime_ = 0;
     int32_t rxTimeoutMs_ = 0;
     bool rxBusy_ = false;
-    LocalDateTime tickTime_;  // the clock reading of the running poll
+    LocalDateTime tickTime_;   // the clock reading of the running poll
+    int64_t firstByteNs_ = 0;  // when the held bytes' first and last read came
+    int64_t lastByteNs_ = 0;
 };
 
 }  // namespace comtrax

@@ -100,6 +100,23 @@ public:
     // Lets the window sleep instead of polling when nothing happens; the same
     // descriptor becomes writable when the output queue has room again.
     virtual int readNotifierHandle() const { return -1; }
+    // Receiving on a thread of its own. That thread waits until
+    // receiveHandle() is readable (poll) and then calls readReceived() until it
+    // returns 0; these two are the only calls it makes. Every other call comes
+    // from the window's thread and may come while the receive thread reads
+    // (write, purge, the modem lines, probe): a port makes that safe. The
+    // receive thread is stopped before close() and before the next open().
+    virtual int receiveHandle() const { return readNotifierHandle(); }
+    // Reads what is waiting without ever waiting for more: the count read, 0
+    // when nothing is waiting, -1 when the port is not open or the device is
+    // gone (a hung-up line, a closed connection).
+    virtual int64_t readReceived(uint8_t* buffer, uint32_t n)
+    {
+        if (!isOpen())
+            return -1;
+        const uint32_t waiting = inputCount();
+        return waiting == 0 ? 0 : read(buffer, waiting < n ? waiting : n);
+    }
     // The reason of the last failed open.
     virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
     // Who holds the port when the last open was refused because another

@@ -11,6 +11,7 @@
 #include "common/file_io.h"
 #include "serial/modem_control.h"
 #include "serial/serial_port.h"
+#include "settings/key_value_file.h"
 
 namespace comtrax {
 
@@ -24,11 +25,6 @@ struct LineSettings {
     // newer version's keys), as it stood, so they all survive a run of this
     // version. Each is written again just before the known key it stood
     // before in the file, or at the end when no known key followed it.
-    struct KeptLine {
-        std::string text;       // the line without its line end
-        std::string beforeKey;  // empty: after the last known key
-        bool operator==(const KeptLine&) const = default;
-    };
     std::vector<KeptLine> kept;
 };
 

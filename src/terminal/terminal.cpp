@@ -29,6 +29,21 @@ Terminal::Terminal(const Setup& s)
     access_.setOpenedListener([this] { modem_.portOpened(); });
 }
 
+void Terminal::addPacketObserver(PacketObserver observer)
+{
+    packetObservers_.push_back(std::move(observer));
+    if (packetObservers_.size() > 1)
+        return;
+    // The receiver keeps a copy of each packet's bytes only once someone listens.
+    receiver_.setPacketObserver([this](const ReceivedPacket& packet) {
+        // An observer may add another while it is told: only those present
+        // when the packet came are told of it.
+        const std::size_t count = packetObservers_.size();
+        for (std::size_t i = 0; i < count; ++i)
+            packetObservers_[i](packet);
+    });
+}
+
 Terminal::PollResult Terminal::poll()
 {
     // While the device streams, one wake takes everything waiting, up to a

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/options.h"
@@ -103,6 +104,9 @@ public:
     // buffers, 64 KiB).
     static constexpr uint32_t MaxPollsPerWake = 32;
     int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
+    // Every received packet, in order, after its log line: what rules, waits
+    // and the plot read the device's answers from.
+    void addPacketObserver(PacketObserver observer);
     uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
     void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
@@ -155,6 +159,7 @@ private:
     SendScheduler scheduler_;
     Connection connection_;
     ModemControl modem_;
+    std::vector<PacketObserver> packetObservers_;
 };
 
 }  // namespace comtrax

@@ -316,6 +316,30 @@ std::string checksumOfTag(int tagIndex, std::string_view mainPart, bool hex)
     return checksumOf(tagIndex, rangeOf(tagIndex, bytes));
 }
 
+bool endsWithTagChecksum(int tagIndex, std::string_view packet)
+{
+    if (tagIndex < 0 || tagIndex >= ChecksumTagCount)
+        return false;
+    const std::size_t width = checksumOf(tagIndex, {}).size();
+    if (packet.size() < width + static_cast<std::size_t>(tagIndex % 3))
+        return false;
+    const std::string_view covered = packet.substr(0, packet.size() - width);
+    return checksumOf(tagIndex, rangeOf(tagIndex, covered)) == packet.substr(packet.size() - width);
+}
+
+bool checksumConditionHolds(const ChecksumCondition& condition, std::string_view packet)
+{
+    switch (condition.kind) {
+    case ChecksumCondition::Kind::None:
+        return true;
+    case ChecksumCondition::Kind::ModbusFrame:
+        return endsWithValidModbusCrc(packet);
+    case ChecksumCondition::Kind::Tag:
+        return endsWithTagChecksum(condition.tagIndex, packet);
+    }
+    return false;
+}
+
 uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex)
 {
     if (tagIndex < 0 || tagIndex >= ClassicTagCount)

@@ -19,6 +19,20 @@ int hexToInt(char c);
 // The checksum named by a tag over the main part in the given encoding: its
 // bytes in the order they are sent (one, two or four); empty for no tag.
 std::string checksumOfTag(int tagIndex, std::string_view mainPart, bool hex);
+
+// A received packet checked the way its sender built it: the packet ends in
+// the checksum the tag's algorithm gives over the bytes before it, from the
+// tag's first byte on (0, 1 or 2). A packet too short to hold it fails.
+bool endsWithTagChecksum(int tagIndex, std::string_view packet);
+
+// What a rule or the plot may ask of a received packet's checksum.
+struct ChecksumCondition {
+    enum class Kind { None, ModbusFrame, Tag };
+    Kind kind = Kind::None;
+    int tagIndex = 0;  // for Tag: an index of ChecksumTags
+    bool operator==(const ChecksumCondition&) const = default;
+};
+bool checksumConditionHolds(const ChecksumCondition& condition, std::string_view packet);
 // The one-byte checksum of the classic tags 0..8; 0 for any other index.
 uint8_t expandChecksumTags(int tagIndex, std::string_view mainPart, bool hex);
 // The suffix with every tag replaced by its checksum: each byte as two

@@ -414,3 +414,71 @@ TEST(Receiver, TheModbusCheckMarksEveryWholeHexFrameAndNothingElse)
     ASSERT_EQ(r.view.logLines.size(), 1u);
     EXPECT_EQ(r.view.logLines[0].find("CRC"), std::string::npos);
 }
+
+// Whoever reads the device's answers (rules, waits, the plot) sees every byte
+// once, in order, packet by packet, with when the packet's bytes came: the
+// packets one after another are the stream, whatever the window showed.
+TEST(Receiver, EveryPacketReachesTheObserverWithItsBytesAndTimes)
+{
+    struct Case {
+        const char* name;
+        bool hex;
+        int32_t timeout;
+    };
+    for (const Case c :
+         {Case{"text", false, 5}, Case{"hex", true, 5}, Case{"text, every read a packet", false, -1}}) {
+        SCOPED_TRACE(c.name);
+        Rig r(c.timeout, c.hex);
+        std::vector<ReceivedPacket> seen;
+        std::vector<std::string> bytes;
+        r.rx.setPacketObserver([&](const ReceivedPacket& p) {
+            seen.push_back(p);
+            bytes.emplace_back(p.bytes);
+        });
+        const int64_t start = r.clock.monotonicNs();
+        r.port.feed("AB");
+        r.rx.poll();
+        r.clock.advance(2);
+        r.port.feed("C\n");  // a packet of text ending in a line break, then LF alone
+        r.rx.poll();
+        r.ticksUntilLine();
+        r.port.feed("\n");
+        r.rx.poll();
+        for (int i = 0; i < 10; ++i)
+            r.tick();
+        std::string all;
+        for (const std::string& b : bytes)
+            all += b;
+        EXPECT_EQ(all, "ABC\n\n");
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.front().firstByteNs, start);
+        if (c.timeout >= 0) {
+            EXPECT_EQ(bytes.front(), "ABC\n");
+            EXPECT_EQ(seen.front().lastByteNs, start + 2000000);
+            EXPECT_TRUE(seen.front().endedBySilence);
+        }
+    }
+}
+
+TEST(Receiver, AStreamCutEarlyReachesTheObserverAsPiecesThatAreNoWholeFrame)
+{
+    Rig r(1000);
+    std::string bytes;
+    std::vector<bool> silence;
+    r.rx.setPacketObserver([&](const ReceivedPacket& p) {
+        bytes += p.bytes;
+        silence.push_back(p.endedBySilence);
+    });
+    std::string stream;
+    for (int i = 0; i < 100; ++i)  // more than the early cut's 1500 bytes
+        stream += "line " + std::to_string(i) + " of a long stream\r\n";
+    r.port.feed(stream);
+    r.rx.poll();
+    r.ticksUntilLine();
+    for (int i = 0; i < 1100; ++i)
+        r.tick();
+    EXPECT_EQ(bytes, stream);
+    ASSERT_GE(silence.size(), 2u);
+    EXPECT_FALSE(silence.front());
+    EXPECT_TRUE(silence.back());
+}

@@ -48,6 +48,7 @@ void FakeClock::set(int y, int mo, int d, int h, int mi, int s, int ms)
 
 void FakeClock::advance(long long ms)
 {
+    mono += ms * 1000000;
     long long days = daysFromCivil(t.year, t.month, t.day);
     long long inDay = ((t.hour * 60LL + t.minute) * 60 + t.second) * 1000 + t.msec + ms;
     const long long dayMs = 86400000LL;
