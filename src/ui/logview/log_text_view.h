@@ -25,6 +25,8 @@
 
 class QKeyEvent;
 
+class QAction;
+
 namespace comtrax {
 
 class LogTextView : public QAbstractScrollArea {
@@ -96,6 +98,9 @@ public:
     // Whether new lines keep the view at the end.
     bool following() const { return follow_.following(); }
     int firstVisibleLine() const;
+    // Commands of the program's tools (rules, plot, ...) offered in the
+    // context menu below the view's own; the view does not own them.
+    void addContextAction(QAction* action) { contextActions_.push_back(action); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -135,6 +140,7 @@ private:
     int widestLine_ = 0;           // in pixels, of all lines seen since the last clear
     bool mouseSelecting_ = false;  // a left button press is selecting
     quint64 revision_ = 0;
+    std::vector<QAction*> contextActions_;
 };
 
 }  // namespace comtrax

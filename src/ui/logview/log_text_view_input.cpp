@@ -215,6 +215,11 @@ void LogTextView::contextMenuEvent(QContextMenuEvent* event)
     QAction* allAction = menu.addAction(uiText("Выделить всё"), this, &LogTextView::selectAll);
     allAction->setShortcut(QKeySequence::SelectAll);
     allAction->setEnabled(!lines_.empty());
+    if (!contextActions_.empty()) {
+        menu.addSeparator();
+        for (QAction* action : contextActions_)
+            menu.addAction(action);
+    }
     menu.exec(event->globalPos());
 }
 

@@ -1,5 +1,6 @@
 #include "ui/window/terminal_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include "ui/kit/text_codec.h"
 #include "ui/kit/translation.h"
 #include "ui/logview/display_frame.h"
+#include "ui/logview/log_text_view.h"
 #include "ui/logview/log_view.h"
 #include "ui/panels/command_band.h"
 #include "ui/panels/command_file_view.h"
@@ -137,7 +139,25 @@ void TerminalWindow::makePanels()
     };
     timers_ = new TerminalTimers(*terminal_, *env_.port, *env_.clock, env_.startTimers, handlers, this);
     wirePanels();
+    makeTools();
 }
+
+QAction* TerminalWindow::addToolAction(const QString& text, const QKeySequence& shortcut,
+                                       std::function<void()> run)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    addAction(action);
+    ui_.MainWindow->addContextAction(action);
+    return action;
+}
+
+// The tool windows beside the main one; each adds its command with
+// addToolAction. Shortcuts taken by the window: Ctrl+Shift+P (port
+// settings), Ctrl+F (find), Ctrl+C, Ctrl+A (the log).
+void TerminalWindow::makeTools() {}
 
 // What one band asks of another goes through here: the panels know the
 // facade, not each other's controls.

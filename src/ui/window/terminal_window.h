@@ -4,6 +4,7 @@
 // window (top bar, log view, options band, command band, macro grid, file view)
 // and wires them together; it keeps the timers, the start-up and shut-down
 // order and the settings files, whose parts the panels load and store.
+#include <QKeySequence>
 #include <QWidget>
 
 #include <functional>
@@ -20,6 +21,8 @@
 #include "macros/cmd_lists.h"
 #include "ui/panels/controls.h"
 #include "ui/dialogs/dialog_service.h"
+
+class QAction;
 
 namespace comtrax {
 
@@ -71,6 +74,11 @@ public:
     const Terminal& terminal() const { return *terminal_; }
     TerminalTimers& timers() { return *timers_; }
 
+    // A command of one of the program's tools (rules, plot, ...): its
+    // shortcut works anywhere in the window and it is offered in the log
+    // view's context menu, so a tool is reached without moving any control.
+    QAction* addToolAction(const QString& text, const QKeySequence& shortcut, std::function<void()> run);
+
     // TerminalView.
     void addLogLine(const std::string& line) override;
     void addTrafficLine(const std::string& line, LogDirection direction) override;
@@ -93,6 +101,7 @@ private:
     void init(const WindowEnvironment& env);
     void makePanels();
     void wirePanels();
+    void makeTools();  // the tool windows, each with its command
     void startUp();
     bool shutDown();
     void pauseProgram(int ms);

@@ -3,16 +3,20 @@
 // fake port, and the controls that have no core of their own.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -25,6 +29,7 @@
 #include "ui/panels/macro_panel.h"
 #include "ui/panels/top_bar.h"
 #include "ui/kit/up_down.h"
+#include "ui/logview/log_text_view.h"
 #include "wait_until.h"
 #include "window_rig.h"
 
@@ -596,4 +601,38 @@ TEST(WindowConnection, ThePortNameStaysLegibleOnTheIndicatorColours)
     const QColor text = c.ComPort->palette().color(QPalette::Disabled, QPalette::ButtonText);
     EXPECT_LT(text.lightness(), 80);
     EXPECT_EQ(backgroundColour(c.ComPort), clLime);
+}
+
+// A tool's command is reached by its shortcut and from the log's context
+// menu, below the log's own entries, without any control of the window.
+TEST(TerminalWindowTools, AToolActionRunsFromItsShortcutAndTheLogsContextMenu)
+{
+    WindowRig r;
+    TerminalWindow& w = r.open();
+    w.show();
+    int runs = 0;
+    QAction* action = w.addToolAction(QStringLiteral("Tool"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
+                                      [&] { ++runs; });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(runs, 1);
+
+    QStringList entries;
+    QTimer poll;  // reads the menu once it is up, then closes it
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            poll.stop();
+            for (QAction* a : menu->actions())
+                entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            menu->close();
+        }
+    });
+    poll.start(5);
+    QWidget* log = r.ui().MainWindow->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), log->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(log, &event);
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[2], QStringLiteral("-"));
+    EXPECT_EQ(entries[3], action->text());
 }
