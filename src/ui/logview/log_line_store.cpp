@@ -5,7 +5,7 @@
 
 namespace comtrax {
 
-void LogLineStore::push_back(const QString& line, LogDirection direction)
+void LogLineStore::pushLine(const QString& line, LogDirection direction)
 {
     characters_ += line.size();
     const bool narrow = std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x100; });

@@ -18,7 +18,7 @@ namespace comtrax {
 
 class LogLineStore {
 public:
-    void push_back(const QString& line, LogDirection direction = LogDirection::Other);
+    void pushLine(const QString& line, LogDirection direction = LogDirection::Other);
     // A line given as its Latin-1 bytes, kept as they are.
     void pushLatin1(QByteArray line, LogDirection direction = LogDirection::Other)
     {
@@ -27,7 +27,7 @@ public:
     }
     // Moves the lines of more to the end.
     void append(LogLineStore&& more);
-    void pop_front()
+    void dropFirst()
     {
         characters_ -= length(0);
         lines_.pop_front();

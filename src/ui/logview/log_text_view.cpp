@@ -37,10 +37,10 @@ void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDir
 {
     LogLineStore store;
     for (qsizetype i = 0; i < lines.size(); ++i)
-        store.push_back(lines[i],
-                        static_cast<std::size_t>(i) < directions.size()
-                            ? directions[static_cast<std::size_t>(i)]
-                            : LogDirection::Other);
+        store.pushLine(lines[i],
+                       static_cast<std::size_t>(i) < directions.size()
+                           ? directions[static_cast<std::size_t>(i)]
+                           : LogDirection::Other);
     appendLines(std::move(store));
 }
 
@@ -60,7 +60,7 @@ void LogTextView::appendLines(LogLineStore&& lines, std::optional<int> widest)
         dropped = static_cast<int>(lines_.size()) - maxLines_;
         announcer_.linesGoing(static_cast<std::size_t>(dropped));
         for (int i = 0; i < dropped; ++i)
-            lines_.pop_front();
+            lines_.dropFirst();
         selection_.linesDropped(dropped);
     }
     follow_.linesAdded(dropped, [this] { updateScrollBars(); });
@@ -109,7 +109,7 @@ void LogTextView::updateScrollBars()
     QScrollBar* h = horizontalScrollBar();
     h->setPageStep(viewport()->width());
     h->setSingleStep(std::max(1, metrics_.averageCharWidth()));
-    h->setRange(0, std::max(0, widestLine_ + 2 * kMargin - viewport()->width()));
+    h->setRange(0, std::max(0, widestLine_ + 2 * Margin - viewport()->width()));
 }
 
 void LogTextView::scrollContentsBy(int, int)
@@ -146,7 +146,7 @@ void LogTextView::paintEvent(QPaintEvent*)
     LogRowPainter::Rows rows;
     rows.first = first;
     rows.last = std::min(lineCount(), first + viewport()->height() / metrics_.lineHeight() + 2);
-    rows.x0 = kMargin - horizontalScrollBar()->value();
+    rows.x0 = Margin - horizontalScrollBar()->value();
     rows.size = viewport()->size();
     rows.from = selection_.start();
     rows.to = selection_.end();

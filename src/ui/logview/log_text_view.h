@@ -115,7 +115,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    static constexpr int kMargin = 4;  // between the view's edge and the text
+    static constexpr int Margin = 4;  // between the view's edge and the text
 
     // The rows in view, as the selection's keys see them.
     LogSelection::Shown shown() const { return {firstVisibleLine(), pageLines()}; }

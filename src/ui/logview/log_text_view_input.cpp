@@ -20,13 +20,13 @@ LogPlace LogTextView::placeAt(const QPoint& viewportPoint) const
         return {};
     const int index = std::clamp(verticalScrollBar()->value() + viewportPoint.y() / metrics_.lineHeight(), 0,
                                  lineCount() - 1);
-    const int x = viewportPoint.x() - kMargin + horizontalScrollBar()->value();
+    const int x = viewportPoint.x() - Margin + horizontalScrollBar()->value();
     return LogPlace{index, metrics_.columnAt(line(index), x)};
 }
 
 QRect LogTextView::placeRect(LogPlace at, int length) const
 {
-    const int x0 = kMargin - horizontalScrollBar()->value();
+    const int x0 = Margin - horizontalScrollBar()->value();
     const int height = metrics_.lineHeight();
     if (lines_.empty())
         return QRect(x0, 0, 0, height);
@@ -193,16 +193,16 @@ void LogTextView::scrollClearOf(LogPlace at, int length, const QRect& obstacle)
     // Else sideways: the match left of the obstacle, if the line is long
     // enough to scroll that far and the match still fits beside it.
     QScrollBar* side = horizontalScrollBar();
-    const int shift = match.right() + 1 + kMargin - obstacle.left();
+    const int shift = match.right() + 1 + Margin - obstacle.left();
     if (match.left() - shift >= 0 && side->value() + shift <= side->maximum())
         side->setValue(side->value() + shift);
 }
 
 void LogTextView::scrollColumnIntoView(const QString& text, int column)
 {
-    const int x = kMargin + metrics_.textWidth(text, column);
+    const int x = Margin + metrics_.textWidth(text, column);
     QScrollBar* bar = horizontalScrollBar();
-    if (x < bar->value() || x > bar->value() + viewport()->width() - 2 * kMargin)
+    if (x < bar->value() || x > bar->value() + viewport()->width() - 2 * Margin)
         bar->setValue(x - viewport()->width() / 3);
 }
 

@@ -35,7 +35,7 @@ void LogView::addLine(const QString& text, LogDirection direction)
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = line.split(QLatin1Char('\n'));
     for (const QString& l : lines) {
-        pending_.push_back(l, direction);
+        pending_.pushLine(l, direction);
         pendingWidest_ = std::max(pendingWidest_, live_->lineWidth(l));
     }
     // Lines that follow the last frame within a frame's time wait for the next.

@@ -35,7 +35,9 @@ inline constexpr int LineMaxLength = static_cast<int>(CmdLists::CmdLineCapacity)
 
 // The controls of each band, owned by the panel of that band: a panel is
 // given its own struct and no other. Each control's objectName equals its
-// member name.
+// member name, so the members keep the controls' established names rather
+// than the naming rule of the rest of the code.
+// NOLINTBEGIN(readability-identifier-naming)
 
 // TopBar: the port and its parameters, the receive timeout, the filter, the
 // log file (StartLog, and its status line STLog under the macro grid), the
@@ -153,5 +155,7 @@ struct Controls : TopBarControls,
                   FileViewControls {
     QWidget* form = nullptr;
 };
+
+// NOLINTEND(readability-identifier-naming)
 
 }  // namespace comtrax

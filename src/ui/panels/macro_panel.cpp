@@ -125,14 +125,14 @@ void MacroPanel::showList(int n)
             setBold(button, true);
             setBold(edit, true);
             button->setText(shownCaption(name));
-            loadField(edit, kNameMaxLength, name);
+            loadField(edit, NameMaxLength, name);
             button->setToolTip(line);
             edit->setToolTip(line);
         } else if (lines) {
             setBold(button, false);
             setBold(edit, false);
             button->setText(shownCaption(line));
-            loadField(edit, kLineMaxLength, line);
+            loadField(edit, LineMaxLength, line);
             button->setToolTip(name);
             edit->setToolTip(name);
         }
@@ -140,7 +140,7 @@ void MacroPanel::showList(int n)
 
     const QString listName = fromCp1251(model_.shownListName(n));
     showText(c_.STListName, listName);
-    loadField(c_.ListNameEDT, kListNameMaxLength, listName);
+    loadField(c_.ListNameEDT, ListNameMaxLength, listName);
 
     const QSignalBlocker quiet(c_.CBLists);
     c_.CBLists->clear();
@@ -200,14 +200,14 @@ void MacroPanel::setEditLimits(int limit)
 void MacroPanel::showNames()
 {
     keepTypedListName();
-    setEditLimits(kNameMaxLength);
+    setEditLimits(NameMaxLength);
     showList(model_.currentList());
 }
 
 void MacroPanel::showLines()
 {
     keepTypedListName();
-    setEditLimits(kLineMaxLength);
+    setEditLimits(LineMaxLength);
     showList(model_.currentList());
 }
 

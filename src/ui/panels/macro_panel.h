@@ -44,9 +44,7 @@ struct MacroPanelHooks {
 class MacroPanel : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kNameMaxLength = NameMaxLength;
-    static constexpr int kLineMaxLength = LineMaxLength;
-    static constexpr int kListNameMaxLength = 150;
+    static constexpr int ListNameMaxLength = 150;
 
     MacroPanel(MacroControls& c, CmdLists& lists, MacroPanelHooks hooks, QObject* parent = nullptr);
 

@@ -47,7 +47,7 @@ void MacroPanel::toggleEditor()
             c_.Button[k]->hide();
             c_.Edit[k]->show();
         }
-        loadField(c_.ListNameEDT, kListNameMaxLength, fromCp1251(lists_.listName(model_.currentList())));
+        loadField(c_.ListNameEDT, ListNameMaxLength, fromCp1251(lists_.listName(model_.currentList())));
         return;
     }
 

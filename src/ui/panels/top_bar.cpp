@@ -179,6 +179,7 @@ void TopBar::selectPort(const QString& name)
 void TopBar::selectPortByHash(uint32_t hash)
 {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(c_.ComPort->count()));
     for (int i = 0; i < c_.ComPort->count(); ++i)
         names.push_back(portBytes(portNameAt(c_.ComPort, i)));
     const int port = portIndexForHash(names, hash);

@@ -311,7 +311,7 @@ TEST(LogSearch, FindsForwardAndBackRoundTheEnd)
 {
     LogLineStore lines;
     for (const char* line : {"ab ab", "x", "AB"})
-        lines.push_back(QString::fromLatin1(line));
+        lines.pushLine(QString::fromLatin1(line));
     struct Case {
         LogPlace start;
         bool backward;

@@ -47,8 +47,8 @@ TEST(LogFontMetrics, EveryTableFollowsAFontChange)
         SCOPED_TRACE(c.from.toString().toStdString() + " to " + c.to.toString().toStdString());
         LogFontMetrics metrics(c.from);
         LogLineStore lines;
-        lines.push_back(latin1);
-        lines.push_back(wide);
+        lines.pushLine(latin1);
+        lines.pushLine(wide);
         const QByteArray bytes = latin1.toLatin1();
         for (const QFont& font : {c.from, c.to}) {
             if (font != c.from)

@@ -14,9 +14,9 @@ TEST(LogLineStore, EveryLineComesBackAsItWentInWhateverItsCharacters)
                                QString::fromUtf8("x \xf0\x9f\x98\x80 y"), QString()};
     comtrax::LogLineStore store;
     for (const QString& l : lines)
-        store.push_back(l);
+        store.pushLine(l);
     comtrax::LogLineStore more;
-    more.push_back(QStringLiteral("tail"));
+    more.pushLine(QStringLiteral("tail"));
     store.append(std::move(more));
     ASSERT_EQ(store.size(), 6u);
     EXPECT_TRUE(more.empty());
@@ -25,7 +25,7 @@ TEST(LogLineStore, EveryLineComesBackAsItWentInWhateverItsCharacters)
         EXPECT_EQ(store.length(static_cast<std::size_t>(i)), lines[i].size());
     }
     EXPECT_EQ(store.back(), QStringLiteral("tail"));
-    store.pop_front();
+    store.dropFirst();
     EXPECT_EQ(store[0], lines[1]);
 }
 
@@ -33,15 +33,15 @@ TEST(LogLineStore, EachLineKeepsItsDirectionAndTheStoreItsCharacterCountAsLinesC
 {
     using comtrax::LogDirection;
     comtrax::LogLineStore store;
-    store.push_back(QStringLiteral("AT"), LogDirection::Sent);
+    store.pushLine(QStringLiteral("AT"), LogDirection::Sent);
     store.pushLatin1("OK\r", LogDirection::Received);
-    store.push_back(QStringLiteral("Ж"));
+    store.pushLine(QStringLiteral("Ж"));
     comtrax::LogLineStore more;
-    more.push_back(QStringLiteral("ATI"), LogDirection::Sent);
+    more.pushLine(QStringLiteral("ATI"), LogDirection::Sent);
     store.append(std::move(more));
     EXPECT_EQ(store.characters(), 2 + 3 + 1 + 3);
     EXPECT_EQ(more.characters(), 0);
-    store.pop_front();
+    store.dropFirst();
     const LogDirection expected[] = {LogDirection::Received, LogDirection::Other, LogDirection::Sent};
     for (std::size_t i = 0; i < store.size(); ++i)
         EXPECT_EQ(store.direction(i), expected[i]) << i;

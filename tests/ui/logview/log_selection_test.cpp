@@ -15,7 +15,7 @@ LogLineStore storeOf(const QStringList& lines)
 {
     LogLineStore store;
     for (const QString& line : lines)
-        store.push_back(line);
+        store.pushLine(line);
     return store;
 }
 
@@ -80,7 +80,7 @@ TEST(LogSelection, StaysOnItsLinesWhenTheCapDropsLinesFromUnderIt)
         LogSelection selection(lines);
         selection.select(c.anchor, c.caret);
         for (int i = 0; i < c.dropped; ++i)
-            lines.pop_front();
+            lines.dropFirst();
         selection.linesDropped(c.dropped);
         EXPECT_EQ(selection.text(), c.text);
         EXPECT_EQ(selection.start(), c.start) << placeText(selection.start());
