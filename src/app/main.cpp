@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "common/clock.h"
+#include "netport/network_port.h"
+#include "netport/port_router.h"
 #include "qtserial/qt_serial_port.h"
 #include "ui/window/terminal_window.h"
 #include "ui/kit/translation.h"
@@ -43,9 +45,12 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     comtrax::installLanguage(language);
-    comtrax::QtSerialPort port;
-    comtrax::QtPortLister lister;
     comtrax::SystemClock clock;
+    comtrax::QtSerialPort localPort;
+    comtrax::NetworkPort networkPort(clock);
+    // tcp:// and rfc2217:// names open the network port, the others a local one.
+    comtrax::PortRouter port(localPort, networkPort);
+    comtrax::QtPortLister lister;
     comtrax::WindowEnvironment env;
     env.port = &port;
     env.lister = &lister;
