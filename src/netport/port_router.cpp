@@ -17,7 +17,22 @@ bool PortRouter::open(const std::string& name, int baud, int dataBits, int stopC
     if (wanted != active_ && active_->isOpen())
         active_->close();
     active_ = wanted;
-    return active_->open(name, baud, dataBits, stopCode);
+    const bool opened = active_->open(name, baud, dataBits, stopCode);
+    networkConnecting_ = opened && networkActive();
+    if (networkConnecting_)
+        networkName_ = name;
+    return opened;
+}
+
+bool PortRouter::connecting()
+{
+    const bool now = active_->connecting();
+    if (networkConnecting_ && !now) {
+        networkConnecting_ = false;
+        if (connectedListener_ && active_->probe())
+            connectedListener_(networkName_);
+    }
+    return now;
 }
 
 }  // namespace comtrax

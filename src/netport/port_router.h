@@ -2,6 +2,9 @@
 // The port the window drives: a network name (tcp://, rfc2217://) opens the
 // network port, any other name the system's serial port. Every call goes to
 // the one opened last.
+#include <functional>
+#include <string>
+
 #include "serial/serial_port.h"
 
 namespace comtrax {
@@ -22,7 +25,7 @@ public:
     int readNotifierHandle() const override { return active_->readNotifierHandle(); }
     int receiveHandle() const override { return active_->receiveHandle(); }
     int64_t readReceived(uint8_t* buffer, uint32_t n) override { return active_->readReceived(buffer, n); }
-    bool connecting() override { return active_->connecting(); }
+    bool connecting() override;
     std::string takeNotice() override { return active_->takeNotice(); }
     OpenFailure lastOpenFailure() const override { return active_->lastOpenFailure(); }
     std::string lastOpenHolder() const override { return active_->lastOpenHolder(); }
@@ -32,6 +35,12 @@ public:
     bool setBreak(bool on) override { return active_->setBreak(on); }
     ModemLines modemLines() override { return active_->modemLines(); }
 
+    // Told the name of a network port once its connection is made (for the
+    // recently used ports).
+    void setConnectedListener(std::function<void(const std::string&)> listener)
+    {
+        connectedListener_ = std::move(listener);
+    }
     // Whether the port opened last is a network one.
     bool networkActive() const { return active_ == &network_; }
 
@@ -39,6 +48,9 @@ private:
     SerialPort& local_;
     SerialPort& network_;
     SerialPort* active_ = &local_;
+    std::string networkName_;
+    bool networkConnecting_ = false;
+    std::function<void(const std::string&)> connectedListener_;
 };
 
 }  // namespace comtrax
