@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/texts.h"
 #include "settings/key_value_file.h"
 #include "telnet/network_address.h"
 
@@ -77,8 +78,13 @@ std::vector<std::string> RecentPortLister::listPorts()
 std::vector<PortInfo> RecentPortLister::listPortInfos()
 {
     std::vector<PortInfo> infos = local_.listPortInfos();
-    for (const std::string& name : recent_.names())
-        infos.push_back(PortInfo{name, {}, {}, {}, {}, {}});
+    // A network port has no USB device behind it: its entry says what it is instead.
+    for (const std::string& name : recent_.names()) {
+        const ParsedAddress parsed = parseNetworkAddress(name);
+        const bool telnet = parsed.address && parsed.address->kind == NetworkAddress::Kind::Rfc2217;
+        infos.push_back(
+            PortInfo{name, trText(telnet ? "сетевой порт, RFC 2217" : "сетевой порт, TCP"), {}, {}, {}, {}});
+    }
     return infos;
 }
 

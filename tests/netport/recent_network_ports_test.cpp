@@ -68,6 +68,9 @@ TEST(RecentNetworkPorts, OfferedAfterTheLocalPorts)
     std::vector<std::string> expected = local.listPorts();
     expected.push_back("rfc2217://pi:3001");
     EXPECT_EQ(names, expected);
+    const PortInfo last = lister.listPortInfos().back();
+    EXPECT_TRUE(last.serialNumber.empty());
+    EXPECT_FALSE(last.description.empty());  // says it is a network port
 }
 
 TEST(PortRouter, NetworkNamesGoToTheNetworkPortAndAreRememberedOnceConnected)
