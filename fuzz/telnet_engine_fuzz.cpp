@@ -48,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     // Every reply is at most a refusal per option twice, an agreement per
     // request, or the signature: bounded by the input, never by a loop.
     FUZZ_CHECK(wholeReplies.size() <= 3 * size + 64, "replies out of bounds");
-    FUZZ_CHECK(whole.signature().size() <= TelnetEngine::kMaxSubnegotiation, "signature unbounded");
+    FUZZ_CHECK(whole.signature().size() <= TelnetEngine::MaxSubnegotiation, "signature unbounded");
     return 0;
 }

@@ -10,35 +10,35 @@ uint8_t parityCode(Parity p)
 {
     switch (p) {
     case Parity::Odd:
-        return comport::kParityOdd;
+        return comport::ParityOdd;
     case Parity::Even:
-        return comport::kParityEven;
+        return comport::ParityEven;
     case Parity::Mark:
-        return comport::kParityMark;
+        return comport::ParityMark;
     case Parity::Space:
-        return comport::kParitySpace;
+        return comport::ParitySpace;
     case Parity::None:
         break;
     }
-    return comport::kParityNone;
+    return comport::ParityNone;
 }
 
 uint8_t stopCodeValue(int stopCode)
 {
     if (stopCode == TwoStop)
-        return comport::kStopTwo;
+        return comport::StopTwo;
     if (stopCode == OneAndHalfStop)
-        return comport::kStopOneAndHalf;
-    return comport::kStopOne;
+        return comport::StopOneAndHalf;
+    return comport::StopOne;
 }
 
 uint8_t flowCode(FlowControl f)
 {
     if (f == FlowControl::RtsCts)
-        return comport::kFlowHardware;
+        return comport::FlowHardware;
     if (f == FlowControl::XonXoff)
-        return comport::kFlowXonXoff;
-    return comport::kFlowNone;
+        return comport::FlowXonXoff;
+    return comport::FlowNone;
 }
 
 }  // namespace comtrax

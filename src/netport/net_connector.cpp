@@ -18,9 +18,9 @@
 namespace comtrax {
 namespace {
 
-constexpr int kSliceMs = 50;
+constexpr int SliceMs = 50;
 // The error of an attempt whose time ran out (the caller words it).
-const char* const kTimedOut = "timeout";  // how often a waiting attempt looks whether it was cancelled
+const char* const TimedOut = "timeout";  // how often a waiting attempt looks whether it was cancelled
 
 // Connects one address; the socket, or -1 with errno's text in error.
 int connectAddress(const addrinfo& ai, int64_t deadlineNs, const std::atomic<bool>& cancelled,
@@ -41,11 +41,11 @@ int connectAddress(const addrinfo& ai, int64_t deadlineNs, const std::atomic<boo
     while (!cancelled.load()) {
         const int64_t leftMs = (deadlineNs - monotonicNowNs()) / 1000000;
         if (leftMs <= 0) {
-            error = kTimedOut;
+            error = TimedOut;
             break;
         }
         pollfd p{fd, POLLOUT, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(leftMs < kSliceMs ? leftMs : kSliceMs));
+        const int r = ::poll(&p, 1, static_cast<int>(leftMs < SliceMs ? leftMs : SliceMs));
         if (r < 0 && errno != EINTR) {
             error = std::strerror(errno);
             break;
@@ -105,7 +105,7 @@ std::string NetConnector::error() const
 bool NetConnector::timedOut() const
 {
     const std::lock_guard<std::mutex> lock(shared_->mutex);
-    return shared_->error == kTimedOut;
+    return shared_->error == TimedOut;
 }
 
 bool NetConnector::unresolved() const
@@ -116,8 +116,8 @@ bool NetConnector::unresolved() const
 
 // Runs detached: the name service cannot be interrupted, so a cancelled
 // attempt finishes on its own and its result is thrown away.
-void NetConnector::run(std::shared_ptr<Shared> shared, std::string host, uint16_t port, int timeoutMs,
-                       int wakeFd)
+void NetConnector::run(const std::shared_ptr<Shared>& shared, const std::string& host, uint16_t port,
+                       int timeoutMs, int wakeFd)
 {
     const int64_t deadlineNs = monotonicNowNs() + int64_t{timeoutMs} * 1000000;
     addrinfo hints{};
@@ -141,7 +141,7 @@ void NetConnector::run(std::shared_ptr<Shared> shared, std::string host, uint16_
     if (fd >= 0 && monotonicNowNs() > deadlineNs) {
         ::close(fd);
         fd = -1;
-        error = kTimedOut;
+        error = TimedOut;
     }
     if (fd >= 0) {
         const int one = 1;

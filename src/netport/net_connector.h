@@ -39,8 +39,8 @@ private:
         bool unresolved = false;
         std::atomic<bool> cancelled{false};
     };
-    static void run(std::shared_ptr<Shared> shared, std::string host, uint16_t port, int timeoutMs,
-                    int wakeFd);
+    static void run(const std::shared_ptr<Shared>& shared, const std::string& host, uint16_t port,
+                    int timeoutMs, int wakeFd);
 
     std::shared_ptr<Shared> shared_;
 };

@@ -21,9 +21,9 @@ namespace comtrax {
 using namespace telnet;
 
 namespace {
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t ReadChunk = 64 * 1024;
 // A server whose protocol answers pile up this high has stopped reading.
-constexpr std::size_t kMaxProtocolOutput = 1u << 20;
+constexpr std::size_t MaxProtocolOutput = 1u << 20;
 
 }  // namespace
 
@@ -31,7 +31,7 @@ NetworkPort::NetworkPort(const Clock& clock) : NetworkPort(clock, Timing{}) {}
 
 NetworkPort::NetworkPort(const Clock& clock, Timing timing) : clock_(clock), timing_(timing)
 {
-    scratch_.resize(kReadChunk);
+    scratch_.resize(ReadChunk);
 }
 
 NetworkPort::~NetworkPort()
@@ -174,7 +174,7 @@ void NetworkPort::release()
 // Reads what the socket holds, as far as the buffer has room.
 void NetworkPort::pump()
 {
-    while (state_ == State::Connected && !peerClosed_ && waiting() + held_.size() < kMaxBuffered) {
+    while (state_ == State::Connected && !peerClosed_ && waiting() + held_.size() < MaxBuffered) {
         const ssize_t got = ::recv(handle_, scratch_.data(), scratch_.size(), MSG_DONTWAIT);
         if (got < 0 && errno == EINTR)
             continue;
@@ -186,7 +186,7 @@ void NetworkPort::pump()
         }
         const auto n = static_cast<std::size_t>(got);
         if (!engine_) {
-            if (firstBytes_ && n >= 2 && scratch_[0] == kIac && scratch_[1] >= kWill) {
+            if (firstBytes_ && n >= 2 && scratch_[0] == Iac && scratch_[1] >= Will) {
                 fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
                               {networkAddressName(*address_)}));
                 return;
@@ -233,7 +233,7 @@ void NetworkPort::flush()
         sent += static_cast<std::size_t>(r);
     }
     tx_.erase(tx_.begin(), tx_.begin() + static_cast<long>(sent));
-    if (tx_.size() > kMaxPendingOut + kMaxProtocolOutput)
+    if (tx_.size() > MaxPendingOut + MaxProtocolOutput)
         fail(trFormat("Сервер %1 перестал принимать данные. Соединение закрыто.",
                       {networkAddressName(*address_)}));
 }
@@ -302,7 +302,7 @@ void NetworkPort::purge()
     rxPos_ = 0;
     held_.clear();
     if (engine_ && state_ == State::Connected) {
-        engine_->purgeData(comport::kPurgeBoth);
+        engine_->purgeData(comport::PurgeBoth);
         flush();
     }
 }
@@ -316,9 +316,9 @@ int64_t NetworkPort::write(const uint8_t* data, uint32_t n)
     if (state_ != State::Connected || peerClosed_)
         return -1;
     flush();
-    if (tx_.size() >= kMaxPendingOut || (engine_ && engine_->flowSuspended()))
+    if (tx_.size() >= MaxPendingOut || (engine_ && engine_->flowSuspended()))
         return 0;
-    const uint32_t k = static_cast<uint32_t>(std::min<std::size_t>(n, kMaxPendingOut - tx_.size()));
+    const uint32_t k = static_cast<uint32_t>(std::min<std::size_t>(n, MaxPendingOut - tx_.size()));
     if (engine_)
         engine_->encodeData(data, k, tx_);
     else
@@ -365,20 +365,20 @@ bool NetworkPort::setDtr(bool on)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     dtr_ = on;
-    return control(on ? comport::kDtrOn : comport::kDtrOff);
+    return control(on ? comport::DtrOn : comport::DtrOff);
 }
 
 bool NetworkPort::setRts(bool on)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     rts_ = on;
-    return control(on ? comport::kRtsOn : comport::kRtsOff);
+    return control(on ? comport::RtsOn : comport::RtsOff);
 }
 
 bool NetworkPort::setBreak(bool on)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return control(on ? comport::kBreakOn : comport::kBreakOff);
+    return control(on ? comport::BreakOn : comport::BreakOff);
 }
 
 ModemLines NetworkPort::modemLines()
@@ -400,10 +400,10 @@ ModemLines NetworkPort::modemLines()
     const uint8_t s = *engine_->modemState();
     ModemLines lines;
     lines.valid = true;
-    lines.cts = (s & comport::kModemCts) != 0;
-    lines.dsr = (s & comport::kModemDsr) != 0;
-    lines.dcd = (s & comport::kModemDcd) != 0;
-    lines.ri = (s & comport::kModemRi) != 0;
+    lines.cts = (s & comport::ModemCts) != 0;
+    lines.dsr = (s & comport::ModemDsr) != 0;
+    lines.dcd = (s & comport::ModemDcd) != 0;
+    lines.ri = (s & comport::ModemRi) != 0;
     lines.dtr = dtr_;
     lines.rts = rts_;
     return lines;

@@ -54,9 +54,9 @@ public:
     std::optional<uint32_t> serverBaud() const;
 
     // Data waiting at most this long is read from the socket at a time.
-    static constexpr std::size_t kMaxBuffered = 4u << 20;
+    static constexpr std::size_t MaxBuffered = 4u << 20;
     // Bytes taken to send but not yet sent at most.
-    static constexpr std::size_t kMaxPendingOut = 256u << 10;
+    static constexpr std::size_t MaxPendingOut = 256u << 10;
 
 private:
     enum class State { Closed, Connecting, Connected, Failed };

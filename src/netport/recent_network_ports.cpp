@@ -8,8 +8,8 @@
 
 namespace comtrax {
 namespace {
-const char* const kHeading = "# Comtrax: recently used network ports";
-constexpr std::size_t kMaxFileBytes = 64 * 1024;
+const char* const Heading = "# Comtrax: recently used network ports";
+constexpr std::size_t MaxFileBytes = 64 * 1024;
 
 std::string keyOf(std::size_t i)
 {
@@ -21,14 +21,14 @@ RecentNetworkPorts::RecentNetworkPorts(std::string path) : path_(std::move(path)
 {
     if (path_.empty())
         return;
-    const KeyValueLoad load = loadKeyValueFile(path_, kMaxFileBytes);
+    const KeyValueLoad load = loadKeyValueFile(path_, MaxFileBytes);
     if (!load.io) {
         writable_ = false;
         return;
     }
     std::vector<std::pair<std::size_t, std::string>> found;
-    parseKeyValues(load.text, kHeading, [&](const std::string& key, const std::string& value) {
-        for (std::size_t i = 0; i < kMaxPorts; ++i)
+    parseKeyValues(load.text, Heading, [&](const std::string& key, const std::string& value) {
+        for (std::size_t i = 0; i < MaxPorts; ++i)
             if (key == keyOf(i)) {
                 // Only a name the network port can open is offered.
                 if (parseNetworkAddress(value).address)
@@ -47,17 +47,17 @@ void RecentNetworkPorts::use(const std::string& name)
 {
     names_.erase(std::remove(names_.begin(), names_.end(), name), names_.end());
     names_.insert(names_.begin(), name);
-    if (names_.size() > kMaxPorts)
-        names_.resize(kMaxPorts);
+    if (names_.size() > MaxPorts)
+        names_.resize(MaxPorts);
     if (path_.empty() || !writable_)
         return;
     // The file is read again so that the lines kept are those standing now.
-    const KeyValueLoad load = loadKeyValueFile(path_, kMaxFileBytes);
+    const KeyValueLoad load = loadKeyValueFile(path_, MaxFileBytes);
     if (!load.io)
         return;
     const std::vector<KeptLine> kept =
-        parseKeyValues(load.text, kHeading, [](const std::string& key, const std::string&) {
-            for (std::size_t i = 0; i < kMaxPorts; ++i)
+        parseKeyValues(load.text, Heading, [](const std::string& key, const std::string&) {
+            for (std::size_t i = 0; i < MaxPorts; ++i)
                 if (key == keyOf(i))
                     return true;
             return false;
@@ -65,7 +65,7 @@ void RecentNetworkPorts::use(const std::string& name)
     std::vector<std::pair<std::string, std::string>> known;
     for (std::size_t i = 0; i < names_.size(); ++i)
         known.emplace_back(keyOf(i), names_[i]);
-    saveKeyValueFile(path_, formatKeyValues(kHeading, known, kept));
+    saveKeyValueFile(path_, formatKeyValues(Heading, known, kept));
 }
 
 std::vector<std::string> RecentPortLister::listPorts()

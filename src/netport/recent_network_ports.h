@@ -13,7 +13,7 @@ namespace comtrax {
 class RecentNetworkPorts {
 public:
     // How many are kept.
-    static constexpr std::size_t kMaxPorts = 8;
+    static constexpr std::size_t MaxPorts = 8;
 
     // path: the file; empty keeps the list in memory only.
     explicit RecentNetworkPorts(std::string path);

@@ -126,7 +126,7 @@ void Connection::finishConnecting(bool autoConnect, bool sendOnConnect)
     }
     colour_ = autoConnect ? clYellow : clRed;
     // Each failed attempt waits longer before the next, up to a limit.
-    retryPause_ = retryPause_ == 0 ? 1 : std::min(retryPause_ * 2, kMaxRetryPause);
+    retryPause_ = retryPause_ == 0 ? 1 : std::min(retryPause_ * 2, MaxRetryPause);
     retryWait_ = retryPause_;
 }
 

@@ -42,7 +42,7 @@ public:
     bool parametersEnabled() const { return !connected_; }
 
     // The most ticks a reconnection made in the background waits before the next.
-    static constexpr int kMaxRetryPause = 16;
+    static constexpr int MaxRetryPause = 16;
 
 private:
     void finishConnecting(bool autoConnect, bool sendOnConnect);

@@ -6,9 +6,9 @@
 namespace comtrax {
 namespace {
 
-constexpr std::string_view kTcpScheme = "tcp://";
-constexpr std::string_view kRfc2217Scheme = "rfc2217://";
-constexpr std::string_view kNoWait = "?nowait";
+constexpr std::string_view TcpScheme = "tcp://";
+constexpr std::string_view Rfc2217Scheme = "rfc2217://";
+constexpr std::string_view NoWait = "?nowait";
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -39,26 +39,25 @@ ParsedAddress failure(std::string text)
 
 bool isNetworkPortName(std::string_view name)
 {
-    return startsWithNoCase(name, kTcpScheme) || startsWithNoCase(name, kRfc2217Scheme);
+    return startsWithNoCase(name, TcpScheme) || startsWithNoCase(name, Rfc2217Scheme);
 }
 
 ParsedAddress parseNetworkAddress(std::string_view name)
 {
     NetworkAddress address;
     std::string_view rest;
-    if (startsWithNoCase(name, kTcpScheme)) {
+    if (startsWithNoCase(name, TcpScheme)) {
         address.kind = NetworkAddress::Kind::RawTcp;
-        rest = name.substr(kTcpScheme.size());
-    } else if (startsWithNoCase(name, kRfc2217Scheme)) {
+        rest = name.substr(TcpScheme.size());
+    } else if (startsWithNoCase(name, Rfc2217Scheme)) {
         address.kind = NetworkAddress::Kind::Rfc2217;
-        rest = name.substr(kRfc2217Scheme.size());
+        rest = name.substr(Rfc2217Scheme.size());
     } else {
         return failure("Сетевой порт задаётся как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ.");
     }
-    if (rest.size() >= kNoWait.size()
-        && startsWithNoCase(rest.substr(rest.size() - kNoWait.size()), kNoWait)) {
+    if (rest.size() >= NoWait.size() && startsWithNoCase(rest.substr(rest.size() - NoWait.size()), NoWait)) {
         address.noWait = true;
-        rest.remove_suffix(kNoWait.size());
+        rest.remove_suffix(NoWait.size());
     }
     if (!rest.empty() && rest.back() == '/')
         rest.remove_suffix(1);

@@ -9,52 +9,52 @@ using namespace telnet;
 namespace {
 // A refusal is repeated this often per option at most: a server that asks
 // for the same unknown option again and again gets no endless answers.
-constexpr uint8_t kMaxRefusals = 2;
+constexpr uint8_t MaxRefusals = 2;
 // The settings whose acknowledgements are awaited, as bits of their commands.
-constexpr unsigned kSettingsBits = (1u << comport::kSetBaud) | (1u << comport::kSetDataSize)
-    | (1u << comport::kSetParity) | (1u << comport::kSetStopSize) | (1u << comport::kSetControl);
+constexpr unsigned SettingsBits = (1u << comport::SetBaud) | (1u << comport::SetDataSize)
+    | (1u << comport::SetParity) | (1u << comport::SetStopSize) | (1u << comport::SetControl);
 }  // namespace
 
 TelnetEngine::TelnetEngine(bool comPortControl, int64_t replyTimeoutNs)
     : comPortControl_(comPortControl), replyTimeoutNs_(replyTimeoutNs)
 {
-    sb_.reserve(kMaxSubnegotiation);
+    sb_.reserve(MaxSubnegotiation);
 }
 
 bool TelnetEngine::supportedLocally(uint8_t option) const
 {
-    return option == kBinary || option == kSuppressGoAhead || (option == kComPort && comPortControl_);
+    return option == Binary || option == SuppressGoAhead || (option == ComPort && comPortControl_);
 }
 
 bool TelnetEngine::supportedRemotely(uint8_t option) const
 {
-    return option == kBinary || option == kSuppressGoAhead;
+    return option == Binary || option == SuppressGoAhead;
 }
 
 void TelnetEngine::start(int64_t nowNs)
 {
     nowNs_ = nowNs;
     settingsDeadlineNs_ = nowNs + replyTimeoutNs_;
-    for (const uint8_t option : {kBinary, kSuppressGoAhead}) {
+    for (const uint8_t option : {Binary, SuppressGoAhead}) {
         us_[option] = State::WantYes;
-        sendVerb(kWill, option);
+        sendVerb(Will, option);
         him_[option] = State::WantYes;
-        sendVerb(kDo, option);
+        sendVerb(Do, option);
     }
     if (comPortControl_) {
-        us_[kComPort] = State::WantYes;
-        sendVerb(kWill, kComPort);
+        us_[ComPort] = State::WantYes;
+        sendVerb(Will, ComPort);
     }
 }
 
 void TelnetEngine::sendVerb(uint8_t verb, uint8_t option)
 {
-    output_.insert(output_.end(), {kIac, verb, option});
+    output_.insert(output_.end(), {Iac, verb, option});
 }
 
 void TelnetEngine::refuse(uint8_t verb, uint8_t option)
 {
-    if (refusals_[option] >= kMaxRefusals)
+    if (refusals_[option] >= MaxRefusals)
         return;
     ++refusals_[option];
     sendVerb(verb, option);
@@ -64,11 +64,11 @@ void TelnetEngine::refuse(uint8_t verb, uint8_t option)
 // answered twice and no loop arises (the "Q method" without its queue).
 void TelnetEngine::negotiate(uint8_t verb, uint8_t option)
 {
-    const bool remote = verb == kWill || verb == kWont;
+    const bool remote = verb == Will || verb == Wont;
     State& state = remote ? him_[option] : us_[option];
-    const bool enable = verb == kWill || verb == kDo;
-    const uint8_t agree = remote ? kDo : kWill;
-    const uint8_t decline = remote ? kDont : kWont;
+    const bool enable = verb == Will || verb == Do;
+    const uint8_t agree = remote ? Do : Will;
+    const uint8_t decline = remote ? Dont : Wont;
     const State before = state;
     if (enable) {
         switch (state) {
@@ -97,7 +97,7 @@ void TelnetEngine::negotiate(uint8_t verb, uint8_t option)
             break;
         case State::WantYes:
             state = State::No;
-            if (!remote && option == kComPort)
+            if (!remote && option == ComPort)
                 comPortRefused_ = true;
             break;
         case State::WantNo:
@@ -107,13 +107,13 @@ void TelnetEngine::negotiate(uint8_t verb, uint8_t option)
             break;
         }
     }
-    if (!remote && option == kComPort && state != before)
+    if (!remote && option == ComPort && state != before)
         usChanged(option);
 }
 
 void TelnetEngine::usChanged(uint8_t option)
 {
-    if (option != kComPort)
+    if (option != ComPort)
         return;
     if (us_[option] == State::Yes)
         flushComPort();
@@ -134,7 +134,7 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
                 break;
             [[fallthrough]];
         case Parse::Data:
-            if (b == kIac) {
+            if (b == Iac) {
                 parse_ = Parse::Iac;
             } else {
                 data.push_back(b);
@@ -144,15 +144,15 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
             break;
         case Parse::Iac:
             parse_ = Parse::Data;
-            if (b == kIac) {
-                data.push_back(kIac);
+            if (b == Iac) {
+                data.push_back(Iac);
                 break;
             }
             sawTelnet_ = true;
-            if (b == kWill || b == kWont || b == kDo || b == kDont) {
+            if (b == Will || b == Wont || b == Do || b == Dont) {
                 verb_ = b;
                 parse_ = Parse::Verb;
-            } else if (b == kSb) {
+            } else if (b == Sb) {
                 sb_.clear();
                 sbLength_ = 0;
                 parse_ = Parse::Sb;
@@ -165,24 +165,24 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
             negotiate(verb_, b);
             break;
         case Parse::Sb:
-            if (b == kIac) {
+            if (b == Iac) {
                 parse_ = Parse::SbIac;
                 break;
             }
-            if (sb_.size() < kMaxSubnegotiation)
+            if (sb_.size() < MaxSubnegotiation)
                 sb_.push_back(b);
-            if (++sbLength_ >= kEndlessSubnegotiation)
+            if (++sbLength_ >= EndlessSubnegotiation)
                 fault_ = Fault::EndlessSubnegotiation;
             break;
         case Parse::SbIac:
-            if (b == kSe) {
+            if (b == Se) {
                 parse_ = Parse::Data;
-                if (sbLength_ <= kMaxSubnegotiation)
+                if (sbLength_ <= MaxSubnegotiation)
                     subnegotiation();
-            } else if (b == kIac) {
+            } else if (b == Iac) {
                 parse_ = Parse::Sb;
-                if (sb_.size() < kMaxSubnegotiation)
-                    sb_.push_back(kIac);
+                if (sb_.size() < MaxSubnegotiation)
+                    sb_.push_back(Iac);
                 ++sbLength_;
             } else {
                 // IAC and a command inside a subnegotiation: the subnegotiation
@@ -197,12 +197,12 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
 
 void TelnetEngine::encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const
 {
-    const bool binary = us_[kBinary] == State::Yes;
+    const bool binary = us_[Binary] == State::Yes;
     out.reserve(out.size() + n + n / 8);
     for (std::size_t i = 0; i < n; ++i) {
         out.push_back(bytes[i]);
-        if (bytes[i] == kIac)
-            out.push_back(kIac);
+        if (bytes[i] == Iac)
+            out.push_back(Iac);
         else if (bytes[i] == '\r' && !binary && (i + 1 == n || bytes[i + 1] != '\n'))
             out.push_back(0);
     }
@@ -210,12 +210,12 @@ void TelnetEngine::encodeData(const uint8_t* bytes, std::size_t n, std::vector<u
 
 void TelnetEngine::subnegotiation()
 {
-    if (sb_.size() < 2 || sb_[0] != kComPort || !comPortControl_)
+    if (sb_.size() < 2 || sb_[0] != ComPort || !comPortControl_)
         return;
     const uint8_t command = sb_[1];
-    if (command < comport::kServerOffset)
+    if (command < comport::ServerOffset)
         return;  // a server's request of a client: nothing we serve
-    comPortReply(static_cast<uint8_t>(command - comport::kServerOffset), sb_.data() + 2, sb_.size() - 2);
+    comPortReply(static_cast<uint8_t>(command - comport::ServerOffset), sb_.data() + 2, sb_.size() - 2);
 }
 
 void TelnetEngine::comPortReply(uint8_t command, const uint8_t* value, std::size_t n)
@@ -223,37 +223,37 @@ void TelnetEngine::comPortReply(uint8_t command, const uint8_t* value, std::size
     if (command < 32)
         pendingSettings_ &= ~(1u << command);
     switch (command) {
-    case comport::kSignature:
+    case comport::Signature:
         if (n == 0) {
-            static const char kSignatureText[] = "Comtrax";
-            sendComPort(comport::kSignature, reinterpret_cast<const uint8_t*>(kSignatureText),
-                        sizeof kSignatureText - 1);
+            static const char signatureText[] = "Comtrax";
+            sendComPort(comport::Signature, reinterpret_cast<const uint8_t*>(signatureText),
+                        sizeof signatureText - 1);
         } else {
             signature_.assign(reinterpret_cast<const char*>(value), n);
         }
         break;
-    case comport::kSetBaud:
+    case comport::SetBaud:
         if (n == 4)
             serverBaud_ = (uint32_t{value[0]} << 24) | (uint32_t{value[1]} << 16) | (uint32_t{value[2]} << 8)
                 | value[3];
         break;
-    case comport::kSetControl:
+    case comport::SetControl:
         ++controlReplies_;
         break;
-    case comport::kNotifyLineState:
+    case comport::NotifyLineState:
         if (n >= 1)
             lineState_ = value[0];
         break;
-    case comport::kNotifyModemState:
+    case comport::NotifyModemState:
         if (n >= 1) {
             modemState_ = value[0];
             modemStateAtNs_ = nowNs_;
         }
         break;
-    case comport::kFlowSuspend:
+    case comport::FlowSuspend:
         flowSuspended_ = true;
         break;
-    case comport::kFlowResume:
+    case comport::FlowResume:
         flowSuspended_ = false;
         break;
     default:
@@ -264,13 +264,13 @@ void TelnetEngine::comPortReply(uint8_t command, const uint8_t* value, std::size
 void TelnetEngine::sendComPort(uint8_t command, const uint8_t* value, std::size_t n)
 {
     std::vector<uint8_t>& out = comPortAgreed() ? output_ : queuedComPort_;
-    out.insert(out.end(), {kIac, kSb, kComPort, command});
+    out.insert(out.end(), {Iac, Sb, ComPort, command});
     for (std::size_t i = 0; i < n; ++i) {
         out.push_back(value[i]);
-        if (value[i] == kIac)
-            out.push_back(kIac);
+        if (value[i] == Iac)
+            out.push_back(Iac);
     }
-    out.insert(out.end(), {kIac, kSe});
+    out.insert(out.end(), {Iac, Se});
 }
 
 void TelnetEngine::flushComPort()
@@ -286,27 +286,27 @@ void TelnetEngine::setLineSettings(uint32_t baud, uint8_t dataBits, uint8_t pari
         return;
     const uint8_t baudBytes[4] = {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16),
                                   static_cast<uint8_t>(baud >> 8), static_cast<uint8_t>(baud)};
-    sendComPort(comport::kSetBaud, baudBytes, 4);
-    sendComPort(comport::kSetDataSize, &dataBits, 1);
-    sendComPort(comport::kSetParity, &parity, 1);
-    sendComPort(comport::kSetStopSize, &stopSize, 1);
-    sendComPort(comport::kSetControl, &flow, 1);
-    pendingSettings_ |= kSettingsBits;
+    sendComPort(comport::SetBaud, baudBytes, 4);
+    sendComPort(comport::SetDataSize, &dataBits, 1);
+    sendComPort(comport::SetParity, &parity, 1);
+    sendComPort(comport::SetStopSize, &stopSize, 1);
+    sendComPort(comport::SetControl, &flow, 1);
+    pendingSettings_ |= SettingsBits;
     // The server is asked to tell its modem lines as they change.
     const uint8_t mask = 0xff;
-    sendComPort(comport::kSetModemStateMask, &mask, 1);
+    sendComPort(comport::SetModemStateMask, &mask, 1);
 }
 
 void TelnetEngine::setControl(uint8_t value)
 {
     if (comPortControl_ && !comPortRefused_)
-        sendComPort(comport::kSetControl, &value, 1);
+        sendComPort(comport::SetControl, &value, 1);
 }
 
 void TelnetEngine::purgeData(uint8_t which)
 {
     if (comPortControl_ && comPortAgreed())
-        sendComPort(comport::kPurgeData, &which, 1);
+        sendComPort(comport::PurgeData, &which, 1);
 }
 
 void TelnetEngine::requestModemState(int64_t nowNs)
@@ -314,14 +314,14 @@ void TelnetEngine::requestModemState(int64_t nowNs)
     nowNs_ = nowNs;
     modemRequestAtNs_ = nowNs;
     if (comPortControl_ && comPortAgreed())
-        sendComPort(comport::kNotifyModemState, nullptr, 0);
+        sendComPort(comport::NotifyModemState, nullptr, 0);
 }
 
 bool TelnetEngine::awaitingReplies(int64_t nowNs) const
 {
     if (!comPortControl_ || comPortRefused_ || nowNs >= settingsDeadlineNs_)
         return false;
-    return !comPortAgreed() || (pendingSettings_ & kSettingsBits) != 0;
+    return !comPortAgreed() || (pendingSettings_ & SettingsBits) != 0;
 }
 
 }  // namespace comtrax

@@ -67,9 +67,9 @@ public:
     unsigned controlReplies() const { return controlReplies_; }
 
     // The most a subnegotiation keeps; a longer one is read past and dropped.
-    static constexpr std::size_t kMaxSubnegotiation = 512;
+    static constexpr std::size_t MaxSubnegotiation = 512;
     // A subnegotiation running past this many bytes is a broken server.
-    static constexpr std::size_t kEndlessSubnegotiation = 1 << 20;
+    static constexpr std::size_t EndlessSubnegotiation = 1 << 20;
 
 private:
     enum class State : uint8_t { No, Yes, WantNo, WantYes };

@@ -25,7 +25,7 @@ using namespace comtrax::testing;
 
 namespace {
 
-constexpr double kWaitSeconds = 10;  // only a broken run ever waits this long
+constexpr double WaitSeconds = 10;  // only a broken run ever waits this long
 
 std::string rawUrl(const Ser2netRig& rig)
 {
@@ -37,7 +37,7 @@ std::string telnetUrl(const Ser2netRig& rig)
     return "rfc2217://127.0.0.1:" + std::to_string(rig.telnetPort());
 }
 
-template <typename Pred> bool waitFor(Pred pred, double seconds = kWaitSeconds)
+template <typename Pred> bool waitFor(Pred pred, double seconds = WaitSeconds)
 {
     const int64_t deadline = monotonicNowNs() + static_cast<int64_t>(seconds * 1e9);
     while (!pred()) {
@@ -113,7 +113,7 @@ TEST_F(Ser2net, EveryByteValueBothWaysOnBothKinds)
         ASSERT_TRUE(connected(port)) << port.takeNotice();
         const std::vector<uint8_t> bytes = allByteValues(8);
         writeAll(port, bytes);
-        EXPECT_EQ(readFor(pty.master, bytes.size(), kWaitSeconds), bytes);
+        EXPECT_EQ(readFor(pty.master, bytes.size(), WaitSeconds), bytes);
         ASSERT_EQ(::write(pty.master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
         EXPECT_EQ(receive(port, bytes.size()), bytes);
         port.close();
@@ -164,7 +164,7 @@ TEST_F(Ser2net, ModemCommandsAndBreakDoNotStopTheConnection)
     port.modemLines();
     const std::vector<uint8_t> line{'o', 'k', '\r', '\n'};
     writeAll(port, line);
-    EXPECT_EQ(readFor(rig.telnetPty().master, line.size(), kWaitSeconds), line);
+    EXPECT_EQ(readFor(rig.telnetPty().master, line.size(), WaitSeconds), line);
     EXPECT_TRUE(port.probe());
 }
 

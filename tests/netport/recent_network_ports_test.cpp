@@ -20,13 +20,13 @@ TEST(RecentNetworkPorts, NewestFirstOnceAndAtMostEight)
         for (int i = 1; i <= 10; ++i)
             recent.use("tcp://h:" + std::to_string(i));
         recent.use("tcp://h:5");
-        EXPECT_EQ(recent.names().size(), RecentNetworkPorts::kMaxPorts);
+        EXPECT_EQ(recent.names().size(), RecentNetworkPorts::MaxPorts);
         EXPECT_EQ(recent.names().front(), "tcp://h:5");
         EXPECT_EQ(recent.names()[1], "tcp://h:10");
     }
     const RecentNetworkPorts again(path);  // kept between runs
     EXPECT_EQ(again.names().front(), "tcp://h:5");
-    EXPECT_EQ(again.names().size(), RecentNetworkPorts::kMaxPorts);
+    EXPECT_EQ(again.names().size(), RecentNetworkPorts::MaxPorts);
     EXPECT_EQ(std::count(again.names().begin(), again.names().end(), "tcp://h:5"), 1);
 }
 

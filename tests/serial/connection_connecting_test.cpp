@@ -131,11 +131,11 @@ TEST(ConnectingInTheBackground, ReconnectionsWaitLongerEachTime)
         gaps.push_back(attemptTicks[i] - attemptTicks[i - 1]);
     EXPECT_TRUE(std::is_sorted(gaps.begin(), gaps.end()));
     EXPECT_GT(gaps.back(), gaps.front());
-    EXPECT_LE(gaps.back(), Connection::kMaxRetryPause + 2);
+    EXPECT_LE(gaps.back(), Connection::MaxRetryPause + 2);
     EXPECT_TRUE(r.view.messages.empty());
 
     r.port.deviceGone = false;
-    for (int t = 0; t < 2 * (Connection::kMaxRetryPause + 2) && r.connection.indicatorColour() != clLime;
+    for (int t = 0; t < 2 * (Connection::MaxRetryPause + 2) && r.connection.indicatorColour() != clLime;
          ++t) {
         r.port.connectingNow = !r.connection.connecting();
         r.tick(true);

@@ -10,12 +10,12 @@ namespace {
 using namespace telnet;
 using Bytes = std::vector<uint8_t>;
 
-constexpr int64_t kSecond = 1000000000;
+constexpr int64_t Second = 1000000000;
 
 struct Engine {
     TelnetEngine engine;
     Bytes data;
-    explicit Engine(bool comPort = true) : engine(comPort, 3 * kSecond) { engine.start(0); }
+    explicit Engine(bool comPort = true) : engine(comPort, 3 * Second) { engine.start(0); }
     // Feeds the server's bytes; returns the engine's replies (and clears them).
     Bytes feed(const Bytes& bytes, int64_t now = 0)
     {
@@ -32,11 +32,11 @@ struct Engine {
 
 Bytes comPortSb(uint8_t command, Bytes value)
 {
-    Bytes b{kIac, kSb, kComPort, command};
+    Bytes b{Iac, Sb, ComPort, command};
     for (const uint8_t v : value)
         b.push_back(v);
-    b.push_back(kIac);
-    b.push_back(kSe);
+    b.push_back(Iac);
+    b.push_back(Se);
     return b;
 }
 
@@ -52,11 +52,11 @@ TEST(TelnetNegotiation, ClientOffersBinarySgaAndComPort)
 {
     Engine e;
     EXPECT_EQ(e.take(),
-              (Bytes{kIac, kWill, kBinary, kIac, kDo, kBinary, kIac, kWill, kSuppressGoAhead, kIac, kDo,
-                     kSuppressGoAhead, kIac, kWill, kComPort}));
+              (Bytes{Iac, Will, Binary, Iac, Do, Binary, Iac, Will, SuppressGoAhead, Iac, Do, SuppressGoAhead,
+                     Iac, Will, ComPort}));
     Engine raw(false);
     const Bytes offers = raw.take();
-    EXPECT_EQ(std::count(offers.begin(), offers.end(), kComPort), 0);
+    EXPECT_EQ(std::count(offers.begin(), offers.end(), ComPort), 0);
 }
 
 TEST(TelnetNegotiation, AnswersAndRefusals)
@@ -67,25 +67,25 @@ TEST(TelnetNegotiation, AnswersAndRefusals)
         Bytes server;
         Bytes reply;
     } cases[] = {
-        {"agreement to our offer is not answered", {}, {kIac, kDo, kBinary}, {}},
-        {"the server's own offer we asked for", {}, {kIac, kWill, kSuppressGoAhead}, {}},
-        {"echo is refused", {}, {kIac, kWill, kEcho}, {kIac, kDont, kEcho}},
-        {"an unknown option asked of us", {}, {kIac, kDo, 99}, {kIac, kWont, 99}},
-        {"an unknown option offered", {}, {kIac, kWill, 24}, {kIac, kDont, 24}},
-        {"a refusal of our offer is not answered", {}, {kIac, kDont, kComPort}, {}},
+        {"agreement to our offer is not answered", {}, {Iac, Do, Binary}, {}},
+        {"the server's own offer we asked for", {}, {Iac, Will, SuppressGoAhead}, {}},
+        {"echo is refused", {}, {Iac, Will, Echo}, {Iac, Dont, Echo}},
+        {"an unknown option asked of us", {}, {Iac, Do, 99}, {Iac, Wont, 99}},
+        {"an unknown option offered", {}, {Iac, Will, 24}, {Iac, Dont, 24}},
+        {"a refusal of our offer is not answered", {}, {Iac, Dont, ComPort}, {}},
         {"an agreed option switched off is confirmed",
-         {kIac, kDo, kBinary},
-         {kIac, kDont, kBinary},
-         {kIac, kWont, kBinary}},
+         {Iac, Do, Binary},
+         {Iac, Dont, Binary},
+         {Iac, Wont, Binary}},
         {"a switched-off option again is ignored",
-         {kIac, kDo, kBinary, kIac, kDont, kBinary},
-         {kIac, kDont, kBinary},
+         {Iac, Do, Binary, Iac, Dont, Binary},
+         {Iac, Dont, Binary},
          {}},
         {"the server withdraws and offers again",
-         {kIac, kWill, kBinary, kIac, kWont, kBinary},
-         {kIac, kWill, kBinary},
-         {kIac, kDo, kBinary}},
-        {"a WONT for what was never on is ignored", {}, {kIac, kWont, 77}, {}},
+         {Iac, Will, Binary, Iac, Wont, Binary},
+         {Iac, Will, Binary},
+         {Iac, Do, Binary}},
+        {"a WONT for what was never on is ignored", {}, {Iac, Wont, 77}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,7 +104,7 @@ TEST(TelnetNegotiation, AnUnknownOptionStormGetsBoundedAnswers)
     e.take();
     Bytes storm;
     for (int i = 0; i < 100000; ++i)
-        storm.insert(storm.end(), {kIac, kDo, static_cast<uint8_t>(100 + i % 100)});
+        storm.insert(storm.end(), {Iac, Do, static_cast<uint8_t>(100 + i % 100)});
     const Bytes replies = e.feed(storm);
     EXPECT_LE(replies.size(), 100u * 2 * 3);
     EXPECT_TRUE(e.data.empty());
@@ -113,7 +113,7 @@ TEST(TelnetNegotiation, AnUnknownOptionStormGetsBoundedAnswers)
 TEST(TelnetData, IacDoubledOutAndUndoubledIn)
 {
     Engine e;
-    e.feed({kIac, kDo, kBinary, kIac, kWill, kBinary});
+    e.feed({Iac, Do, Binary, Iac, Will, Binary});
     const Bytes payload{0x00, 0xff, 0x41, 0xff, 0xff, 0x0d, 0x00, 0x0a};
     Bytes wire;
     e.engine.encodeData(payload.data(), payload.size(), wire);
@@ -125,7 +125,7 @@ TEST(TelnetData, IacDoubledOutAndUndoubledIn)
 TEST(TelnetData, CrNulOnALineThatIsNotBinary)
 {
     Engine e;
-    e.feed({kIac, kWont, kBinary, kIac, kDont, kBinary});
+    e.feed({Iac, Wont, Binary, Iac, Dont, Binary});
     Bytes wire;
     const Bytes payload{'a', '\r', 'b', '\r', '\n'};
     e.engine.encodeData(payload.data(), payload.size(), wire);
@@ -138,7 +138,7 @@ TEST(TelnetData, CrNulOnALineThatIsNotBinary)
 TEST(TelnetData, CommandsAreTakenOutOfTheData)
 {
     Engine e;
-    e.feed({'a', kIac, kNop, 'b', kIac, 246 /* AYT */, kIac, kDataMark, kIac, kGoAhead, kIac, kBreak, 'c'});
+    e.feed({'a', Iac, Nop, 'b', Iac, 246 /* AYT */, Iac, DataMark, Iac, GoAhead, Iac, Break, 'c'});
     EXPECT_EQ(e.data, (Bytes{'a', 'b', 'c'}));
 }
 
@@ -146,13 +146,13 @@ TEST(TelnetData, CommandsAreTakenOutOfTheData)
 // sequence changes neither the data nor the replies.
 TEST(TelnetData, ACutAtEveryPositionChangesNothing)
 {
-    const Bytes stream = concat({{'x', kIac, kIac, 'y'},
-                                 {kIac, kDo, kBinary, kIac, kWill, kEcho, kIac, kDo, kComPort},
+    const Bytes stream = concat({{'x', Iac, Iac, 'y'},
+                                 {Iac, Do, Binary, Iac, Will, Echo, Iac, Do, ComPort},
                                  comPortSb(101, {0, 1, 0xc2, 0}),
                                  comPortSb(107, {0xb0}),
-                                 {'\r', 0, kIac, kNop, 0xff, 0xff, 'z'},
-                                 comPortSb(100, {'s', kIac, kIac, 'x'}),
-                                 {kIac, kSb, 5, 1, 2, kIac, kSe, 'w'}});
+                                 {'\r', 0, Iac, Nop, 0xff, 0xff, 'z'},
+                                 comPortSb(100, {'s', Iac, Iac, 'x'}),
+                                 {Iac, Sb, 5, 1, 2, Iac, Se, 'w'}});
     Engine whole;
     const Bytes wholeReplies = whole.feed(stream);
     // The server never offered binary: its CR NUL is a bare CR.
@@ -175,12 +175,12 @@ TEST(ComPortControl, SettingsWaitForTheServersAgreementThenGoOut)
 {
     Engine e;
     e.take();
-    e.engine.setLineSettings(0x0001ffff, 8, comport::kParityEven, comport::kStopTwo, comport::kFlowHardware);
+    e.engine.setLineSettings(0x0001ffff, 8, comport::ParityEven, comport::StopTwo, comport::FlowHardware);
     EXPECT_TRUE(e.take().empty());  // not before the server agreed
-    const Bytes out = e.feed({kIac, kDo, kComPort});
+    const Bytes out = e.feed({Iac, Do, ComPort});
     const Bytes expected = concat({comPortSb(1, {0x00, 0x01, 0xff, 0xff, 0xff, 0xff}), comPortSb(2, {8}),
-                                   comPortSb(3, {comport::kParityEven}), comPortSb(4, {comport::kStopTwo}),
-                                   comPortSb(5, {comport::kFlowHardware}), comPortSb(11, {0xff, 0xff})});
+                                   comPortSb(3, {comport::ParityEven}), comPortSb(4, {comport::StopTwo}),
+                                   comPortSb(5, {comport::FlowHardware}), comPortSb(11, {0xff, 0xff})});
     EXPECT_EQ(out, expected);
 }
 
@@ -191,19 +191,19 @@ TEST(ComPortControl, EachCommandGoesOutAsItsSubnegotiation)
         void (*call)(TelnetEngine&);
         Bytes wire;
     } cases[] = {
-        {"DTR on", [](TelnetEngine& t) { t.setControl(comport::kDtrOn); }, comPortSb(5, {8})},
-        {"DTR off", [](TelnetEngine& t) { t.setControl(comport::kDtrOff); }, comPortSb(5, {9})},
-        {"RTS on", [](TelnetEngine& t) { t.setControl(comport::kRtsOn); }, comPortSb(5, {11})},
-        {"RTS off", [](TelnetEngine& t) { t.setControl(comport::kRtsOff); }, comPortSb(5, {12})},
-        {"break on", [](TelnetEngine& t) { t.setControl(comport::kBreakOn); }, comPortSb(5, {5})},
-        {"break off", [](TelnetEngine& t) { t.setControl(comport::kBreakOff); }, comPortSb(5, {6})},
-        {"purge both", [](TelnetEngine& t) { t.purgeData(comport::kPurgeBoth); }, comPortSb(12, {3})},
+        {"DTR on", [](TelnetEngine& t) { t.setControl(comport::DtrOn); }, comPortSb(5, {8})},
+        {"DTR off", [](TelnetEngine& t) { t.setControl(comport::DtrOff); }, comPortSb(5, {9})},
+        {"RTS on", [](TelnetEngine& t) { t.setControl(comport::RtsOn); }, comPortSb(5, {11})},
+        {"RTS off", [](TelnetEngine& t) { t.setControl(comport::RtsOff); }, comPortSb(5, {12})},
+        {"break on", [](TelnetEngine& t) { t.setControl(comport::BreakOn); }, comPortSb(5, {5})},
+        {"break off", [](TelnetEngine& t) { t.setControl(comport::BreakOff); }, comPortSb(5, {6})},
+        {"purge both", [](TelnetEngine& t) { t.purgeData(comport::PurgeBoth); }, comPortSb(12, {3})},
         {"modem state asked", [](TelnetEngine& t) { t.requestModemState(5); }, comPortSb(7, {})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Engine e;
-        e.feed({kIac, kDo, kComPort});
+        e.feed({Iac, Do, ComPort});
         c.call(e.engine);
         EXPECT_EQ(e.take(), c.wire);
     }
@@ -212,7 +212,7 @@ TEST(ComPortControl, EachCommandGoesOutAsItsSubnegotiation)
 TEST(ComPortControl, RepliesAndNotifications)
 {
     Engine e;
-    e.feed({kIac, kDo, kComPort});
+    e.feed({Iac, Do, ComPort});
     e.feed(concat({comPortSb(101, {0, 0, 0x25, 0x80}), comPortSb(106, {0x60}), comPortSb(107, {0x30}),
                    comPortSb(108, {})}),
            42);
@@ -226,7 +226,7 @@ TEST(ComPortControl, RepliesAndNotifications)
     // The server asks for our signature: it is told.
     EXPECT_EQ(e.feed(comPortSb(100, {})), comPortSb(0, {'C', 'o', 'm', 't', 'r', 'a', 'x'}));
     // Client-side codes from a server, and other options' subnegotiations, are dropped.
-    EXPECT_TRUE(e.feed(concat({comPortSb(1, {1, 2, 3, 4}), {kIac, kSb, 24, 1, kIac, kSe}})).empty());
+    EXPECT_TRUE(e.feed(concat({comPortSb(1, {1, 2, 3, 4}), {Iac, Sb, 24, 1, Iac, Se}})).empty());
     EXPECT_EQ(e.engine.serverBaud(), 9600u);
     EXPECT_TRUE(e.data.empty());
 }
@@ -238,24 +238,24 @@ TEST(ComPortControl, RepliesAreAwaitedUntilAllCameOrTheTimeRanOut)
     Engine e;
     e.engine.setLineSettings(115200, 8, 1, 1, 1);
     EXPECT_TRUE(e.engine.awaitingReplies(0));
-    e.feed({kIac, kDo, kComPort});
+    e.feed({Iac, Do, ComPort});
     e.feed(Bytes(allReplies.begin(), allReplies.end() - 7));  // all but the last
-    EXPECT_TRUE(e.engine.awaitingReplies(kSecond));
+    EXPECT_TRUE(e.engine.awaitingReplies(Second));
     e.feed(comPortSb(105, {1}));
-    EXPECT_FALSE(e.engine.awaitingReplies(kSecond));
+    EXPECT_FALSE(e.engine.awaitingReplies(Second));
 
     Engine silent;  // never acknowledges: waits until the timeout, not longer
     silent.engine.setLineSettings(115200, 8, 1, 1, 1);
-    silent.feed({kIac, kDo, kComPort});
-    EXPECT_TRUE(silent.engine.awaitingReplies(3 * kSecond - 1));
-    EXPECT_FALSE(silent.engine.awaitingReplies(3 * kSecond));
+    silent.feed({Iac, Do, ComPort});
+    EXPECT_TRUE(silent.engine.awaitingReplies(3 * Second - 1));
+    EXPECT_FALSE(silent.engine.awaitingReplies(3 * Second));
 
     Engine refused;  // refuses COM-PORT-CONTROL: nothing to wait for
     refused.engine.setLineSettings(115200, 8, 1, 1, 1);
-    refused.feed({kIac, kDont, kComPort});
+    refused.feed({Iac, Dont, ComPort});
     EXPECT_TRUE(refused.engine.comPortRefused());
     EXPECT_FALSE(refused.engine.awaitingReplies(0));
-    refused.engine.setControl(comport::kDtrOn);
+    refused.engine.setControl(comport::DtrOn);
     EXPECT_TRUE(refused.take().empty());
 
     Engine raw(false);  // plain Telnet waits for nothing
@@ -265,10 +265,10 @@ TEST(ComPortControl, RepliesAreAwaitedUntilAllCameOrTheTimeRanOut)
 TEST(TelnetHostileServer, AHugeSubnegotiationIsDroppedAndBounded)
 {
     Engine e;
-    e.feed({kIac, kDo, kComPort});
-    Bytes huge{kIac, kSb, kComPort, 101};
+    e.feed({Iac, Do, ComPort});
+    Bytes huge{Iac, Sb, ComPort, 101};
     huge.resize(1 << 20, 0x41);
-    huge.insert(huge.end(), {kIac, kSe, 'o', 'k'});
+    huge.insert(huge.end(), {Iac, Se, 'o', 'k'});
     e.feed(huge);
     EXPECT_EQ(e.data, (Bytes{'o', 'k'}));
     EXPECT_FALSE(e.engine.serverBaud());  // the oversized one is not believed
@@ -278,9 +278,9 @@ TEST(TelnetHostileServer, AHugeSubnegotiationIsDroppedAndBounded)
 TEST(TelnetHostileServer, AnEndlessSubnegotiationIsAFault)
 {
     Engine e;
-    e.feed({kIac, kSb, kComPort});
+    e.feed({Iac, Sb, ComPort});
     const Bytes chunk(64 * 1024, 'x');
-    for (std::size_t sent = 0; sent <= TelnetEngine::kEndlessSubnegotiation; sent += chunk.size())
+    for (std::size_t sent = 0; sent <= TelnetEngine::EndlessSubnegotiation; sent += chunk.size())
         e.feed(chunk);
     EXPECT_EQ(e.engine.fault(), TelnetEngine::Fault::EndlessSubnegotiation);
     EXPECT_TRUE(e.data.empty());  // nothing of it is taken for data
@@ -289,7 +289,7 @@ TEST(TelnetHostileServer, AnEndlessSubnegotiationIsAFault)
 TEST(TelnetHostileServer, ACommandInsideASubnegotiationEndsIt)
 {
     Engine e;
-    e.feed({kIac, kSb, kComPort, 107, kIac, kWill, kEcho, 'd'});
+    e.feed({Iac, Sb, ComPort, 107, Iac, Will, Echo, 'd'});
     EXPECT_EQ(e.data, (Bytes{'d'}));
     EXPECT_FALSE(e.engine.modemState());
 }
