@@ -22,5 +22,5 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" \
-  --target comtrax bench_device bench_window bench_startup bench_cmd_config >/dev/null
+  --target comtrax bench_device bench_window bench_startup bench_cmd_config bench_network >/dev/null
 exec python3 bench/run_bench.py --build "$BUILD" "${@:2}"

@@ -11,7 +11,7 @@ PKGS=(
   qt6-qpa-plugins libgl-dev
   libgtest-dev googletest libpcre2-dev
   fonts-dejavu-core
-  socat xvfb xauth x11-apps imagemagick stress-ng
+  socat ser2net python3-serial xvfb xauth x11-apps imagemagick stress-ng
   dbus-daemon dbus-bin at-spi2-core
   desktop-file-utils appstream dpkg-dev file man-db
 )

@@ -20,8 +20,8 @@
     </message>
     <message>
       <location filename="../src/app/command_line.cpp" line="44" />
-      <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>
-      <translation>the port: a name from the list (ttyUSB0) or a path to a device</translation>
+      <source>порт: имя из списка (ttyUSB0), путь к устройству или сетевой порт (tcp://УЗЕЛ:ПОРТ, rfc2217://УЗЕЛ:ПОРТ)</source>
+      <translation>the port: a name from the list (ttyUSB0), a path to a device or a network port (tcp://HOST:PORT, rfc2217://HOST:PORT)</translation>
     </message>
     <message>
       <location filename="../src/app/command_line.cpp" line="45" />
@@ -325,6 +325,61 @@ instead of the stored ones; with no options the program starts as usual.
       <location filename="../src/log/log_file.cpp" line="155" />
       <source>Ошибка записи в файл лога %1</source>
       <translation>Cannot write to the log file %1</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="117" />
+      <source>Не удалось подключиться к %1: сервер не ответил за %2 с.</source>
+      <translation>Could not connect to %1: the server did not answer within %2 s.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="120" />
+      <source>Не удалось подключиться к %1: узел %2 не найден (%3).</source>
+      <translation>Could not connect to %1: host %2 not found (%3).</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="123" />
+      <source>Не удалось подключиться к %1: %2.</source>
+      <translation>Could not connect to %1: %2.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="145" />
+      <source>Сервер %1 нарушает протокол Telnet: подсогласование без конца. Соединение закрыто.</source>
+      <translation>The server %1 breaks the Telnet protocol: a subnegotiation without end. The connection is closed.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="157" />
+      <source>%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, откройте его как tcp://.</source>
+      <translation>%1 does not answer in Telnet (RFC 2217). If it is a plain TCP port, open it as tcp://.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="165" />
+      <source>Сервер %1 не управляет линией (нет COM-PORT-CONTROL): скорость и сигналы модема не передаются.</source>
+      <translation>The server %1 does not control the line (no COM-PORT-CONTROL): the baud rate and modem lines are not passed on.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="170" />
+      <source>Сервер %1 установил скорость %2 вместо %3.</source>
+      <translation>The server %1 set %2 baud instead of %3.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="190" />
+      <source>%1 говорит по протоколу Telnet: откройте его как rfc2217://.</source>
+      <translation>%1 speaks Telnet: open it as rfc2217://.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="237" />
+      <source>Сервер %1 перестал принимать данные. Соединение закрыто.</source>
+      <translation>The server %1 stopped taking data. The connection is closed.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/recent_network_ports.cpp" line="86" />
+      <source>сетевой порт, RFC 2217</source>
+      <translation>network port, RFC 2217</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/recent_network_ports.cpp" line="86" />
+      <source>сетевой порт, TCP</source>
+      <translation>network port, TCP</translation>
     </message>
     <message>
       <location filename="../src/presentation/help_texts.cpp" line="1" />
@@ -786,47 +841,47 @@ instead of the stored ones; with no options the program starts as usual.
    </translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="14" />
+      <location filename="../src/serial/connection.cpp" line="15" />
       <source>Что-то не открывается порт. Программа может работать только с COM1..COM9.</source>
       <translation>The port does not open. The program can only work with COM1..COM9.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="21" />
+      <location filename="../src/serial/connection.cpp" line="22" />
       <source>Нет доступа к порту. Добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.</source>
       <translation>No access to the port. Add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="24" />
+      <location filename="../src/serial/connection.cpp" line="25" />
       <source>Порт занят: его открыла другая программа.</source>
       <translation>The port is busy: another program has it open.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="26" />
+      <location filename="../src/serial/connection.cpp" line="27" />
       <source>Порт занят: его заблокировала другая программа (например, picocom или minicom).</source>
       <translation>The port is busy: another program has locked it (picocom or minicom, for example).</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="28" />
+      <location filename="../src/serial/connection.cpp" line="29" />
       <source>Порт не найден: устройство отключено или такого порта нет.</source>
       <translation>Port not found: the device is unplugged or there is no such port.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="30" />
+      <location filename="../src/serial/connection.cpp" line="31" />
       <source>Порт не принимает эти параметры: скорость, биты данных или стоповые биты.</source>
       <translation>The port refuses these settings: the baud rate, data bits or stop bits.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="44" />
+      <location filename="../src/serial/connection.cpp" line="45" />
       <source>%1 — не последовательный порт: у этого устройства нет настроек линии.</source>
       <translation>%1 is not a serial port: this device has no line settings.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="46" />
+      <location filename="../src/serial/connection.cpp" line="47" />
       <source>Порт не открыт: файл блокировки %1 — не обычный файл (его мог подложить другой пользователь). Удалите его и попробуйте снова.</source>
       <translation>The port was not opened: its lock file %1 is not a regular file (another user may have planted it). Remove it and try again.</translation>
     </message>
     <message>
-      <location filename="../src/serial/connection.cpp" line="51" />
+      <location filename="../src/serial/connection.cpp" line="52" />
       <source>Порт занят: его держит программа %1. Закройте её и попробуйте снова.</source>
       <translation>The port is busy: it is held by %1. Close that program and try again.</translation>
     </message>
@@ -849,6 +904,46 @@ instead of the stored ones; with no options the program starts as usual.
       <location filename="../src/serial/port_access.cpp" line="139" />
       <source>Выбери порт!</source>
       <translation>Choose a port!</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="56" />
+      <source>Сетевой порт задаётся как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ.</source>
+      <translation>A network port is given as tcp://HOST:PORT or rfc2217://HOST:PORT.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="70" />
+      <source>В адресе IPv6 нет закрывающей скобки ].</source>
+      <translation>The IPv6 address has no closing bracket ].</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="74" />
+      <source>Не указан номер порта: tcp://УЗЕЛ:ПОРТ.</source>
+      <translation>No port number given: tcp://HOST:PORT.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="79" />
+      <source>Адрес IPv6 в скобках записан неверно.</source>
+      <translation>The IPv6 address in brackets is not valid.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="90" />
+      <source>Адрес IPv6 пишется в квадратных скобках: tcp://[::1]:ПОРТ.</source>
+      <translation>An IPv6 address goes in square brackets: tcp://[::1]:PORT.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="93" />
+      <source>Не указан узел: tcp://УЗЕЛ:ПОРТ.</source>
+      <translation>No host given: tcp://HOST:PORT.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="95" />
+      <source>Имя узла записано неверно.</source>
+      <translation>The host name is not valid.</translation>
+    </message>
+    <message>
+      <location filename="../src/telnet/network_address.cpp" line="100" />
+      <source>Номер порта должен быть от 1 до 65535.</source>
+      <translation>The port number must be 1 to 65535.</translation>
     </message>
     <message>
       <location filename="../src/transmit/send_scheduler.cpp" line="11" />
@@ -1080,17 +1175,17 @@ and press ReScan.</translation>
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="118" />
+      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="113" />
       <source>Окно лога</source>
       <translation>Log window</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="380" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="212" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="383" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="215" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>
@@ -1345,21 +1440,25 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="204" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="224" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="213" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="233" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="260" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="280" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
+    </message>
+    <message>
+      <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>
+      <translation type="obsolete">the port: a name from the list (ttyUSB0) or a path to a device</translation>
     </message>
   </context>
 </TS>

@@ -7,6 +7,9 @@
 
 #include "app/command_line.h"
 #include "common/clock.h"
+#include "netport/network_port.h"
+#include "netport/port_router.h"
+#include "netport/recent_network_ports.h"
 #include "qtserial/qt_serial_port.h"
 #include "ui/window/terminal_window.h"
 #include "ui/kit/translation.h"
@@ -43,9 +46,16 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     comtrax::installLanguage(language);
-    comtrax::QtSerialPort port;
-    comtrax::QtPortLister lister;
     comtrax::SystemClock clock;
+    comtrax::QtSerialPort localPort;
+    comtrax::NetworkPort networkPort(clock);
+    // tcp:// and rfc2217:// names open the network port, the others a local one.
+    comtrax::PortRouter port(localPort, networkPort);
+    comtrax::QtPortLister localLister;
+    // The network ports used lately follow the local ones in ComPort's list.
+    comtrax::RecentNetworkPorts recent(options.directory + "/CfgNetPorts");
+    comtrax::RecentPortLister lister(localLister, recent);
+    port.setConnectedListener([&recent](const std::string& name) { recent.use(name); });
     comtrax::WindowEnvironment env;
     env.port = &port;
     env.lister = &lister;

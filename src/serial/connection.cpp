@@ -1,5 +1,6 @@
 #include "serial/connection.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -65,30 +66,93 @@ Connection::Connection(PortAccess& access, TerminalView& view, Hooks hooks)
 void Connection::toggle(const PortParameters& params, bool sendOnConnect)
 {
     if (connected_) {
-        // In the lost state the port is already closed; this only resets the display.
+        // In the lost state the port is already closed; this only resets the
+        // display. A connection still being made is cancelled at once.
         access_.closePort();
-        connected_ = false;
+        connected_ = connecting_ = false;
         colour_ = clWindow;
+        retryPause_ = retryWait_ = 0;
         return;
     }
 
     if (!access_.openPort(params)) {
         // With no port chosen "Выбери порт!" has been said, and a box with no
         // entry has had its conversion error; one message per click is enough.
-        if (!access_.portName().empty() && !access_.conversionFailed() && !access_.pathRefused())
+        const std::string notice = access_.port().takeNotice();
+        if (!notice.empty())
+            view_.showMessage(notice);
+        else if (!access_.portName().empty() && !access_.conversionFailed() && !access_.pathRefused())
             view_.showMessage(openFailedMessage(access_.port(), access_.portName()));
         return;
     }
     access_.rememberIdentity();
     connected_ = true;
+    retryPause_ = retryWait_ = 0;
+    if (access_.port().connecting()) {
+        connecting_ = true;
+        userAttempt_ = true;
+        colour_ = clYellow;
+        return;
+    }
     colour_ = clLime;
     if (sendOnConnect && hooks_.sendAfterConnect)
         hooks_.sendAfterConnect();
 }
 
+void Connection::finishConnecting(bool autoConnect, bool sendOnConnect)
+{
+    connecting_ = false;
+    const bool alive = access_.probePort();
+    const std::string notice = access_.port().takeNotice();
+    const bool told = userAttempt_;
+    userAttempt_ = false;
+    if (told && !notice.empty())
+        view_.showMessage(notice);
+    if (alive) {
+        colour_ = clLime;
+        retryPause_ = retryWait_ = 0;
+        if (!told && hooks_.sleep)
+            hooks_.sleep(ReconnectPauseMs);
+        if (sendOnConnect && hooks_.sendAfterConnect)
+            hooks_.sendAfterConnect();
+        return;
+    }
+    access_.closePort();
+    if (told && !autoConnect) {
+        // The connection asked for never came about: as a port that did not open.
+        connected_ = false;
+        colour_ = clWindow;
+        return;
+    }
+    colour_ = autoConnect ? clYellow : clRed;
+    // Each failed attempt waits longer before the next, up to a limit.
+    retryPause_ = retryPause_ == 0 ? 1 : std::min(retryPause_ * 2, MaxRetryPause);
+    retryWait_ = retryPause_;
+}
+
+bool Connection::waitBeforeRetry()
+{
+    if (retryWait_ <= 0)
+        return false;
+    --retryWait_;
+    return true;
+}
+
 void Connection::check(const PortParameters& params, bool autoConnect, bool sendOnConnect)
 {
+    if (connecting_) {
+        if (!access_.port().connecting())
+            finishConnecting(autoConnect, sendOnConnect);
+        return;
+    }
     const bool alive = access_.probePort();
+    if (!alive && access_.portOpen()) {
+        // Why the connection ended, when the port knows (a server that broke
+        // the protocol); a device simply gone is told by the colour.
+        const std::string notice = access_.port().takeNotice();
+        if (!notice.empty())
+            view_.showMessage(notice);
+    }
 
     if (!autoConnect && !alive && access_.portOpen())
         colour_ = clRed;
@@ -107,8 +171,18 @@ void Connection::check(const PortParameters& params, bool autoConnect, bool send
     if (alive)
         return;
 
+    if (waitBeforeRetry()) {
+        colour_ = clYellow;
+        return;
+    }
     if (!access_.reopenPort(params)) {
-        colour_ = clYellow;  // tried again on the next tick
+        access_.port().takeNotice();  // a reconnection is quiet
+        colour_ = clYellow;           // tried again on the next tick
+        return;
+    }
+    if (access_.port().connecting()) {
+        connecting_ = true;
+        colour_ = clYellow;
         return;
     }
     colour_ = clLime;

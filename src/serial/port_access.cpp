@@ -132,7 +132,7 @@ bool PortAccess::openPort(const PortParameters& p)
                 trFormat("%1 — не последовательный порт: по этому пути нет символьного устройства.", {path}));
         return false;
     }
-    if (portName_.empty() && isPortPath(p.typedText))
+    if (portName_.empty() && (isPortPath(p.typedText) || isNetworkPortText(p.typedText)))
         portName_ = p.typedText;
 #endif
     if (portName_.empty())

@@ -2,9 +2,15 @@
 
 namespace comtrax {
 
+bool isNetworkPortText(const std::string& text)
+{
+    const std::size_t scheme = text.find("://");
+    return scheme != std::string::npos && scheme > 0 && text.find('/') == scheme + 1;
+}
+
 bool isPortPath(const std::string& text)
 {
-    return text.find('/') != std::string::npos;
+    return text.find('/') != std::string::npos && !isNetworkPortText(text);
 }
 
 std::string expandHomePath(const std::string& path, const std::optional<std::string>& home)

@@ -117,6 +117,14 @@ public:
         const uint32_t waiting = inputCount();
         return waiting == 0 ? 0 : read(buffer, waiting < n ? waiting : n);
     }
+    // True while an open() that returned true is still reaching the device (a
+    // port across the network resolving, connecting and agreeing the line
+    // settings); the port then neither reads nor takes bytes yet. A failed
+    // attempt ends it with probe() false and a notice.
+    virtual bool connecting() { return false; }
+    // What the port has to tell the user, once (why a connection failed or
+    // was refused, a line setting the far end changed); empty when nothing.
+    virtual std::string takeNotice() { return {}; }
     // The reason of the last failed open.
     virtual OpenFailure lastOpenFailure() const { return OpenFailure::Unknown; }
     // Who holds the port when the last open was refused because another

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/clock.h"
@@ -51,6 +52,12 @@ public:
     bool hasModemLines = true;  // false: a pty, which refuses every modem call
     ModemLines lines{true, false, false, false, false, true, true};  // the device's side: CTS DSR DCD RI
     bool inBreak = false;
+    // A port that connects in the background (across the network): true
+    // while it is still connecting; notice is told once by takeNotice().
+    bool connectingNow = false;
+    std::string notice;
+    bool connecting() override { return opened && connectingNow; }
+    std::string takeNotice() override { return std::exchange(notice, {}); }
 
     bool open(const std::string& name, int baud, int dataBits, int stopCode) override;
     void close() override;

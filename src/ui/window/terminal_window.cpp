@@ -86,6 +86,9 @@ void TerminalWindow::init(const WindowEnvironment& env)
     if (ownedDialogs_)
         static_cast<QtDialogService*>(ownedDialogs_.get())->createWindows();
     timers_->start();
+    // A connection made at start-up (--connect) came before the timers ran:
+    // its check starts now, as after a click.
+    timers_->connectionChanged();
 }
 
 void TerminalWindow::makePanels()
