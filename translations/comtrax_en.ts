@@ -1080,17 +1080,17 @@ and press ReScan.</translation>
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="118" />
+      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="113" />
       <source>Окно лога</source>
       <translation>Log window</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="380" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="212" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="383" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="215" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>
@@ -1188,6 +1188,151 @@ and press ReScan.</translation>
       <location filename="../src/ui/panels/port_controls.cpp" line="47" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="31" />
+      <source>Отсчёт</source>
+      <translation>Sample</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="67" />
+      <source>Время, с</source>
+      <translation>Time, s</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="212" />
+      <source>t = %1 с</source>
+      <translation>t = %1 s</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="35" />
+      <source>График</source>
+      <translation>Plot</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="54" />
+      <source>Текст: метка:значение</source>
+      <translation>Text: label:value</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="56" />
+      <source>Регулярное выражение</source>
+      <translation>Regular expression</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="57" />
+      <source>HEX-поля</source>
+      <translation>HEX fields</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="64" />
+      <source>Поля через «;»: имя смещение тип [масштаб [сдвиг]]; типы u8 i8 u16 i16 u32 i32 f32, с be или le</source>
+      <translation>Fields separated by “;”: name offset type [scale [add]]; types u8 i8 u16 i16 u32 i32 f32, with be or le</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="68" />
+      <source>Без проверки</source>
+      <translation>No check</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="69" />
+      <source>Кадр Modbus</source>
+      <translation>Modbus frame</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="72" />
+      <source>Применить</source>
+      <translation>Apply</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="89" />
+      <source>Сколько отсчётов хранит каждый канал</source>
+      <translation>How many samples each channel keeps</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="96" />
+      <source>X: номер отсчёта</source>
+      <translation>X: sample number</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="97" />
+      <source>X: время приёма</source>
+      <translation>X: receive time</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="104" />
+      <source>Автомасштаб</source>
+      <translation>Autoscale</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="108" />
+      <source>Пауза</source>
+      <translation>Pause</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="112" />
+      <source>На паузе график можно сдвигать мышью и масштабировать колесом; приём идёт дальше</source>
+      <translation>While paused, drag the plot with the mouse and zoom with the wheel; receiving goes on</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="114" />
+      <source>Очистить</source>
+      <translation>Clear</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="119" />
+      <source>Сохранить значения</source>
+      <translation>Save values</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="126" />
+      <source>Сохранить рисунок</source>
+      <translation>Save picture</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="134" />
+      <source>Флажок показывает канал; двойной щелчок меняет цвет, F2 — имя</source>
+      <translation>The check box shows a channel; double-click changes its colour, F2 its name</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="152" />
+      <source>Точек:</source>
+      <translation>Points:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="347" />
+      <source>Отсчётов: %1, каналов: %2</source>
+      <translation>Samples: %1, channels: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="349" />
+      <source>; пропущено полей: %1</source>
+      <translation>; fields skipped: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="351" />
+      <source>; кадров с плохой контрольной суммой: %1</source>
+      <translation>; frames with a bad checksum: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="353" />
+      <source>; слишком длинных строк: %1</source>
+      <translation>; lines too long: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="355" />
+      <source>; выражение не успело: %1</source>
+      <translation>; expression gave up: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="357" />
+      <source>; каналов больше %1, лишние не показаны</source>
+      <translation>; more than %1 channels, the rest not shown</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="359" />
+      <source>ошибка: %1</source>
+      <translation>error: %1</translation>
     </message>
     <message>
       <location filename="../src/ui/window/build_controls.cpp" line="189" />
@@ -1300,11 +1445,6 @@ and press ReScan.</translation>
       <translation>Double-click to open</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/build_controls.cpp" line="324" />
-      <source>Очистить</source>
-      <translation>Clear</translation>
-    </message>
-    <message>
       <location filename="../src/ui/window/build_controls.cpp" line="325" />
       <source>Очистить весь список команд</source>
       <translation>Clear the whole command list</translation>
@@ -1345,21 +1485,26 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="204" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="228" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="213" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="237" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="260" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="284" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/terminal_window_plot.cpp" line="15" />
+      <source>График...</source>
+      <translation>Plot...</translation>
     </message>
   </context>
 </TS>
