@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "common/file_io.h"
 #include "transmit/codec.h"
 #include "ui/kit/text_codec.h"
@@ -26,6 +28,9 @@ namespace comtrax {
 namespace {
 // At most 25 frames a second: receiving never waits for drawing.
 constexpr int FrameMs = 40;
+// A frame that takes long (many channels on a slow machine) spaces the next
+// ones out, so drawing takes at most about a seventh of a core.
+constexpr int64_t FrameCostShare = 7;
 }  // namespace
 
 PlotWindow::PlotWindow(std::string settingsPath, QWidget* parent)
@@ -38,7 +43,7 @@ PlotWindow::PlotWindow(std::string settingsPath, QWidget* parent)
     loadSettings();
     frameTimer_ = new QTimer(this);
     frameTimer_->setInterval(FrameMs);
-    connect(frameTimer_, &QTimer::timeout, this, &PlotWindow::drawNow);
+    connect(frameTimer_, &QTimer::timeout, this, &PlotWindow::frameTick);
     connect(canvas_, &PlotCanvas::readOutChanged, readOut_, &QLabel::setText);
 }
 
@@ -294,6 +299,14 @@ void PlotWindow::clear()
     drawNow();
 }
 
+void PlotWindow::frameTick()
+{
+    const int64_t costMs = canvas_->lastRedrawNs() / 1000000;
+    if (sinceDraw_.isValid() && sinceDraw_.elapsed() < std::max<int64_t>(FrameMs, costMs * FrameCostShare))
+        return;
+    drawNow();
+}
+
 void PlotWindow::drawNow()
 {
     updateStatus();
@@ -301,6 +314,7 @@ void PlotWindow::drawNow()
     if (canvas_->paused() || drawnGeneration_ == store_.generation())
         return;
     drawnGeneration_ = store_.generation();
+    sinceDraw_.start();
     canvas_->redraw();
 }
 

@@ -2,6 +2,7 @@
 // PlotWindow: the plot beside the main window. It takes every received
 // packet while it is open (into the store, at once), draws at most 25 times
 // a second, and keeps its choices in CfgPlot.
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <string>
@@ -62,6 +63,7 @@ private:
     void channelItemChanged(QListWidgetItem* item);
     void chooseColour(QListWidgetItem* item);
     void updateStatus();
+    void frameTick();
 
     std::string settingsPath_;
     PlotSettings settings_;
@@ -71,6 +73,7 @@ private:
     PlotCanvas* canvas_ = nullptr;
     QTimer* frameTimer_ = nullptr;
     uint64_t drawnGeneration_ = ~uint64_t{0};
+    QElapsedTimer sinceDraw_;  // wall time since the last frame drawn
     QComboBox* source_ = nullptr;
     QLineEdit* pattern_ = nullptr;  // the regular expression
     QLineEdit* fields_ = nullptr;   // the HEX fields
