@@ -218,7 +218,7 @@ void PlotWindow::showSettings()
 
 void PlotWindow::saveSettings()
 {
-    if (settingsUnreadable_ || settingsPath_.empty())
+    if (!opened_ || settingsUnreadable_ || settingsPath_.empty())
         return;
     settings_.capacity = store_.capacity();
     settings_.xAxis = canvas_->xAxis();
@@ -267,6 +267,7 @@ void PlotWindow::take(const ReceivedPacket& packet)
 
 void PlotWindow::showAndRaise()
 {
+    opened_ = true;
     if (!isVisible()) {
         // What came while the window was closed is not in the plot: the
         // line under way is a piece.

@@ -67,6 +67,7 @@ private:
 
     std::string settingsPath_;
     PlotSettings settings_;
+    bool opened_ = false;              // shown at least once: only then is there anything to keep
     bool settingsUnreadable_ = false;  // CfgPlot exists but could not be read whole: never written
     PlotStore store_;
     PlotFeed feed_{store_};

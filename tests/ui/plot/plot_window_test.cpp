@@ -176,23 +176,31 @@ TEST(PlotWindowSettings, KeptInCfgPlotAndNeverWrittenOverUnread)
     const std::string path = dir.file("CfgPlot");
     {
         PlotWindow plot(path, nullptr);
+        plot.showAndRaise();
         plot.findChild<QComboBox*>(QStringLiteral("PlotSource"))->setCurrentIndex(2);
         plot.findChild<QLineEdit*>(QStringLiteral("PlotPattern"))->setText(QStringLiteral("t=(\\d+)"));
         ASSERT_TRUE(plot.applySource());
-        plot.setGeometry(40, 50, 700, 400);
+        plot.setGeometry(40, 50, 1100, 700);
     }
     {
         PlotWindow plot(path, nullptr);
         EXPECT_EQ(plot.feed().settings().source, PlotSource::Regex);
         EXPECT_EQ(plot.feed().settings().pattern, "t=(\\d+)");
-        EXPECT_EQ(plot.size(), QSize(700, 400));
+        EXPECT_EQ(plot.size(), QSize(1100, 700));
     }
     // A CfgPlot that cannot be read whole is left as it is.
     const std::string odd(MaxPlotSettingsBytes + 10, '#');
     ASSERT_TRUE(replaceFileAtomically(path, odd));
     {
         PlotWindow plot(path, nullptr);
+        plot.showAndRaise();
         EXPECT_TRUE(plot.statusText().contains(QStringLiteral(":")));
     }
     EXPECT_EQ(readFileBytes(path), odd);
+    // A plot never opened leaves no file behind.
+    TempDir other;
+    {
+        PlotWindow unopened(other.file("CfgPlot"), nullptr);
+    }
+    EXPECT_FALSE(std::filesystem::exists(other.file("CfgPlot")));
 }
