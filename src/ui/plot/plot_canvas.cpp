@@ -53,8 +53,8 @@ QColor PlotCanvas::defaultColour(std::size_t channel)
                                    QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
                                    QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f),
                                    QColor(0xbc, 0xbd, 0x22), QColor(0x17, 0xbe, 0xcf)};
-    constexpr std::size_t count = sizeof first / sizeof first[0];
-    if (channel < count)
+    constexpr std::size_t FirstCount = sizeof first / sizeof first[0];
+    if (channel < FirstCount)
         return first[channel];
     // Hues spread by the golden angle stay apart however many there are.
     const double hue = std::fmod(static_cast<double>(channel) * 0.618033988749895, 1.0);
