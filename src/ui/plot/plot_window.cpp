@@ -153,6 +153,8 @@ void PlotWindow::buildControls()
     sourceRow->addWidget(fields_, 1);
     sourceRow->addWidget(checksum_);
     sourceRow->addWidget(apply);
+    // Takes the room the pattern or the fields leave when neither is shown.
+    sourceRow->addStretch(0);
     auto* viewRow = new QHBoxLayout;
     viewRow->addWidget(new QLabel(uiText("Точек:")));
     viewRow->addWidget(capacity_);
