@@ -168,10 +168,21 @@ std::vector<DecimatedPoint> decimateChannel(const PlotStore& store, std::size_t 
             out.push_back({store.x(before, axis), store.value(channel, before)});
     }
     const double columnWidth = (xTo - xFrom) / columns;
+    // The rows are walked slot by slot (a million of them per frame), the
+    // ring's wrap taken as it comes.
+    const std::size_t slots = store.slotCount();
+    const uint64_t* numbers = store.sampleNumberSlots();
+    const int64_t* times = store.timeSlots();
+    const double* values = store.valueSlots(channel);
+    const int64_t origin = store.originNs();
+    std::size_t at = first < end ? store.slotOf(first) : 0;
+    auto xAt = [&](std::size_t slot) {
+        return axis == PlotStore::XAxis::Sample ? static_cast<double>(numbers[slot])
+                                                : static_cast<double>(times[slot] - origin) / 1e9;
+    };
     std::size_t row = first;
     while (row < end) {
-        const int column =
-            std::min(columns - 1, static_cast<int>((store.x(row, axis) - xFrom) / columnWidth));
+        const int column = std::min(columns - 1, static_cast<int>((xAt(at) - xFrom) / columnWidth));
         const double columnEnd = column + 1 >= columns ? std::numeric_limits<double>::infinity()
                                                        : xFrom + (column + 1) * columnWidth;
         DecimatedPoint low{0, std::numeric_limits<double>::infinity()};
@@ -179,11 +190,11 @@ std::vector<DecimatedPoint> decimateChannel(const PlotStore& store, std::size_t 
         bool any = false;
         // The column's first row is always its own, whatever the rounding
         // says, so every pass moves on.
-        for (const std::size_t columnStart = row; row < end; ++row) {
-            const double x = store.x(row, axis);
+        for (const std::size_t columnStart = row; row < end; ++row, at = at + 1 == slots ? 0 : at + 1) {
+            const double x = xAt(at);
             if (x >= columnEnd && row > columnStart)
                 break;
-            const double y = store.value(channel, row);
+            const double y = values[at];
             if (std::isnan(y))
                 continue;
             if (y < low.y)

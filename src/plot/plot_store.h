@@ -68,6 +68,14 @@ public:
     // The first row whose X is >= x (rowCount() when none).
     std::size_t lowerBound(double x, XAxis axis) const;
 
+    // The rows as they lie in memory, for walking many of them without a
+    // division each: row i is at slot (slotOf(0) + i) wrapped at slotCount().
+    std::size_t slotOf(std::size_t row) const { return slot(row); }
+    std::size_t slotCount() const { return sampleNos_.size(); }
+    const uint64_t* sampleNumberSlots() const { return sampleNos_.data(); }
+    const int64_t* timeSlots() const { return times_.data(); }
+    const double* valueSlots(std::size_t channel) const { return values_[channel].data(); }
+
 private:
     std::size_t slot(std::size_t row) const { return (head_ + row) % capacity_; }
     int channelFor(std::string_view name);

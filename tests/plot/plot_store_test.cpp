@@ -168,3 +168,23 @@ TEST(PlotCsv, HasAHeaderARowPerSampleAndEmptyCellsForMissingValues)
               "0,0.000000000,1.5,\n"
               "1,0.500000000,0.1,-2\n");
 }
+
+TEST(Decimation, WalksTheRingAcrossItsWrapByTimeAndBySample)
+{
+    PlotStore store(1000);
+    for (int i = 0; i < 2600; ++i)
+        store.addSample(i * 1000000LL, {{"a", static_cast<double>((i * 37) % 101)}});
+    for (PlotStore::XAxis axis : {PlotStore::XAxis::Sample, PlotStore::XAxis::Time}) {
+        const double from = store.x(0, axis);
+        const double to = store.x(999, axis);
+        const auto points = decimateChannel(store, 0, axis, from, to, 10);
+        // Each tenth of the kept rows holds both 0 and 100 somewhere: every
+        // column gives exactly its two extremes.
+        ASSERT_EQ(points.size(), 20u);
+        for (std::size_t i = 0; i < points.size(); i += 2) {
+            EXPECT_EQ(std::min(points[i].y, points[i + 1].y), 0);
+            EXPECT_EQ(std::max(points[i].y, points[i + 1].y), 100);
+        }
+        EXPECT_EQ(points.front().x >= from, true);
+    }
+}
