@@ -36,6 +36,8 @@ public:
     // Every received packet, in order; taken only while the window is open.
     void take(const ReceivedPacket& packet);
     void showAndRaise();
+    // The port was opened again: the first line that comes may be a piece.
+    void restartStream() { feed_.restartStream(); }
 
     // What the buttons do, for tests and the benchmark.
     bool applySource();  // the source row's choices; false: shown why

@@ -107,6 +107,28 @@ TEST(PlotWindowOnAPty, TheBuffersHoldExactlyTheValuesSent)
     EXPECT_EQ(plot->feed().counts().rejectedFrames, 3u);
 }
 
+TEST(PlotWindowOnAPty, TheFirstLineAfterConnectingAgainIsDropped)
+{
+    LiveWindow w(50);
+    auto* plot = w.window->findChild<PlotWindow*>();
+    plot->showAndRaise();
+    w.device.send("x\na:1\na:2");
+    ASSERT_TRUE(waitUntil([&] { return plot->store().rowCount() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return w.window->terminal().heldBytes() == 0; }));
+    QTest::qWait(100);  // "a:2" read and told before the port closes
+    w.ui().BTConnect->click();
+    ASSERT_FALSE(w.window->terminal().portOpen());
+    w.ui().BTConnect->click();
+    ASSERT_TRUE(w.window->terminal().portOpen());
+    w.device.send("5\nb:9\n");
+    ASSERT_TRUE(waitUntil([&] { return plot->store().channelCount() == 2; }));
+    // Not "a:25": the piece before the reconnection and the one after it are dropped.
+    ASSERT_EQ(plot->store().rowCount(), 2u);
+    EXPECT_EQ(plot->store().value(0, 0), 1);
+    EXPECT_TRUE(std::isnan(plot->store().value(0, 1)));
+    EXPECT_EQ(plot->store().value(1, 1), 9);
+}
+
 TEST(PlotWindowView, DrawsAtItsPaceShowsChannelsAndPausesWithAReadOut)
 {
     TempDir dir;
