@@ -22,5 +22,9 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" \
-  --target comtrax bench_device bench_window bench_startup bench_cmd_config bench_network >/dev/null
+  --target comtrax bench_device bench_window bench_startup bench_cmd_config bench_network bench_plot >/dev/null
+# The plot's rows (a frame of a million points, 64 channels live, memory) on a private Xvfb.
+echo "bench: plot"
+xvfb-run -a -s "-screen 0 1920x1080x24" "$BUILD/bench/bench_plot" 2>/dev/null | grep '"measure"' \
+  > bench/results/plot.jsonl || echo "bench: the plot's rows failed"
 exec python3 bench/run_bench.py --build "$BUILD" "${@:2}"

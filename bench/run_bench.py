@@ -300,11 +300,12 @@ def x_window_of(pid, env, timeout=20):
     return None
 
 
-def comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern, limit_s=120):
+def comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern, limit_s=120, plot_open=False):
     """The comtrax binary as a user runs it, under Xvfb, nothing added to it:
     started by its command line on the device, the log started by a click on
     Start Log, its CPU read from /proc from outside until its log holds every
-    byte and it has gone quiet."""
+    byte and it has gone quiet. With plot_open the plot window is opened by
+    its shortcut first and reads the same stream."""
     template, info = prepared
     work = tempfile.mkdtemp(prefix="comtrax-bench-real-")
     for name in os.listdir(template):
@@ -336,6 +337,12 @@ def comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern, limit_s=120
             result["error"] = "the click on Start Log did not start the log file"
             return result
         log_path = os.path.join(work, logs[0])
+        if plot_open:
+            subprocess.run(["xdotool", "key", "--window", wid, "ctrl+shift+g"], env=env, capture_output=True)
+            time.sleep(0.5)
+            result["plot_open"] = bool(subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--pid", str(p.pid), "--name", "^(График|Plot)$"],
+                env=env, capture_output=True, text=True).stdout.split())
         dev.p.stdin.write("go\n")
         dev.p.stdin.flush()
         start = dev.wait_line("start", 10)
@@ -580,6 +587,13 @@ def run_peer(build, bench, R, idle_seconds):
                 runs = [comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern) for _ in range(R)]
                 peer["comtrax_rx_" + label] = summarize(runs, keys)
                 peer["comtrax_rx_" + label]["all_intact"] = all(r.get("log_intact") for r in runs)
+                if label == "stream_text":
+                    log(f"== peer: receive {label} x{R} with the plot open on the same stream")
+                    runs = [comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern, plot_open=True)
+                            for _ in range(R)]
+                    peer["comtrax_rx_stream_text_plot_open"] = summarize(runs, keys)
+                    peer["comtrax_rx_stream_text_plot_open"]["all_intact"] = all(r.get("log_intact") for r in runs)
+                    peer["comtrax_rx_stream_text_plot_open"]["plot_open"] = all(r.get("plot_open") for r in runs)
                 if label.startswith("stream"):
                     log(f"== peer: Comtrax's stalls in {label} x{R} (bench_window with the stall meter)")
                     stall_runs = [run_json([bench + "/bench_window", "rx", "--stalls", "--timeout", "10", "--",
@@ -668,6 +682,13 @@ def report(r):
             f"{fmt(ms(c['cpu_s_per_mb']), 0)} vs {fmt(ms(q['cpu_s_per_mb']), 0)} "
             f"({fmt(ratio(c['cpu_s_per_mb'], q['cpu_s_per_mb']), 2)})",
             "≤ 30", c["cpu_s_per_mb"] is not None and c["cpu_s_per_mb"] <= 0.030)
+        c = p.get("comtrax_rx_stream_text_plot_open")
+        if c:
+            row("Xvfb goal, text stream with the plot open: MB/s, CPU ms/MB",
+                f"{fmt(c['mb_per_s'])}, {fmt(ms(c['cpu_s_per_mb']), 0)}"
+                + ("" if c.get("plot_open") else " (the plot did not open)"),
+                "≥ 15, ≤ 40", c.get("plot_open") and c["mb_per_s"] is not None and c["mb_per_s"] >= 15
+                and c["cpu_s_per_mb"] is not None and c["cpu_s_per_mb"] <= 0.040)
         c, q = both("stream_binary")
         row("Xvfb goal, binary stream 8 MiB: MB/s Comtrax vs CuteCom (ratio)",
             f"{fmt(c['mb_per_s'])} vs {fmt(q['mb_per_s'])} ({fmt(ratio(c['mb_per_s'], q['mb_per_s']), 1)})",

@@ -10,6 +10,7 @@ PKGS=(
   qt6-l10n-tools qt6-tools-dev
   qt6-qpa-plugins libgl-dev
   libgtest-dev googletest libpcre2-dev
+  libqcustomplot-dev libqcustomplot2.1-qt6
   fonts-dejavu-core
   socat ser2net python3-serial xvfb xauth x11-apps imagemagick stress-ng
   dbus-daemon dbus-bin at-spi2-core

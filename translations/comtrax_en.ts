@@ -14,77 +14,77 @@
       <translation>print the program's version and Qt's and exit</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="44" />
+      <location filename="../src/app/command_line.cpp" line="45" />
       <source>ИМЯ</source>
       <translation>NAME</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="44" />
+      <location filename="../src/app/command_line.cpp" line="46" />
       <source>порт: имя из списка (ttyUSB0), путь к устройству или сетевой порт (tcp://УЗЕЛ:ПОРТ, rfc2217://УЗЕЛ:ПОРТ)</source>
       <translation>the port: a name from the list (ttyUSB0), a path to a device or a network port (tcp://HOST:PORT, rfc2217://HOST:PORT)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="45" />
+      <location filename="../src/app/command_line.cpp" line="48" />
       <source>скорость, бод</source>
       <translation>the baud rate</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="46" />
+      <location filename="../src/app/command_line.cpp" line="49" />
       <source>биты данных: 5, 6, 7 или 8</source>
       <translation>data bits: 5, 6, 7 or 8</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="47" />
+      <location filename="../src/app/command_line.cpp" line="50" />
       <source>стоповые биты: 1, 1.5 или 2</source>
       <translation>stop bits: 1, 1.5 or 2</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="48" />
+      <location filename="../src/app/command_line.cpp" line="51" />
       <source>ЧЁТНОСТЬ</source>
       <translation>PARITY</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="48" />
+      <location filename="../src/app/command_line.cpp" line="51" />
       <source>чётность: none, odd, even, mark или space</source>
       <translation>parity: none, odd, even, mark or space</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="49" />
+      <location filename="../src/app/command_line.cpp" line="52" />
       <source>УПРАВЛЕНИЕ</source>
       <translation>FLOW</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="49" />
+      <location filename="../src/app/command_line.cpp" line="52" />
       <source>управление потоком: none, rtscts или xonxoff</source>
       <translation>flow control: none, rtscts or xonxoff</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="50" />
+      <location filename="../src/app/command_line.cpp" line="53" />
       <source>открыть порт при запуске</source>
       <translation>open the port at start-up</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="51" />
+      <location filename="../src/app/command_line.cpp" line="54" />
       <source>ПАПКА</source>
       <translation>DIR</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="51" />
+      <location filename="../src/app/command_line.cpp" line="54" />
       <source>папка настроек, макросов, истории и логов (по умолчанию текущая)</source>
       <translation>the directory of the settings, macros, history and logs (default: the current one)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="52" />
+      <location filename="../src/app/command_line.cpp" line="55" />
       <source>язык интерфейса: ru или en (по умолчанию — язык системы)</source>
       <translation>the interface's language: ru or en (default: the system's)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="53" />
+      <location filename="../src/app/command_line.cpp" line="56" />
       <source>запуск из меню: папка данных пользователя (~/.local/share/comtrax)</source>
       <translation>started from the menu: the user's data directory (~/.local/share/comtrax)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="66" />
+      <location filename="../src/app/command_line.cpp" line="69" />
       <source>Использование: comtrax [параметры]
 Терминал последовательного порта. Параметры порта из командной строки действуют
 вместо сохранённых; без параметров программа запускается как обычно.
@@ -97,77 +97,77 @@ instead of the stored ones; with no options the program starts as usual.
 </translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="84" />
+      <location filename="../src/app/command_line.cpp" line="87" />
       <source>Справка: comtrax --help</source>
       <translation>Help: comtrax --help</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="156" />
+      <location filename="../src/app/command_line.cpp" line="159" />
       <source>неизвестный параметр «%1»</source>
       <translation>unknown option '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="160" />
+      <location filename="../src/app/command_line.cpp" line="163" />
       <source>у параметра %1 нет значения</source>
       <translation>the option %1 has no value</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="164" />
+      <location filename="../src/app/command_line.cpp" line="167" />
       <source>лишний аргумент «%1»</source>
       <translation>unexpected argument '%1'</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="176" />
+      <location filename="../src/app/command_line.cpp" line="179" />
       <source>пустое имя порта (--port)</source>
       <translation>empty port name (--port)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="184" />
+      <location filename="../src/app/command_line.cpp" line="187" />
       <source>скорость «%1» не годится (--baud): нужно целое число бод от 1 до 4000000</source>
       <translation>the baud rate '%1' is not valid (--baud): a whole number of baud from 1 to 4000000 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="191" />
+      <location filename="../src/app/command_line.cpp" line="194" />
       <source>биты данных «%1» не годятся (--bits): нужно 5, 6, 7 или 8</source>
       <translation>the data bits '%1' are not valid (--bits): 5, 6, 7 or 8 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="200" />
+      <location filename="../src/app/command_line.cpp" line="203" />
       <source>стоповые биты «%1» не годятся (--stop): нужно 1, 1.5 или 2</source>
       <translation>the stop bits '%1' are not valid (--stop): 1, 1.5 or 2 is needed</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="205" />
+      <location filename="../src/app/command_line.cpp" line="208" />
       <source>чётность «%1» не годится (--parity): нужно none, odd, even, mark или space</source>
       <translation>the parity '%1' is not valid (--parity): use none, odd, even, mark or space</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="211" />
+      <location filename="../src/app/command_line.cpp" line="214" />
       <source>управление потоком «%1» не годится (--flow): нужно none, rtscts или xonxoff</source>
       <translation>the flow control '%1' is not valid (--flow): use none, rtscts or xonxoff</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="217" />
+      <location filename="../src/app/command_line.cpp" line="220" />
       <source>язык «%1» не годится (--lang): нужно ru или en</source>
       <translation>the language "%1" will not do (--lang): ru or en</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="223" />
+      <location filename="../src/app/command_line.cpp" line="226" />
       <source>пустой путь к папке (--dir)</source>
       <translation>empty directory path (--dir)</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="228" />
+      <location filename="../src/app/command_line.cpp" line="231" />
       <source>не задана домашняя папка (HOME), укажите папку параметром --dir</source>
       <translation>no home directory (HOME) is set; give a directory with --dir</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="259" />
+      <location filename="../src/app/command_line.cpp" line="262" />
       <source>это не папка</source>
       <translation>it is not a directory</translation>
     </message>
     <message>
-      <location filename="../src/app/command_line.cpp" line="261" />
+      <location filename="../src/app/command_line.cpp" line="264" />
       <source>не удалось создать папку %1: %2</source>
       <translation>cannot create the directory %1: %2</translation>
     </message>
@@ -911,37 +911,37 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>A network port is given as tcp://HOST:PORT or rfc2217://HOST:PORT.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="70" />
+      <location filename="../src/telnet/network_address.cpp" line="69" />
       <source>В адресе IPv6 нет закрывающей скобки ].</source>
       <translation>The IPv6 address has no closing bracket ].</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="74" />
+      <location filename="../src/telnet/network_address.cpp" line="73" />
       <source>Не указан номер порта: tcp://УЗЕЛ:ПОРТ.</source>
       <translation>No port number given: tcp://HOST:PORT.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="79" />
+      <location filename="../src/telnet/network_address.cpp" line="78" />
       <source>Адрес IPv6 в скобках записан неверно.</source>
       <translation>The IPv6 address in brackets is not valid.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="90" />
+      <location filename="../src/telnet/network_address.cpp" line="89" />
       <source>Адрес IPv6 пишется в квадратных скобках: tcp://[::1]:ПОРТ.</source>
       <translation>An IPv6 address goes in square brackets: tcp://[::1]:PORT.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="93" />
+      <location filename="../src/telnet/network_address.cpp" line="92" />
       <source>Не указан узел: tcp://УЗЕЛ:ПОРТ.</source>
       <translation>No host given: tcp://HOST:PORT.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="95" />
+      <location filename="../src/telnet/network_address.cpp" line="94" />
       <source>Имя узла записано неверно.</source>
       <translation>The host name is not valid.</translation>
     </message>
     <message>
-      <location filename="../src/telnet/network_address.cpp" line="100" />
+      <location filename="../src/telnet/network_address.cpp" line="99" />
       <source>Номер порта должен быть от 1 до 65535.</source>
       <translation>The port number must be 1 to 65535.</translation>
     </message>
@@ -1285,6 +1285,151 @@ and press ReScan.</translation>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
     </message>
     <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="31" />
+      <source>Отсчёт</source>
+      <translation>Sample</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="67" />
+      <source>Время, с</source>
+      <translation>Time, s</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_canvas.cpp" line="212" />
+      <source>t = %1 с</source>
+      <translation>t = %1 s</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="40" />
+      <source>График</source>
+      <translation>Plot</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="59" />
+      <source>Текст: метка:значение</source>
+      <translation>Text: label:value</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="61" />
+      <source>Регулярное выражение</source>
+      <translation>Regular expression</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="62" />
+      <source>HEX-поля</source>
+      <translation>HEX fields</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="69" />
+      <source>Поля через «;»: имя смещение тип [масштаб [сдвиг]]; типы u8 i8 u16 i16 u32 i32 f32, с be или le</source>
+      <translation>Fields separated by “;”: name offset type [scale [add]]; types u8 i8 u16 i16 u32 i32 f32, with be or le</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="73" />
+      <source>Без проверки</source>
+      <translation>No check</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="74" />
+      <source>Кадр Modbus</source>
+      <translation>Modbus frame</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="77" />
+      <source>Применить</source>
+      <translation>Apply</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="94" />
+      <source>Сколько отсчётов хранит каждый канал</source>
+      <translation>How many samples each channel keeps</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="101" />
+      <source>X: номер отсчёта</source>
+      <translation>X: sample number</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="102" />
+      <source>X: время приёма</source>
+      <translation>X: receive time</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="109" />
+      <source>Автомасштаб</source>
+      <translation>Autoscale</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="113" />
+      <source>Пауза</source>
+      <translation>Pause</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="117" />
+      <source>На паузе график можно сдвигать мышью и масштабировать колесом; приём идёт дальше</source>
+      <translation>While paused, drag the plot with the mouse and zoom with the wheel; receiving goes on</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="119" />
+      <source>Очистить</source>
+      <translation>Clear</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="124" />
+      <source>Сохранить значения</source>
+      <translation>Save values</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="131" />
+      <source>Сохранить рисунок</source>
+      <translation>Save picture</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="139" />
+      <source>Флажок показывает канал; двойной щелчок меняет цвет, F2 — имя</source>
+      <translation>The check box shows a channel; double-click changes its colour, F2 its name</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="159" />
+      <source>Точек:</source>
+      <translation>Points:</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="364" />
+      <source>Отсчётов: %1, каналов: %2</source>
+      <translation>Samples: %1, channels: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="366" />
+      <source>; пропущено полей: %1</source>
+      <translation>; fields skipped: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="368" />
+      <source>; кадров с плохой контрольной суммой: %1</source>
+      <translation>; frames with a bad checksum: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="370" />
+      <source>; слишком длинных строк: %1</source>
+      <translation>; lines too long: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="372" />
+      <source>; выражение не успело: %1</source>
+      <translation>; expression gave up: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="374" />
+      <source>; каналов больше %1, лишние не показаны</source>
+      <translation>; more than %1 channels, the rest not shown</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/plot/plot_window.cpp" line="376" />
+      <source>ошибка: %1</source>
+      <translation>error: %1</translation>
+    </message>
+    <message>
       <location filename="../src/ui/window/build_controls.cpp" line="189" />
       <source>Временнй интервал разделения пакетов, мс</source>
       <translation>Time gap that ends a packet, ms</translation>
@@ -1395,11 +1540,6 @@ and press ReScan.</translation>
       <translation>Double-click to open</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/build_controls.cpp" line="324" />
-      <source>Очистить</source>
-      <translation>Clear</translation>
-    </message>
-    <message>
       <location filename="../src/ui/window/build_controls.cpp" line="325" />
       <source>Очистить весь список команд</source>
       <translation>Clear the whole command list</translation>
@@ -1440,21 +1580,26 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="224" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="231" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="233" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="240" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="280" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="287" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/terminal_window_plot.cpp" line="27" />
+      <source>График...</source>
+      <translation>Plot...</translation>
     </message>
     <message>
       <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>

@@ -101,7 +101,8 @@ private:
     void init(const WindowEnvironment& env);
     void makePanels();
     void wirePanels();
-    void makeTools();  // the tool windows, each with its command
+    void makeTools();     // the tool windows, each with its command
+    void makePlotTool();  // terminal_window_plot.cpp
     void startUp();
     bool shutDown();
     void pauseProgram(int ms);
