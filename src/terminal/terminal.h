@@ -3,10 +3,13 @@
 // counters, the framer, the scheduler and the log file, wired together. The
 // window owns one, feeds it the current options and calls its timer handlers.
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "automation/answer_timeout.h"
+#include "automation/rule_engine.h"
 #include "common/clock.h"
 #include "common/options.h"
 #include "log/log_file.h"
@@ -59,7 +62,7 @@ public:
 
     // Sending: one line through the one send path; output the port had no room
     // for goes on when it has.
-    void send(const std::string& line) { sender_.send(line); }
+    void send(const std::string& line);
     void drainOutput() { sender_.drainOutput(); }
     bool outputWaiting() const { return sender_.outputWaiting(); }
 
@@ -117,10 +120,12 @@ public:
     {
         options_.sendMode = mode;
         scheduler_.modeSelected(mode);
+        answerWatch_.cancel();
     }
     bool sendStartEnabled() const { return scheduler_.sendStartEnabled(); }
     bool cyclicEnabled() const { return scheduler_.cyclicEnabled(); }
     void startFileSending() { scheduler_.startSending(); }
+    bool sendingStopped() const { return scheduler_.sendingStopped(); }
     void periodTick() { scheduler_.periodTick(); }
     bool periodTimerEnabled() const { return scheduler_.periodTimerEnabled(); }
     int64_t msUntilNextPeriodSend() const { return scheduler_.msUntilNextPeriodSend(); }
@@ -145,7 +150,30 @@ public:
     FileResult saveHistory() { return history_.saveIfPresent(historyPath()); }
     std::vector<std::string> historyLines() const { return history_.nonEmpty(); }
 
+    // Automation: the trigger rules act on every received packet; the answer
+    // timeout watches after-answer sending. Nothing here waits: the window
+    // calls automationTick() when msUntilAutomationDue() says (-1: nothing due).
+    void setRules(std::vector<Rule> rules, RuleLimit limit = {},
+                  std::size_t windowBytes = RuleEngine::DefaultWindowBytes);
+    const RuleEngine& rules() const { return rules_; }
+    // The error of the answer pattern, empty when it compiled.
+    std::string setAnswerTimeout(const AnswerTimeoutSettings& settings);
+    const AnswerTimeoutSettings& answerTimeout() const { return answerWatch_.settings(); }
+    // "Send macro N of list L": the command line, or nothing when there is none.
+    using MacroLookup = std::function<std::optional<std::string>(const std::string& list, int macro)>;
+    void setMacroLookup(MacroLookup lookup) { macroLookup_ = std::move(lookup); }
+    int64_t msUntilAutomationDue() const;
+    void automationTick();
+    // A line of the log that says what the terminal did by itself.
+    void addAutomationNote(const std::string& name, const std::string& what);
+
 private:
+    void wireAutomation();
+    void scheduledSend(const std::string& line);
+    void afterAnswer();
+    void carryOut(const Firing& firing);
+    void ruleReport(const RuleEngine::Report& report);
+
     TerminalOptions options_;
     const Clock& clock_;
     std::string directory_;
@@ -160,6 +188,12 @@ private:
     Connection connection_;
     ModemControl modem_;
     std::vector<PacketObserver> packetObservers_;
+    TerminalView& view_;
+    RuleEngine rules_;
+    AnswerWatch answerWatch_;
+    MacroLookup macroLookup_;
+    std::string answerLine_;         // the last line after-answer sending sent, for a re-send
+    bool lastPacketAnswers_ = true;  // the last packet counts as the answer
 };
 
 }  // namespace comtrax

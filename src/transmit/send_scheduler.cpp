@@ -45,11 +45,18 @@ void SendScheduler::setPeriodTimerEnabled(bool on)
     view_.setPeriodTimerEnabled(on);
 }
 
+void SendScheduler::stopSending()
+{
+    stopped_ = true;
+    setPeriodTimerEnabled(false);
+}
+
 void SendScheduler::modeSelected(SendMode mode)
 {
     if (mode == selectedMode_)
         return;
     selectedMode_ = mode;
+    stopped_ = false;
     switch (mode) {
     case SendMode::Manual:
         sendStartEnabled_ = true;
@@ -85,7 +92,7 @@ void SendScheduler::sendFileLine()
 
 void SendScheduler::periodTick()
 {
-    if (options_.sendMode != SendMode::Period)
+    if (options_.sendMode != SendMode::Period || stopped_)
         return;
     const int32_t t = timeOfDayMs(clock_.now());
     int64_t period = 0;
@@ -137,6 +144,7 @@ int64_t SendScheduler::msUntilNextPeriodSend() const
 
 void SendScheduler::startSending()
 {
+    stopped_ = false;
     switch (options_.sendMode) {
     case SendMode::Manual:
     case SendMode::AfterAnswer:
@@ -159,6 +167,8 @@ void SendScheduler::startSending()
 
 void SendScheduler::sendNextAfterAnswer()
 {
+    if (stopped_)
+        return;
     if (!fileMode_) {
         if (hooks_.send)
             hooks_.send(options_.commandText);
@@ -194,7 +204,7 @@ void SendScheduler::sendAfterConnect()
 
 void SendScheduler::housekeepingTick()
 {
-    if (options_.cyclic && options_.sendMode == SendMode::Period)
+    if (options_.cyclic && options_.sendMode == SendMode::Period && !stopped_)
         setPeriodTimerEnabled(true);
 }
 

@@ -38,6 +38,11 @@ public:
     void sendNextAfterAnswer();
     void sendAfterConnect();
     void housekeepingTick();  // re-enables TimerPeriod when CiklSend and RBPeriod
+    // Stops periodic and after-answer sending (a rule, or an answer that never
+    // came): nothing goes out by itself until a start, a mode change or resumeSending.
+    void stopSending();
+    void resumeSending() { stopped_ = false; }
+    bool sendingStopped() const { return stopped_; }
 
     // File view.
     void loadFile(const std::string& bytes);  // after the dialog and the read
@@ -74,6 +79,7 @@ private:
     bool fileMode_ = false;
     std::vector<std::string> fileLines_;
     uint32_t fileLineIndex_ = 0;
+    bool stopped_ = false;   // stopSending: no period or after-answer sends until a start
     bool runEnded_ = false;  // a non-cyclic after-answer run reached its end; a start begins it again
     int32_t lastPeriodSend_ = 0;
     bool periodTimer_ = false;

@@ -1,0 +1,196 @@
+// Rules and the answer timeout wired into the facade: what goes out by itself.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/fake_clock.h"
+#include "support/fake_serial_port.h"
+#include "support/recording_view.h"
+#include "support/temp_dir.h"
+#include "terminal/terminal.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+struct Rig {
+    TempDir dir;
+    FakeSerialPort port;
+    FakePortLister lister;
+    FakeClock clock;
+    RecordingView view;
+    Terminal terminal{Terminal::Setup{port, lister, clock, view, dir.path(), {}}};
+    // The scripted device: what it answers to what was written.
+    std::function<std::string(const std::string&)> device;
+
+    Rig()
+    {
+        terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
+        EXPECT_TRUE(terminal.connected());
+        terminal.setRxTimeoutMs(2);
+    }
+    // Runs the event loop for ms milliseconds as the window would.
+    void run(int ms)
+    {
+        for (int i = 0; i < ms; ++i) {
+            terminal.poll();
+            if (terminal.msUntilAutomationDue() == 0)
+                terminal.automationTick();
+            if (device && !port.written.empty())
+                port.feed(device(port.takeWritten()));
+            clock.advance(1);
+        }
+    }
+    int linesContaining(const std::string& part) const
+    {
+        int n = 0;
+        for (const auto& l : view.logLines)
+            n += l.find(part) != std::string::npos ? 1 : 0;
+        return n;
+    }
+};
+
+Rule textRule(const std::string& name, const std::string& pattern, const std::string& reply)
+{
+    Rule r;
+    r.name = name;
+    r.pattern = {PatternKind::Text, pattern};
+    r.acrossPackets = true;
+    r.actions = {{RuleAction::Kind::Send, reply, false, "$0D", 1}};
+    return r;
+}
+
+}  // namespace
+
+TEST(TerminalAutomation, ALoginDialogueIsDoneByRulesAlone)
+{
+    Rig r;
+    std::string seen;
+    r.device = [&seen](const std::string& written) -> std::string {
+        seen += written;
+        if (written == "admin\r")
+            return "Password: ";
+        if (written == "secret\r")
+            return "\r\nwelcome\r\n$ ";
+        return "";
+    };
+    r.terminal.setRules({textRule("user", "login:", "admin"), textRule("password", "Password:", "secret"),
+                         textRule("command", "$ ", "uptime")});
+    r.port.feed("\r\nrouter login: ");
+    r.run(50);
+    EXPECT_EQ(seen, "admin\rsecret\ruptime\r");
+    // Each action is in the log with its rule's name, and the lines went out
+    // as sent lines; none of them went into the user's history.
+    EXPECT_EQ(r.linesContaining(" * ] user: > admin"), 1);
+    EXPECT_EQ(r.linesContaining(" * ] password: > secret"), 1);
+    EXPECT_EQ(r.linesContaining(" * ] command: > uptime"), 1);
+    EXPECT_TRUE(r.terminal.historyLines().empty());
+    EXPECT_EQ(r.view.noPortWindows, 0);
+}
+
+TEST(TerminalAutomation, AnEchoLoopIsStoppedByTheLimitWithOneMessage)
+{
+    Rig r;
+    r.device = [](const std::string& written) { return written; };  // echoes all
+    r.terminal.setRules({textRule("echo", "ping", "ping")}, {true, 20});
+    r.port.feed("ping");
+    r.run(2000);
+    EXPECT_TRUE(r.terminal.rules().stopped());
+    ASSERT_EQ(r.view.messages.size(), 1u);
+    EXPECT_NE(r.view.messages[0].find("echo"), std::string::npos);
+    EXPECT_EQ(r.linesContaining(" * ] echo: > ping"), 20);
+}
+
+TEST(TerminalAutomation, RuleActionsReachTheModemTheLogAndTheScheduler)
+{
+    Rig r;
+    Rule rule;
+    rule.name = "all";
+    rule.pattern = {PatternKind::Hex, "07"};
+    rule.actions = {{RuleAction::Kind::PulseDtr, "", false, "", 1},
+                    {RuleAction::Kind::Note, "bell", false, "", 1},
+                    {RuleAction::Kind::SendMacro, "Tools", false, "", 3},
+                    {RuleAction::Kind::SendMacro, "Missing", false, "", 1},
+                    {RuleAction::Kind::StopSending, "", false, "", 1}};
+    r.terminal.setMacroLookup([](const std::string& list, int n) -> std::optional<std::string> {
+        if (list == "Tools" && n == 3)
+            return "STATUS";
+        return std::nullopt;
+    });
+    r.terminal.setRules({rule});
+    r.port.calls.clear();
+    r.port.feed("\x07");
+    r.run(10);
+    EXPECT_EQ(r.port.written, "STATUS\r");
+    EXPECT_EQ(r.linesContaining(" * ] all: bell"), 1);
+    EXPECT_EQ(r.linesContaining(" * ] all: macro not found"), 1);
+    EXPECT_TRUE(r.terminal.sendingStopped());
+    EXPECT_FALSE(r.port.modemCallNames().empty());
+}
+
+TEST(TerminalAutomation, AfterAnswerReSendsWhatADeviceDropsAndMarksEachTimeout)
+{
+    Rig r;
+    int requests = 0;
+    std::string seen;
+    r.device = [&](const std::string& written) -> std::string {
+        seen += written;
+        return ++requests % 3 == 0 ? "" : "OK\r\n";  // drops every third request
+    };
+    r.terminal.selectMode(SendMode::AfterAnswer);
+    AnswerTimeoutSettings s;
+    s.timeoutMs = 100;
+    s.retries = 2;
+    ASSERT_TRUE(r.terminal.setAnswerTimeout(s).empty());
+    r.terminal.setCommandText("READ");
+    r.terminal.send("READ");
+    r.run(1000);
+    // The run goes on: every third line timed out and went out again once.
+    const int timeouts = r.linesContaining("\xED\xE5\xF2 \xEE\xF2\xE2\xE5\xF2\xE0");  // "нет ответа"
+    EXPECT_GE(timeouts, 3);
+    EXPECT_EQ(requests, static_cast<int>(seen.size() / 5));
+    EXPECT_GT(requests, 3 * timeouts);
+}
+
+TEST(TerminalAutomation, OnlyTheAnswerThatCountsStepsAfterAnswerSending)
+{
+    Rig r;
+    std::string seen;
+    r.terminal.selectMode(SendMode::AfterAnswer);
+    AnswerTimeoutSettings s;
+    s.timeoutMs = 0;  // no timeout: only the filter
+    s.patternOn = true;
+    s.pattern = {PatternKind::Text, "OK"};
+    ASSERT_TRUE(r.terminal.setAnswerTimeout(s).empty());
+    r.terminal.setCommandText("NEXT");
+    r.port.feed("\x15");  // a stray byte
+    r.run(10);
+    EXPECT_EQ(r.port.written, "");
+    r.port.feed("OK\r\n");
+    r.run(10);
+    EXPECT_EQ(r.port.written, "NEXT\r");
+}
+
+TEST(TerminalAutomation, GivingUpStopsUntilTheUserSendsAgain)
+{
+    Rig r;
+    r.terminal.selectMode(SendMode::AfterAnswer);
+    AnswerTimeoutSettings s;
+    s.timeoutMs = 50;
+    s.retries = 1;
+    s.stopOnGiveUp = true;
+    ASSERT_TRUE(r.terminal.setAnswerTimeout(s).empty());
+    r.terminal.setCommandText("Q");
+    r.terminal.send("Q");
+    r.run(500);
+    EXPECT_EQ(r.port.takeWritten(), "Q\rQ\r");  // the line, one re-send, then nothing
+    EXPECT_TRUE(r.terminal.sendingStopped());
+    r.port.feed("late\r\n");  // a late answer does not start it again
+    r.run(20);
+    EXPECT_EQ(r.port.takeWritten(), "");
+    r.terminal.send("Q");
+    EXPECT_FALSE(r.terminal.sendingStopped());
+}
