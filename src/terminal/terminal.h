@@ -164,6 +164,9 @@ public:
     void setMacroLookup(MacroLookup lookup) { macroLookup_ = std::move(lookup); }
     int64_t msUntilAutomationDue() const;
     void automationTick();
+    // Told whenever msUntilAutomationDue() may have changed (a packet, a send,
+    // a tick, new rules), so the window re-arms its one timer.
+    void setAutomationListener(std::function<void()> listener) { automationChanged_ = std::move(listener); }
     // A line of the log that says what the terminal did by itself.
     void addAutomationNote(const std::string& name, const std::string& what);
 
@@ -171,8 +174,14 @@ private:
     void wireAutomation();
     void scheduledSend(const std::string& line);
     void afterAnswer();
+    void answerTimedOut(AnswerWatch::Verdict verdict);
     void carryOut(const Firing& firing);
     void ruleReport(const RuleEngine::Report& report);
+    void tellAutomationChanged()
+    {
+        if (automationChanged_)
+            automationChanged_();
+    }
 
     TerminalOptions options_;
     const Clock& clock_;
@@ -192,6 +201,7 @@ private:
     RuleEngine rules_;
     AnswerWatch answerWatch_;
     MacroLookup macroLookup_;
+    std::function<void()> automationChanged_;
     std::string answerLine_;         // the last line after-answer sending sent, for a re-send
     bool lastPacketAnswers_ = true;  // the last packet counts as the answer
 };

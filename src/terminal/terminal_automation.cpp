@@ -17,6 +17,7 @@ void Terminal::wireAutomation()
     addPacketObserver([this](const ReceivedPacket& packet) {
         rules_.packetReceived(packet.bytes);
         lastPacketAnswers_ = answerWatch_.answerCame(packet.bytes);
+        tellAutomationChanged();
     });
 }
 
@@ -29,6 +30,7 @@ void Terminal::send(const std::string& line)
     scheduler_.resumeSending();
     answerLine_ = line;
     answerWatch_.lineSent(false);
+    tellAutomationChanged();
 }
 
 void Terminal::scheduledSend(const std::string& line)
@@ -38,6 +40,7 @@ void Terminal::scheduledSend(const std::string& line)
         return;
     answerLine_ = line;
     answerWatch_.lineSent(false);
+    tellAutomationChanged();
 }
 
 void Terminal::afterAnswer()
@@ -51,12 +54,14 @@ void Terminal::afterAnswer()
 void Terminal::setRules(std::vector<Rule> rules, RuleLimit limit, std::size_t windowBytes)
 {
     rules_.setRules(std::move(rules), limit, windowBytes);
+    tellAutomationChanged();
 }
 
 std::string Terminal::setAnswerTimeout(const AnswerTimeoutSettings& settings)
 {
     std::string error;
     answerWatch_.setSettings(settings, error);
+    tellAutomationChanged();
     return error;
 }
 
@@ -80,8 +85,13 @@ void Terminal::automationTick()
 {
     rules_.tick();
     const AnswerWatch::Verdict verdict = answerWatch_.tick();
-    if (verdict == AnswerWatch::Verdict::Nothing)
-        return;
+    if (verdict != AnswerWatch::Verdict::Nothing)
+        answerTimedOut(verdict);
+    tellAutomationChanged();
+}
+
+void Terminal::answerTimedOut(AnswerWatch::Verdict verdict)
+{
     // "нет ответа" in the interface's language: the mark a reader of the log looks for.
     std::string what = utf8ToCp1251(trText("нет ответа"));
     switch (verdict) {

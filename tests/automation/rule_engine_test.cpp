@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/action_lines.h"
 #include "automation/rule_engine.h"
 #include "support/fake_clock.h"
 
@@ -242,4 +243,24 @@ TEST(RuleEngine, TheLimitAlsoCountsDelayedActionsAndDropsWhatWaits)
     EXPECT_EQ(rig.sent.size(), 3u);
     EXPECT_TRUE(rig.engine.stopped());
     EXPECT_EQ(rig.engine.msUntilDue(), -1);
+}
+
+TEST(ActionLines, TheDialogsActionLinesReadBackAndBadOnesSayWhichLine)
+{
+    const std::string text = "send admin\nsendhex 06 \\1\n\nmacro Modbus list 7\nnote logged in\npulse-dtr\n"
+                             "break\nlog-start\nlog-stop\nstop-sending\npulse-rts\n";
+    const ActionLinesResult r = parseActionLines(text, "$0D");
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    ASSERT_EQ(r.actions.size(), 10u);
+    EXPECT_EQ(r.actions[0], (RuleAction{RuleAction::Kind::Send, "admin", false, "$0D", 1}));
+    EXPECT_EQ(r.actions[1], (RuleAction{RuleAction::Kind::Send, "06 \\1", true, "$0D", 1}));
+    EXPECT_EQ(r.actions[2], (RuleAction{RuleAction::Kind::SendMacro, "Modbus list", false, "", 7}));
+    EXPECT_EQ(r.actions[9].kind, RuleAction::Kind::PulseRts);
+    EXPECT_EQ(parseActionLines(formatActionLines(r.actions), "$0D").actions, r.actions);
+
+    for (const char* bad : {"send x\nteleport", "macro Modbus", "macro Modbus x", "macro L 0"}) {
+        const ActionLinesResult b = parseActionLines(bad, "");
+        EXPECT_FALSE(b.error.empty()) << bad;
+    }
+    EXPECT_NE(parseActionLines("send x\nteleport", "").error.find('2'), std::string::npos);
 }
