@@ -157,7 +157,10 @@ QAction* TerminalWindow::addToolAction(const QString& text, const QKeySequence& 
 // The tool windows beside the main one; each adds its command with
 // addToolAction. Shortcuts taken by the window: Ctrl+Shift+P (port
 // settings), Ctrl+F (find), Ctrl+C, Ctrl+A (the log).
-void TerminalWindow::makeTools() {}
+void TerminalWindow::makeTools()
+{
+    makeRulesTool();
+}
 
 // What one band asks of another goes through here: the panels know the
 // facade, not each other's controls.
@@ -218,7 +221,8 @@ void TerminalWindow::startUp()
     // one asks before its files go over the first one's. The first one alone
     // may clear what saves cut short by a kill left behind.
     if (directoryLock_.tryLock(env_.directory)) {
-        removeLeftoverTemporaries(env_.directory, {"CfgTerminal", "CfgLine", "CmdConfig", "OldCmd"});
+        removeLeftoverTemporaries(env_.directory,
+                                  {"CfgTerminal", "CfgLine", "CfgRules", "CmdConfig", "OldCmd"});
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
             uiText("Каталог %1 уже использует другое окно Comtrax.\n"

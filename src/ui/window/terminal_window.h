@@ -101,7 +101,8 @@ private:
     void init(const WindowEnvironment& env);
     void makePanels();
     void wirePanels();
-    void makeTools();  // the tool windows, each with its command
+    void makeTools();      // the tool windows, each with its command
+    void makeRulesTool();  // trigger rules and the answer timeout (terminal_window_rules.cpp)
     void startUp();
     bool shutDown();
     void pauseProgram(int ms);
