@@ -182,6 +182,26 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Line %1: unknown action “%2”</translation>
     </message>
     <message>
+      <location filename="../src/automation/command_directive.cpp" line="66" />
+      <source>Нужно время в миллисекундах: %1</source>
+      <translation>A time in milliseconds is needed: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="73" />
+      <source>Лишнее после паузы: %1</source>
+      <translation>Something more after the pause: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="89" />
+      <source>Нужно число повторов: %1</source>
+      <translation>A number of retries is needed: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="104" />
+      <source>Нужен шаблон text:, hex: или regex: %1</source>
+      <translation>A pattern text:, hex: or regex: is needed: %1</translation>
+    </message>
+    <message>
       <location filename="../src/automation/pattern.cpp" line="65" />
       <source>«??» означает любой байт только в шаблоне HEX</source>
       <translation>“??” means any byte only in a HEX pattern</translation>
@@ -891,17 +911,32 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Choose a port!</translation>
     </message>
     <message>
-      <location filename="../src/terminal/terminal_automation.cpp" line="96" />
+      <location filename="../src/terminal/terminal_automation.cpp" line="120" />
       <source>нет ответа</source>
       <translation>no answer</translation>
     </message>
     <message>
-      <location filename="../src/terminal/terminal_automation.cpp" line="164" />
+      <location filename="../src/terminal/terminal_automation.cpp" line="143" />
+      <source>Файл остановлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3</source>
+      <translation>The file stopped. Lines sent: %1, waits matched: %2, timed out: %3</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="144" />
+      <source>Файл отправлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3</source>
+      <translation>The file was sent. Lines sent: %1, waits matched: %2, timed out: %3</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="146" />
+      <source>нет</source>
+      <translation>none</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="272" />
       <source>Правило «%1» отключено: регулярное выражение требует слишком много работы</source>
       <translation>Rule “%1” switched off: its regular expression takes too much work</translation>
     </message>
     <message>
-      <location filename="../src/terminal/terminal_automation.cpp" line="172" />
+      <location filename="../src/terminal/terminal_automation.cpp" line="280" />
       <source>Автоматика остановлена: больше %1 действий в секунду. Последнее правило: «%2». Чтобы включить её снова, сохраните правила.</source>
       <translation>Automation stopped: more than %1 actions a second. Last rule: “%2”. Save the rules to switch it on again.</translation>
     </message>
@@ -988,11 +1023,6 @@ and press ReScan.</translation>
       <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="47" />
       <source>Линия (при следующем соединении)</source>
       <translation>Line (from the next connection)</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
-      <source>нет</source>
-      <translation>none</translation>
     </message>
     <message>
       <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />

@@ -13,12 +13,14 @@ Terminal::Terminal(const Setup& s)
       receiver_(access_, counters_, logOutput_, options_, s.clock),
       scheduler_(options_, s.clock, s.view,
                  SendScheduler::Hooks{[this](const std::string& line) { scheduledSend(line); },
-                                      [this] { return access_.portOpen(); }}),
+                                      [this] { return access_.portOpen(); },
+                                      [this] { return fileRunEnded(); }}),
       connection_(access_, s.view, Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }}),
       modem_(s.port, s.schedule),
       view_(s.view),
       rules_(s.clock),
-      answerWatch_(s.clock)
+      answerWatch_(s.clock),
+      directives_(s.clock)
 {
     receiver_.setAfterAnswer([this] { afterAnswer(); });
     // A break or a reset pulse under way ends before the port closes.

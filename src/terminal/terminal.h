@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "automation/answer_timeout.h"
+#include "automation/command_directive.h"
 #include "automation/rule_engine.h"
 #include "common/clock.h"
 #include "common/options.h"
@@ -121,6 +122,7 @@ public:
         options_.sendMode = mode;
         scheduler_.modeSelected(mode);
         answerWatch_.cancel();
+        directives_.cancel();
     }
     bool sendStartEnabled() const { return scheduler_.sendStartEnabled(); }
     bool cyclicEnabled() const { return scheduler_.cyclicEnabled(); }
@@ -132,8 +134,17 @@ public:
     void housekeepingTick() { scheduler_.housekeepingTick(); }
     bool fileMode() const { return scheduler_.fileMode(); }
     const std::vector<std::string>& fileLines() const { return scheduler_.fileLines(); }
-    FileResult loadCommandFile(const std::string& path) { return scheduler_.loadFileFromPath(path); }
-    void leaveCommandFile() { scheduler_.leaveFile(); }
+    FileResult loadCommandFile(const std::string& path)
+    {
+        directives_.cancel();
+        return scheduler_.loadFileFromPath(path);
+    }
+    void leaveCommandFile()
+    {
+        directives_.cancel();
+        scheduler_.leaveFile();
+    }
+    bool fileWaiting() const { return directives_.busy(); }  // a wait or pause of the file holds it
 
     // The log file and the statistics.
     void toggleLogFile() { logFile_.toggleLogFile(clock_.now()); }
@@ -175,6 +186,10 @@ private:
     void scheduledSend(const std::string& line);
     void afterAnswer();
     void answerTimedOut(AnswerWatch::Verdict verdict);
+    bool carryOutDirective(const std::string& line);
+    void directiveEvent(DirectiveRun::Event event);
+    void stepFileAfterLine();
+    bool fileRunEnded(bool stopped = false);
     void carryOut(const Firing& firing);
     void ruleReport(const RuleEngine::Report& report);
     void tellAutomationChanged()
@@ -204,6 +219,12 @@ private:
     std::function<void()> automationChanged_;
     std::string answerLine_;         // the last line after-answer sending sent, for a re-send
     bool lastPacketAnswers_ = true;  // the last packet counts as the answer
+    DirectiveRun directives_;
+    std::string lastFileLine_;  // the file's last line sent, for a wait's retry
+    int waitsInRun_ = 0;        // waits reached in this run, to name them in the summary
+    bool runHasDirectives_ = false;
+    bool fileContinuing_ = false;     // a wait or pause ended: the file goes on to its next line
+    bool packetTakenByWait_ = false;  // the wait took this packet: it steps nothing else
 };
 
 }  // namespace comtrax

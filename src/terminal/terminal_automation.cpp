@@ -1,6 +1,7 @@
 // The facade's automation: rules acting on received packets, and the answer
 // timeout of after-answer sending, carried out through the one send path.
 #include <algorithm>
+#include <utility>
 
 #include "automation/note_line.h"
 #include "common/terminal_view.h"
@@ -17,6 +18,11 @@ void Terminal::wireAutomation()
     addPacketObserver([this](const ReceivedPacket& packet) {
         rules_.packetReceived(packet.bytes);
         lastPacketAnswers_ = answerWatch_.answerCame(packet.bytes);
+        if (directives_.waiting()) {
+            const DirectiveRun::Event event = directives_.packet(packet.bytes);
+            packetTakenByWait_ = event != DirectiveRun::Event::None;
+            directiveEvent(event);
+        }
         tellAutomationChanged();
     });
 }
@@ -35,16 +41,120 @@ void Terminal::send(const std::string& line)
 
 void Terminal::scheduledSend(const std::string& line)
 {
-    sender_.send(line);
-    if (options_.sendMode != SendMode::AfterAnswer)
+    const bool fileLine = scheduler_.fileMode();
+    if (fileLine && scheduler_.fileLineIndex() == 1) {
+        // A run begins: its summary counts from here.
+        directives_.cancel();
+        directives_.resetSummary();
+        waitsInRun_ = 0;
+        runHasDirectives_ = false;
+        for (const std::string& l : scheduler_.fileLines())
+            runHasDirectives_ = runHasDirectives_ || isDirectiveLine(l);
+    }
+    if (fileLine && isDirectiveLine(line)) {
+        carryOutDirective(line);
+        tellAutomationChanged();
         return;
-    answerLine_ = line;
-    answerWatch_.lineSent(false);
+    }
+    fileContinuing_ = false;
+    sender_.send(line);
+    if (fileLine) {
+        ++directives_.summary.linesSent;
+        lastFileLine_ = line;
+    }
+    if (options_.sendMode == SendMode::AfterAnswer) {
+        answerLine_ = line;
+        answerWatch_.lineSent(false);
+    }
+    // A wait or a pause right after the line starts as the line goes out.
+    if (fileLine && options_.sendMode != SendMode::Period)
+        stepFileAfterLine();
     tellAutomationChanged();
+}
+
+void Terminal::stepFileAfterLine()
+{
+    const auto& lines = scheduler_.fileLines();
+    const uint32_t next = scheduler_.fileLineIndex();
+    if (next < lines.size() && isDirectiveLine(lines[next]))
+        scheduler_.sendNextFileLine();
+}
+
+bool Terminal::carryOutDirective(const std::string& line)
+{
+    std::string error;
+    const auto d = parseDirective(line, error);
+    if (!d || d->kind == Directive::Kind::Note) {
+        // A malformed directive is said in the log, never sent.
+        addAutomationNote("file", d ? d->text : utf8ToCp1251(error));
+        if (options_.sendMode == SendMode::Period)
+            return true;
+        if (directives_.summary.linesSent == 0 || fileContinuing_)
+            scheduler_.sendNextFileLine();  // on to the next line, as the run was going
+        else
+            stepFileAfterLine();
+        return true;
+    }
+    if (options_.sendMode == SendMode::Period) {
+        // The period paces periodic sending; a wait or pause there holds nothing.
+        addAutomationNote("file", "skipped in periodic sending: " + line);
+        return true;
+    }
+    if (d->kind == Directive::Kind::Wait)
+        ++waitsInRun_;
+    answerWatch_.cancel();  // the wait decides now
+    directives_.start(*d, waitsInRun_);
+    return true;
+}
+
+void Terminal::directiveEvent(DirectiveRun::Event event)
+{
+    switch (event) {
+    case DirectiveRun::Event::None:
+        return;
+    case DirectiveRun::Event::Continue:
+        fileContinuing_ = true;
+        scheduler_.sendNextFileLine();
+        break;
+    case DirectiveRun::Event::Resend:
+        addAutomationNote("file",
+                          "wait " + std::to_string(waitsInRun_) + ": " + utf8ToCp1251(trText("нет ответа"))
+                              + ", again: " + lastFileLine_);
+        sender_.send(lastFileLine_);
+        ++directives_.summary.linesSent;
+        break;
+    case DirectiveRun::Event::Stop:
+        scheduler_.stopSending();
+        fileRunEnded(true);
+        break;
+    }
+    tellAutomationChanged();
+}
+
+bool Terminal::fileRunEnded(bool stopped)
+{
+    if (!runHasDirectives_)
+        return false;
+    runHasDirectives_ = false;  // said once per run
+    const auto& s = directives_.summary;
+    std::string timedOut;
+    for (const int n : s.timedOut)
+        timedOut += (timedOut.empty() ? "" : ", ") + std::to_string(n);
+    const std::string text =
+        trFormat(stopped ? "Файл остановлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3"
+                         : "Файл отправлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3",
+                 {std::to_string(s.linesSent), std::to_string(s.waitsMatched),
+                  timedOut.empty() ? trText("нет") : timedOut});
+    addAutomationNote("file", utf8ToCp1251(text));
+    view_.showMessage(text);
+    return true;
 }
 
 void Terminal::afterAnswer()
 {
+    // A wait or a pause of the file decides when it goes on, not the answer.
+    if (std::exchange(packetTakenByWait_, false) || directives_.busy())
+        return;
     // Only the answer steps the run: with an answer pattern or checksum, a
     // stray byte or an error frame leaves the line waiting for its answer.
     if (lastPacketAnswers_)
@@ -67,13 +177,11 @@ std::string Terminal::setAnswerTimeout(const AnswerTimeoutSettings& settings)
 
 int64_t Terminal::msUntilAutomationDue() const
 {
-    const int64_t a = rules_.msUntilDue();
-    const int64_t b = answerWatch_.msUntilDue();
-    if (a < 0)
-        return b;
-    if (b < 0)
-        return a;
-    return std::min(a, b);
+    int64_t due = -1;
+    for (const int64_t t : {rules_.msUntilDue(), answerWatch_.msUntilDue(), directives_.msUntilDue()})
+        if (t >= 0 && (due < 0 || t < due))
+            due = t;
+    return due;
 }
 
 void Terminal::addAutomationNote(const std::string& name, const std::string& what)
@@ -87,6 +195,7 @@ void Terminal::automationTick()
     const AnswerWatch::Verdict verdict = answerWatch_.tick();
     if (verdict != AnswerWatch::Verdict::Nothing)
         answerTimedOut(verdict);
+    directiveEvent(directives_.tick());
     tellAutomationChanged();
 }
 

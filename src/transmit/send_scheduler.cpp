@@ -119,7 +119,7 @@ void SendScheduler::periodTick()
         return;  // this period passes without a send; line 1 follows in the next
     // The timer is off before the modal box opens, so a nested tick cannot show it twice.
     setPeriodTimerEnabled(false);
-    view_.showMessage(trText(AllSentText));
+    announceEnd();
 }
 
 int64_t SendScheduler::msUntilNextPeriodSend() const
@@ -151,7 +151,7 @@ void SendScheduler::startSending()
         if (fileLineIndex_ >= fileLines_.size()) {
             fileLineIndex_ = 0;
             runEnded_ = true;
-            view_.showMessage(trText(AllSentText));
+            announceEnd();
         } else {
             runEnded_ = false;
             sendFileLine();
@@ -186,12 +186,37 @@ void SendScheduler::sendNextAfterAnswer()
             // list has no run to end, so every answer stays quiet.
             runEnded_ = !fileLines_.empty();
             if (!fileLines_.empty())
-                view_.showMessage(trText(AllSentText));
+                announceEnd();
             return;
         }
     }
     if (fileLineIndex_ < fileLines_.size())
         sendFileLine();
+}
+
+void SendScheduler::announceEnd()
+{
+    if (hooks_.runEnded && hooks_.runEnded())
+        return;
+    view_.showMessage(trText(AllSentText));
+}
+
+void SendScheduler::sendNextFileLine()
+{
+    if (!fileMode_ || stopped_ || runEnded_)
+        return;
+    if (fileLineIndex_ < fileLines_.size()) {
+        sendFileLine();
+        return;
+    }
+    fileLineIndex_ = 0;
+    if (options_.cyclic && options_.sendMode == SendMode::AfterAnswer) {
+        if (!fileLines_.empty())
+            sendFileLine();
+        return;
+    }
+    runEnded_ = true;
+    announceEnd();
 }
 
 void SendScheduler::sendAfterConnect()

@@ -26,6 +26,9 @@ public:
     struct Hooks {
         std::function<void(const std::string&)> send;  // send
         std::function<bool()> portOpen;                // PortOpen
+        // A file run reached its end: true when the hook told the user itself
+        // (the summary of a file with waits), so no "all sent" box follows.
+        std::function<bool()> runEnded = {};
     };
 
     SendScheduler(const TerminalOptions& options, const Clock& clock, TerminalView& view, Hooks hooks);
@@ -42,6 +45,8 @@ public:
     // came): nothing goes out by itself until a start, a mode change or resumeSending.
     void stopSending();
     void resumeSending() { stopped_ = false; }
+    // The next line of the file now (after a wait or a pause), or the end of the run.
+    void sendNextFileLine();
     bool sendingStopped() const { return stopped_; }
 
     // File view.
@@ -69,6 +74,7 @@ public:
 
 private:
     void applyLoadedFile(CommandFile file);
+    void announceEnd();
     void sendFileLine();
 
     const TerminalOptions& options_;

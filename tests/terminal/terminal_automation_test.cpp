@@ -194,3 +194,60 @@ TEST(TerminalAutomation, GivingUpStopsUntilTheUserSendsAgain)
     r.terminal.send("Q");
     EXPECT_FALSE(r.terminal.sendingStopped());
 }
+
+TEST(TerminalAutomation, ACommandFileWaitsRetriesAndSaysHowItWent)
+{
+    Rig r;
+    int resets = 0;
+    std::string seen;
+    r.device = [&](const std::string& written) -> std::string {
+        seen += written;
+        if (written == "RESET\r")
+            return ++resets == 1 ? "" : "READY\r\n";  // the first reset is missed
+        if (written == "GET\r")
+            return "VALUE 7\r\n";
+        return "";
+    };
+    writeFileBytes(r.dir.file("script.txt"),
+                   "RESET\r\n@@wait 100 retry 2 text:READY\r\n@@note reset done\r\n"
+                   "GET\r\n@@wait 50 text:NEVER\r\n@@pause 20\r\nEND\r\n");
+    ASSERT_TRUE(r.terminal.loadCommandFile(r.dir.file("script.txt")));
+    r.terminal.selectMode(SendMode::Manual);
+    r.terminal.startFileSending();
+    r.run(400);
+    // The retry went out once, the second wait timed out and went on, then the pause.
+    EXPECT_EQ(seen, "RESET\rRESET\rGET\rEND\r");
+    EXPECT_EQ(r.linesContaining(" * ] file: reset done"), 1);
+    r.terminal.startFileSending();  // past the end: the summary instead of "all sent"
+    ASSERT_EQ(r.view.messages.size(), 1u);
+    EXPECT_NE(r.view.messages[0].find("4"), std::string::npos);      // lines sent, the re-send included
+    EXPECT_NE(r.view.messages[0].find(": 1, "), std::string::npos);  // one wait matched
+    EXPECT_NE(r.view.messages[0].find(": 2"), std::string::npos);    // the second timed out
+}
+
+TEST(TerminalAutomation, AFileWithoutDirectivesSendsAsBeforeAndInAfterAnswerTheWaitHoldsTheAnswers)
+{
+    Rig r;
+    writeFileBytes(r.dir.file("plain.txt"), "A\r\n@@waiting\r\nB\r\n");
+    ASSERT_TRUE(r.terminal.loadCommandFile(r.dir.file("plain.txt")));
+    r.terminal.selectMode(SendMode::AfterAnswer);
+    r.terminal.startFileSending();
+    for (int i = 0; i < 3; ++i) {
+        r.port.feed("ok\r\n");
+        r.run(5);
+    }
+    EXPECT_EQ(r.port.takeWritten(), "A\r@@waiting\rB\r");
+    ASSERT_EQ(r.view.messages.size(), 1u);
+
+    Rig w;
+    writeFileBytes(w.dir.file("waits.txt"), "A\r\n@@wait 1000 text:DONE\r\nB\r\n");
+    ASSERT_TRUE(w.terminal.loadCommandFile(w.dir.file("waits.txt")));
+    w.terminal.selectMode(SendMode::AfterAnswer);
+    w.terminal.startFileSending();
+    w.port.feed("busy\r\n");  // an answer, but not the awaited one: B waits
+    w.run(5);
+    EXPECT_EQ(w.port.takeWritten(), "A\r");
+    w.port.feed("DONE\r\n");
+    w.run(5);
+    EXPECT_EQ(w.port.takeWritten(), "B\r");  // once, not twice for the same packet
+}
