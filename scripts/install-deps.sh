@@ -9,7 +9,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
   qt6-l10n-tools qt6-tools-dev
   qt6-qpa-plugins libgl-dev
-  libgtest-dev googletest libpcre2-dev
+  libgtest-dev googletest libpcre2-dev libmodbus-dev
   fonts-dejavu-core
   socat xvfb xauth x11-apps imagemagick stress-ng
   dbus-daemon dbus-bin at-spi2-core
