@@ -264,3 +264,21 @@ TEST(ActionLines, TheDialogsActionLinesReadBackAndBadOnesSayWhichLine)
     }
     EXPECT_NE(parseActionLines("send x\nteleport", "").error.find('2'), std::string::npos);
 }
+
+TEST(RuleEngine, BytesSeenDuringACoolDownDoNotFireOnALaterPacket)
+{
+    Rig rig;
+    Rule r = sendRule("r", PatternKind::Text, "ping", "pong");
+    r.acrossPackets = true;
+    r.cooldownMs = 100;
+    rig.engine.setRules({r});
+    rig.engine.packetReceived("ping");
+    rig.clock.advance(10);
+    rig.engine.packetReceived("ping");  // inside the cool-down: ignored
+    rig.clock.advance(200);
+    rig.engine.packetReceived("zzz");  // nothing new to match
+    EXPECT_EQ(rig.take(), (Sent{"r:pong"}));
+    rig.engine.packetReceived("pi");
+    rig.engine.packetReceived("ng");
+    EXPECT_EQ(rig.take(), (Sent{"r:pong"}));
+}

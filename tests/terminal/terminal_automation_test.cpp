@@ -240,7 +240,7 @@ TEST(TerminalAutomation, AFileWithoutDirectivesSendsAsBeforeAndInAfterAnswerTheW
     ASSERT_EQ(r.view.messages.size(), 1u);
 
     Rig w;
-    writeFileBytes(w.dir.file("waits.txt"), "A\r\n@@wait 1000 text:DONE\r\nB\r\n");
+    writeFileBytes(w.dir.file("waits.txt"), "A\r\n@@wait 1000 text:DONE\r\nB\r\nC\r\n");
     ASSERT_TRUE(w.terminal.loadCommandFile(w.dir.file("waits.txt")));
     w.terminal.selectMode(SendMode::AfterAnswer);
     w.terminal.startFileSending();
@@ -249,5 +249,8 @@ TEST(TerminalAutomation, AFileWithoutDirectivesSendsAsBeforeAndInAfterAnswerTheW
     EXPECT_EQ(w.port.takeWritten(), "A\r");
     w.port.feed("DONE\r\n");
     w.run(5);
-    EXPECT_EQ(w.port.takeWritten(), "B\r");  // once, not twice for the same packet
+    EXPECT_EQ(w.port.takeWritten(), "B\r");  // the packet that ended the wait steps the file once
+    w.port.feed("ok\r\n");
+    w.run(5);
+    EXPECT_EQ(w.port.takeWritten(), "C\r");
 }
