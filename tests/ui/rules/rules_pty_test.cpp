@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -90,6 +91,49 @@ TEST(RulesOnAPty, ALoginDialogueIsDoneByRulesAlone)
     const std::string file = w.logFile();
     for (const char* note : {" * ] user: > admin", " * ] password: > secret", " * ] command: > uptime"})
         EXPECT_NE(file.find(note), std::string::npos) << note << "\n" << file;
+}
+
+TEST(RulesOnAPty, AfterAnswerReSendsWhatADeviceDropsEveryThirdTime)
+{
+    LiveWindow w(20);
+    ASSERT_TRUE(w.window->terminal().portOpen());
+    auto* tool = w.window->findChild<RulesTool*>(QStringLiteral("RulesTool"));
+    ASSERT_NE(tool, nullptr);
+    RuleSet set;
+    set.answer.timeoutMs = 200;
+    set.answer.retries = 1;
+    tool->apply(set, false);
+    Controls& c = w.ui();
+    c.MainStrCmd->setText(QStringLiteral("READ"));
+    c.RBAfterAns->setChecked(true);
+    w.ui().ButtonSend->click();
+
+    // The scripted device answers each request but every third one.
+    std::string received;
+    int requests = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        received += w.device.drain();
+        const auto seen = static_cast<int>(std::count(received.begin(), received.end(), '\r'));
+        for (; requests < seen; ++requests)
+            if ((requests + 1) % 3 != 0)
+                w.device.send("OK\r\n");
+        return requests >= 12;
+    }));
+    c.RBManual->setChecked(true);
+    // Nothing but the request went out, the re-sends included.
+    std::string expected;
+    for (int i = 0; i < requests; ++i)
+        expected += "READ\r";
+    EXPECT_EQ(received, expected);
+    // Each dropped request is marked in the log before it goes out again.
+    const std::string noAnswer = "\xED\xE5\xF2 \xEE\xF2\xE2\xE5\xF2\xE0";
+    ASSERT_TRUE(waitUntil([&] {
+        const std::string log = w.logFile();
+        int marks = 0;
+        for (std::size_t at = log.find(noAnswer); at != std::string::npos; at = log.find(noAnswer, at + 1))
+            ++marks;
+        return marks >= 3;  // the 3rd, 6th and 9th request
+    })) << w.logFile();
 }
 
 #ifdef COMTRAX_MODBUS_SERVER
