@@ -225,7 +225,10 @@ void Terminal::answerTimedOut(AnswerWatch::Verdict verdict)
 void Terminal::carryOut(const Firing& f)
 {
     const RuleAction& a = f.action;
-    addAutomationNote(f.ruleName, describeAction(a));
+    // The note goes before what it tells of, except a log's start, which it
+    // follows so that the new file holds it.
+    if (a.kind != RuleAction::Kind::StartLog)
+        addAutomationNote(f.ruleName, describeAction(a));
     switch (a.kind) {
     case RuleAction::Kind::Send:
         sender_.sendAutomatic(a.text, a.hex, a.suffix);
@@ -253,6 +256,7 @@ void Terminal::carryOut(const Firing& f)
         if (!logFile_.logging())
             logFile_.toggleLogFile(clock_.now());
         view_.logStateChanged();
+        addAutomationNote(f.ruleName, describeAction(a));
         break;
     case RuleAction::Kind::StopLog:
         if (logFile_.logging())

@@ -254,3 +254,33 @@ TEST(TerminalAutomation, AFileWithoutDirectivesSendsAsBeforeAndInAfterAnswerTheW
     w.run(5);
     EXPECT_EQ(w.port.takeWritten(), "C\r");
 }
+
+TEST(TerminalAutomation, ARuleStartsAndStopsTheLogFileAndTheFileHoldsItsNotes)
+{
+    Rig r;
+    Rule start;
+    start.name = "rec";
+    start.pattern = {PatternKind::Text, "BEGIN"};
+    start.actions = {{RuleAction::Kind::StartLog, "", false, "", 1}};
+    Rule stop;
+    stop.name = "rec";
+    stop.pattern = {PatternKind::Text, "END"};
+    stop.actions = {{RuleAction::Kind::StopLog, "", false, "", 1}};
+    r.terminal.setRules({start, stop});
+    r.port.feed("BEGIN\r\n");
+    r.run(10);
+    ASSERT_TRUE(r.terminal.logActive());
+    r.port.feed("data\r\n");
+    r.run(10);
+    r.port.feed("END\r\n");
+    r.run(10);
+    EXPECT_FALSE(r.terminal.logActive());
+    r.port.feed("after\r\n");
+    r.run(10);
+    r.terminal.closeLogFile();
+    const std::string file = readFileBytes(r.dir.file(r.terminal.logFileName()));
+    EXPECT_NE(file.find(" * ] rec: log start"), std::string::npos) << file;
+    EXPECT_NE(file.find("data"), std::string::npos) << file;
+    EXPECT_NE(file.find(" * ] rec: log stop"), std::string::npos) << file;
+    EXPECT_EQ(file.find("after"), std::string::npos) << file;
+}
