@@ -20,7 +20,7 @@ struct AnswerTimeoutSettings {
     int retries = 0;            // re-sends of the same line before giving up
     bool stopOnGiveUp = false;  // after the last re-send: stop (else go on with the next line)
     bool patternOn = false;     // only a packet matching pattern counts as the answer
-    PatternSpec pattern;
+    PatternSource pattern;
     ChecksumCondition checksum;  // and only with a good checksum
     bool operator==(const AnswerTimeoutSettings&) const = default;
     static constexpr int64_t MaxTimeoutMs = 3600000;

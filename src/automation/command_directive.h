@@ -26,7 +26,7 @@ struct Directive {
     int64_t ms = 0;
     OnTimeout onTimeout = OnTimeout::GoOn;
     int retries = 0;
-    PatternSpec pattern;
+    PatternSource pattern;
     std::string text;  // Note
     bool operator==(const Directive&) const = default;
     static constexpr int64_t MaxMs = 24LL * 3600 * 1000;

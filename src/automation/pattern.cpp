@@ -53,24 +53,24 @@ std::string decodeEscapes(std::string_view text)
     return out;
 }
 
-std::optional<CompiledPattern> CompiledPattern::compile(const PatternSpec& spec, std::string& error,
+std::optional<CompiledPattern> CompiledPattern::compile(const PatternSource& source, std::string& error,
                                                         uint32_t matchLimit)
 {
     CompiledPattern p;
-    p.kind_ = spec.kind;
+    p.kind_ = source.kind;
     error.clear();
-    switch (spec.kind) {
+    switch (source.kind) {
     case PatternKind::Text:
-        if (spec.text.find("??") != std::string::npos) {
+        if (source.text.find("??") != std::string::npos) {
             error = trText("«??» означает любой байт только в шаблоне HEX");
             return std::nullopt;
         }
-        p.bytes_ = decodeEscapes(spec.text);
+        p.bytes_ = decodeEscapes(source.text);
         break;
     case PatternKind::Hex: {
         std::string digits;
-        for (std::size_t i = 0; i < spec.text.size(); ++i) {
-            const char c = spec.text[i];
+        for (std::size_t i = 0; i < source.text.size(); ++i) {
+            const char c = source.text[i];
             if (c == ' ' || c == '\t' || c == ',') {
                 if (digits.size() % 2 != 0) {
                     error = trText("Нечётное число шестнадцатеричных цифр");
@@ -79,7 +79,7 @@ std::optional<CompiledPattern> CompiledPattern::compile(const PatternSpec& spec,
                 continue;
             }
             if (c != '?' && !isHexDigit(c)) {
-                error = trFormat("Не шестнадцатеричная цифра: «%1»", {std::string_view(&spec.text[i], 1)});
+                error = trFormat("Не шестнадцатеричная цифра: «%1»", {std::string_view(&source.text[i], 1)});
                 return std::nullopt;
             }
             digits += c;
@@ -102,7 +102,7 @@ std::optional<CompiledPattern> CompiledPattern::compile(const PatternSpec& spec,
     }
     case PatternKind::Regex: {
         std::string why;
-        auto re = BoundedRegex::compile(spec.text, why, matchLimit);
+        auto re = BoundedRegex::compile(source.text, why, matchLimit);
         if (!re) {
             error = trFormat("Ошибка в регулярном выражении: %1", {why});
             return std::nullopt;
@@ -111,7 +111,7 @@ std::optional<CompiledPattern> CompiledPattern::compile(const PatternSpec& spec,
         break;
     }
     }
-    if (spec.kind != PatternKind::Regex && p.bytes_.empty()) {
+    if (source.kind != PatternKind::Regex && p.bytes_.empty()) {
         error = trText("Пустой шаблон");
         return std::nullopt;
     }

@@ -14,10 +14,10 @@ namespace comtrax {
 
 enum class PatternKind { Text, Hex, Regex };
 
-struct PatternSpec {
+struct PatternSource {
     PatternKind kind = PatternKind::Text;
     std::string text;  // as the user typed it (Windows-1251)
-    bool operator==(const PatternSpec&) const = default;
+    bool operator==(const PatternSource&) const = default;
 };
 
 // "text", "hex", "regex": the names the rule file and the directives use.
@@ -36,7 +36,7 @@ struct PatternMatch {
 class CompiledPattern {
 public:
     // The compiled pattern, or nothing with error set (UTF-8, the program's text).
-    static std::optional<CompiledPattern> compile(const PatternSpec& spec, std::string& error,
+    static std::optional<CompiledPattern> compile(const PatternSource& source, std::string& error,
                                                   uint32_t matchLimit = BoundedRegex::DefaultMatchLimit);
 
     enum class Outcome { Match, NoMatch, LimitReached };

@@ -37,7 +37,7 @@ bool actionKindFromName(const std::string& name, RuleAction::Kind& kind);
 struct Rule {
     std::string name;
     bool enabled = true;
-    PatternSpec pattern;
+    PatternSource pattern;
     bool acrossPackets = false;  // match in a sliding window over the stream, not in one packet
     ChecksumCondition checksum;  // the packet's checksum must be good
     std::vector<RuleAction> actions;

@@ -73,7 +73,7 @@ TEST(AnswerWatch, OnlyAPacketThatMatchesOrHasAGoodChecksumIsTheAnswer)
     struct Case {
         const char* what;
         bool patternOn;
-        PatternSpec pattern;
+        PatternSource pattern;
         ChecksumCondition checksum;
         std::string packet;
         bool answer;

@@ -55,7 +55,7 @@ TEST(Pattern, FindsTextHexAndExpressions)
 
 TEST(Pattern, BadPatternsSayWhy)
 {
-    const std::vector<std::pair<PatternSpec, const char*>> cases = {
+    const std::vector<std::pair<PatternSource, const char*>> cases = {
         {{PatternKind::Hex, "01 0"}, "odd number of hex digits"},
         {{PatternKind::Hex, "010"}, "odd number, no blanks"},
         {{PatternKind::Hex, "01 ?2"}, "half a wildcard"},
@@ -65,9 +65,9 @@ TEST(Pattern, BadPatternsSayWhy)
         {{PatternKind::Text, ""}, "empty text"},
         {{PatternKind::Hex, "  "}, "empty hex"},
     };
-    for (const auto& [spec, what] : cases) {
+    for (const auto& [source, what] : cases) {
         std::string error;
-        EXPECT_FALSE(CompiledPattern::compile(spec, error)) << what;
+        EXPECT_FALSE(CompiledPattern::compile(source, error)) << what;
         EXPECT_FALSE(error.empty()) << what;
     }
 }

@@ -114,7 +114,7 @@ TEST(RulesDialog, ARuleTypedInTheDialogComesBackWhole)
     const Rule& r = d.ruleSet().rules[0];
     EXPECT_EQ(r.name, "ack");
     EXPECT_TRUE(r.enabled);
-    EXPECT_EQ(r.pattern, (PatternSpec{PatternKind::Regex, "REQ (\\d+)"}));
+    EXPECT_EQ(r.pattern, (PatternSource{PatternKind::Regex, "REQ (\\d+)"}));
     ASSERT_EQ(r.actions.size(), 1u);
     EXPECT_EQ(r.actions[0].text, "ACK \\1");
     EXPECT_EQ(d.ruleSet().answer.timeoutMs, 500);
