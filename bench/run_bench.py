@@ -487,6 +487,11 @@ def main():
     files = tempfile.mkdtemp(prefix="comtrax-bench-files-")
     res["cmd_config"] = run_json([bench + "/bench_cmd_config", files, "11"])
 
+    log("== 20 rules on a text stream (matching alone)")
+    res["rules"] = run_json([bench + "/bench_rules", "16" if a.quick else "64"])
+    log("== a rule's answer after its packet (TimeRX 0, pty) and an echo loop stopped by the limit")
+    res["rules_latency"] = run_json([bench + "/bench_rules_latency", "100" if a.quick else "300"], env=off)
+
     log("== start-up with full files")
     run_json_prepare = subprocess.run([bench + "/bench_startup", "prepare", files], env=dict(os.environ, **off),
                                       capture_output=True, text=True)

@@ -9,7 +9,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
   qt6-l10n-tools qt6-tools-dev
   qt6-qpa-plugins libgl-dev
-  libgtest-dev googletest libpcre2-dev
+  libgtest-dev googletest libpcre2-dev libmodbus-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
   fonts-dejavu-core
   socat ser2net python3-serial xvfb xauth x11-apps imagemagick stress-ng

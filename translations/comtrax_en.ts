@@ -172,6 +172,66 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>cannot create the directory %1: %2</translation>
     </message>
     <message>
+      <location filename="../src/automation/action_lines.cpp" line="53" />
+      <source>Строка %1: нужно «macro СПИСОК НОМЕР»</source>
+      <translation>Line %1: write “macro LIST NUMBER”</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/action_lines.cpp" line="63" />
+      <source>Строка %1: неизвестное действие «%2»</source>
+      <translation>Line %1: unknown action “%2”</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="68" />
+      <source>Нужно время в миллисекундах: %1</source>
+      <translation>A time in milliseconds is needed: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="75" />
+      <source>Лишнее после паузы: %1</source>
+      <translation>Something more after the pause: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="91" />
+      <source>Нужно число повторов: %1</source>
+      <translation>A number of retries is needed: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/command_directive.cpp" line="107" />
+      <source>Нужен шаблон text:, hex: или regex: %1</source>
+      <translation>A pattern text:, hex: or regex: is needed: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="65" />
+      <source>«??» означает любой байт только в шаблоне HEX</source>
+      <translation>“??” means any byte only in a HEX pattern</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="76" />
+      <source>Нечётное число шестнадцатеричных цифр</source>
+      <translation>An odd number of hex digits</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="82" />
+      <source>Не шестнадцатеричная цифра: «%1»</source>
+      <translation>Not a hex digit: “%1”</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="95" />
+      <source>«?» пишется парой: «??» — любой байт</source>
+      <translation>“?” comes in pairs: “??” is any byte</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="107" />
+      <source>Ошибка в регулярном выражении: %1</source>
+      <translation>Error in the regular expression: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/automation/pattern.cpp" line="115" />
+      <source>Пустой шаблон</source>
+      <translation>The pattern is empty</translation>
+    </message>
+    <message>
       <location filename="../src/common/file_io.cpp" line="57" />
       <source>Это не обычный файл: %1</source>
       <translation>Not a plain file: %1</translation>
@@ -946,6 +1006,36 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>The port number must be 1 to 65535.</translation>
     </message>
     <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="121" />
+      <source>нет ответа</source>
+      <translation>no answer</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="144" />
+      <source>Файл остановлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3</source>
+      <translation>The file stopped. Lines sent: %1, waits matched: %2, timed out: %3</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="145" />
+      <source>Файл отправлен. Отправлено строк: %1, ожиданий выполнено: %2, не дождались: %3</source>
+      <translation>The file was sent. Lines sent: %1, waits matched: %2, timed out: %3</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="147" />
+      <source>нет</source>
+      <translation>none</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="277" />
+      <source>Правило «%1» отключено: регулярное выражение требует слишком много работы</source>
+      <translation>Rule “%1” switched off: its regular expression takes too much work</translation>
+    </message>
+    <message>
+      <location filename="../src/terminal/terminal_automation.cpp" line="285" />
+      <source>Автоматика остановлена: больше %1 действий в секунду. Последнее правило: «%2». Чтобы включить её снова, сохраните правила.</source>
+      <translation>Automation stopped: more than %1 actions a second. Last rule: “%2”. Save the rules to switch it on again.</translation>
+    </message>
+    <message>
       <location filename="../src/transmit/send_scheduler.cpp" line="11" />
       <source>Все команды отправлены</source>
       <translation>All commands sent</translation>
@@ -1028,11 +1118,6 @@ and press ReScan.</translation>
       <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="47" />
       <source>Линия (при следующем соединении)</source>
       <translation>Line (from the next connection)</translation>
-    </message>
-    <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
-      <source>нет</source>
-      <translation>none</translation>
     </message>
     <message>
       <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="50" />
@@ -1430,6 +1515,171 @@ and press ReScan.</translation>
       <translation>error: %1</translation>
     </message>
     <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="68" />
+      <source>не проверять</source>
+      <translation>not checked</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="69" />
+      <source>кадр Modbus (CRC)</source>
+      <translation>Modbus frame (CRC)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="78" />
+      <source>текст ($XX — байт)</source>
+      <translation>text ($XX is a byte)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="79" />
+      <source>HEX (?? — любой байт)</source>
+      <translation>HEX (?? is any byte)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="80" />
+      <source>регулярное выражение</source>
+      <translation>regular expression</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="87" />
+      <source>Правила</source>
+      <translation>Rules</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="97" />
+      <source>Добавить</source>
+      <translation>Add</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="98" />
+      <source>Удалить</source>
+      <translation>Remove</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="112" />
+      <source>включено</source>
+      <translation>enabled</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="118" />
+      <source>искать и через границы пакетов</source>
+      <translation>also across packet borders</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="124" />
+      <source>По одному действию в строке: send ТЕКСТ, sendhex БАЙТЫ, macro СПИСОК НОМЕР, note ТЕКСТ, pulse-dtr, pulse-rts, break, log-start, log-stop, stop-sending. В отправке \1 … \9 и \{имя} — захваченные группы регулярного выражения.</source>
+      <translation>One action a line: send TEXT, sendhex BYTES, macro LIST NUMBER, note TEXT, pulse-dtr, pulse-rts, break, log-start, log-stop, stop-sending. In a send, \1 … \9 and \{name} are the regular expression's captured groups.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="129" />
+      <source>каждый раз</source>
+      <translation>every time</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="132" />
+      <source>после срабатывания проверять и следующие правила</source>
+      <translation>after acting, try the following rules too</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="137" />
+      <source>Имя</source>
+      <translation>Name</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="139" />
+      <source>Шаблон</source>
+      <translation>Pattern</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="142" />
+      <source>Контрольная сумма</source>
+      <translation>Checksum</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="143" />
+      <source>Действия</source>
+      <translation>Actions</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="144" />
+      <source>Суффикс отправки</source>
+      <translation>Send suffix</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="145" />
+      <source>Сколько раз</source>
+      <translation>How many times</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="146" />
+      <source>Задержка</source>
+      <translation>Delay</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="147" />
+      <source>Пауза после</source>
+      <translation>Cool-down</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="153" />
+      <source>Останавливать автоматику, если действий в секунду больше</source>
+      <translation>Stop the automation at more actions a second than</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="161" />
+      <source>Ожидание ответа (режим «после ответа»)</source>
+      <translation>Waiting for the answer (after-answer mode)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="165" />
+      <source>ждать без конца</source>
+      <translation>wait for ever</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="168" />
+      <source>перейти к следующей строке</source>
+      <translation>go on with the next line</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="168" />
+      <source>остановить отправку</source>
+      <translation>stop sending</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="169" />
+      <source>ответом считать только пакет с шаблоном</source>
+      <translation>only a packet with this pattern is the answer</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="173" />
+      <source>Нет ответа через</source>
+      <translation>No answer after</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="174" />
+      <source>Повторить строку</source>
+      <translation>Send the line again</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="175" />
+      <source>Затем</source>
+      <translation>Then</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="178" />
+      <source>Контрольная сумма ответа</source>
+      <translation>Checksum of the answer</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="221" />
+      <source>(без имени)</source>
+      <translation>(no name)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/rules/rules_dialog.cpp" line="312" />
+      <source>Правило %1</source>
+      <translation>Rule %1</translation>
+    </message>
+    <message>
       <location filename="../src/ui/window/build_controls.cpp" line="189" />
       <source>Временнй интервал разделения пакетов, мс</source>
       <translation>Time gap that ends a packet, ms</translation>
@@ -1580,19 +1830,39 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="231" />
+      <location filename="../src/ui/window/rules_tool.cpp" line="47" />
+      <source>Файл правил %1 не прочитан, правила выключены и он не будет перезаписан: %2</source>
+      <translation>The rules file %1 was not read; the rules are off and the file will not be overwritten: %2</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/rules_tool.cpp" line="61" />
+      <source>Шаблон ответа не принят, ответом считается любой пакет: %1</source>
+      <translation>The answer pattern was not accepted, any packet counts as the answer: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/rules_tool.cpp" line="66" />
+      <source>Правила действуют, но не сохранены: файл %1 не был прочитан</source>
+      <translation>The rules act but were not saved: the file %1 was not read</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/rules_tool.cpp" line="72" />
+      <source>Правила не сохранены: %1</source>
+      <translation>The rules were not saved: %1</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/terminal_window.cpp" line="232" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="240" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="241" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="287" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="288" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>
@@ -1600,6 +1870,11 @@ Save the settings, command history and macros of this window over its files?</tr
       <location filename="../src/ui/window/terminal_window_plot.cpp" line="27" />
       <source>График...</source>
       <translation>Plot...</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/window/terminal_window_rules.cpp" line="14" />
+      <source>Правила…</source>
+      <translation>Rules…</translation>
     </message>
     <message>
       <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>

@@ -67,8 +67,13 @@ bool ModemControl::setRts(bool on)
 
 bool ModemControl::pulseReset()
 {
-    const bool dropDtr = settings_.resetPulseDtr;
-    const bool dropRts = settings_.resetPulseRts && !rtsOwnedByDriver();
+    return pulseLines(settings_.resetPulseDtr, settings_.resetPulseRts);
+}
+
+bool ModemControl::pulseLines(bool dtr, bool rts)
+{
+    const bool dropDtr = dtr;
+    const bool dropRts = rts && !rtsOwnedByDriver();
     if (!open() || pulsing_ || !schedule_ || !(dropDtr || dropRts))
         return false;
     pulsing_ = true;

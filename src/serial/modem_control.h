@@ -61,6 +61,8 @@ public:
     // them. False when no port is open, no line is chosen, or a pulse is
     // already under way.
     bool pulseReset();
+    // The same pulse on the lines given (a rule's "pulse DTR" or "pulse RTS").
+    bool pulseLines(bool dtr, bool rts);
     // Holds the line in break for breakMs. False when no port is open or a
     // break is already under way.
     bool sendBreak();

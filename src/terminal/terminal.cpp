@@ -12,21 +12,28 @@ Terminal::Terminal(const Setup& s)
       sender_(access_, history_, logOutput_, counters_, options_, s.clock, s.view),
       receiver_(access_, counters_, logOutput_, options_, s.clock),
       scheduler_(options_, s.clock, s.view,
-                 SendScheduler::Hooks{[this](const std::string& line) { sender_.send(line); },
-                                      [this] { return access_.portOpen(); }}),
+                 SendScheduler::Hooks{[this](const std::string& line) { scheduledSend(line); },
+                                      [this] { return access_.portOpen(); },
+                                      [this] { return fileRunEnded(); }}),
       connection_(access_, s.view, Connection::Hooks{s.sleep, [this] { scheduler_.sendAfterConnect(); }}),
-      modem_(s.port, s.schedule)
+      modem_(s.port, s.schedule),
+      view_(s.view),
+      rules_(s.clock),
+      answerWatch_(s.clock),
+      directives_(s.clock)
 {
-    receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
+    receiver_.setAfterAnswer([this] { afterAnswer(); });
     // A break or a reset pulse under way ends before the port closes.
     access_.setClosingListener([this] { modem_.portClosing(); });
     // Lines still waiting for room when the port closes did not go out.
     access_.setClosedListener([this] {
         sender_.abandonOutput();
+        answerWatch_.cancel();
         modem_.portClosed();
     });
     // DTR and RTS as the user chose, on every open: Connect and a reconnection.
     access_.setOpenedListener([this] { modem_.portOpened(); });
+    wireAutomation();
 }
 
 void Terminal::addPacketObserver(PacketObserver observer)

@@ -3,10 +3,14 @@
 // counters, the framer, the scheduler and the log file, wired together. The
 // window owns one, feeds it the current options and calls its timer handlers.
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "automation/answer_timeout.h"
+#include "automation/command_directive.h"
+#include "automation/rule_engine.h"
 #include "common/clock.h"
 #include "common/options.h"
 #include "log/log_file.h"
@@ -59,7 +63,7 @@ public:
 
     // Sending: one line through the one send path; output the port had no room
     // for goes on when it has.
-    void send(const std::string& line) { sender_.send(line); }
+    void send(const std::string& line);
     void drainOutput() { sender_.drainOutput(); }
     bool outputWaiting() const { return sender_.outputWaiting(); }
 
@@ -117,18 +121,30 @@ public:
     {
         options_.sendMode = mode;
         scheduler_.modeSelected(mode);
+        answerWatch_.cancel();
+        directives_.cancel();
     }
     bool sendStartEnabled() const { return scheduler_.sendStartEnabled(); }
     bool cyclicEnabled() const { return scheduler_.cyclicEnabled(); }
     void startFileSending() { scheduler_.startSending(); }
+    bool sendingStopped() const { return scheduler_.sendingStopped(); }
     void periodTick() { scheduler_.periodTick(); }
     bool periodTimerEnabled() const { return scheduler_.periodTimerEnabled(); }
     int64_t msUntilNextPeriodSend() const { return scheduler_.msUntilNextPeriodSend(); }
     void housekeepingTick() { scheduler_.housekeepingTick(); }
     bool fileMode() const { return scheduler_.fileMode(); }
     const std::vector<std::string>& fileLines() const { return scheduler_.fileLines(); }
-    FileResult loadCommandFile(const std::string& path) { return scheduler_.loadFileFromPath(path); }
-    void leaveCommandFile() { scheduler_.leaveFile(); }
+    FileResult loadCommandFile(const std::string& path)
+    {
+        directives_.cancel();
+        return scheduler_.loadFileFromPath(path);
+    }
+    void leaveCommandFile()
+    {
+        directives_.cancel();
+        scheduler_.leaveFile();
+    }
+    bool fileWaiting() const { return directives_.busy(); }  // a wait or pause of the file holds it
 
     // The log file and the statistics.
     void toggleLogFile() { logFile_.toggleLogFile(clock_.now()); }
@@ -145,7 +161,43 @@ public:
     FileResult saveHistory() { return history_.saveIfPresent(historyPath()); }
     std::vector<std::string> historyLines() const { return history_.nonEmpty(); }
 
+    // Automation: the trigger rules act on every received packet; the answer
+    // timeout watches after-answer sending. Nothing here waits: the window
+    // calls automationTick() when msUntilAutomationDue() says (-1: nothing due).
+    void setRules(std::vector<Rule> rules, RuleLimit limit = {},
+                  std::size_t windowBytes = RuleEngine::DefaultWindowBytes);
+    const RuleEngine& rules() const { return rules_; }
+    // The error of the answer pattern, empty when it compiled.
+    std::string setAnswerTimeout(const AnswerTimeoutSettings& settings);
+    const AnswerTimeoutSettings& answerTimeout() const { return answerWatch_.settings(); }
+    // "Send macro N of list L": the command line, or nothing when there is none.
+    using MacroLookup = std::function<std::optional<std::string>(const std::string& list, int macro)>;
+    void setMacroLookup(MacroLookup lookup) { macroLookup_ = std::move(lookup); }
+    int64_t msUntilAutomationDue() const;
+    void automationTick();
+    // Told whenever msUntilAutomationDue() may have changed (a packet, a send,
+    // a tick, new rules), so the window re-arms its one timer.
+    void setAutomationListener(std::function<void()> listener) { automationChanged_ = std::move(listener); }
+    // A line of the log that says what the terminal did by itself.
+    void addAutomationNote(const std::string& name, const std::string& what);
+
 private:
+    void wireAutomation();
+    void scheduledSend(const std::string& line);
+    void afterAnswer();
+    void answerTimedOut(AnswerWatch::Verdict verdict);
+    bool carryOutDirective(const std::string& line);
+    void directiveEvent(DirectiveRun::Event event);
+    void stepFileAfterLine();
+    bool fileRunEnded(bool stopped = false);
+    void carryOut(const Firing& firing);
+    void ruleReport(const RuleEngine::Report& report);
+    void tellAutomationChanged()
+    {
+        if (automationChanged_)
+            automationChanged_();
+    }
+
     TerminalOptions options_;
     const Clock& clock_;
     std::string directory_;
@@ -160,6 +212,19 @@ private:
     Connection connection_;
     ModemControl modem_;
     std::vector<PacketObserver> packetObservers_;
+    TerminalView& view_;
+    RuleEngine rules_;
+    AnswerWatch answerWatch_;
+    MacroLookup macroLookup_;
+    std::function<void()> automationChanged_;
+    std::string answerLine_;         // the last line after-answer sending sent, for a re-send
+    bool lastPacketAnswers_ = true;  // the last packet counts as the answer
+    DirectiveRun directives_;
+    std::string lastFileLine_;  // the file's last line sent, for a wait's retry
+    int waitsInRun_ = 0;        // waits reached in this run, to name them in the summary
+    bool runHasDirectives_ = false;
+    bool fileContinuing_ = false;     // a wait or pause ended: the file goes on to its next line
+    bool packetTakenByWait_ = false;  // the wait took this packet: it steps nothing else
 };
 
 }  // namespace comtrax

@@ -45,11 +45,18 @@ void SendScheduler::setPeriodTimerEnabled(bool on)
     view_.setPeriodTimerEnabled(on);
 }
 
+void SendScheduler::stopSending()
+{
+    stopped_ = true;
+    setPeriodTimerEnabled(false);
+}
+
 void SendScheduler::modeSelected(SendMode mode)
 {
     if (mode == selectedMode_)
         return;
     selectedMode_ = mode;
+    stopped_ = false;
     switch (mode) {
     case SendMode::Manual:
         sendStartEnabled_ = true;
@@ -85,7 +92,7 @@ void SendScheduler::sendFileLine()
 
 void SendScheduler::periodTick()
 {
-    if (options_.sendMode != SendMode::Period)
+    if (options_.sendMode != SendMode::Period || stopped_)
         return;
     const int32_t t = timeOfDayMs(clock_.now());
     int64_t period = 0;
@@ -112,7 +119,7 @@ void SendScheduler::periodTick()
         return;  // this period passes without a send; line 1 follows in the next
     // The timer is off before the modal box opens, so a nested tick cannot show it twice.
     setPeriodTimerEnabled(false);
-    view_.showMessage(trText(AllSentText));
+    announceEnd();
 }
 
 int64_t SendScheduler::msUntilNextPeriodSend() const
@@ -137,13 +144,14 @@ int64_t SendScheduler::msUntilNextPeriodSend() const
 
 void SendScheduler::startSending()
 {
+    stopped_ = false;
     switch (options_.sendMode) {
     case SendMode::Manual:
     case SendMode::AfterAnswer:
         if (fileLineIndex_ >= fileLines_.size()) {
             fileLineIndex_ = 0;
             runEnded_ = true;
-            view_.showMessage(trText(AllSentText));
+            announceEnd();
         } else {
             runEnded_ = false;
             sendFileLine();
@@ -159,6 +167,8 @@ void SendScheduler::startSending()
 
 void SendScheduler::sendNextAfterAnswer()
 {
+    if (stopped_)
+        return;
     if (!fileMode_) {
         if (hooks_.send)
             hooks_.send(options_.commandText);
@@ -176,12 +186,37 @@ void SendScheduler::sendNextAfterAnswer()
             // list has no run to end, so every answer stays quiet.
             runEnded_ = !fileLines_.empty();
             if (!fileLines_.empty())
-                view_.showMessage(trText(AllSentText));
+                announceEnd();
             return;
         }
     }
     if (fileLineIndex_ < fileLines_.size())
         sendFileLine();
+}
+
+void SendScheduler::announceEnd()
+{
+    if (hooks_.runEnded && hooks_.runEnded())
+        return;
+    view_.showMessage(trText(AllSentText));
+}
+
+void SendScheduler::sendNextFileLine()
+{
+    if (!fileMode_ || stopped_ || runEnded_)
+        return;
+    if (fileLineIndex_ < fileLines_.size()) {
+        sendFileLine();
+        return;
+    }
+    fileLineIndex_ = 0;
+    if (options_.cyclic && options_.sendMode == SendMode::AfterAnswer) {
+        if (!fileLines_.empty())
+            sendFileLine();
+        return;
+    }
+    runEnded_ = true;
+    announceEnd();
 }
 
 void SendScheduler::sendAfterConnect()
@@ -194,7 +229,7 @@ void SendScheduler::sendAfterConnect()
 
 void SendScheduler::housekeepingTick()
 {
-    if (options_.cyclic && options_.sendMode == SendMode::Period)
+    if (options_.cyclic && options_.sendMode == SendMode::Period && !stopped_)
         setPeriodTimerEnabled(true);
 }
 

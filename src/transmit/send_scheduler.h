@@ -26,6 +26,9 @@ public:
     struct Hooks {
         std::function<void(const std::string&)> send;  // send
         std::function<bool()> portOpen;                // PortOpen
+        // A file run reached its end: true when the hook told the user itself
+        // (the summary of a file with waits), so no "all sent" box follows.
+        std::function<bool()> runEnded = {};
     };
 
     SendScheduler(const TerminalOptions& options, const Clock& clock, TerminalView& view, Hooks hooks);
@@ -38,6 +41,13 @@ public:
     void sendNextAfterAnswer();
     void sendAfterConnect();
     void housekeepingTick();  // re-enables TimerPeriod when CiklSend and RBPeriod
+    // Stops periodic and after-answer sending (a rule, or an answer that never
+    // came): nothing goes out by itself until a start, a mode change or resumeSending.
+    void stopSending();
+    void resumeSending() { stopped_ = false; }
+    // The next line of the file now (after a wait or a pause), or the end of the run.
+    void sendNextFileLine();
+    bool sendingStopped() const { return stopped_; }
 
     // File view.
     void loadFile(const std::string& bytes);  // after the dialog and the read
@@ -64,6 +74,7 @@ public:
 
 private:
     void applyLoadedFile(CommandFile file);
+    void announceEnd();
     void sendFileLine();
 
     const TerminalOptions& options_;
@@ -74,6 +85,7 @@ private:
     bool fileMode_ = false;
     std::vector<std::string> fileLines_;
     uint32_t fileLineIndex_ = 0;
+    bool stopped_ = false;   // stopSending: no period or after-answer sends until a start
     bool runEnded_ = false;  // a non-cyclic after-answer run reached its end; a start begins it again
     int32_t lastPeriodSend_ = 0;
     bool periodTimer_ = false;

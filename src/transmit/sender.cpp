@@ -27,21 +27,35 @@ Sender::Sender(PortAccess& port, SentHistory& history, LogOutput& log, TrafficCo
 
 void Sender::send(const std::string& line)
 {
+    sendLine(line, options_.hex, options_.suffix, false);
+}
+
+void Sender::sendAutomatic(const std::string& line, bool hex, const std::string& suffix)
+{
+    sendLine(line, hex, suffix, true);
+}
+
+void Sender::sendLine(const std::string& line, bool hex, const std::string& suffix, bool automatic)
+{
     // A nested call from a modal window's event loop is dropped, not queued.
     if (sendBusy_)
         return;
     BusyGuard guard(sendBusy_);
 
     if (!port_.portOpen()) {
-        view_.showNoPortWindow();
+        // Nobody typed an automatic line: no window pops up for it.
+        if (!automatic)
+            view_.showNoPortWindow();
         return;
     }
     if (line.empty())
         return;
 
-    history_.recordSent(line);
+    // The history holds what the user sent, not what rules answered.
+    if (!automatic)
+        history_.recordSent(line);
 
-    const EncodedLine encoded = encodeLine(line, options_.suffix, options_.hex);
+    const EncodedLine encoded = encodeLine(line, suffix, hex);
 
     std::string echo;
     if (options_.showTime)

@@ -23,6 +23,10 @@ public:
 
     // Sends one line (Windows-1251 bytes). Dropped silently while a send runs.
     void send(const std::string& line);
+    // A line the terminal sends by itself (a rule's answer): in its own
+    // encoding and suffix, not kept in the history, and no window when the
+    // port is closed.
+    void sendAutomatic(const std::string& line, bool hex, const std::string& suffix);
     bool busy() const { return sendBusy_; }
 
     // Bytes the port could not take at once wait here, in order, until it has
@@ -45,6 +49,7 @@ private:
         std::size_t taken = 0;  // bytes the port has already accepted
         std::string echo;
     };
+    void sendLine(const std::string& line, bool hex, const std::string& suffix, bool automatic);
     void lineSent(const std::string& echo);
     void lineNotSent(const std::string& echo);
     void setOutputWaiting(bool waiting);

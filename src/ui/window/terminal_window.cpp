@@ -163,6 +163,7 @@ QAction* TerminalWindow::addToolAction(const QString& text, const QKeySequence& 
 void TerminalWindow::makeTools()
 {
     makePlotTool();
+    makeRulesTool();
 }
 
 // What one band asks of another goes through here: the panels know the
@@ -225,7 +226,7 @@ void TerminalWindow::startUp()
     // may clear what saves cut short by a kill left behind.
     if (directoryLock_.tryLock(env_.directory)) {
         removeLeftoverTemporaries(env_.directory,
-                                  {"CfgTerminal", "CfgLine", "CfgPlot", "CmdConfig", "OldCmd"});
+                                  {"CfgTerminal", "CfgLine", "CfgRules", "CfgPlot", "CmdConfig", "OldCmd"});
     } else {
         keepOtherInstanceFiles_ = !env_.dialogs->askYesNo(
             uiText("Каталог %1 уже использует другое окно Comtrax.\n"

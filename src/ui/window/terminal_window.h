@@ -101,8 +101,9 @@ private:
     void init(const WindowEnvironment& env);
     void makePanels();
     void wirePanels();
-    void makeTools();     // the tool windows, each with its command
-    void makePlotTool();  // terminal_window_plot.cpp
+    void makeTools();      // the tool windows, each with its command
+    void makeRulesTool();  // trigger rules and the answer timeout (terminal_window_rules.cpp)
+    void makePlotTool();   // terminal_window_plot.cpp
     void startUp();
     bool shutDown();
     void pauseProgram(int ms);
