@@ -18,15 +18,23 @@ Terminal::Terminal(const Setup& s)
       modem_(s.port, s.schedule)
 {
     receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
-    // A break or a reset pulse under way ends before the port closes.
-    access_.setClosingListener([this] { modem_.portClosing(); });
+    receiver_.setThreadWanted(s.receiveThread);
+    // A break or a reset pulse under way ends before the port closes; the
+    // receive thread, which reads the port, ends before it too.
+    access_.setClosingListener([this] {
+        modem_.portClosing();
+        receiver_.portClosing();
+    });
     // Lines still waiting for room when the port closes did not go out.
     access_.setClosedListener([this] {
         sender_.abandonOutput();
         modem_.portClosed();
     });
     // DTR and RTS as the user chose, on every open: Connect and a reconnection.
-    access_.setOpenedListener([this] { modem_.portOpened(); });
+    access_.setOpenedListener([this] {
+        modem_.portOpened();
+        receiver_.portOpened();
+    });
 }
 
 void Terminal::addPacketObserver(PacketObserver observer)
@@ -51,6 +59,10 @@ Terminal::PollResult Terminal::poll()
     // per trip through the event loop. Each round is a whole receive poll, so
     // packets are framed exactly as by polls one after another.
     PollResult r;
+    if (receiver_.threadRunning()) {
+        r.bytesRead = receiver_.poll();
+        return r;
+    }
     for (uint32_t round = 0; round < MaxPollsPerWake; ++round) {
         const uint32_t room = Receiver::BufferSize - receiver_.rxCount();
         const uint32_t got = receiver_.poll();
