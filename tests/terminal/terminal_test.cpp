@@ -122,3 +122,19 @@ TEST(TerminalWiring, DisconnectDuringABreakClearsItBeforeTheClose)
     EXPECT_FALSE(port.inBreak);  // cleared while the port was still open
     EXPECT_EQ(port.modemCallNames().back(), "break=0");
 }
+
+// What was read before a Disconnect is shown then: it neither waits for a
+// next connection that may never come nor merges into its first packet.
+TEST(TerminalWiring, BytesHeldAtDisconnectAreShownAtOnce)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(100);
+    r.port.feed("half a pack");
+    r.pollFor(3);
+    EXPECT_TRUE(r.view.logLines.empty());
+    EXPECT_EQ(r.terminal.heldBytes(), 11u);
+    r.terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
+    EXPECT_FALSE(r.terminal.connected());
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"half a pack"});
+    EXPECT_EQ(r.terminal.heldBytes(), 0u);
+}
