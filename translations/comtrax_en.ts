@@ -1080,17 +1080,17 @@ and press ReScan.</translation>
       <translation>Find:</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="118" />
+      <location filename="../src/ui/logview/log_text_view_accessible.cpp" line="113" />
       <source>Окно лога</source>
       <translation>Log window</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="380" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="212" />
       <source>Копировать</source>
       <translation>Copy</translation>
     </message>
     <message>
-      <location filename="../src/ui/logview/log_text_view_input.cpp" line="383" />
+      <location filename="../src/ui/logview/log_text_view_input.cpp" line="215" />
       <source>Выделить всё</source>
       <translation>Select all</translation>
     </message>
@@ -1183,6 +1183,21 @@ and press ReScan.</translation>
       <location filename="../src/ui/panels/options_band.cpp" line="75" />
       <source>Проверять CRC-16/MODBUS принятых пакетов</source>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="96" />
+      <source>Время прихода первого байта пакета (мс)</source>
+      <translation>Arrival time of the packet&apos;s first byte (ms)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="97" />
+      <source>Тишина перед пакетом</source>
+      <translation>Silence before the packet</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="98" />
+      <source>Время ответа после отправленной строки</source>
+      <translation>Answer time after the sent line</translation>
     </message>
     <message>
       <location filename="../src/ui/panels/port_controls.cpp" line="47" />
@@ -1345,19 +1360,19 @@ and press ReScan.</translation>
       <translation>Double-click a command to edit its help</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="204" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="230" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="213" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="239" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="260" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="286" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "log/log_file.h"
+#include "receive/packet_times.h"
 #include "log/statistics.h"
 #include "serial/port_access.h"
 
@@ -169,6 +170,10 @@ void Receiver::show(const FramedPacket& packet, bool quiet)
     if (text.empty()) {
         tellObserver();
         return;
+    }
+    if (options_.packetTimes.any()) {
+        const PacketClockReading now{clock_.now(), clock_.monotonicNs()};
+        text = formatPacketTimes(packet, options_.packetTimes, now, lastSentNs_ ? lastSentNs_() : -1) + text;
     }
     if (options_.showTime) {
         // The reading of this poll is the moment of display.

@@ -37,6 +37,8 @@ public:
     void setAfterAnswer(std::function<void()> hook) { afterAnswer_ = std::move(hook); }
     // Called with every packet that leaves the framing, shown or not.
     void setPacketObserver(PacketObserver observer) { packetObserver_ = std::move(observer); }
+    // When the last sent line left (monotonic ns, -1: none), for the time of an answer.
+    void setLastSent(std::function<int64_t()> lastSentNs) { lastSentNs_ = std::move(lastSentNs); }
 
     // One receive poll (or, while the thread runs, what it handed over);
     // returns how many bytes it took in.
@@ -85,6 +87,7 @@ private:
     const Clock& clock_;
     std::function<void()> afterAnswer_;
     PacketObserver packetObserver_;
+    std::function<int64_t()> lastSentNs_;
     Framer framer_;
     HandOver handOver_;
     std::unique_ptr<ReceiveThread> thread_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/options.h"
 #include "serial/modem_control.h"
 #include "serial/serial_port.h"
 #include "settings/key_value_file.h"
@@ -17,6 +18,7 @@ namespace comtrax {
 
 struct LineSettings {
     bool checkModbusCrc = false;  // mark received HEX frames [CRC ok] / [CRC bad]
+    PacketTimes packetTimes;      // the times shown beside TIME +
     LineOptions line;             // parity and flow control
     int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
     ModemSettings modem;          // DTR and RTS on connect, the reset pulse, break

@@ -19,6 +19,7 @@ Terminal::Terminal(const Setup& s)
 {
     receiver_.setAfterAnswer([this] { scheduler_.sendNextAfterAnswer(); });
     receiver_.setThreadWanted(s.receiveThread);
+    receiver_.setLastSent([this] { return sender_.lastSentNs(); });
     // A break or a reset pulse under way ends before the port closes; the
     // receive thread, which reads the port, ends before it too.
     access_.setClosingListener([this] {

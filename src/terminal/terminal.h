@@ -54,6 +54,7 @@ public:
         receiver_.framingChanged();
     }
     void setShowTime(bool on) { options_.showTime = on; }
+    void setPacketTimes(const PacketTimes& times) { options_.packetTimes = times; }
     void setFilter(std::string text) { options_.filter = std::move(text); }
     void setSuffix(std::string text) { options_.suffix = std::move(text); }
     void setCommandText(std::string text) { options_.commandText = std::move(text); }

@@ -138,3 +138,19 @@ TEST(TerminalWiring, BytesHeldAtDisconnectAreShownAtOnce)
     EXPECT_EQ(r.view.logLines, std::vector<std::string>{"half a pack"});
     EXPECT_EQ(r.terminal.heldBytes(), 0u);
 }
+
+TEST(TerminalWiring, AnAnswerIsTimedFromTheLastSentLineAndItsPreviousPacket)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(2);
+    r.terminal.setPacketTimes({false, true, true});
+    r.port.feed("hello");
+    r.pollFor(10);
+    r.terminal.send("Q");
+    r.clock.advance(4);
+    r.port.feed("A");
+    r.pollFor(10);
+    ASSERT_EQ(r.view.logLines.size(), 3u);
+    EXPECT_EQ(r.view.logLines[0], "{gap - ans -} hello");
+    EXPECT_EQ(r.view.logLines[2], "{gap 14.000ms ans 4.000ms} A");
+}
