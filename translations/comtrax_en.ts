@@ -1187,7 +1187,7 @@ and press ReScan.</translation>
     <message>
       <location filename="../src/ui/panels/options_band.cpp" line="96" />
       <source>Время прихода первого байта пакета (мс)</source>
-      <translation>Arrival time of the packet&apos;s first byte (ms)</translation>
+      <translation>Arrival time of the packet's first byte (ms)</translation>
     </message>
     <message>
       <location filename="../src/ui/panels/options_band.cpp" line="97" />
@@ -1203,6 +1203,11 @@ and press ReScan.</translation>
       <location filename="../src/ui/panels/port_controls.cpp" line="47" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/top_bar.cpp" line="117" />
+      <source>3,5 символа (Modbus RTU, по скорости и формату кадра)</source>
+      <translation>3.5 characters (Modbus RTU, from the rate and frame format)</translation>
     </message>
     <message>
       <location filename="../src/ui/window/build_controls.cpp" line="189" />

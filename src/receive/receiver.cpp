@@ -79,6 +79,7 @@ uint32_t Receiver::takeHandedOver()
 
 void Receiver::portOpened()
 {
+    framingChanged();  // the rate and frame may have changed
     if (!threadWanted_)
         return;
     thread_ = std::make_unique<ReceiveThread>(port_.port(), framer_, handOver_);
@@ -123,6 +124,11 @@ ReceiveSettings Receiver::settings() const
 {
     ReceiveSettings s;
     s.gapNs = gapForTimeoutNs(rxTimeoutMs_);
+    if (inCharacters_) {
+        const bool parity = port_.port().lineOptions().parity != Parity::None;
+        const int stopTimesTwo = port_.stopCode() == TwoStop ? 4 : port_.stopCode() == OneAndHalfStop ? 3 : 2;
+        s.gapNs = gapForCharactersNs(port_.baud(), port_.dataBits(), parity, stopTimesTwo);
+    }
     s.hex = options_.hex;
     s.answerAtOnce = options_.sendMode == SendMode::AfterAnswer;
     return s;

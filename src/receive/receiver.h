@@ -59,6 +59,14 @@ public:
 
     int32_t rxTimeoutMs() const { return rxTimeoutMs_; }
     void setRxTimeoutMs(int32_t v);
+    // "3.5 characters": the silence that ends a packet follows the open
+    // port's rate and frame (Modbus RTU) instead of TimeRX.
+    bool timeoutInCharacters() const { return inCharacters_; }
+    void setTimeoutInCharacters(bool on)
+    {
+        inCharacters_ = on;
+        framingChanged();
+    }
     // The hex, send-mode or line choices changed: the framing follows.
     void framingChanged();
     // Bytes taken in and not yet in a packet.
@@ -97,6 +105,7 @@ private:
     uint64_t shownBytes_ = 0;    // of those, in packets
     std::array<uint8_t, BufferSize> readBuffer_{};
     int32_t rxTimeoutMs_ = 0;
+    bool inCharacters_ = false;
     bool rxBusy_ = false;
     LocalDateTime tickTime_;  // the clock reading of the running poll
 };

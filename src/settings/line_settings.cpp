@@ -43,6 +43,7 @@ std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings&
         {"timeArrival", s.packetTimes.arrival ? "1" : "0"},
         {"timeSilenceBefore", s.packetTimes.silenceBefore ? "1" : "0"},
         {"timeSinceSent", s.packetTimes.sinceSent ? "1" : "0"},
+        {"timeoutCharacters", s.timeoutInCharacters ? "1" : "0"},
     };
 }
 
@@ -71,7 +72,8 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
         || readPulseMs(s.modem.breakMs, key, value, "breakMs")
         || readBool(s.packetTimes.arrival, key, value, "timeArrival")
         || readBool(s.packetTimes.silenceBefore, key, value, "timeSilenceBefore")
-        || readBool(s.packetTimes.sinceSent, key, value, "timeSinceSent"))
+        || readBool(s.packetTimes.sinceSent, key, value, "timeSinceSent")
+        || readBool(s.timeoutInCharacters, key, value, "timeoutCharacters"))
         return true;
     return false;
 }

@@ -125,7 +125,14 @@ public:
     uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
     void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
-    void stepTimeout(bool up) { receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up)); }
+    bool timeoutInCharacters() const { return receiver_.timeoutInCharacters(); }
+    void setTimeoutInCharacters(bool on) { receiver_.setTimeoutInCharacters(on); }
+    // The arrows step TimeRX and leave "3.5 characters".
+    void stepTimeout(bool up)
+    {
+        receiver_.setTimeoutInCharacters(false);
+        receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up));
+    }
 
     // Send modes and command files.
     void selectMode(SendMode mode)

@@ -147,6 +147,7 @@ TEST(LineSettings, CommentsAndUnknownLinesKeepTheirPlaceThroughASave)
                                  "timeArrival=0\n"
                                  "timeSilenceBefore=0\n"
                                  "timeSinceSent=0\n"
+                                 "timeoutCharacters=0\n"
                                  "# at the very end\n";
     const std::string once = formatLineSettings(parseLineSettings(text));
     EXPECT_EQ(once, expected);

@@ -154,3 +154,26 @@ TEST(TerminalWiring, AnAnswerIsTimedFromTheLastSentLineAndItsPreviousPacket)
     EXPECT_EQ(r.view.logLines[0], "{gap - ans -} hello");
     EXPECT_EQ(r.view.logLines[2], "{gap 14.000ms ans 4.000ms} A");
 }
+
+// "3.5 characters" follows the open port's rate: at 9600 baud, 8N1, a
+// silence of 3.646 ms ends a packet, so 3 ms polls keep it and 4 end it;
+// the arrows go back to TimeRX.
+TEST(TerminalWiring, ThreeAndAHalfCharactersFollowThePortsRate)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(50);
+    r.terminal.setTimeoutInCharacters(true);
+    r.port.feed("A");
+    r.terminal.poll();
+    r.clock.advance(3);
+    r.port.feed("B");
+    r.terminal.poll();
+    r.clock.advance(3);
+    r.terminal.poll();
+    EXPECT_TRUE(r.view.logLines.empty());
+    r.clock.advance(1);
+    r.terminal.poll();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"AB"});
+    r.terminal.stepTimeout(true);
+    EXPECT_FALSE(r.terminal.timeoutInCharacters());
+}
