@@ -201,7 +201,9 @@ int64_t Receiver::msUntilPacketEnd() const
     if (framer_.held() > EarlyCut)
         return 0;
     const int64_t wait = framer_.deadlineNs() - clock_.monotonicNs();
-    return std::max<int64_t>(0, (wait + 999999) / 1000000);
+    // A timeout beyond a week is asked again after a week.
+    constexpr int64_t WeekMs = 7LL * 24 * 60 * 60 * 1000;
+    return std::clamp<int64_t>((wait + 999999) / 1000000, 0, WeekMs);
 }
 
 // A CR in the data becomes CR LF, so the line holds CR LF pairs, and a packet
