@@ -43,6 +43,8 @@ uint32_t Receiver::pollPort()
     const uint32_t q = port_.portInputCount();
     tickTime_ = clock_.now();
     const int64_t ns = clock_.monotonicNs();
+    // The options are read as they stand at this poll, as they always were.
+    framer_.setHex(options_.hex);
     std::vector<FramedPacket> packets;
     uint32_t got = 0;
     if (q > 0) {
