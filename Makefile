@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build program run test package install bench sanitize fuzz format format-check lint clean
+.PHONY: all deps configure build program run test package install bench sanitize tsan fuzz format format-check lint clean
 
 all: build
 
@@ -41,6 +41,14 @@ bench: build
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCOMTRAX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(SANITIZE_FLAGS)"
 
+# The receive thread and what meets it (the hand-over, the facade) under
+# ThreadSanitizer: a stream on a pty with reconfigures, a stop and a loss.
+tsan:
+	@cmake -S . -B build-tsan -DCOMTRAX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target test_receive test_terminal
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ./build-tsan/tests/test_receive
+	TSAN_OPTIONS="halt_on_error=1" ./build-tsan/tests/test_terminal
+
 # libFuzzer on every reader of outside data: FUZZ_SECONDS per target (default 60).
 fuzz:
 	@bash scripts/fuzz.sh
@@ -58,4 +66,4 @@ lint: configure
 	@bash scripts/lint.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-tsan

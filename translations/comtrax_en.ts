@@ -1365,9 +1365,29 @@ and press ReScan.</translation>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
     </message>
     <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="96" />
+      <source>Время прихода первого байта пакета (мс)</source>
+      <translation>Arrival time of the packet's first byte (ms)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="97" />
+      <source>Тишина перед пакетом</source>
+      <translation>Silence before the packet</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="98" />
+      <source>Время ответа после отправленной строки</source>
+      <translation>Answer time after the sent line</translation>
+    </message>
+    <message>
       <location filename="../src/ui/panels/port_controls.cpp" line="47" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/top_bar.cpp" line="117" />
+      <source>3,5 символа (Modbus RTU, по скорости и формату кадра)</source>
+      <translation>3.5 characters (Modbus RTU, from the rate and frame format)</translation>
     </message>
     <message>
       <location filename="../src/ui/plot/plot_canvas.cpp" line="31" />
@@ -1850,19 +1870,19 @@ and press ReScan.</translation>
       <translation>The rules were not saved: %1</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="232" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="238" />
       <source>Каталог %1 уже использует другое окно Comtrax.
 Сохранять настройки, историю команд и макросы этого окна поверх его файлов?</source>
       <translation>Another Comtrax window already uses the directory %1.
 Save the settings, command history and macros of this window over its files?</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="241" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="247" />
       <source>Проблема с файлом конфигурации, он будет перезаписан</source>
       <translation>The configuration file is damaged; it will be rewritten</translation>
     </message>
     <message>
-      <location filename="../src/ui/window/terminal_window.cpp" line="288" />
+      <location filename="../src/ui/window/terminal_window.cpp" line="294" />
       <source>Следующее закрытие закроет окно, даже если сохранить не удастся.</source>
       <translation>The next close closes the window even if the files cannot be saved.</translation>
     </message>

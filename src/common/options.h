@@ -8,6 +8,14 @@ namespace comtrax {
 
 enum class SendMode { Manual = 1, OnSelect = 2, AfterAnswer = 3, Period = 4 };
 
+// Times of a received packet shown beside VisTime's moment of display.
+struct PacketTimes {
+    bool arrival = false;        // when its first byte came, with milliseconds
+    bool silenceBefore = false;  // the silence since the previous packet ended
+    bool sinceSent = false;      // since the last sent line's last byte left
+    bool any() const { return arrival || silenceBefore || sinceSent; }
+};
+
 struct TerminalOptions {
     bool hex = false;  // RBHEX selected (else RBASCII)
     SendMode sendMode = SendMode::Manual;
@@ -22,6 +30,7 @@ struct TerminalOptions {
     // Received HEX packets are checked as Modbus RTU frames (their last two
     // bytes a CRC-16/MODBUS of the rest) and marked good or bad.
     bool checkModbusCrc = false;
+    PacketTimes packetTimes;
 };
 
 }  // namespace comtrax

@@ -94,6 +94,16 @@ int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
     const int fd = static_cast<int>(port_->handle());
     if (fd < 0)
         return -1;
+    // The descriptor may be a blocking one: read only what poll() says is
+    // there, so that the call never waits for more.
+    pollfd ready{fd, POLLIN, 0};
+    int polled = 0;
+    while ((polled = ::poll(&ready, 1, 0)) < 0 && errno == EINTR) {
+    }
+    if (polled < 0 || (ready.revents & POLLNVAL))
+        return -1;
+    if ((ready.revents & POLLIN) == 0)
+        return (ready.revents & (POLLHUP | POLLERR)) ? -1 : 0;
     for (;;) {
         const ssize_t r = ::read(fd, buffer, n);
         if (r > 0)

@@ -4,24 +4,24 @@
 #include "common/checksums.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "log/log_file.h"
+#include "receive/packet_times.h"
 #include "log/statistics.h"
 #include "serial/port_access.h"
 
 namespace comtrax {
 
-namespace {
-
-// WeekTimeMs falls back to 0 here, at Monday 00:00.
-constexpr int64_t WeekLengthMs = 7LL * 24 * 60 * 60 * 1000;
-
-}  // namespace
-
 Receiver::Receiver(PortAccess& port, TrafficCounters& counters, LogOutput& log,
                    const TerminalOptions& options, const Clock& clock)
     : port_(port), counters_(counters), log_(log), options_(options), clock_(clock)
-{}
+{
+    framer_.setGapNs(gapForTimeoutNs(rxTimeoutMs_));
+}
+
+// Joins the thread; nothing is shown any more, the window is going.
+Receiver::~Receiver() = default;
 
 uint32_t Receiver::poll()
 {
@@ -30,101 +30,158 @@ uint32_t Receiver::poll()
     if (rxBusy_)
         return 0;
     BusyGuard busy(rxBusy_);
+    if (thread_)
+        return takeHandedOver();
     if (!port_.portOpen())
         return 0;
+    return pollPort();
+}
 
+uint32_t Receiver::pollPort()
+{
     // An idle tick costs exactly this: one status query, one clock reading.
     const uint32_t q = port_.portInputCount();
     tickTime_ = clock_.now();
-    const int32_t now = weekTimeMs(tickTime_);
+    const int64_t ns = clock_.monotonicNs();
+    // The options are read as they stand at this poll, as they always were.
+    framer_.setHex(options_.hex);
+    std::vector<FramedPacket> packets;
     uint32_t got = 0;
     if (q > 0) {
-        got = readPort(q);
-        counters_.countRead(now);
+        const uint32_t n = std::min(q, framer_.room());
+        got = std::min(port_.readPort(readBuffer_.data(), n), n);  // never trust more than asked for
+        counters_.addRxBytes(static_cast<int32_t>(got));
+        counters_.countRead(weekTimeMs(tickTime_));
+        framer_.feed(readBuffer_.data(), got, ns, packets);
     }
-    if (now < lastRxTime_)  // Monday 00:00 has passed: measure from the new week
-        lastRxTime_ = now;
-    if (q > 0)
-        lastRxTime_ = now;
-    const int32_t silence = now - lastRxTime_;
-    if (silence > rxTimeoutMs_)
-        showPacket(!options_.hex, true);
-    else if (rxCount_ > EarlyCut)
-        showPacket(false, false);
+    framer_.due(ns, false, packets);
+    for (const FramedPacket& p : packets)
+        show(p, port_.portInputCount() == 0);
     return got;
 }
 
-uint32_t Receiver::readPort(uint32_t n)
+uint32_t Receiver::takeHandedOver()
 {
-    n = std::min(n, BufferSize - rxCount_);
-    uint32_t got = port_.readPort(rxBuffer_.data() + rxCount_, n);
-    got = std::min(got, n);  // never trust a count beyond what was asked for
-    counters_.addRxBytes(static_cast<int32_t>(got));
-    if (got > 0) {
-        lastByteNs_ = clock_.monotonicNs();
-        if (rxCount_ == 0)
-            firstByteNs_ = lastByteNs_;
+    ReceiveBatch batch = handOver_.take();
+    if (batch.empty())
+        return 0;
+    tickTime_ = clock_.now();
+    constexpr int64_t WeekMs = 7LL * 24 * 60 * 60 * 1000;
+    for (const int64_t ms : batch.readMs)
+        counters_.countRead(static_cast<int32_t>(ms % WeekMs));
+    counters_.addRxBytes(static_cast<int32_t>(batch.bytes));
+    countedBytes_ += batch.bytes;
+    lost_ = lost_ || batch.lost;
+    for (const FramedPacket& p : batch.packets) {
+        shownBytes_ += p.bytes.size();
+        show(p, p.deviceQuiet);
     }
-    rxCount_ += got;
-    return got;
+    return static_cast<uint32_t>(batch.bytes);
 }
 
-void Receiver::showPacket(bool final, bool endedBySilence)
+void Receiver::portOpened()
 {
-    if (rxCount_ == 0)
+    framingChanged();  // the rate and frame may have changed
+    if (!threadWanted_)
         return;
-    std::string text;
-    // What leaves the buffer, for the packet observer (copied only when one listens).
-    std::string packetBytes;
-    const auto takeForObserver = [&](uint32_t n) {
-        if (packetObserver_)
-            packetBytes.assign(reinterpret_cast<const char*>(rxBuffer_.data()), n);
-    };
-    uint32_t taken = 0;
-    if (!options_.hex) {
-        const uint8_t last = rxBuffer_[rxCount_ - 1];
-        if (!final && !endedBySilence && rxCount_ > EarlyCut) {
-            // A long text stream is cut where a line ends, so that a reader of
-            // the log never sees a sentence split over two lines; the rest
-            // starts the next packet. Without any line break it is cut whole.
-            const uint32_t keep = textCutLength(rxBuffer_.data(), rxCount_);
-            text = convertAscii(rxBuffer_.data(), keep);
-            takeForObserver(keep);
-            taken = keep;
-            std::copy(rxBuffer_.begin() + keep, rxBuffer_.begin() + rxCount_, rxBuffer_.begin());
-            rxCount_ -= keep;
-        } else if (last == 13 || last == 10 || rxCount_ > EarlyCut || final) {
-            text = convertAscii(rxBuffer_.data(), rxCount_);
-            takeForObserver(rxCount_);
-            taken = rxCount_;
-            rxCount_ = 0;
+    thread_ = std::make_unique<ReceiveThread>(port_.port(), framer_, handOver_);
+    if (!thread_->start(settings()))
+        thread_.reset();
+}
+
+void Receiver::portClosing()
+{
+    if (thread_) {
+        thread_->stop();
+        {
+            BusyGuard busy(rxBusy_);
+            takeHandedOver();
         }
+        thread_.reset();
+    }
+    // What is held is shown now: the device can add nothing to it, and it
+    // must not wait for (or be merged into) the next connection's first packet.
+    std::vector<FramedPacket> packets;
+    framer_.flush(packets);
+    tickTime_ = clock_.now();
+    for (const FramedPacket& p : packets)
+        show(p, false);
+    countedBytes_ = shownBytes_ = 0;
+}
+
+bool Receiver::takeLoss()
+{
+    const bool lost = lost_;
+    lost_ = false;
+    return lost;
+}
+
+void Receiver::setRxTimeoutMs(int32_t v)
+{
+    rxTimeoutMs_ = v;
+    framingChanged();
+}
+
+ReceiveSettings Receiver::settings() const
+{
+    ReceiveSettings s;
+    s.gapNs = gapForTimeoutNs(rxTimeoutMs_);
+    if (inCharacters_) {
+        const bool parity = port_.port().lineOptions().parity != Parity::None;
+        const int stopTimesTwo = port_.stopCode() == TwoStop ? 4 : port_.stopCode() == OneAndHalfStop ? 3 : 2;
+        s.gapNs = gapForCharactersNs(port_.baud(), port_.dataBits(), parity, stopTimesTwo);
+    }
+    s.hex = options_.hex;
+    s.answerAtOnce = options_.sendMode == SendMode::AfterAnswer;
+    return s;
+}
+
+void Receiver::framingChanged()
+{
+    const ReceiveSettings s = settings();
+    if (thread_) {
+        thread_->reconfigure(s);
+        return;
+    }
+    framer_.setGapNs(s.gapNs);
+    framer_.setHex(s.hex);
+}
+
+uint32_t Receiver::rxCount() const
+{
+    if (thread_)
+        return static_cast<uint32_t>(countedBytes_ - shownBytes_);
+    return framer_.held();
+}
+
+void Receiver::show(const FramedPacket& packet, bool quiet)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(packet.bytes.data());
+    const auto n = static_cast<uint32_t>(packet.bytes.size());
+    std::string text;
+    if (!options_.hex) {
+        text = convertAscii(data, n);
     } else {
-        text = convertHex(rxBuffer_.data(), rxCount_);
+        text = convertHex(data, n);
         // Only a packet that ended in silence is a whole frame; an early cut
         // of a long stream is not checked.
-        if (options_.checkModbusCrc && endedBySilence) {
-            const std::string_view frame(reinterpret_cast<const char*>(rxBuffer_.data()), rxCount_);
-            text += endsWithValidModbusCrc(frame) ? CrcGoodMark : CrcBadMark;
-        }
-        takeForObserver(rxCount_);
-        taken = rxCount_;
-        rxCount_ = 0;
+        if (options_.checkModbusCrc && packet.endedBySilence)
+            text += endsWithValidModbusCrc(packet.bytes) ? CrcGoodMark : CrcBadMark;
     }
-    if (taken == 0)
-        return;
-    const ReceivedPacket packet{packetBytes, firstByteNs_, lastByteNs_, endedBySilence};
-    // The rest of a text stream cut early came in the reads up to the last one.
-    firstByteNs_ = lastByteNs_;
+    const ReceivedPacket observed{packet.bytes, packet.firstByteNs, packet.lastByteNs, packet.endedBySilence};
     const auto tellObserver = [&] {
         if (packetObserver_)
-            packetObserver_(packet);
+            packetObserver_(observed);
     };
     // A packet of nothing but LF bytes leaves no text: nothing is shown and
     // the after-answer step waits for a real answer.
     if (text.empty()) {
         tellObserver();
         return;
+    }
+    if (options_.packetTimes.any()) {
+        const PacketClockReading now{clock_.now(), clock_.monotonicNs()};
+        text = formatPacketTimes(packet, options_.packetTimes, now, lastSentNs_ ? lastSentNs_() : -1) + text;
     }
     if (options_.showTime) {
         // The reading of this poll is the moment of display.
@@ -135,36 +192,20 @@ void Receiver::showPacket(bool final, bool endedBySilence)
 
     // The next command goes out only when the device has stopped talking, and
     // also when the filter kept the answer out of the window.
-    if (options_.sendMode == SendMode::AfterAnswer && afterAnswer_ && port_.portInputCount() == 0)
+    if (options_.sendMode == SendMode::AfterAnswer && afterAnswer_ && quiet)
         afterAnswer_();
 }
 
 int64_t Receiver::msUntilPacketEnd() const
 {
-    if (rxCount_ == 0 || !port_.portOpen())
+    if (thread_ || framer_.held() == 0 || !port_.portOpen())
         return -1;
-    if (rxCount_ > EarlyCut)
+    if (framer_.held() > EarlyCut)
         return 0;
-    const int64_t now = weekTimeMs(clock_.now());
-    if (now < lastRxTime_)
-        return 0;  // the week has wrapped: the next poll takes its new reference
-    // The packet ends at the first tick where silence exceeds the timeout.
-    int64_t due = int64_t(lastRxTime_) + int64_t(rxTimeoutMs_) + 1;
-    // Silence is measured afresh from the first poll of the new week, so wake
-    // then rather than at a deadline the wrap will move.
-    due = std::min(due, WeekLengthMs);
-    return std::max<int64_t>(0, due - now);
-}
-
-uint32_t Receiver::textCutLength(const uint8_t* data, uint32_t n)
-{
-    // A tail longer than the cut itself is split whatever is done; cutting it
-    // whole keeps no more than the cut held after any poll.
-    for (uint32_t i = n; i > 0 && n - i <= EarlyCut; --i) {
-        if (data[i - 1] == 13 || data[i - 1] == 10)
-            return i;
-    }
-    return n;
+    const int64_t wait = framer_.deadlineNs() - clock_.monotonicNs();
+    // A timeout beyond a week is asked again after a week.
+    constexpr int64_t WeekMs = 7LL * 24 * 60 * 60 * 1000;
+    return std::clamp<int64_t>((wait + 999999) / 1000000, 0, WeekMs);
 }
 
 // A CR in the data becomes CR LF, so the line holds CR LF pairs, and a packet

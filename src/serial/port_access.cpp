@@ -146,6 +146,8 @@ bool PortAccess::openPort(const PortParameters& p)
     if (!port_.open(portName_, baud, bits, stopCode_))
         return false;
     portOpen_ = true;
+    baud_ = baud;
+    dataBits_ = bits;
     if (openedListener_)
         openedListener_();
     return true;

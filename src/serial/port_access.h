@@ -90,6 +90,9 @@ public:
     void setPortOpenFlag(bool v) { portOpen_ = v; }
     const std::string& portName() const { return portName_; }
     int stopCode() const { return stopCode_; }
+    // The rate and data bits of the last successful open (9600, 8 before any).
+    int baud() const { return baud_; }
+    int dataBits() const { return dataBits_; }
     SerialPort& port() { return port_; }
 
 private:
@@ -105,6 +108,8 @@ private:
     PortIdentity identity_;
     std::string portName_;
     int stopCode_ = OneStop;
+    int baud_ = 9600;
+    int dataBits_ = 8;
     std::function<void()> closingListener_;
     std::function<void()> closedListener_;
     std::function<void()> openedListener_;

@@ -40,6 +40,10 @@ std::vector<std::pair<std::string, std::string>> knownValues(const LineSettings&
         {"resetPulseDtr", s.modem.resetPulseDtr ? "1" : "0"},
         {"resetPulseRts", s.modem.resetPulseRts ? "1" : "0"},
         {"breakMs", std::to_string(s.modem.breakMs)},
+        {"timeArrival", s.packetTimes.arrival ? "1" : "0"},
+        {"timeSilenceBefore", s.packetTimes.silenceBefore ? "1" : "0"},
+        {"timeSinceSent", s.packetTimes.sinceSent ? "1" : "0"},
+        {"timeoutCharacters", s.timeoutInCharacters ? "1" : "0"},
     };
 }
 
@@ -65,7 +69,11 @@ bool readKnown(LineSettings& s, const std::string& key, const std::string& value
         || readBool(s.modem.resetPulseDtr, key, value, "resetPulseDtr")
         || readBool(s.modem.resetPulseRts, key, value, "resetPulseRts")
         || readPulseMs(s.modem.resetPulseMs, key, value, "resetPulseMs")
-        || readPulseMs(s.modem.breakMs, key, value, "breakMs"))
+        || readPulseMs(s.modem.breakMs, key, value, "breakMs")
+        || readBool(s.packetTimes.arrival, key, value, "timeArrival")
+        || readBool(s.packetTimes.silenceBefore, key, value, "timeSilenceBefore")
+        || readBool(s.packetTimes.sinceSent, key, value, "timeSinceSent")
+        || readBool(s.timeoutInCharacters, key, value, "timeoutCharacters"))
         return true;
     return false;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/options.h"
 #include "serial/modem_control.h"
 #include "serial/serial_port.h"
 #include "settings/key_value_file.h"
@@ -16,10 +17,12 @@
 namespace comtrax {
 
 struct LineSettings {
-    bool checkModbusCrc = false;  // mark received HEX frames [CRC ok] / [CRC bad]
-    LineOptions line;             // parity and flow control
-    int typedBaud = 0;            // a rate typed into the baud box (not in its list); 0: none
-    ModemSettings modem;          // DTR and RTS on connect, the reset pulse, break
+    bool checkModbusCrc = false;       // mark received HEX frames [CRC ok] / [CRC bad]
+    PacketTimes packetTimes;           // the times shown beside TIME +
+    bool timeoutInCharacters = false;  // TimeRX "3.5 characters" (Modbus RTU)
+    LineOptions line;                  // parity and flow control
+    int typedBaud = 0;                 // a rate typed into the baud box (not in its list); 0: none
+    ModemSettings modem;               // DTR and RTS on connect, the reset pulse, break
 
     // Every line that is not a known key (the user's '#' notes, blank lines, a
     // newer version's keys), as it stood, so they all survive a run of this

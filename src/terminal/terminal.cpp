@@ -23,8 +23,14 @@ Terminal::Terminal(const Setup& s)
       directives_(s.clock)
 {
     receiver_.setAfterAnswer([this] { afterAnswer(); });
-    // A break or a reset pulse under way ends before the port closes.
-    access_.setClosingListener([this] { modem_.portClosing(); });
+    receiver_.setThreadWanted(s.receiveThread);
+    receiver_.setLastSent([this] { return sender_.lastSentNs(); });
+    // A break or a reset pulse under way ends before the port closes; the
+    // receive thread, which reads the port, ends before it too.
+    access_.setClosingListener([this] {
+        modem_.portClosing();
+        receiver_.portClosing();
+    });
     // Lines still waiting for room when the port closes did not go out.
     access_.setClosedListener([this] {
         sender_.abandonOutput();
@@ -32,7 +38,10 @@ Terminal::Terminal(const Setup& s)
         modem_.portClosed();
     });
     // DTR and RTS as the user chose, on every open: Connect and a reconnection.
-    access_.setOpenedListener([this] { modem_.portOpened(); });
+    access_.setOpenedListener([this] {
+        modem_.portOpened();
+        receiver_.portOpened();
+    });
     wireAutomation();
 }
 
@@ -58,6 +67,10 @@ Terminal::PollResult Terminal::poll()
     // per trip through the event loop. Each round is a whole receive poll, so
     // packets are framed exactly as by polls one after another.
     PollResult r;
+    if (receiver_.threadRunning()) {
+        r.bytesRead = receiver_.poll();
+        return r;
+    }
     for (uint32_t round = 0; round < MaxPollsPerWake; ++round) {
         const uint32_t room = Receiver::BufferSize - receiver_.rxCount();
         const uint32_t got = receiver_.poll();

@@ -35,6 +35,9 @@ public:
         std::string directory = ".";             // where OldCmd and the log files live
         std::function<void(int ms)> sleep = {};  // the pause after a reconnection
         ModemControl::Schedule schedule = {};    // the end of a reset pulse or a break
+        // Receive on a thread of its own whenever the open port has a
+        // receive handle (the program); otherwise poll() reads and frames.
+        bool receiveThread = false;
     };
 
     explicit Terminal(const Setup& setup);
@@ -49,8 +52,13 @@ public:
     // --- What the window asks of the terminal ---------------------------------
 
     // The choices the controls make (texts in Windows-1251, as they are sent).
-    void setHex(bool hex) { options_.hex = hex; }
+    void setHex(bool hex)
+    {
+        options_.hex = hex;
+        receiver_.framingChanged();
+    }
     void setShowTime(bool on) { options_.showTime = on; }
+    void setPacketTimes(const PacketTimes& times) { options_.packetTimes = times; }
     void setFilter(std::string text) { options_.filter = std::move(text); }
     void setSuffix(std::string text) { options_.suffix = std::move(text); }
     void setCommandText(std::string text) { options_.commandText = std::move(text); }
@@ -98,7 +106,8 @@ public:
     const ModemSettings& modemSettings() const { return modem_.settings(); }
     void setModemSettings(const ModemSettings& settings) { modem_.setSettings(settings); }
 
-    // Receiving: one poll, and what it found.
+    // Receiving: one poll (while the receive thread runs: what it handed
+    // over), and what it found.
     struct PollResult {
         uint32_t bytesRead = 0;
         bool backlog = false;  // more is waiting than one poll could take
@@ -108,18 +117,32 @@ public:
     // buffers, 64 KiB).
     static constexpr uint32_t MaxPollsPerWake = 32;
     int64_t msUntilPacketEnd() const { return receiver_.msUntilPacketEnd(); }
+    // The receive thread: running while a port with a receive handle is open
+    // (then the window polls only when handOverHandle() is readable); a loss
+    // it found is told once.
+    bool receiveThreadRunning() const { return receiver_.threadRunning(); }
+    int handOverHandle() const { return receiver_.handOverHandle(); }
+    bool takeReceiveLoss() { return receiver_.takeLoss(); }
     // Every received packet, in order, after its log line: what rules, waits
     // and the plot read the device's answers from.
     void addPacketObserver(PacketObserver observer);
     uint32_t heldBytes() const { return receiver_.rxCount(); }  // the packet under way
     int32_t rxTimeoutMs() const { return receiver_.rxTimeoutMs(); }
     void setRxTimeoutMs(int32_t ms) { receiver_.setRxTimeoutMs(ms); }
-    void stepTimeout(bool up) { receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up)); }
+    bool timeoutInCharacters() const { return receiver_.timeoutInCharacters(); }
+    void setTimeoutInCharacters(bool on) { receiver_.setTimeoutInCharacters(on); }
+    // The arrows step TimeRX and leave "3.5 characters".
+    void stepTimeout(bool up)
+    {
+        receiver_.setTimeoutInCharacters(false);
+        receiver_.setRxTimeoutMs(timeoutStep(receiver_.rxTimeoutMs(), up));
+    }
 
     // Send modes and command files.
     void selectMode(SendMode mode)
     {
         options_.sendMode = mode;
+        receiver_.framingChanged();
         scheduler_.modeSelected(mode);
         answerWatch_.cancel();
         directives_.cancel();

@@ -108,6 +108,8 @@ void Sender::sendLine(const std::string& line, bool hex, const std::string& suff
 // A log-file failure is reported and handled inside; sending goes on.
 void Sender::lineSent(const std::string& echo)
 {
+    // The line's last byte has left the program: answers are timed from here.
+    lastSentNs_ = clock_.monotonicNs();
     log_.addLine(echo, options_.filter, LogDirection::Sent);
     counters_.countSentLine();
 }

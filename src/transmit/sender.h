@@ -33,6 +33,9 @@ public:
     // room again; the window calls drainOutput when the port is writable.
     void drainOutput();
     bool outputWaiting() const { return !queue_.empty(); }
+    // Clock::monotonicNs() when the last sent line's last byte was handed to
+    // the port, or -1 before the first.
+    int64_t lastSentNs() const { return lastSentNs_; }
     std::size_t queuedBytes() const { return queuedBytes_; }
     // The port closed (disconnect, loss): lines still waiting did not go out.
     void abandonOutput();
@@ -62,6 +65,7 @@ private:
     const Clock& clock_;
     TerminalView& view_;
     bool sendBusy_ = false;
+    int64_t lastSentNs_ = -1;
     std::deque<PendingLine> queue_;
     std::size_t queuedBytes_ = 0;
 };

@@ -144,6 +144,10 @@ TEST(LineSettings, CommentsAndUnknownLinesKeepTheirPlaceThroughASave)
                                  "\n"
                                  "   # indented note\n"
                                  "breakMs=300\n"
+                                 "timeArrival=0\n"
+                                 "timeSilenceBefore=0\n"
+                                 "timeSinceSent=0\n"
+                                 "timeoutCharacters=0\n"
                                  "# at the very end\n";
     const std::string once = formatLineSettings(parseLineSettings(text));
     EXPECT_EQ(once, expected);
@@ -210,4 +214,14 @@ TEST(LineSettings, ParityAndFlowNamesAreReadForgivingly)
     const std::string text = formatLineSettings(s);
     EXPECT_NE(text.find("\nparity=even\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nflow=rtscts\n"), std::string::npos) << text;
+}
+
+TEST(LineSettings, ThePacketTimesSurviveASave)
+{
+    LineSettings s;
+    s.packetTimes = {true, false, true};
+    const LineSettings back = parseLineSettings(formatLineSettings(s));
+    EXPECT_TRUE(back.packetTimes.arrival);
+    EXPECT_FALSE(back.packetTimes.silenceBefore);
+    EXPECT_TRUE(back.packetTimes.sinceSent);
 }

@@ -122,3 +122,58 @@ TEST(TerminalWiring, DisconnectDuringABreakClearsItBeforeTheClose)
     EXPECT_FALSE(port.inBreak);  // cleared while the port was still open
     EXPECT_EQ(port.modemCallNames().back(), "break=0");
 }
+
+// What was read before a Disconnect is shown then: it neither waits for a
+// next connection that may never come nor merges into its first packet.
+TEST(TerminalWiring, BytesHeldAtDisconnectAreShownAtOnce)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(100);
+    r.port.feed("half a pack");
+    r.pollFor(3);
+    EXPECT_TRUE(r.view.logLines.empty());
+    EXPECT_EQ(r.terminal.heldBytes(), 11u);
+    r.terminal.toggleConnection({"ttyUSB0", "9600", "8", 0, {}});
+    EXPECT_FALSE(r.terminal.connected());
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"half a pack"});
+    EXPECT_EQ(r.terminal.heldBytes(), 0u);
+}
+
+TEST(TerminalWiring, AnAnswerIsTimedFromTheLastSentLineAndItsPreviousPacket)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(2);
+    r.terminal.setPacketTimes({false, true, true});
+    r.port.feed("hello");
+    r.pollFor(10);
+    r.terminal.send("Q");
+    r.clock.advance(4);
+    r.port.feed("A");
+    r.pollFor(10);
+    ASSERT_EQ(r.view.logLines.size(), 3u);
+    EXPECT_EQ(r.view.logLines[0], "{gap - ans -} hello");
+    EXPECT_EQ(r.view.logLines[2], "{gap 14.000ms ans 4.000ms} A");
+}
+
+// "3.5 characters" follows the open port's rate: at 9600 baud, 8N1, a
+// silence of 3.646 ms ends a packet, so 3 ms polls keep it and 4 end it;
+// the arrows go back to TimeRX.
+TEST(TerminalWiring, ThreeAndAHalfCharactersFollowThePortsRate)
+{
+    Rig r;
+    r.terminal.setRxTimeoutMs(50);
+    r.terminal.setTimeoutInCharacters(true);
+    r.port.feed("A");
+    r.terminal.poll();
+    r.clock.advance(3);
+    r.port.feed("B");
+    r.terminal.poll();
+    r.clock.advance(3);
+    r.terminal.poll();
+    EXPECT_TRUE(r.view.logLines.empty());
+    r.clock.advance(1);
+    r.terminal.poll();
+    EXPECT_EQ(r.view.logLines, std::vector<std::string>{"AB"});
+    r.terminal.stepTimeout(true);
+    EXPECT_FALSE(r.terminal.timeoutInCharacters());
+}

@@ -77,6 +77,31 @@ OptionsBand::OptionsBand(OptionsControls& c, Terminal& terminal, DisplayFrame& f
     c_.RBHEX->setContextMenuPolicy(Qt::ActionsContextMenu);
     c_.RBHEX->addAction(crcCheck_);
     connect(crcCheck_, &QAction::toggled, this, &OptionsBand::setModbusCrcCheck);
+    makePacketTimeActions();
+}
+
+// Chosen in VisTime's context menu, so no control moves: each adds its field
+// to the braced group of times after the moment of display.
+void OptionsBand::makePacketTimeActions()
+{
+    const auto make = [this](const char* name, const char* text) {
+        auto* action = new QAction(uiText(text), c_.VisTime);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        c_.VisTime->addAction(action);
+        connect(action, &QAction::toggled, this, &OptionsBand::packetTimesChosen);
+        return action;
+    };
+    c_.VisTime->setContextMenuPolicy(Qt::ActionsContextMenu);
+    timeArrival_ = make("TimeArrival", "Время прихода первого байта пакета (мс)");
+    timeSilence_ = make("TimeSilenceBefore", "Тишина перед пакетом");
+    timeSinceSent_ = make("TimeSinceSent", "Время ответа после отправленной строки");
+}
+
+void OptionsBand::packetTimesChosen()
+{
+    terminal_.setPacketTimes(
+        {timeArrival_->isChecked(), timeSilence_->isChecked(), timeSinceSent_->isChecked()});
 }
 
 void OptionsBand::setModbusCrcCheck(bool on)
@@ -223,11 +248,16 @@ void OptionsBand::store(WindowSettings& s) const
 void OptionsBand::load(const LineSettings& s)
 {
     setModbusCrcCheck(s.checkModbusCrc);
+    timeArrival_->setChecked(s.packetTimes.arrival);
+    timeSilence_->setChecked(s.packetTimes.silenceBefore);
+    timeSinceSent_->setChecked(s.packetTimes.sinceSent);
+    packetTimesChosen();
 }
 
 void OptionsBand::store(LineSettings& s) const
 {
     s.checkModbusCrc = modbusCrcCheck();
+    s.packetTimes = terminal_.options().packetTimes;
 }
 
 }  // namespace comtrax

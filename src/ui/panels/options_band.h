@@ -71,11 +71,17 @@ signals:
 private:
     void showReadout(QLabel* label, const std::string& text);
     void showPendingReadouts();
+    void makePacketTimeActions();
+    void packetTimesChosen();
 
     OptionsControls& c_;
     Terminal& terminal_;
     DisplayFrame& frame_;
     QAction* crcCheck_;
+    // VisTime's context menu: the packet times beside the moment of display.
+    QAction* timeArrival_ = nullptr;
+    QAction* timeSilence_ = nullptr;
+    QAction* timeSinceSent_ = nullptr;
     std::vector<std::pair<QLabel*, std::string>> pendingReadouts_;
 };
 

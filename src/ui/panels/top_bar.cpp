@@ -1,6 +1,7 @@
 #include "ui/panels/top_bar.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -15,6 +17,7 @@
 #include "presentation/appearance.h"
 #include "ui/kit/colours.h"
 #include "ui/kit/text_codec.h"
+#include "ui/kit/translation.h"
 #include "ui/kit/up_down.h"
 #include "ui/panels/line_options_menu.h"
 
@@ -110,6 +113,17 @@ TopBar::TopBar(TopBarControls& c, Terminal& terminal, QObject* parent)
     connect(c_.BTPalitra, &QPushButton::clicked, this, &TopBar::nextColourScheme);
     connect(c_.TimeOutRx, &UpDown::upClicked, this, [this] { stepTimeout(true); });
     connect(c_.TimeOutRx, &UpDown::downClicked, this, [this] { stepTimeout(false); });
+    // "3.5 characters" in the read-out's context menu: no control moves.
+    characters_ = new QAction(uiText("3,5 символа (Modbus RTU, по скорости и формату кадра)"), c_.TimeOutAns);
+    characters_->setObjectName(QStringLiteral("TimeoutCharacters"));
+    characters_->setCheckable(true);
+    c_.TimeOutAns->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c_.TimeOutAns->addAction(characters_);
+    connect(characters_, &QAction::toggled, this, [this](bool on) {
+        terminal_.setTimeoutInCharacters(on);
+        showTimeout(false);
+        emit timeoutChanged();
+    });
     connect(c_.Srift, &UpDown::upClicked, this, [this] { changeFontSize(true); });
     connect(c_.Srift, &UpDown::downClicked, this, [this] { changeFontSize(false); });
     connect(c_.BTLog, &QPushButton::clicked, this, &TopBar::clearLogRequested);
@@ -293,6 +307,14 @@ void TopBar::stepTimeout(bool up)
 void TopBar::showTimeout(bool fromArrows)
 {
     const int32_t v = terminal_.rxTimeoutMs();
+    if (characters_ && characters_->isChecked() != terminal_.timeoutInCharacters()) {
+        const QSignalBlocker quiet(characters_);
+        characters_->setChecked(terminal_.timeoutInCharacters());
+    }
+    if (terminal_.timeoutInCharacters()) {
+        c_.TimeOutAns->setText(QStringLiteral("TimeRX: 3.5ch"));
+        return;
+    }
     c_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
     if (const auto colour = timeoutReadoutColour(v, fromArrows))
         setBackgroundColour(c_.TimeOutAns, *colour);
@@ -384,6 +406,8 @@ void TopBar::store(WindowSettings& s) const
 void TopBar::load(const LineSettings& s)
 {
     lineOptions_->setOptions(s.line);
+    terminal_.setTimeoutInCharacters(s.timeoutInCharacters);
+    showTimeout(false);
     // A typed rate stands where the record keeps "no selection".
     if (s.typedBaud > 0 && c_.BaudRate->currentIndex() < 0)
         c_.BaudRate->setEditText(QString::number(s.typedBaud));
@@ -392,6 +416,7 @@ void TopBar::load(const LineSettings& s)
 void TopBar::store(LineSettings& s) const
 {
     s.line = lineOptions_->options();
+    s.timeoutInCharacters = terminal_.timeoutInCharacters();
     bool typed = false;
     const int baud = c_.BaudRate->currentText().trimmed().toInt(&typed);
     s.typedBaud = typed && baud > 0 && indexByte(c_.BaudRate) == 255 ? baud : 0;

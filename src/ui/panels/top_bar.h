@@ -15,6 +15,8 @@
 #include "terminal/terminal.h"
 #include "ui/panels/controls.h"
 
+class QAction;
+
 namespace comtrax {
 
 class LineOptionsMenu;
@@ -105,6 +107,7 @@ private:
     uint32_t schemeBack_;
     uint32_t schemeText_;
     LineOptionsMenu* lineOptions_ = nullptr;  // parity and flow control, on ComPort's menu
+    QAction* characters_ = nullptr;           // TimeRX "3.5 characters"
 };
 
 }  // namespace comtrax

@@ -10,8 +10,6 @@ namespace comtrax {
 namespace {
 
 constexpr int64_t ADay = 24 * 3600 * 1000;
-// A poll that reads this much finds the device faster than the millisecond poll.
-constexpr uint32_t FastPollBytes = 2048;
 
 }  // namespace
 
@@ -45,6 +43,18 @@ void TerminalTimers::start()
     started_ = running_;
     if (!started_)
         return;
+    const int fd = terminal_.handOverHandle();
+    if (fd >= 0 && !handOver_) {
+        handOver_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+        connect(handOver_, &QSocketNotifier::activated, this, [this] {
+            // Off while the batch is shown: a modal box of the after-answer
+            // step must not be woken again by the same batch.
+            handOver_->setEnabled(false);
+            pollReceive();
+            if (handOver_)
+                handOver_->setEnabled(true);
+        });
+    }
     housekeeping_->start();
     scheduleHousekeeping();
     scheduleRx();
@@ -57,19 +67,15 @@ void TerminalTimers::stop()
     housekeeping_->stop();
     checkConnect_->stop();
     period_->stop();
+    delete handOver_;
+    handOver_ = nullptr;
 }
 
 void TerminalTimers::pollReceive()
 {
-    const Terminal::PollResult polled = terminal_.poll();
-    const bool gotBytes = polled.bytesRead != 0;
-    rxSpurious_ = rxWokenByPort_ && !gotBytes;
-    rxWokenByPort_ = false;
-    rxStreaming_ = gotBytes;
-    // A backlog is polled again at once rather than a millisecond later, or
-    // the rate would be capped at one buffer a millisecond.
-    rxBacklog_ = polled.backlog;
-    rxFast_ = polled.bytesRead >= FastPollBytes;
+    terminal_.poll();
+    if (terminal_.takeReceiveLoss())
+        handlers_.checkConnection();
     scheduleRx();
 }
 
@@ -77,67 +83,12 @@ void TerminalTimers::scheduleRx()
 {
     if (!started_)
         return;
-    const bool open = terminal_.portOpen();
-    const int fd = open ? port_.readNotifierHandle() : -1;
-    if (rxNotifier_ && (!open || rxNotifier_->socket() != fd)) {
-        delete rxNotifier_;
-        rxNotifier_ = nullptr;
-    }
-    if (!open) {
+    if (!terminal_.portOpen() || terminal_.receiveThreadRunning()) {
         rxTimer_->stop();
         return;
     }
-    if (fd < 0) {
-        // No way to be woken by the port: poll every millisecond.
-        rxTimer_->setSingleShot(false);
-        rxTimer_->setInterval(1);
-        if (!rxTimer_->isActive())
-            rxTimer_->start();
-        return;
-    }
-    if (!rxNotifier_) {
-        rxNotifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
-        connect(rxNotifier_, &QSocketNotifier::activated, this, [this] {
-            // One wake per arrival: the poll decides what comes next.
-            rxNotifier_->setEnabled(false);
-            rxWokenByPort_ = true;
-            pollReceive();
-        });
-        rxStreaming_ = false;
-    }
-    const int64_t untilEnd = terminal_.msUntilPacketEnd();
-    if (rxSpurious_) {
-        // The port woke us with nothing to read, as a hung-up pty does: poll
-        // by the millisecond until it is quiet or gone.
-        rxNotifier_->setEnabled(false);
-        rxTimer_->setSingleShot(true);
-        rxTimer_->start(1);
-        return;
-    }
-    if (rxStreaming_) {
-        // Bytes came in on the last poll: keep the millisecond poll going.
-        // When that poll took a whole receive buffer or more, the device sends
-        // faster than the system's queue holds in a millisecond: the next
-        // bytes are also taken as soon as they come, or the queue would fill
-        // and hold the device back.
-        rxNotifier_->setEnabled(rxFast_ && !rxBacklog_);
-        if (rxBacklog_) {
-            rxTimer_->setSingleShot(true);
-            rxTimer_->start(0);
-        } else if (!rxTimer_->isActive() || rxTimer_->isSingleShot() || rxTimer_->interval() != 1) {
-            // A repeating tick while the bytes flow: re-arming a timer after
-            // every poll costs more than the poll's own work.
-            rxTimer_->setSingleShot(false);
-            rxTimer_->start(1);
-        }
-        return;
-    }
-    rxTimer_->setSingleShot(true);
-    rxNotifier_->setEnabled(true);
-    if (untilEnd < 0)
-        rxTimer_->stop();
-    else
-        rxTimer_->start(static_cast<int>(std::clamp<int64_t>(untilEnd, 0, ADay)));
+    if (!rxTimer_->isActive())
+        rxTimer_->start();
 }
 
 void TerminalTimers::schedulePeriod()

@@ -1,11 +1,10 @@
 #pragma once
-// When the window's handlers run. The timing rules are stated in 1 ms ticks,
-// but a tick that can change nothing is not run: the receive poll sleeps while
-// the port is closed, and while it is open and silent it wakes when bytes
-// arrive or when a held packet's silence runs out; the period timer wakes when
-// the next period is due; housekeeping wakes every 10 ms only while it has
-// something to watch. Every packet still ends, and every period still fires, on
-// the tick it would have with a poll every millisecond.
+// When the window's handlers run. Received packets come from the receive
+// thread, which frames them on its own and wakes the window when it hands a
+// batch over (at most once a display frame while a stream flows); only a port
+// without a receive handle is polled every millisecond. The period timer wakes
+// when the next period is due; housekeeping wakes every 10 ms only while it
+// has something to watch.
 #include <QObject>
 
 #include <functional>
@@ -37,13 +36,15 @@ public:
     void start();
     void stop();
 
-    // One receive poll, and when the next one is due.
+    // Takes what the receive thread handed over (or, without the thread, one
+    // receive poll); a device loss the thread found runs the connection check.
     void pollReceive();
     // What the housekeeping, connection-check and period timers run when they fire.
     void runHousekeeping() { handlers_.housekeeping(); }
     void runConnectionCheck() { handlers_.checkConnection(); }
     void runPeriod() { handlers_.period(); }
 
+    // The millisecond poll runs only while a port without the thread is open.
     void scheduleRx();
     void schedulePeriod();
     void scheduleHousekeeping();
@@ -66,14 +67,9 @@ private:
     QTimer* housekeeping_;
     QTimer* checkConnect_;
     QTimer* period_;
-    QSocketNotifier* rxNotifier_ = nullptr;
+    QSocketNotifier* handOver_ = nullptr;    // the receive thread has a batch
     QSocketNotifier* txNotifier_ = nullptr;  // the port has room again for waiting output
     QTimer* txRetry_ = nullptr;              // the same, for a port without a descriptor
-    bool rxStreaming_ = false;               // the last poll read bytes
-    bool rxWokenByPort_ = false;             // this poll was started by the port's notifier
-    bool rxSpurious_ = false;                // the port woke us with nothing to read
-    bool rxBacklog_ = false;                 // bytes still waiting after the last poll
-    bool rxFast_ = false;                    // the last poll read a whole receive buffer or more
 };
 
 }  // namespace comtrax

@@ -38,7 +38,12 @@ TerminalWindow::TerminalWindow(const WindowEnvironment& env) : QWidget(nullptr)
     init(env);
 }
 
-TerminalWindow::~TerminalWindow() = default;
+TerminalWindow::~TerminalWindow()
+{
+    // The timers watch the receive hand-over, which goes with the terminal.
+    delete timers_;
+    timers_ = nullptr;
+}
 
 std::string TerminalWindow::path(const char* name) const
 {
@@ -72,6 +77,7 @@ void TerminalWindow::init(const WindowEnvironment& env)
     Terminal::Setup setup{*env_.port, *env_.lister,   *env_.clock,
                           *this,      env_.directory, [this](int ms) { pauseProgram(ms); },
                           schedule};
+    setup.receiveThread = env_.startTimers;
     terminal_ = std::make_unique<Terminal>(setup);
     makePanels();
 

@@ -1,0 +1,185 @@
+// Receiving on its own thread, with the whole window on a pty: the window's
+// thread busy painting does not merge packets, every byte arrives once, and
+// Disconnect, device loss and close during a stream leave no thread behind.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "live_window.h"
+
+using namespace comtrax;
+using namespace comtrax::testing;
+
+namespace {
+
+constexpr int64_t Ms = 1000000;
+
+// Nanoseconds the process's threads other than the window's spent runnable
+// but waiting for a CPU: a reader kept off the CPU by the machine, not by
+// the window.
+int64_t otherThreadsWaitedNs()
+{
+    int64_t total = 0;
+    DIR* dir = ::opendir("/proc/self/task");
+    if (!dir)
+        return 0;
+    const std::string self = std::to_string(::getpid());
+    while (dirent* e = ::readdir(dir)) {
+        const std::string tid = e->d_name;
+        if (tid == "." || tid == ".." || tid == self)
+            continue;
+        std::ifstream in("/proc/self/task/" + tid + "/schedstat");
+        long long onCpu = 0, waiting = 0;
+        if (in >> onCpu >> waiting)
+            total += waiting;
+    }
+    ::closedir(dir);
+    return total;
+}
+
+int countThreads()
+{
+    int n = 0;
+    DIR* dir = ::opendir("/proc/self/task");
+    while (dir && ::readdir(dir))
+        ++n;
+    if (dir)
+        ::closedir(dir);
+    return n - 2;
+}
+
+// A packet of 8 bytes every 10 ms from a thread of its own, each write
+// stamped, so that a packet the writer itself sent late is known.
+struct PacedWriter {
+    std::vector<std::string> packets;
+    std::vector<int64_t> sentNs;
+    std::thread thread;
+
+    PacedWriter(int master, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            char text[9];
+            std::snprintf(text, sizeof text, "P%03d-xy%c", i, 'a' + i % 26);
+            packets.emplace_back(text, 8);
+        }
+        sentNs.resize(packets.size());
+        thread = std::thread([this, master] {
+            auto next = std::chrono::steady_clock::now();
+            for (std::size_t i = 0; i < packets.size(); ++i) {
+                std::this_thread::sleep_until(next);
+                sentNs[i] = monotonicNowNs();
+                sendToPty(master, packets[i]);
+                next += std::chrono::milliseconds(10);
+            }
+        });
+    }
+    ~PacedWriter()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+// The window's thread kept busy 15 ms in every 40, as painting a resize or
+// marking found text does, until done says so.
+void keepWindowBusy(const std::function<bool()>& done)
+{
+    while (!done()) {
+        const int64_t until = monotonicNowNs() + 15 * Ms;
+        while (monotonicNowNs() < until) {
+        }
+        QTest::qWait(25);
+    }
+}
+
+}  // namespace
+
+TEST(ReceiveThread, ABusyWindowMergesNoPacketsAndLosesNoByte)
+{
+    LiveWindow w(5);
+    ASSERT_TRUE(w.window->terminal().portOpen());
+    ASSERT_TRUE(w.window->terminal().receiveThreadRunning());
+    const int64_t waitedBefore = otherThreadsWaitedNs();
+    PacedWriter writer(w.device.master, 100);
+    std::string expected;
+    for (const std::string& p : writer.packets)
+        expected += p;
+    keepWindowBusy([&] { return w.window->terminal().rxBytes() >= int32_t(expected.size()); });
+    writer.thread.join();
+    std::string log;
+    ASSERT_TRUE(waitUntil([&] { return withoutLineBreaks(log = w.logFile()).size() >= expected.size(); }));
+
+    // Every byte once, in order.
+    ASSERT_EQ(withoutLineBreaks(log), expected);
+    // Each packet its own line, but where the writer itself sent two within
+    // the silence that ends a packet (a late writer), or the machine kept the
+    // receive thread off the CPU (which the window cannot do).
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < log.size();) {
+        const std::size_t end = log.find("\r\n", at);
+        lines.push_back(log.substr(at, end - at));
+        at = end + 2;
+    }
+    int merged = 0;
+    for (const std::string& line : lines) {
+        for (std::size_t k = 8; k < line.size(); k += 8) {
+            const int i = std::stoi(line.substr(k + 1, 3));
+            if (writer.sentNs[i] - writer.sentNs[i - 1] >= 8 * Ms)
+                ++merged;
+        }
+    }
+    const int64_t waited = otherThreadsWaitedNs() - waitedBefore;
+    RecordProperty("lines", int(lines.size()));
+    RecordProperty("mergedNotExcused", merged);
+    if (waited < 5 * Ms)
+        EXPECT_EQ(merged, 0) << lines.size() << " lines";
+    else
+        EXPECT_LE(merged, 5) << "the receive thread waited " << waited / Ms << " ms for a CPU";
+}
+
+TEST(ReceiveThread, DisconnectDeviceLossAndCloseDuringAStreamLeaveNoThread)
+{
+    const int before = countThreads();
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way);
+        auto w = std::make_unique<LiveWindow>(2);
+        ASSERT_TRUE(w->window->terminal().receiveThreadRunning());
+        std::atomic<bool> stop{false};
+        std::thread flood([&] {
+            const std::string chunk(256, 'F');
+            while (!stop) {
+                if (::write(w->device.master, chunk.data(), chunk.size()) < 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        QTest::qWait(100);
+        if (way == 0) {
+            w->ui().BTConnect->click();  // Disconnect
+            EXPECT_FALSE(w->window->terminal().receiveThreadRunning());
+        } else if (way == 1) {
+            ::close(w->device.slave);
+            w->device.slave = -1;
+            stop = true;
+            flood.join();
+            ::close(w->device.master);
+            w->device.master = -1;
+            EXPECT_TRUE(waitUntil([&] { return !w->window->terminal().portOpen(); }));
+            EXPECT_FALSE(w->window->terminal().receiveThreadRunning());
+        }
+        stop = true;
+        if (flood.joinable())
+            flood.join();
+        w.reset();  // closing the window joins whatever still runs
+    }
+    EXPECT_LE(countThreads(), before + 1);  // Qt may keep a helper thread of its own
+}
