@@ -68,8 +68,8 @@ struct PacedWriter {
     PacedWriter(int master, int count)
     {
         for (int i = 0; i < count; ++i) {
-            char text[9];
-            std::snprintf(text, sizeof text, "P%03d-xy%c", i, 'a' + i % 26);
+            char text[16];
+            std::snprintf(text, sizeof text, "P%03u-xy%c", static_cast<unsigned>(i) % 1000u, 'a' + i % 26);
             packets.emplace_back(text, 8);
         }
         sentNs.resize(packets.size());
