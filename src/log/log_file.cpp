@@ -78,6 +78,7 @@ std::string LogFile::fileNameFor(const LocalDateTime& t)
 void LogFile::toggleLogFile(const LocalDateTime& now)
 {
     if (logging_) {
+        writePending();
         pause();
         return;
     }
@@ -100,11 +101,12 @@ void LogFile::toggleLogFile(const LocalDateTime& now)
             view_.logStateChanged();
             return;
         }
-        // Unbuffered: each line reaches the system in the call that writes it,
-        // so a crash keeps every line and a failed write leaves nothing queued
+        // Unbuffered: lines reach the system in the call that writes them, so
+        // a crash keeps every line and a failed write leaves nothing queued
         // that could turn up later out of place.
         std::setvbuf(f, nullptr, _IONBF, 0);
         file_ = f;
+        end_ = -1;
         fileName_ = name;
         fileOpen_ = true;
     }
@@ -128,35 +130,91 @@ void LogFile::writeLine(const std::string& line)
 {
     if (!active_ || !file_)
         return;
-    std::clearerr(file_);
-    std::string record;
-    record.reserve(line.size() + 2);
-    record += line;
-    record += "\r\n";
-    // Where the line starts, so that a line the disk could only take in part
-    // can be taken back: a torn piece would glue itself to the next line
-    // written after "Go Log".
-    const int fd = ::fileno(file_);
-    struct stat st {};
-    const bool sized = fd >= 0 && ::fstat(fd, &st) == 0;
-    errno = 0;
-    const bool written = std::fwrite(record.data(), 1, record.size(), file_) == record.size();
-    const bool flushed = std::fflush(file_) == 0;
-    if (written && flushed && !std::ferror(file_))
+    pending_ += line;
+    pending_ += "\r\n";
+    pendingEnds_.push_back(pending_.size());
+    // A batch is held in memory only up to a bound: a flood of lines between
+    // two hand-overs reaches the disk as it comes.
+    constexpr std::size_t MaxPending = 256 * 1024;
+    if (batchDepth_ == 0 || pending_.size() >= MaxPending)
+        writePending();
+}
+
+void LogFile::endBatch()
+{
+    if (batchDepth_ > 0 && --batchDepth_ == 0)
+        writePending();
+}
+
+void LogFile::writePending()
+{
+    if (pending_.empty())
         return;
-    // A full disk: say so once and stop writing. The caller goes on showing
-    // and sending; "Go Log" tries again into the same file. Paused before the
-    // box opens, so lines arriving under its modal loop are not written (and
-    // reported) again.
-    const int err = errno;
-    if (sized && ::ftruncate(fd, st.st_size) == 0)
-        std::clearerr(file_);
+    // Written from where the lines were gathered, which keeps its room for
+    // the next batch; emptied before anything that could bring new lines.
+    const std::string& data = pending_;
+    if (!active_ || !file_) {
+        pending_.clear();
+        pendingEnds_.clear();
+        return;
+    }
+    // Where the lines start, so that a line the disk could only take in part
+    // can be taken back: a torn piece would glue itself to the next line
+    // written after "Go Log". Asked of the system once, then counted: the
+    // file is written only through here.
+    const int fd = ::fileno(file_);
+    if (end_ < 0 && fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0)
+            end_ = st.st_size;
+    }
+    // Straight to the descriptor: the stream is unbuffered, so nothing of it
+    // waits in between, and each call reaches the system at once, so a crash
+    // keeps every line written.
+    std::size_t done = 0;
+    int err = 0;
+    while (done < data.size()) {
+        const ssize_t r = fd >= 0 ? ::write(fd, data.data() + done, data.size() - done) : -1;
+        if (r > 0) {
+            done += static_cast<std::size_t>(r);
+            continue;
+        }
+        if (r < 0 && errno == EINTR)
+            continue;
+        err = r < 0 ? errno : 0;
+        break;
+    }
+    if (done == data.size()) {
+        if (end_ >= 0)
+            end_ += static_cast<int64_t>(done);
+        pending_.clear();
+        pendingEnds_.clear();
+        return;
+    }
+    // A full disk: the whole lines stay, the torn one goes; say so once and
+    // stop writing. The caller goes on showing and sending; "Go Log" tries
+    // again into the same file. Paused before the box opens, so lines arriving
+    // under its modal loop are not written (and reported) again.
+    std::size_t whole = 0;
+    for (const std::size_t e : pendingEnds_) {
+        if (e > done)
+            break;
+        whole = e;
+    }
+    pending_.clear();
+    pendingEnds_.clear();
+    if (end_ >= 0 && done > whole
+        && ::ftruncate(fd, static_cast<off_t>(end_ + static_cast<int64_t>(whole))) != 0)
+        err = err ? err : errno;
+    end_ = -1;  // asked again before the next line
+    std::clearerr(file_);
     pause();
     view_.showError(trFormat("Ошибка записи в файл лога %1", {fileName_}) + reason(err));
 }
 
 void LogFile::close()
 {
+    writePending();
     if (file_) {
         std::fclose(file_);
         file_ = nullptr;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/terminal_view.h"
@@ -29,6 +30,12 @@ public:
     void toggleLogFile(const LocalDateTime& now);
     // Writes one line followed by CR LF if LogActive. A failure reports once and pauses.
     void writeLine(const std::string& line);
+    // Lines written from beginBatch to the matching endBatch reach the system
+    // together at endBatch, in one call (a pause or close writes them first).
+    // What the disk takes of them is kept line by line as before: a failure
+    // leaves every whole line and takes back the torn one.
+    void beginBatch() { ++batchDepth_; }
+    void endBatch();
     void close();
 
     bool active() const { return active_; }      // LogActive
@@ -40,6 +47,7 @@ public:
 
 private:
     void pause();
+    void writePending();
     TerminalView& view_;
     std::string dir_;
     Opener opener_;
@@ -47,6 +55,10 @@ private:
     bool active_ = false;
     bool fileOpen_ = false;
     bool logging_ = false;  // StartLog's Tag: the user asked for a log file
+    int64_t end_ = -1;      // the file's size after the last line, -1 until asked
+    int batchDepth_ = 0;
+    std::string pending_;                   // lines not yet handed to the system
+    std::vector<std::size_t> pendingEnds_;  // where each of them ends in pending_
     std::string fileName_;
     std::string caption_ = "Start Log";
     std::string status_;
@@ -61,6 +73,18 @@ public:
     bool addLine(const std::string& line, const std::string& filter,
                  LogDirection direction = LogDirection::Other);
     static std::string withCrLfBreaks(const std::string& line);
+
+    // The lines of one hand-over go to the file together.
+    class Batch {
+    public:
+        explicit Batch(LogOutput& output) : file_(output.file_) { file_.beginBatch(); }
+        ~Batch() { file_.endBatch(); }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        LogFile& file_;
+    };
 
 private:
     TerminalView& view_;

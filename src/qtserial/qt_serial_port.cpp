@@ -214,6 +214,7 @@ bool QtSerialPort::open(const std::string& name, int baud, int dataBits, int sto
 
 void QtSerialPort::close()
 {
+    nonBlockingFd_.store(-1, std::memory_order_relaxed);
     if (port_->isOpen()) {
         // A break left on would hold the line at space after the program has
         // let go of the port.

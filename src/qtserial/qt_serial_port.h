@@ -1,5 +1,6 @@
 #pragma once
 // The real port, over QSerialPort; the real port list beside it.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,10 @@ private:
     OpenFailure failure_ = OpenFailure::Unknown;
     std::string holder_;    // who has the port, when the last open found it taken
     std::string lockFile_;  // the lock file that kept the last open from going ahead
+    // The descriptor found non-blocking by the receive side, -1 for none: it
+    // is read without a poll first. Forgotten at close, as the number may
+    // come back for another file.
+    std::atomic<int> nonBlockingFd_{-1};
 };
 
 }  // namespace comtrax

@@ -7,6 +7,7 @@
 #include <climits>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -94,16 +95,24 @@ int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
     const int fd = static_cast<int>(port_->handle());
     if (fd < 0)
         return -1;
-    // The descriptor may be a blocking one: read only what poll() says is
-    // there, so that the call never waits for more.
-    pollfd ready{fd, POLLIN, 0};
-    int polled = 0;
-    while ((polled = ::poll(&ready, 1, 0)) < 0 && errno == EINTR) {
+    // The descriptor may be a blocking one: then read only what poll() says
+    // is there, so that the call never waits for more. A non-blocking one
+    // (as QSerialPort opens them) is read at once, one call a read.
+    if (fd != nonBlockingFd_.load(std::memory_order_relaxed)) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0 && (flags & O_NONBLOCK)) {
+            nonBlockingFd_.store(fd, std::memory_order_relaxed);
+        } else {
+            pollfd ready{fd, POLLIN, 0};
+            int polled = 0;
+            while ((polled = ::poll(&ready, 1, 0)) < 0 && errno == EINTR) {
+            }
+            if (polled < 0 || (ready.revents & POLLNVAL))
+                return -1;
+            if ((ready.revents & POLLIN) == 0)
+                return (ready.revents & (POLLHUP | POLLERR)) ? -1 : 0;
+        }
     }
-    if (polled < 0 || (ready.revents & POLLNVAL))
-        return -1;
-    if ((ready.revents & POLLIN) == 0)
-        return (ready.revents & (POLLHUP | POLLERR)) ? -1 : 0;
     for (;;) {
         const ssize_t r = ::read(fd, buffer, n);
         if (r > 0)
@@ -112,7 +121,16 @@ int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
             continue;
         if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return 0;
-        return -1;  // end of input or a hung-up line (EIO)
+        if (r == 0) {
+            // A terminal set to return at once gives 0 both when nothing
+            // waits and when the line has hung up: only poll() tells them
+            // apart.
+            pollfd line{fd, POLLIN, 0};
+            while (::poll(&line, 1, 0) < 0 && errno == EINTR) {
+            }
+            return (line.revents & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
+        }
+        return -1;  // a hung-up line (EIO) or another failure
     }
 }
 

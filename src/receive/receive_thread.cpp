@@ -174,7 +174,8 @@ bool ReceiveThread::readAll(std::vector<FramedPacket>& out, ReceiveBatch& batch)
     static thread_local uint8_t buffer[Framer::BufferSize];
     uint64_t total = 0;
     while (total < MaxBytesPerWake) {
-        const int64_t got = port_.readReceived(buffer, framer_.room());
+        const uint32_t room = framer_.room();
+        const int64_t got = port_.readReceived(buffer, room);
         if (got < 0)
             return false;
         if (got == 0)
@@ -189,6 +190,11 @@ bool ReceiveThread::readAll(std::vector<FramedPacket>& out, ReceiveBatch& batch)
         total += static_cast<uint64_t>(got);
         framer_.feed(buffer, static_cast<uint32_t>(got), ns, out);
         framer_.cutEarly(out);
+        // Less than asked for: nothing more was waiting. What comes next
+        // wakes the poll again; asking now would cost a call that finds
+        // nothing.
+        if (static_cast<uint64_t>(got) < room)
+            return true;
     }
     return true;
 }

@@ -72,6 +72,7 @@ uint32_t Receiver::takeHandedOver()
     counters_.addRxBytes(static_cast<int32_t>(batch.bytes));
     countedBytes_ += batch.bytes;
     lost_ = lost_ || batch.lost;
+    const LogOutput::Batch together(log_);
     for (const FramedPacket& p : batch.packets) {
         shownBytes_ += p.bytes.size();
         show(p, p.deviceQuiet);

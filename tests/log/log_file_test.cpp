@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "log/log_file.h"
 #include "support/fake_clock.h"
+#include "support/file_limits.h"
 #include "support/recording_view.h"
 #include "support/temp_dir.h"
 
@@ -190,6 +192,77 @@ TEST(LogFile, AFailedWriteGivesOneErrorAndPausesIntoTheSameFile)
     r.out.addLine("third", "");
     EXPECT_EQ(r.view.errors.size(), 2u);
     EXPECT_FALSE(r.log.active());
+}
+
+// A hand-over's lines reach the disk together at its end, and whatever ends
+// the logging (a pause, a close) writes what waits first, in order.
+TEST(LogFile, ABatchReachesTheFileAtItsEndAndAPauseOrCloseWritesItFirst)
+{
+    Rig r;
+    r.log.toggleLogFile(r.start);
+    {
+        LogOutput::Batch together(r.out);
+        r.out.addLine("one", "");
+        {
+            LogOutput::Batch inner(r.out);  // nested: only the outer end writes
+            r.out.addLine("two", "");
+        }
+        EXPECT_EQ(readFileBytes(r.path()), "");
+        r.out.addLine("three", "");
+    }
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\nthree\r\n");
+    r.out.addLine("four", "");  // outside a batch: at once
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\nthree\r\nfour\r\n");
+
+    {
+        LogOutput::Batch together(r.out);
+        r.out.addLine("five", "");
+        r.log.toggleLogFile(r.start);  // Pause Log
+        r.out.addLine("not logged", "");
+        r.log.toggleLogFile(r.start);  // Go Log
+        r.out.addLine("six", "");
+        r.log.close();
+        r.out.addLine("after close", "");
+    }
+    EXPECT_EQ(readFileBytes(r.path()), "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n");
+    EXPECT_TRUE(r.view.errors.empty());
+}
+
+// The disk fills in the middle of a batch: every whole line before the torn
+// one stays, the torn piece is taken back, one error, the log pauses; "Go Log"
+// carries on right after the last whole line. Also after many lines, whose
+// sizes the file keeps count of rather than asking the system each time.
+TEST(LogFile, ADiskFullInsideABatchKeepsTheWholeLinesAndTakesBackTheTornOne)
+{
+    for (const bool batched : {true, false}) {
+        SCOPED_TRACE(batched ? "batched" : "line by line");
+        Rig r;
+        r.log.toggleLogFile(r.start);
+        std::string before;
+        for (int i = 0; i < 50; ++i) {
+            const std::string line = "line " + std::to_string(i);
+            r.out.addLine(line, "");
+            before += line + "\r\n";
+        }
+        const std::optional<bool> ok = runWithFileSizeLimit(before.size() + 25, [&] {
+            {
+                std::optional<LogOutput::Batch> together;
+                if (batched)
+                    together.emplace(r.out);
+                for (int i = 0; i < 5; ++i)
+                    r.out.addLine("batch line " + std::to_string(i), "");
+            }
+            // "batch line 0\r\n" (14) fits, the second is torn at 11 bytes.
+            const std::string expected = before + "batch line 0\r\n";
+            if (readFileBytes(r.path()) != expected || r.view.errors.size() != 1 || r.log.active())
+                return false;
+            r.log.toggleLogFile(r.start);  // Go Log, room for 11 more bytes only
+            r.out.addLine("tail", "");
+            return readFileBytes(r.path()) == expected + "tail\r\n";
+        });
+        ASSERT_TRUE(ok.has_value());
+        EXPECT_TRUE(*ok);
+    }
 }
 
 TEST(LogOutput, TheFilterIsACaseSensitiveSubstringOfTheWholeLine)

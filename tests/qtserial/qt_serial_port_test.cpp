@@ -241,6 +241,44 @@ TEST(QtSerialPort, DeviceBytesAreCountedAndReadInOrder)
     EXPECT_EQ(readAll(port, 10), "");
 }
 
+// The receive thread's read: nothing waiting is 0 again and again (a terminal
+// set to return at once reads 0 then too, which must not look like a lost
+// line), bytes come in order, and only a hung-up line is -1.
+TEST(QtSerialPort, AReceiveReadTellsNothingWaitingFromALostLine)
+{
+    Pty pty;
+    QtSerialPort port;
+    ASSERT_TRUE(port.open(pty.path, 115200, 8, TwoStop));
+    ASSERT_GE(port.receiveHandle(), 0);
+    uint8_t buffer[512];
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(port.readReceived(buffer, sizeof buffer), 0);
+
+    const std::string bytes = allByteValues();
+    pty.send(bytes);
+    std::string got;
+    for (int tries = 0; got.size() < bytes.size() && tries < 2000; ++tries) {
+        pollfd ready{port.receiveHandle(), POLLIN, 0};
+        ::poll(&ready, 1, 10);
+        const int64_t n = port.readReceived(buffer, 100);
+        ASSERT_GE(n, 0);
+        ASSERT_LE(n, 100);
+        got.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(got, bytes);
+    EXPECT_EQ(port.readReceived(buffer, sizeof buffer), 0);
+
+    pty.closeMaster();
+    pty.closeSlave();
+    int64_t after = 0;
+    for (int tries = 0; after == 0 && tries < 200; ++tries) {
+        pollfd ready{port.receiveHandle(), POLLIN, 0};
+        ::poll(&ready, 1, 10);
+        after = port.readReceived(buffer, sizeof buffer);
+    }
+    EXPECT_EQ(after, -1);
+}
+
 TEST(QtSerialPort, BytesTheEventLoopBufferedAreNeitherLostNorReordered)
 {
     Pty pty;

@@ -6,12 +6,36 @@
 
 #include <algorithm>
 
+#include "ui/kit/quiet_scroll_bar.h"
 #include "ui/logview/log_text_view_accessible.h"
 
 namespace comtrax {
 
+namespace {
+
+// The bars repaint only when their pixels change: while lines stream in, the
+// range moves every display frame and the handle mostly stays put. The area
+// lays its bars out again after every change of range, and that raises both
+// (each raise of one puts the other below it), which marks both for a paint:
+// the view lays them out itself, when a bar comes or goes (see
+// updateScrollBars).
+QScrollBar* quietBars(QAbstractScrollArea* area)
+{
+    for (QScrollBar* bar : {static_cast<QScrollBar*>(new QuietScrollBar(Qt::Horizontal)),
+                            static_cast<QScrollBar*>(new QuietScrollBar(Qt::Vertical))}) {
+        if (bar->orientation() == Qt::Horizontal)
+            area->setHorizontalScrollBar(bar);
+        else
+            area->setVerticalScrollBar(bar);
+        QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), area, SLOT(_q_showOrHideScrollBars()));
+    }
+    return area->verticalScrollBar();
+}
+
+}  // namespace
+
 LogTextView::LogTextView(QWidget* parent)
-    : QAbstractScrollArea(parent), metrics_(font()), follow_(verticalScrollBar())
+    : QAbstractScrollArea(parent), metrics_(font()), follow_(quietBars(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -63,7 +87,11 @@ void LogTextView::appendLines(LogLineStore&& lines, std::optional<int> widest)
             lines_.dropFirst();
         selection_.linesDropped(dropped);
     }
-    follow_.linesAdded(dropped, [this] { updateScrollBars(); });
+    {
+        const QuietScrollBar::Paced down(verticalScrollBar());
+        const QuietScrollBar::Paced across(horizontalScrollBar());
+        follow_.linesAdded(dropped, [this] { updateScrollBars(); });
+    }
     viewport()->update();
 }
 
@@ -110,6 +138,13 @@ void LogTextView::updateScrollBars()
     h->setPageStep(viewport()->width());
     h->setSingleStep(std::max(1, metrics_.averageCharWidth()));
     h->setRange(0, std::max(0, widestLine_ + 2 * Margin - viewport()->width()));
+    // A bar that comes or goes changes the layout; a range that only moves
+    // does not.
+    const std::pair<bool, bool> needed{h->maximum() > h->minimum(), v->maximum() > v->minimum()};
+    if (needed != barsNeeded_) {
+        barsNeeded_ = needed;
+        setVerticalScrollBarPolicy(verticalScrollBarPolicy());  // lays the bars and the viewport out
+    }
 }
 
 void LogTextView::scrollContentsBy(int, int)

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "common/terminal_view.h"
@@ -133,6 +134,7 @@ private:
     LogRowPainter painter_{lines_, metrics_};
     LogSelection selection_{lines_};
     LogFollow follow_;
+    std::pair<bool, bool> barsNeeded_{false, false};  // horizontal, vertical, as last laid out
     LogAnnouncer announcer_{this, lines_};
     QString highlight_;
     Qt::CaseSensitivity highlightCase_ = Qt::CaseInsensitive;
