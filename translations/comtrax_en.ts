@@ -1210,14 +1210,24 @@ and press ReScan.</translation>
       <translation>Close</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="180" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="111" />
+      <source>Адаптер копит принятые байты до этого времени: паузы короче него теряются и пакеты сливаются. Для TimeRX меньше него уменьшите таймер (нужны права root, см. справку).</source>
+      <translation>The adapter holds received bytes up to this long: gaps shorter than it vanish and packets merge. For a TimeRX below it, lower the timer (needs root, see the help).</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="188" />
       <source>Под управлением потоком RTS/CTS линией RTS управляет драйвер.</source>
       <translation>Under RTS/CTS flow control the driver drives RTS.</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="181" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="189" />
       <source>Сброс импульсом и Break доступны при соединении.</source>
       <translation>Reset pulse and Break are available while connected.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="196" />
+      <source>Таймер задержки USB: %1 мс</source>
+      <translation>USB latency timer: %1 ms</translation>
     </message>
     <message>
       <location filename="../src/ui/dialogs/qt_dialog_service.cpp" line="54" />
@@ -1380,7 +1390,7 @@ and press ReScan.</translation>
       <translation>Answer time after the sent line</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/port_controls.cpp" line="47" />
+      <location filename="../src/ui/panels/port_controls.cpp" line="48" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
     </message>

@@ -168,6 +168,24 @@ TEST(PortControls, ThePulseAndBreakButtonsHoldTheLineForTheirLength)
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0", "dtr=1", "break=1", "break=0"}));
 }
 
+// The USB latency timer is a read-only line, there only for a port that has
+// one: the test machine's ports (a fake here) have none.
+TEST(PortControls, TheUsbLatencyTimerIsShownOnlyForAPortThatHasOne)
+{
+    WindowRig r;
+    r.open();
+    r.ui().BTConnect->click();
+    PortSettingsDialog& d = openDialog(r);
+    auto* timer = child<QLabel>(&d, "UsbLatencyTimer");
+    EXPECT_TRUE(timer->isHidden());
+    d.setUsbLatencyTimer(16);
+    EXPECT_FALSE(timer->isHidden());
+    EXPECT_EQ(timer->text(), uiText("Таймер задержки USB: %1 мс").arg(16));
+    EXPECT_FALSE(timer->toolTip().isEmpty());
+    r.ui().BTConnect->click();  // Disconnect: the port's timer is read again
+    EXPECT_TRUE(timer->isHidden());
+}
+
 TEST(PortControls, TheDialogsValuesReachCfgLineAndComeBackAfterARestart)
 {
     WindowRig r;
