@@ -30,6 +30,7 @@ FLOOD = 2_000_000
 # (interval ms, TimeRX ms, goal idle, goal busy) as the issue's goals table has them.
 CASES = ((10, 5, 0.0, 1.0), (5, 2, 0.0, 2.0))
 LOADS = ("idle", "find", "resize", "flood")
+ANSWER_TIMEOUT_MS = 5
 
 
 def _rb():
@@ -215,6 +216,74 @@ def reference_run(rb, build, interval_ms, timeout_ms, count):
         dev.close()
 
 
+RULES = """# Comtrax rules beside CfgTerminal
+rule.1.name=ping
+rule.1.enabled=1
+rule.1.kind=text
+rule.1.pattern=ping
+rule.1.action.1=send
+rule.1.action.1.text=pong
+rule.1.action.1.hex=0
+rule.1.action.1.suffix=
+"""
+
+
+def answer_run(rb, build, xvfb, timeout_ms, rounds):
+    """How soon the program answers after a packet's end, from outside: the
+    bench is the device (a pty of its own), writes "ping" and reads until
+    "pong", the answer of a rule in the program's CfgRules. The answer goes
+    out from the window's thread after the packet's line, so the time minus
+    TimeRX is the packet's end to its line shown and answered."""
+    import pty
+    import select
+    import statistics
+    import tty
+    prepared = rb.prepare_comtrax_dir(build, xvfb, timeout_ms)
+    work = prepared[0]
+    with open(os.path.join(work, "CfgRules"), "w") as f:
+        f.write(RULES)
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", DISPLAY=xvfb.display)
+    p = subprocess.Popen([os.path.join(build, "comtrax"), "--dir", work, "--port", os.ttyname(slave), "--baud",
+                          "115200", "--connect"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    result = {"rx_timeout_ms": timeout_ms, "rounds": rounds}
+    try:
+        if not rb.x_window_of(p.pid, env):
+            result["error"] = "the program's window did not appear"
+            return result
+        time.sleep(1.0)
+        after_end = []
+        for _ in range(rounds):
+            os.write(master, b"ping")
+            t0 = time.monotonic_ns()
+            got, end = b"", time.monotonic() + 2
+            while b"pong" not in got and time.monotonic() < end:
+                if select.select([master], [], [], 0.5)[0]:
+                    got += os.read(master, 4096)
+            if b"pong" not in got:
+                continue
+            after_end.append((time.monotonic_ns() - t0) / 1e6 - timeout_ms)
+            # Under the rules' global limit of actions a second.
+            time.sleep(0.12)
+        result["answered"] = len(after_end)
+        if after_end:
+            q = sorted(after_end)
+            result.update({"after_end_median_ms": statistics.median(q), "after_end_p90_ms": q[int(0.9 * (len(q) - 1))],
+                           "after_end_max_ms": q[-1]})
+        return result
+    finally:
+        p.terminate()
+        try:
+            p.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+        os.close(master)
+        os.close(slave)
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def run(build, repeat, quick=False, log=print):
     """Every case and load, repeat times; {} when Xvfb or xdotool is missing."""
     rb = _rb()
@@ -238,6 +307,8 @@ def run(build, repeat, quick=False, log=print):
                     reference_run(rb, build, interval_ms, timeout_ms, count) for _ in range(repeat)]
             finally:
                 shutil.rmtree(prepared[0], ignore_errors=True)
+        log(f"== answer after the packet's end, TimeRX {ANSWER_TIMEOUT_MS}, idle window x{repeat}")
+        out["answer"] = [answer_run(rb, build, xvfb, ANSWER_TIMEOUT_MS, 30 if quick else 100) for _ in range(repeat)]
     finally:
         xvfb.stop()
     out["load_average_at_end"] = os.getloadavg()
@@ -278,7 +349,23 @@ def rows(res):
             out.append(f"| Xvfb, packets merged or split, {PACKET} B every {interval_ms} ms, TimeRX {timeout_ms}, "
                        f"{what} (worst run) | {value} | {goal_text if load != 'bare' else '-'} | "
                        f"{'yes' if met else 'NO' if met is not None else '-'} |")
-    return out
+    return out + answer_row(res.get("answer"))
+
+
+def answer_row(runs):
+    import statistics
+    ok = [r for r in runs or [] if r.get("after_end_median_ms") is not None]
+    if not ok:
+        errors = sorted({r.get("error", "no answer") for r in runs or []})
+        return [f"| Xvfb, answer after the packet's end (idle window, a rule's send) | {'; '.join(errors) or 'not run'} "
+                f"| T + ≤ 1 ms median | - |"] if runs else []
+    med = statistics.median(r["after_end_median_ms"] for r in ok)
+    p90 = max(r["after_end_p90_ms"] for r in ok)
+    answered = sum(r["answered"] for r in ok)
+    rounds = sum(r["rounds"] for r in runs)
+    return [f"| Xvfb, answer after the packet's end, TimeRX {ANSWER_TIMEOUT_MS} (idle window; the device's last "
+            f"byte to the answer back at the device, minus T) | T + {med:.2f} ms (p90 of the worst run {p90:.2f}; "
+            f"{answered}/{rounds} answered) | T + ≤ 1 ms median | {'yes' if med <= 1 and answered == rounds else 'NO'} |"]
 
 
 def main():
