@@ -67,6 +67,22 @@ def count_framing(log_bytes, expected, start, count):
             "merged_lines": merged_lines, "split_lines": split_lines, "log_intact": intact}
 
 
+def start_program(rb, build, work, port, env, tries=3):
+    """The comtrax binary on port with its window shown: (process, window id).
+    Xvfb resets when its last client leaves, and a program that connects in
+    that moment finds no display and exits: it is started again."""
+    for _ in range(tries):
+        p = subprocess.Popen([os.path.join(build, "comtrax"), "--dir", work, "--port", port, "--baud", "115200",
+                              "--connect"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wid = rb.x_window_of(p.pid, env)
+        if wid:
+            return p, wid
+        if p.poll() is None:
+            return p, None
+        time.sleep(0.5)
+    return p, None
+
+
 class _Resizer(threading.Thread):
     """Resizes the window back and forth until stopped (no window manager:
     xdotool asks the X server directly)."""
@@ -97,17 +113,15 @@ def one_run(rb, build, xvfb, prepared, interval_ms, count, load):
     if flood:
         dev_args += ["--flood", str(flood)]
     dev = rb.Device(build, dev_args)
-    p = subprocess.Popen([os.path.join(build, "comtrax"), "--dir", work, "--port", dev.path, "--baud", "115200",
-                          "--connect"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    p, wid = start_program(rb, build, work, dev.path, env)
     result = {"interval_ms": interval_ms, "rx_timeout_ms": info.get("rx_timeout_ms"), "load": load}
     resizer = None
     try:
-        if not dev.wait_line("open", 20):
-            result["error"] = "the program did not open the port"
-            return result
-        wid = rb.x_window_of(p.pid, env)
         if not wid:
             result["error"] = "the program's window did not appear"
+            return result
+        if not dev.wait_line("open", 20):
+            result["error"] = "the program did not open the port"
             return result
         time.sleep(0.5)
         subprocess.run(["xdotool", "mousemove", "--window", wid, str(info["start_log_x"]), str(info["start_log_y"]),
@@ -120,10 +134,12 @@ def one_run(rb, build, xvfb, prepared, interval_ms, count, load):
             result["error"] = "the click on Start Log did not start the log file"
             return result
         if load == "find":
-            # The find bar marks every match in view, in every new line too.
-            subprocess.run(["xdotool", "key", "--window", wid, "ctrl+f"], env=env, capture_output=True)
+            # The find bar marks every match in view, in every new line too. Keys
+            # sent to a window (XSendEvent) are ignored: focus it, then type (XTEST).
+            subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, capture_output=True)
+            subprocess.run(["xdotool", "key", "ctrl+f"], env=env, capture_output=True)
             time.sleep(0.3)
-            subprocess.run(["xdotool", "type", "--window", wid, "e"], env=env, capture_output=True)
+            subprocess.run(["xdotool", "type", "e"], env=env, capture_output=True)
             time.sleep(0.3)
         if load == "resize":
             resizer = _Resizer(wid, env)
@@ -245,11 +261,10 @@ def answer_run(rb, build, xvfb, timeout_ms, rounds):
     master, slave = pty.openpty()
     tty.setraw(slave)
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", DISPLAY=xvfb.display)
-    p = subprocess.Popen([os.path.join(build, "comtrax"), "--dir", work, "--port", os.ttyname(slave), "--baud",
-                          "115200", "--connect"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    p, wid = start_program(rb, build, work, os.ttyname(slave), env)
     result = {"rx_timeout_ms": timeout_ms, "rounds": rounds}
     try:
-        if not rb.x_window_of(p.pid, env):
+        if not wid:
             result["error"] = "the program's window did not appear"
             return result
         time.sleep(1.0)
