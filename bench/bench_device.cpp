@@ -2,7 +2,11 @@
 // program opens the slave end, then streams the checkable byte pattern.
 //
 //   bench_device [--pattern text|binary] [--wait-open MS] [--settle MS] [--stall MS] [--go] [--hold]
+//                [--flood BYTES]
 //                (--stream BYTES | --bursts COUNT SIZE SILENCE_MS | --paced BYTES BYTES_PER_S)
+// --flood writes BYTES of the pattern as fast as the pty takes them right
+// before the bursts (the pattern goes on across both): a busy window just
+// before packets that must each keep a line of their own.
 //
 // Protocol on standard output, one line each:
 //   path /dev/pts/N          at once
@@ -39,6 +43,7 @@ struct Args {
     uint64_t bytes = 16u << 20;
     int count = 0, size = 0, silenceMs = 0;
     double rate = 0;
+    uint64_t flood = 0;  // bytes streamed before the bursts
     std::string pattern = "binary";
 };
 
@@ -80,6 +85,8 @@ int main(int argc, char* argv[])
             a.hold = true;
         else if (k == "--go")
             a.go = true;
+        else if (k == "--flood")
+            a.flood = std::stoull(next());
         else if (k == "--stream") {
             a.phase = "stream";
             a.bytes = std::stoull(next());
@@ -124,11 +131,23 @@ int main(int argc, char* argv[])
         }
     }
 
+    if (a.flood && a.phase != "bursts") {
+        std::fprintf(stderr, "--flood goes with --bursts only\n");
+        return 1;
+    }
+    a.bytes += a.flood;
     const std::string data = pattern(0, a.bytes, patternNamed(a.pattern));
     std::size_t written = 0;
     const int64_t t0 = monotonicNs();
     say("start " + std::to_string(t0));
-    if (a.phase == "stream") {
+    if (a.flood) {
+        // A silence after it, as between the packets: the first packet is one of its own.
+        written = dev.writeAll(data.data(), std::size_t(a.flood), a.stallMs);
+        sleepMs(a.silenceMs);
+    }
+    if (written < a.flood) {
+        // The program stopped reading: no bursts.
+    } else if (a.phase == "stream") {
         written = dev.writeAll(data.data(), data.size(), a.stallMs);
     } else if (a.phase == "bursts") {
         for (int b = 0; b < a.count; ++b) {

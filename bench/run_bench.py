@@ -12,6 +12,8 @@ import sys
 import tempfile
 import time
 
+import rx_rows  # the framing rows of short packets (bench/rx_rows.py)
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MIB = 1 << 20
 
@@ -537,6 +539,7 @@ def main():
     if not a.no_peer:
         peer = run_peer(build, bench, R, a.idle_seconds)
     res["peer"] = peer
+    res["rx_framing"] = rx_rows.run(build, R, a.quick, log)
     shutil.rmtree(files, ignore_errors=True)
     res["total_seconds"] = round(time.monotonic() - t_start, 1)
 
@@ -730,6 +733,7 @@ def report(r):
                 f"{fmt(c, 3)} vs {fmt(q, 3)} ({fmt(ratio(c, q), 2)})", "-", None)
     else:
         row("peer terminal CuteCom", p.get("reason", "not run"), "-", None)
+    rows += rx_rows.rows(r.get("rx_framing"))
     head = ("| measure | result (median) | goal | met |\n|---|---|---|---|\n")
     mach = r["machine"]
     return (f"Run {r['started']} on {mach['cpu_model']}, {mach['cores']} cores "

@@ -876,29 +876,29 @@ instead of the stored ones; with no options the program starts as usual.
     <message>
       <location filename="../src/presentation/help_texts.cpp" line="1" />
       <source>Параметры порта
-   
-   Чётность и управление потоком (действуют
-   со следующего соединения), DTR и RTS при
-   соединении, импульс сброса (какие линии
-   и на сколько) и длительность Break.
-   При соединении здесь же - сброс импуль-
-   сом и Break.
+   Чётность и управление потоком (со сле-
+   дующего соединения), DTR и RTS при сое-
+   динении, импульс сброса и Break.
+   Таймер задержки USB (FTDI и др.): адап-
+   тер копит байты до этого времени, паузы
+   короче него пропадают, пакеты сливаются.
+   Для TimeRX меньше него уменьшите таймер
+   от root: echo 1 &gt; .../latency_timer
    Всё сохраняется в файле CfgLine.
    Открывается также из меню поля порта
-   (правая кнопка мыши) и по Ctrl+Shift+P.
-   </source>
+   (правая кнопка мыши) и по Ctrl+Shift+P.</source>
       <translation>Port settings
-   
    Parity and flow control (from the next
-   connection on), DTR and RTS on connect,
-   the reset pulse (which lines drop and
-   for how long) and the Break length.
-   While connected: the reset pulse and
-   Break themselves.
-   All of it is kept in the file CfgLine.
-   Also on the port box's menu (right
-   mouse button) and on Ctrl+Shift+P.
-   </translation>
+   connection), DTR and RTS on connect,
+   the reset pulse and Break.
+   USB latency timer (FTDI and others):
+   the adapter holds bytes up to this
+   long; shorter gaps vanish and packets
+   merge. For a smaller TimeRX lower it
+   as root: echo 1 &gt; .../latency_timer
+   All is kept in the file CfgLine.
+   Also opened from the port box's menu
+   (right mouse button) and Ctrl+Shift+P.</translation>
     </message>
     <message>
       <location filename="../src/serial/connection.cpp" line="15" />
@@ -1210,14 +1210,24 @@ and press ReScan.</translation>
       <translation>Close</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="180" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="111" />
+      <source>Адаптер копит принятые байты до этого времени: паузы короче него теряются и пакеты сливаются. Для TimeRX меньше него уменьшите таймер (нужны права root, см. справку).</source>
+      <translation>The adapter holds received bytes up to this long: gaps shorter than it vanish and packets merge. For a TimeRX below it, lower the timer (needs root, see the help).</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="188" />
       <source>Под управлением потоком RTS/CTS линией RTS управляет драйвер.</source>
       <translation>Under RTS/CTS flow control the driver drives RTS.</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="181" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="189" />
       <source>Сброс импульсом и Break доступны при соединении.</source>
       <translation>Reset pulse and Break are available while connected.</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="196" />
+      <source>Таймер задержки USB: %1 мс</source>
+      <translation>USB latency timer: %1 ms</translation>
     </message>
     <message>
       <location filename="../src/ui/dialogs/qt_dialog_service.cpp" line="54" />
@@ -1365,22 +1375,27 @@ and press ReScan.</translation>
       <translation>Check the CRC-16/MODBUS of received packets</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/options_band.cpp" line="96" />
+      <location filename="../src/ui/panels/options_band.cpp" line="97" />
+      <source>Время в строках лога. Правая кнопка мыши добавляет к принятым строкам, в окне и в файле лога: @ - время прихода первого байта пакета с миллисекундами, gap - тишину после конца предыдущего пакета, ans - время от ухода последнего байта отправленной строки до первого байта ответа ("-", если отсчитывать не от чего).</source>
+      <translation>Times on log lines. The right mouse button adds to received lines, in the window and the log file: @ - when the packet's first byte arrived, with milliseconds; gap - the silence since the previous packet ended; ans - the time from the last sent line's last byte leaving to the answer's first byte ("-" where there is nothing to measure from).</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/options_band.cpp" line="101" />
       <source>Время прихода первого байта пакета (мс)</source>
       <translation>Arrival time of the packet's first byte (ms)</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/options_band.cpp" line="97" />
+      <location filename="../src/ui/panels/options_band.cpp" line="102" />
       <source>Тишина перед пакетом</source>
       <translation>Silence before the packet</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/options_band.cpp" line="98" />
+      <location filename="../src/ui/panels/options_band.cpp" line="103" />
       <source>Время ответа после отправленной строки</source>
       <translation>Answer time after the sent line</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/port_controls.cpp" line="47" />
+      <location filename="../src/ui/panels/port_controls.cpp" line="48" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
     </message>
@@ -1388,6 +1403,11 @@ and press ReScan.</translation>
       <location filename="../src/ui/panels/top_bar.cpp" line="117" />
       <source>3,5 символа (Modbus RTU, по скорости и формату кадра)</source>
       <translation>3.5 characters (Modbus RTU, from the rate and frame format)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/top_bar.cpp" line="319" />
+      <source>Пакет завершается паузой в 3,5 символа (Modbus RTU): время считается по скорости и формату кадра (старт, данные, чётность, стоп), выше 19200 бод - 1,75 мс. Стрелки возвращают миллисекунды.</source>
+      <translation>A packet ends after a silence of 3.5 characters (Modbus RTU): the time follows the baud rate and frame format (start, data, parity, stop), 1.75 ms above 19200 baud. The arrows return to milliseconds.</translation>
     </message>
     <message>
       <location filename="../src/ui/plot/plot_canvas.cpp" line="31" />
@@ -1895,6 +1915,32 @@ Save the settings, command history and macros of this window over its files?</tr
       <location filename="../src/ui/window/terminal_window_rules.cpp" line="14" />
       <source>Правила…</source>
       <translation>Rules…</translation>
+    </message>
+    <message>
+      <source>Параметры порта
+   
+   Чётность и управление потоком (действуют
+   со следующего соединения), DTR и RTS при
+   соединении, импульс сброса (какие линии
+   и на сколько) и длительность Break.
+   При соединении здесь же - сброс импуль-
+   сом и Break.
+   Всё сохраняется в файле CfgLine.
+   Открывается также из меню поля порта
+   (правая кнопка мыши) и по Ctrl+Shift+P.
+   </source>
+      <translation type="obsolete">Port settings
+   
+   Parity and flow control (from the next
+   connection on), DTR and RTS on connect,
+   the reset pulse (which lines drop and
+   for how long) and the Break length.
+   While connected: the reset pulse and
+   Break themselves.
+   All of it is kept in the file CfgLine.
+   Also on the port box's menu (right
+   mouse button) and on Ctrl+Shift+P.
+   </translation>
     </message>
     <message>
       <source>порт: имя из списка (ttyUSB0) или путь к устройству</source>

@@ -237,10 +237,15 @@ void ReceiveThread::run()
         batch.packets.insert(batch.packets.end(), std::make_move_iterator(out.begin()),
                              std::make_move_iterator(out.end()));
         out.clear();
-        if (!batch.empty()) {
+        if (!batch.packets.empty() || lost) {
             handOver_.put(batch, policy_.wakeNow(now, urgent));
-        } else if (policy_.wakeAtDeadline(now)) {
-            handOver_.wake();
+        } else {
+            if (!batch.empty()) {
+                policy_.countsWaiting(now);
+                handOver_.put(batch, false);
+            }
+            if (policy_.wakeAtDeadline(now))
+                handOver_.wake();
         }
         if (lost)
             break;

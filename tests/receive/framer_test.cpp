@@ -229,3 +229,33 @@ TEST(HandOverPolicy, AStreamOfPacketsEvery5MsWakesTheWindowAtMostOnceAFrame)
     EXPECT_LE(wakes, 26);
     EXPECT_GE(wakes, 24);
 }
+
+// Reads that end no packet bring counts only. They never wake the window at
+// once nor use up the wake a packet after a quiet spell gets, and a trickle
+// that never ends a packet still reaches the window once a frame.
+TEST(HandOverPolicy, CountsAloneWaitAndLeaveThePacketItsWakeAtOnce)
+{
+    HandOverPolicy p(40 * Ms);
+    p.countsWaiting(100 * Ms);  // the packet's bytes arrive
+    EXPECT_EQ(p.deadlineNs(), 140 * Ms);
+    EXPECT_FALSE(p.wakeAtDeadline(104 * Ms));
+    EXPECT_TRUE(p.wakeNow(105 * Ms, false));  // its end: at once
+    EXPECT_EQ(p.deadlineNs(), -1);
+
+    // A trickle of counts: one wake a frame, none of them a packet's.
+    int wakes = 0;
+    for (int64_t t = 1000 * Ms; t < 1400 * Ms; t += 4 * Ms) {
+        p.countsWaiting(t);
+        wakes += p.wakeAtDeadline(t);
+    }
+    EXPECT_GE(wakes, 9);
+    EXPECT_LE(wakes, 10);
+    EXPECT_TRUE(p.wakeNow(1401 * Ms, false));  // a packet right after a counts wake: at once
+
+    // Counts while a packet waits for its frame go with it: no wake of their own.
+    EXPECT_FALSE(p.wakeNow(1410 * Ms, false));
+    p.countsWaiting(1411 * Ms);
+    EXPECT_EQ(p.deadlineNs(), 1441 * Ms);
+    EXPECT_TRUE(p.wakeAtDeadline(1441 * Ms));
+    EXPECT_EQ(p.deadlineNs(), -1);
+}

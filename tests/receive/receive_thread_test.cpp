@@ -152,3 +152,28 @@ TEST(ReceiveThreadOnAPty, EveryByteOnceThroughReconfiguresAStopAndALoss)
         EXPECT_FALSE(thread.running());
     }
 }
+
+// A packet after a quiet spell reaches the window at its end, not a display
+// frame later: the reads that bring its bytes wake nobody (they carry only
+// counts), so the first wake is the packet's own. Packets 200 ms apart, each
+// ending by a 30 ms silence; the window looks only when woken.
+TEST(ReceiveThreadOnAPty, APacketAfterAQuietSpellIsTheFirstThingTheWindowIsWokenFor)
+{
+    PtyPort port;
+    Framer framer;
+    HandOver handOver;
+    ReceiveThread thread(port, framer, handOver);
+    ASSERT_TRUE(thread.start({gapForTimeoutNs(30), false, false}));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_EQ(::write(port.master(), "ping", 4), 4);
+        pollfd p{handOver.handle(), POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 5000), 1);
+        const ReceiveBatch b = handOver.take();
+        ASSERT_EQ(b.packets.size(), 1u);
+        EXPECT_EQ(b.packets[0].bytes, "ping");
+        EXPECT_EQ(b.bytes, 4u);
+    }
+    thread.stop();
+}

@@ -105,6 +105,14 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(close);
 
+    usbLatency_ = new QLabel(line);
+    usbLatency_->setObjectName(QStringLiteral("UsbLatencyTimer"));
+    usbLatency_->setToolTip(
+        uiText("Адаптер копит принятые байты до этого времени: паузы короче него теряются и пакеты "
+               "сливаются. Для TimeRX меньше него уменьшите таймер (нужны права root, см. справку)."));
+    lineForm->addRow(usbLatency_);
+    setUsbLatencyTimer(std::nullopt);
+
     auto* all = new QVBoxLayout(this);
     all->addWidget(line);
     all->addWidget(modem);
@@ -180,6 +188,13 @@ void PortSettingsDialog::setConnected(bool connected)
     note_->setText(connected ? uiText("Под управлением потоком RTS/CTS линией RTS управляет драйвер.")
                              : uiText("Сброс импульсом и Break доступны при соединении."));
     note_->setVisible(!connected || flow_->currentIndex() == static_cast<int>(FlowControl::RtsCts));
+}
+
+void PortSettingsDialog::setUsbLatencyTimer(std::optional<int> ms)
+{
+    if (ms)
+        usbLatency_->setText(uiText("Таймер задержки USB: %1 мс").arg(*ms));
+    usbLatency_->setVisible(ms.has_value());
 }
 
 }  // namespace comtrax

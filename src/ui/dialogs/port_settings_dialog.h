@@ -5,6 +5,8 @@
 // the line parameters reach the port at the next connect.
 #include <QDialog>
 
+#include <optional>
+
 #include "serial/modem_control.h"
 #include "serial/serial_port.h"
 
@@ -28,6 +30,8 @@ public:
     // Parity and flow control are fixed while connected, as the port's other
     // parameters are; the pulse and break work only then.
     void setConnected(bool connected);
+    // The port's USB latency timer, read-only; hidden for ports without one.
+    void setUsbLatencyTimer(std::optional<int> ms);
 
 signals:
     void lineOptionsChanged();
@@ -47,6 +51,7 @@ private:
     QPushButton* pulse_ = nullptr;
     QPushButton* break_ = nullptr;
     QLabel* note_ = nullptr;
+    QLabel* usbLatency_ = nullptr;
     bool filling_ = false;  // the values are being set from outside: no change signals
 };
 

@@ -93,6 +93,11 @@ void OptionsBand::makePacketTimeActions()
         return action;
     };
     c_.VisTime->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c_.VisTime->setToolTip(uiText(
+        "Время в строках лога. Правая кнопка мыши добавляет к принятым строкам, в окне и в файле лога: "
+        "@ - время прихода первого байта пакета с миллисекундами, gap - тишину после конца "
+        "предыдущего пакета, ans - время от ухода последнего байта отправленной строки до "
+        "первого байта ответа (\"-\", если отсчитывать не от чего)."));
     timeArrival_ = make("TimeArrival", "Время прихода первого байта пакета (мс)");
     timeSilence_ = make("TimeSilenceBefore", "Тишина перед пакетом");
     timeSinceSent_ = make("TimeSinceSent", "Время ответа после отправленной строки");

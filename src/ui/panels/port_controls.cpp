@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include "serial/usb_latency_timer.h"
 #include "terminal/terminal.h"
 #include "ui/panels/line_options_menu.h"
 #include "ui/panels/line_state_strip.h"
@@ -93,8 +94,12 @@ void PortControls::connectionChanged()
         poll_->start();
     else if (!open && poll_->isActive())
         poll_->stop();
-    if (dialog_)
+    if (dialog_) {
         dialog_->setConnected(open);
+        // Read again while shown: root may lower it meanwhile.
+        if (dialog_->isVisible())
+            dialog_->setUsbLatencyTimer(usbLatencyTimerMs(terminal_.portName()));
+    }
 }
 
 void PortControls::pollLines()
@@ -154,6 +159,7 @@ void PortControls::showDialogState()
     dialog_->setLineOptions(menu_.options());
     dialog_->setModemSettings(terminal_.modemSettings());
     dialog_->setConnected(terminal_.portOpen());
+    dialog_->setUsbLatencyTimer(usbLatencyTimerMs(terminal_.portName()));
 }
 
 }  // namespace comtrax

@@ -311,10 +311,17 @@ void TopBar::showTimeout(bool fromArrows)
         const QSignalBlocker quiet(characters_);
         characters_->setChecked(terminal_.timeoutInCharacters());
     }
+    if (msToolTip_.isNull())
+        msToolTip_ = c_.TimeOutAns->toolTip();
     if (terminal_.timeoutInCharacters()) {
         c_.TimeOutAns->setText(QStringLiteral("TimeRX: 3.5ch"));
+        c_.TimeOutAns->setToolTip(
+            uiText("Пакет завершается паузой в 3,5 символа (Modbus RTU): время считается по скорости и "
+                   "формату кадра (старт, данные, чётность, стоп), выше 19200 бод - 1,75 мс. Стрелки "
+                   "возвращают миллисекунды."));
         return;
     }
+    c_.TimeOutAns->setToolTip(msToolTip_);
     c_.TimeOutAns->setText(QStringLiteral("TimeRX: %1").arg(v));
     if (const auto colour = timeoutReadoutColour(v, fromArrows))
         setBackgroundColour(c_.TimeOutAns, *colour);

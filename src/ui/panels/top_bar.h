@@ -108,6 +108,7 @@ private:
     uint32_t schemeText_;
     LineOptionsMenu* lineOptions_ = nullptr;  // parity and flow control, on ComPort's menu
     QAction* characters_ = nullptr;           // TimeRX "3.5 characters"
+    QString msToolTip_;                       // the read-out's hint for a timeout in ms
 };
 
 }  // namespace comtrax

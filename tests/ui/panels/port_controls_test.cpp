@@ -21,6 +21,7 @@
 #include "ui/panels/line_options_menu.h"
 #include "ui/panels/line_state_strip.h"
 #include "ui/panels/port_controls.h"
+#include "serial/usb_latency_timer.h"
 #include "ui/dialogs/port_settings_dialog.h"
 #include "ui/panels/top_bar.h"
 #include "ui/kit/translation.h"
@@ -166,6 +167,28 @@ TEST(PortControls, ThePulseAndBreakButtonsHoldTheLineForTheirLength)
     EXPECT_TRUE(waitUntil([&] { return !r.port.inBreak; }));
     EXPECT_GE(t.elapsed(), 240);
     EXPECT_EQ(r.port.modemCallNames(), (Names{"dtr=0", "dtr=1", "break=1", "break=0"}));
+}
+
+// The USB latency timer is a read-only line, there only for a port that has
+// one. The fake port is named ttyUSB0: whether this machine has such an
+// adapter decides what the dialog shows at first.
+TEST(PortControls, TheUsbLatencyTimerIsShownOnlyForAPortThatHasOne)
+{
+    WindowRig r;
+    r.open();
+    r.ui().BTConnect->click();
+    PortSettingsDialog& d = openDialog(r);
+    auto* timer = child<QLabel>(&d, "UsbLatencyTimer");
+    const std::optional<int> onThisMachine = usbLatencyTimerMs(r.terminal().portName());
+    EXPECT_EQ(timer->isHidden(), !onThisMachine);
+    d.setUsbLatencyTimer(std::nullopt);
+    EXPECT_TRUE(timer->isHidden());
+    d.setUsbLatencyTimer(16);
+    EXPECT_FALSE(timer->isHidden());
+    EXPECT_EQ(timer->text(), uiText("Таймер задержки USB: %1 мс").arg(16));
+    EXPECT_FALSE(timer->toolTip().isEmpty());
+    r.ui().BTConnect->click();  // Disconnect: the port's timer is read again
+    EXPECT_EQ(timer->isHidden(), !onThisMachine);
 }
 
 TEST(PortControls, TheDialogsValuesReachCfgLineAndComeBackAfterARestart)
