@@ -25,6 +25,12 @@ constexpr std::size_t ReadChunk = 64 * 1024;
 // A server whose protocol answers pile up this high has stopped reading.
 constexpr std::size_t MaxProtocolOutput = 1u << 20;
 
+// A Telnet server speaks first, with a negotiation (IAC WILL/WONT/DO/DONT).
+bool looksLikeTelnet(const uint8_t* bytes, std::size_t n)
+{
+    return n >= 2 && bytes[0] == Iac && bytes[1] >= Will;
+}
+
 }  // namespace
 
 NetworkPort::NetworkPort(const Clock& clock) : NetworkPort(clock, Timing{}) {}
@@ -79,7 +85,7 @@ void NetworkPort::close()
         ::close(handle_);
     handle_ = -1;
     state_ = State::Closed;
-    socketReady_ = peerClosed_ = released_ = false;
+    socketReady_ = peerClosed_ = released_ = drained_ = false;
     firstBytes_ = true;
     rx_.clear();
     rxPos_ = 0;
@@ -103,6 +109,12 @@ void NetworkPort::fail(std::string text)
     // wakes and learns that the connection is gone.
     if (socketReady_)
         ::shutdown(handle_, SHUT_RDWR);
+}
+
+void NetworkPort::failTelnetOnRaw()
+{
+    fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
+                  {networkAddressName(*address_)}));
 }
 
 // Takes the end of the connection attempt, and the end of the wait for the
@@ -186,9 +198,8 @@ void NetworkPort::pump()
         }
         const auto n = static_cast<std::size_t>(got);
         if (!engine_) {
-            if (firstBytes_ && n >= 2 && scratch_[0] == Iac && scratch_[1] >= Will) {
-                fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
-                              {networkAddressName(*address_)}));
+            if (firstBytes_ && looksLikeTelnet(scratch_.data(), n)) {
+                failTelnetOnRaw();
                 return;
             }
             firstBytes_ = false;
@@ -286,6 +297,9 @@ int64_t NetworkPort::readReceived(uint8_t* buffer, uint32_t n)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     settle();
+    if (waiting() == 0 && state_ == State::Connected && released_ && !peerClosed_ && held_.empty())
+        return readDirect(buffer, n);
+    drained_ = false;
     if (waiting() == 0)
         pump();
     if (waiting() > 0)
@@ -293,6 +307,47 @@ int64_t NetworkPort::readReceived(uint8_t* buffer, uint32_t n)
     if (state_ == State::Connecting || (state_ == State::Connected && !peerClosed_))
         return 0;
     return -1;
+}
+
+// Nothing is buffered: the socket is read straight into the caller's buffer,
+// and Telnet's own bytes are taken out of it in place.
+int64_t NetworkPort::readDirect(uint8_t* buffer, uint32_t n)
+{
+    for (;;) {
+        if (drained_) {
+            // The last read found less than it had room for: the socket was
+            // empty then, and a wait on the handle tells when it is not.
+            drained_ = false;
+            return 0;
+        }
+        const ssize_t got = ::recv(handle_, buffer, n, MSG_DONTWAIT);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return 0;
+        if (got <= 0) {
+            peerClosed_ = true;  // closed by the other end, or reset
+            return -1;
+        }
+        const auto count = static_cast<std::size_t>(got);
+        drained_ = count < n;
+        if (!engine_) {
+            if (firstBytes_ && looksLikeTelnet(buffer, count)) {
+                failTelnetOnRaw();
+                return -1;
+            }
+            firstBytes_ = false;
+            return got;
+        }
+        firstBytes_ = false;
+        const std::size_t data = engine_->receiveInPlace(buffer, count, clock_.monotonicNs());
+        flush();
+        settle();
+        if (data > 0)
+            return static_cast<int64_t>(data);
+        if (state_ != State::Connected)
+            return -1;
+    }
 }
 
 void NetworkPort::purge()

@@ -67,6 +67,8 @@ private:
     void release();
     uint32_t waiting() const { return static_cast<uint32_t>(rx_.size() - rxPos_); }
     uint32_t take(uint8_t* buffer, uint32_t n);
+    int64_t readDirect(uint8_t* buffer, uint32_t n);
+    void failTelnetOnRaw();
     bool control(uint8_t value);
 
     const Clock& clock_;
@@ -81,6 +83,7 @@ private:
     bool peerClosed_ = false;
     bool released_ = false;   // the line settings' wait is over
     bool firstBytes_ = true;  // nothing has arrived yet
+    bool drained_ = false;    // the last read emptied the socket
     std::vector<uint8_t> rx_;
     std::size_t rxPos_ = 0;
     std::vector<uint8_t> held_;  // data arriving before the line settings were acknowledged

@@ -29,6 +29,9 @@ public:
     // undoubled, commands and subnegotiations taken out); nowNs stamps the
     // notifications among them.
     void receive(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& data, int64_t nowNs);
+    // The same over the received bytes themselves: the data among them is
+    // moved to their front, and its length returned.
+    std::size_t receiveInPlace(uint8_t* bytes, std::size_t n, int64_t nowNs);
     // Appends n data bytes as they go on the wire: 0xFF doubled, and CR
     // followed by NUL while the server has not agreed to binary.
     void encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const;
@@ -75,6 +78,7 @@ private:
     enum class State : uint8_t { No, Yes, WantNo, WantYes };
     enum class Parse : uint8_t { Data, Cr, Iac, Verb, Sb, SbIac };
 
+    std::size_t decode(const uint8_t* bytes, std::size_t n, uint8_t* out, int64_t nowNs);
     bool supportedLocally(uint8_t option) const;
     bool supportedRemotely(uint8_t option) const;
     void sendVerb(uint8_t verb, uint8_t option);
