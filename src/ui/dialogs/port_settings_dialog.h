@@ -28,16 +28,22 @@ public:
     // Parity and flow control are fixed while connected, as the port's other
     // parameters are; the pulse and break work only then.
     void setConnected(bool connected);
+    // An rfc2217:// port shows whether the line settings' acknowledgements
+    // are waited for; other ports hide the choice.
+    void setTelnetPort(bool rfc2217, bool noWait);
+    bool noWait() const;
 
 signals:
     void lineOptionsChanged();
     void modemSettingsChanged();
     void resetPulseRequested();
     void breakRequested();
+    void noWaitChanged();
 
 private:
     QComboBox* parity_ = nullptr;
     QComboBox* flow_ = nullptr;
+    QCheckBox* noWait_ = nullptr;
     QCheckBox* dtrOnConnect_ = nullptr;
     QCheckBox* rtsOnConnect_ = nullptr;
     QSpinBox* pulseMs_ = nullptr;

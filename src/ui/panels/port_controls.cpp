@@ -1,5 +1,6 @@
 #include "ui/panels/port_controls.h"
 
+#include <QComboBox>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include "terminal/terminal.h"
 #include "ui/panels/line_options_menu.h"
 #include "ui/panels/line_state_strip.h"
+#include "ui/panels/telnet_port_name.h"
 #include "ui/dialogs/port_settings_dialog.h"
 #include "ui/kit/translation.h"
 
@@ -142,6 +144,9 @@ void PortControls::openDialog()
                 [this] { terminal_.setModemSettings(dialog_->modemSettings()); });
         connect(dialog_, &PortSettingsDialog::resetPulseRequested, this, &PortControls::resetPulse);
         connect(dialog_, &PortSettingsDialog::breakRequested, this, &PortControls::sendBreak);
+        connect(dialog_, &PortSettingsDialog::noWaitChanged, this, &PortControls::applyNoWait);
+        if (auto* box = portBox())
+            connect(box, &QComboBox::currentTextChanged, this, &PortControls::showTelnetPort);
     }
     showDialogState();
     dialog_->show();
@@ -154,6 +159,26 @@ void PortControls::showDialogState()
     dialog_->setLineOptions(menu_.options());
     dialog_->setModemSettings(terminal_.modemSettings());
     dialog_->setConnected(terminal_.portOpen());
+    showTelnetPort();
+}
+
+QComboBox* PortControls::portBox() const
+{
+    return qobject_cast<QComboBox*>(menu_.portBox());
+}
+
+void PortControls::showTelnetPort()
+{
+    const QString name = portBox() ? portBox()->currentText() : QString();
+    dialog_->setTelnetPort(isRfc2217PortName(name), hasNoWait(name));
+}
+
+// The choice is the port's name: it reaches the port at the next connect and
+// stays with the name among the recent network ports.
+void PortControls::applyNoWait()
+{
+    if (auto* box = portBox())
+        box->setEditText(withNoWait(box->currentText(), dialog_->noWait()));
 }
 
 }  // namespace comtrax
