@@ -1350,9 +1350,19 @@ and press ReScan.</translation>
       <translation>RTS: click to assert or drop the line</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/line_state_strip.cpp" line="72" />
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="79" />
       <source>Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта</source>
       <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="139" />
+      <source>%1 (сервер: %2)</source>
+      <translation>%1 (server: %2)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="140" />
+      <source>Скорость: запрошена %1, сервер установил %2</source>
+      <translation>Baud: %1 asked, the server set %2</translation>
     </message>
     <message>
       <location filename="../src/ui/panels/macro_panel.cpp" line="291" />

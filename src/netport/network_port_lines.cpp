@@ -42,8 +42,14 @@ ModemLines NetworkPort::modemLines()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     settle();
-    if (!engine_ || state_ != State::Connected || !engine_->comPortAgreed())
+    if (!engine_ || (state_ != State::Connecting && state_ != State::Connected) || engine_->comPortRefused())
         return {};
+    ModemLines lines;
+    lines.askedBaud = static_cast<uint32_t>(baud_);
+    lines.reportedBaud = engine_->serverBaud().value_or(0);
+    lines.later = true;  // a server still agreeing, or not yet asked, tells later
+    if (state_ != State::Connected || !engine_->comPortAgreed())
+        return lines;
     pump();
     const int64_t now = clock_.monotonicNs();
     // A server that never tells is asked, once in a while.
@@ -53,10 +59,10 @@ ModemLines NetworkPort::modemLines()
         flush();
     }
     if (!engine_->modemState())
-        return {};
+        return lines;
     const uint8_t s = *engine_->modemState();
-    ModemLines lines;
     lines.valid = true;
+    lines.later = false;
     lines.cts = (s & comport::ModemCts) != 0;
     lines.dsr = (s & comport::ModemDsr) != 0;
     lines.dcd = (s & comport::ModemDcd) != 0;

@@ -18,8 +18,8 @@ namespace comtrax {
 
 namespace {
 
-constexpr int StripLeft = 12;  // under the command line's left edge
-constexpr int StripWidth = 360;
+constexpr int StripLeft = 12;    // under the command line's left edge
+constexpr int StripWidth = 470;  // room for a device server's baud after the lamps
 constexpr int ButtonWidth = 130;
 constexpr int BandsRight = 4;  // the bands' right margin in the window
 
@@ -105,7 +105,7 @@ void PortControls::pollLines()
     strip_->showLines(terminal_.dtr(), terminal_.rts(), terminal_.rtsOwnedByDriver(), lines);
     // A device that cannot tell its lines (a pty) never will: no more reads
     // until the next connection.
-    if (!lines.valid && terminal_.portOpen()) {
+    if (!lines.valid && !lines.later && terminal_.portOpen()) {
         linesUnknown_ = true;
         poll_->stop();
     }

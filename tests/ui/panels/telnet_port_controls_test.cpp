@@ -4,10 +4,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include "ui/dialogs/port_settings_dialog.h"
 #include "ui/panels/controls.h"
+#include "ui/panels/line_state_strip.h"
 #include "ui/panels/port_controls.h"
 #include "ui/panels/telnet_port_name.h"
 #include "window_rig.h"
@@ -76,5 +78,62 @@ TEST(PortControls, NoWaitIsOfferedForAnRfc2217PortAndWrittenIntoItsName)
         EXPECT_TRUE(noWait->isHidden()) << other;
         EXPECT_FALSE(d->noWait());
         EXPECT_EQ(port->currentText(), QString::fromLatin1(other));
+    }
+}
+
+// The baud a device server reports is shown beside the lamps only when it is
+// not the one asked, and said in full to a screen reader.
+TEST(LineStateStrip, ShowsTheServersBaudWhenItDiffersFromTheAskedOne)
+{
+    struct Case {
+        uint32_t asked, reported;
+        const char* shown;  // empty: hidden
+    };
+    const Case cases[] = {{9600, 0, ""},
+                          {9600, 9600, ""},
+                          {9600, 19200, "9600 (сервер: 19200)"},
+                          {115200, 57600, "115200 (сервер: 57600)"}};
+    QWidget parent;
+    LineStateStrip strip(&parent);
+    auto* label = strip.findChild<QLabel*>(QStringLiteral("ReportedBaud"));
+    ASSERT_NE(label, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reported);
+        ModemLines lines;
+        lines.later = true;
+        lines.askedBaud = c.asked;
+        lines.reportedBaud = c.reported;
+        strip.showLines(true, true, false, lines);
+        EXPECT_EQ(strip.baudText(), QString::fromUtf8(c.shown));
+        EXPECT_EQ(label->isHidden(), *c.shown == 0);
+        if (*c.shown != 0) {
+            EXPECT_TRUE(label->accessibleName().contains(QString::number(c.asked)));
+            EXPECT_TRUE(label->accessibleName().contains(QString::number(c.reported)));
+            EXPECT_EQ(label->toolTip(), label->accessibleName());
+        }
+    }
+    strip.showLines(true, true, false, ModemLines{});  // closed: gone
+    EXPECT_TRUE(label->isHidden());
+}
+
+// A device server tells its lines only after the line is agreed: the strip
+// keeps reading them, as it stops for a port that never can (a pty).
+TEST(PortControls, LinesToldLaterAreStillRead)
+{
+    struct Case {
+        bool later;
+        bool polling;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}}) {
+        SCOPED_TRACE(c.later);
+        WindowRig r;
+        r.startTimers = true;
+        r.open();
+        r.port.lines = ModemLines{};
+        r.port.lines.later = c.later;
+        r.ui().BTConnect->click();
+        ASSERT_TRUE(r.window->terminal().portOpen());
+        EXPECT_EQ(r.panel<PortControls>().polling(), c.polling);
+        r.ui().BTConnect->click();
     }
 }
