@@ -111,6 +111,23 @@ void NetworkPort::fail(std::string text)
         ::shutdown(handle_, SHUT_RDWR);
 }
 
+void NetworkPort::failNotTelnet()
+{
+    fail(trFormat("%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, "
+                  "откройте его как tcp://.",
+                  {networkAddressName(*address_)}));
+}
+
+// A Telnet server negotiates before anything else: when the line settings are
+// not waited for, a first byte that is no command shows a server that is not one.
+bool NetworkPort::notTelnetFromTheStart(const uint8_t* bytes, std::size_t n)
+{
+    if (!firstBytes_ || !engine_ || !address_->noWait || n == 0 || bytes[0] == Iac)
+        return false;
+    failNotTelnet();
+    return true;
+}
+
 void NetworkPort::failTelnetOnRaw()
 {
     fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
@@ -165,10 +182,9 @@ void NetworkPort::release()
 {
     released_ = true;
     const std::string where = networkAddressName(*address_);
-    if (!engine_->sawTelnet()) {
-        fail(trFormat("%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, "
-                      "откройте его как tcp://.",
-                      {where}));
+    // Without the wait nothing may have come yet: the first bytes tell then.
+    if (!engine_->sawTelnet() && !address_->noWait) {
+        failNotTelnet();
         return;
     }
     rx_.insert(rx_.end(), held_.begin(), held_.end());
@@ -210,6 +226,8 @@ void NetworkPort::pump()
             rx_.insert(rx_.end(), scratch_.begin(), scratch_.begin() + static_cast<long>(n));
             continue;
         }
+        if (notTelnetFromTheStart(scratch_.data(), n))
+            return;
         firstBytes_ = false;
         if (rxPos_ == rx_.size()) {
             rx_.clear();
@@ -339,6 +357,8 @@ int64_t NetworkPort::readDirect(uint8_t* buffer, uint32_t n)
             firstBytes_ = false;
             return got;
         }
+        if (notTelnetFromTheStart(buffer, count))
+            return -1;
         firstBytes_ = false;
         const std::size_t data = engine_->receiveInPlace(buffer, count, clock_.monotonicNs());
         flush();

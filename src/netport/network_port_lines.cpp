@@ -78,4 +78,11 @@ std::optional<uint32_t> NetworkPort::serverBaud() const
     return engine_ ? engine_->serverBaud() : std::nullopt;
 }
 
+std::size_t NetworkPort::bufferedBytes() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::size_t own = rx_.capacity() + held_.capacity() + tx_.capacity() + scratch_.capacity();
+    return own + (engine_ ? engine_->bufferedBytes() : 0);
+}
+
 }  // namespace comtrax

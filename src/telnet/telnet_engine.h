@@ -68,6 +68,11 @@ public:
     const std::string& signature() const { return signature_; }
     // Acknowledgements of SET-CONTROL received (DTR, RTS, break, flow).
     unsigned controlReplies() const { return controlReplies_; }
+    // What the engine holds in memory (its buffers' capacity).
+    std::size_t bufferedBytes() const
+    {
+        return sb_.capacity() + output_.capacity() + queuedComPort_.capacity() + signature_.capacity();
+    }
 
     // The most a subnegotiation keeps; a longer one is read past and dropped.
     static constexpr std::size_t MaxSubnegotiation = 512;
