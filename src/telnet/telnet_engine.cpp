@@ -226,7 +226,10 @@ std::size_t TelnetEngine::decode(const uint8_t* bytes, std::size_t n, uint8_t* o
 
 void TelnetEngine::encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const
 {
-    const bool binary = us_[Binary] == State::Yes;
+    // Binary from the offer on: a server agreeing to it takes what follows
+    // the offer as binary, so a NUL added after a CR before its answer came
+    // would reach the device. Only a refusal makes the line a text one.
+    const bool binary = us_[Binary] != State::No;
     out.reserve(out.size() + n + n / 8);
     for (std::size_t i = 0; i < n; ++i) {
         out.push_back(bytes[i]);

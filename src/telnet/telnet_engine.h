@@ -33,7 +33,7 @@ public:
     // moved to their front, and its length returned.
     std::size_t receiveInPlace(uint8_t* bytes, std::size_t n, int64_t nowNs);
     // Appends n data bytes as they go on the wire: 0xFF doubled, and CR
-    // followed by NUL while the server has not agreed to binary.
+    // followed by NUL once the server has refused binary.
     void encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const;
     // The protocol's own bytes waiting to be sent; the caller sends and clears them.
     std::vector<uint8_t>& output() { return output_; }

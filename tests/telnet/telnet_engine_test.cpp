@@ -135,6 +135,29 @@ TEST(TelnetData, CrNulOnALineThatIsNotBinary)
     EXPECT_EQ(e.data, (Bytes{'a', '\r', 'b', '\r', '\n', '\r', 'c'}));
 }
 
+// Data sent before the server answered the offer of binary goes as binary:
+// a server that agrees takes it so, and a NUL after CR would reach the device.
+TEST(TelnetData, BinaryFromTheOfferUntilARefusal)
+{
+    const Bytes payload{'a', '\r', 'b'};
+    struct Case {
+        const char* name;
+        Bytes answer;
+        Bytes wire;
+    };
+    const Case cases[] = {{"no answer yet", {}, {'a', '\r', 'b'}},
+                          {"agreed", {Iac, Do, Binary}, {'a', '\r', 'b'}},
+                          {"refused", {Iac, Dont, Binary}, {'a', '\r', 0, 'b'}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Engine e;
+        e.feed(c.answer);
+        Bytes wire;
+        e.engine.encodeData(payload.data(), payload.size(), wire);
+        EXPECT_EQ(wire, c.wire);
+    }
+}
+
 TEST(TelnetData, CommandsAreTakenOutOfTheData)
 {
     Engine e;
