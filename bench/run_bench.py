@@ -13,6 +13,7 @@ import tempfile
 import time
 
 import rx_rows  # the framing rows of short packets (bench/rx_rows.py)
+import net_rows
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MIB = 1 << 20
@@ -535,6 +536,8 @@ def main():
     res["period"] = run_json([bench + "/bench_window", "period", "--seconds", "3"], env=off)
     res["memory"] = run_json([bench + "/bench_window", "memory", "--lines", "5000", "--length", "1500"], env=off)
 
+    log("== a network port through ser2net beside the local pty")
+    res["network"] = net_rows.run(bench)
     peer = {"available": False}
     if not a.no_peer:
         peer = run_peer(build, bench, R, a.idle_seconds)
@@ -673,6 +676,8 @@ def report(r):
     m = r["memory"]
     row("VmRSS after 5000 lines of 1500 bytes, MB (growth)",
         f"{fmt(m['rss_after_lines_kb'] / 1024, 1)} (+{fmt(m['rss_growth_kb'] / 1024, 1)})", "-", None)
+    for what, value, goal, met in net_rows.rows(r.get("network"), fmt):
+        row(what, value, goal, met)
     p = r["peer"]
     if p.get("available"):
         def both(label):

@@ -362,72 +362,72 @@ instead of the stored ones; with no options the program starts as usual.
       <translation>Not logging to a file</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="98" />
+      <location filename="../src/log/log_file.cpp" line="99" />
       <source>Файл лога %1 не создан: под этим именем уже есть ссылка или не обычный файл</source>
       <translation>The log file %1 was not created: a link or something other than a plain file already has this name</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="99" />
+      <location filename="../src/log/log_file.cpp" line="100" />
       <source>Не удалось создать файл лога %1</source>
       <translation>Cannot create the log file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="114" />
+      <location filename="../src/log/log_file.cpp" line="116" />
       <source>Лог записывается в файл %1</source>
       <translation>Logging to the file %1</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="122" />
+      <location filename="../src/log/log_file.cpp" line="124" />
       <source>Запись в файл лога приостановлена (%1)</source>
       <translation>Logging to the file is paused (%1)</translation>
     </message>
     <message>
-      <location filename="../src/log/log_file.cpp" line="155" />
+      <location filename="../src/log/log_file.cpp" line="212" />
       <source>Ошибка записи в файл лога %1</source>
       <translation>Cannot write to the log file %1</translation>
     </message>
     <message>
-      <location filename="../src/netport/network_port.cpp" line="117" />
-      <source>Не удалось подключиться к %1: сервер не ответил за %2 с.</source>
-      <translation>Could not connect to %1: the server did not answer within %2 s.</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="120" />
-      <source>Не удалось подключиться к %1: узел %2 не найден (%3).</source>
-      <translation>Could not connect to %1: host %2 not found (%3).</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="123" />
-      <source>Не удалось подключиться к %1: %2.</source>
-      <translation>Could not connect to %1: %2.</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="145" />
-      <source>Сервер %1 нарушает протокол Telnet: подсогласование без конца. Соединение закрыто.</source>
-      <translation>The server %1 breaks the Telnet protocol: a subnegotiation without end. The connection is closed.</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="157" />
+      <location filename="../src/netport/network_port.cpp" line="116" />
       <source>%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, откройте его как tcp://.</source>
       <translation>%1 does not answer in Telnet (RFC 2217). If it is a plain TCP port, open it as tcp://.</translation>
     </message>
     <message>
-      <location filename="../src/netport/network_port.cpp" line="165" />
-      <source>Сервер %1 не управляет линией (нет COM-PORT-CONTROL): скорость и сигналы модема не передаются.</source>
-      <translation>The server %1 does not control the line (no COM-PORT-CONTROL): the baud rate and modem lines are not passed on.</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="170" />
-      <source>Сервер %1 установил скорость %2 вместо %3.</source>
-      <translation>The server %1 set %2 baud instead of %3.</translation>
-    </message>
-    <message>
-      <location filename="../src/netport/network_port.cpp" line="190" />
+      <location filename="../src/netport/network_port.cpp" line="133" />
       <source>%1 говорит по протоколу Telnet: откройте его как rfc2217://.</source>
       <translation>%1 speaks Telnet: open it as rfc2217://.</translation>
     </message>
     <message>
-      <location filename="../src/netport/network_port.cpp" line="237" />
+      <location filename="../src/netport/network_port.cpp" line="146" />
+      <source>Не удалось подключиться к %1: сервер не ответил за %2 с.</source>
+      <translation>Could not connect to %1: the server did not answer within %2 s.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="149" />
+      <source>Не удалось подключиться к %1: узел %2 не найден (%3).</source>
+      <translation>Could not connect to %1: host %2 not found (%3).</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="152" />
+      <source>Не удалось подключиться к %1: %2.</source>
+      <translation>Could not connect to %1: %2.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="174" />
+      <source>Сервер %1 нарушает протокол Telnet: подсогласование без конца. Соединение закрыто.</source>
+      <translation>The server %1 breaks the Telnet protocol: a subnegotiation without end. The connection is closed.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="193" />
+      <source>Сервер %1 не управляет линией (нет COM-PORT-CONTROL): скорость и сигналы модема не передаются.</source>
+      <translation>The server %1 does not control the line (no COM-PORT-CONTROL): the baud rate and modem lines are not passed on.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="198" />
+      <source>Сервер %1 установил скорость %2 вместо %3.</source>
+      <translation>The server %1 set %2 baud instead of %3.</translation>
+    </message>
+    <message>
+      <location filename="../src/netport/network_port.cpp" line="266" />
       <source>Сервер %1 перестал принимать данные. Соединение закрыто.</source>
       <translation>The server %1 stopped taking data. The connection is closed.</translation>
     </message>
@@ -1150,82 +1150,92 @@ and press ReScan.</translation>
       <translation>Flow control:</translation>
     </message>
     <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="60" />
+      <source>Не ждать подтверждений сервера</source>
+      <translation>Do not wait for the server's acknowledgements</translation>
+    </message>
+    <message>
       <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="61" />
+      <source>Настройки линии и сигналы уходят на сервер RFC 2217 без ожидания ответа: для серверов, которые не подтверждают команды</source>
+      <translation>The line settings and signals go to the RFC 2217 server without waiting for its answer: for servers that do not acknowledge commands</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="66" />
       <source>DTR и RTS</source>
       <translation>DTR and RTS</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="62" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="67" />
       <source>DTR включён при соединении</source>
       <translation>DTR asserted on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="63" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="68" />
       <source>RTS включён при соединении</source>
       <translation>RTS asserted on connect</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="64" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="69" />
       <source>Снимите, если плата перезапускается по DTR</source>
       <translation>Clear it if the board resets on DTR</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="70" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="75" />
       <source>Длительность импульса сброса</source>
       <translation>Reset pulse length</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="71" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="76" />
       <source>Импульс сброса: DTR</source>
       <translation>Reset pulse: DTR</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="72" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="77" />
       <source>Импульс сброса: RTS</source>
       <translation>Reset pulse: RTS</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="82" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="87" />
       <source>Импульс сброса:</source>
       <translation>Reset pulse:</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="83" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="88" />
       <source>Длительность Break:</source>
       <translation>Break length:</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="85" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="90" />
       <source>Сброс импульсом</source>
       <translation>Reset pulse</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="87" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="92" />
       <source>Выбранные линии выключаются на время импульса и включаются снова</source>
       <translation>The chosen lines are dropped for the length of the pulse and asserted again</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="90" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="95" />
       <source>Закрыть</source>
       <translation>Close</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="111" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="116" />
       <source>Адаптер копит принятые байты до этого времени: паузы короче него теряются и пакеты сливаются. Для TimeRX меньше него уменьшите таймер (нужны права root, см. справку).</source>
       <translation>The adapter holds received bytes up to this long: gaps shorter than it vanish and packets merge. For a TimeRX below it, lower the timer (needs root, see the help).</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="188" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="198" />
       <source>Под управлением потоком RTS/CTS линией RTS управляет драйвер.</source>
       <translation>Under RTS/CTS flow control the driver drives RTS.</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="189" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="199" />
       <source>Сброс импульсом и Break доступны при соединении.</source>
       <translation>Reset pulse and Break are available while connected.</translation>
     </message>
     <message>
-      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="196" />
+      <location filename="../src/ui/dialogs/port_settings_dialog.cpp" line="206" />
       <source>Таймер задержки USB: %1 мс</source>
       <translation>USB latency timer: %1 ms</translation>
     </message>
@@ -1350,9 +1360,19 @@ and press ReScan.</translation>
       <translation>RTS: click to assert or drop the line</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/line_state_strip.cpp" line="72" />
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="79" />
       <source>Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта</source>
       <translation>Port lines; right mouse button: reset pulse, Break, port settings</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="139" />
+      <source>%1 (сервер: %2)</source>
+      <translation>%1 (server: %2)</translation>
+    </message>
+    <message>
+      <location filename="../src/ui/panels/line_state_strip.cpp" line="140" />
+      <source>Скорость: запрошена %1, сервер установил %2</source>
+      <translation>Baud: %1 asked, the server set %2</translation>
     </message>
     <message>
       <location filename="../src/ui/panels/macro_panel.cpp" line="291" />
@@ -1395,7 +1415,7 @@ and press ReScan.</translation>
       <translation>Answer time after the sent line</translation>
     </message>
     <message>
-      <location filename="../src/ui/panels/port_controls.cpp" line="48" />
+      <location filename="../src/ui/panels/port_controls.cpp" line="50" />
       <source>Чётность, управление потоком, DTR и RTS, сброс импульсом, Break (Ctrl+Shift+P)</source>
       <translation>Parity, flow control, DTR and RTS, reset pulse, Break (Ctrl+Shift+P)</translation>
     </message>

@@ -25,6 +25,12 @@ constexpr std::size_t ReadChunk = 64 * 1024;
 // A server whose protocol answers pile up this high has stopped reading.
 constexpr std::size_t MaxProtocolOutput = 1u << 20;
 
+// A Telnet server speaks first, with a negotiation (IAC WILL/WONT/DO/DONT).
+bool looksLikeTelnet(const uint8_t* bytes, std::size_t n)
+{
+    return n >= 2 && bytes[0] == Iac && bytes[1] >= Will;
+}
+
 }  // namespace
 
 NetworkPort::NetworkPort(const Clock& clock) : NetworkPort(clock, Timing{}) {}
@@ -79,7 +85,7 @@ void NetworkPort::close()
         ::close(handle_);
     handle_ = -1;
     state_ = State::Closed;
-    socketReady_ = peerClosed_ = released_ = false;
+    socketReady_ = peerClosed_ = released_ = drained_ = false;
     firstBytes_ = true;
     rx_.clear();
     rxPos_ = 0;
@@ -103,6 +109,29 @@ void NetworkPort::fail(std::string text)
     // wakes and learns that the connection is gone.
     if (socketReady_)
         ::shutdown(handle_, SHUT_RDWR);
+}
+
+void NetworkPort::failNotTelnet()
+{
+    fail(trFormat("%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, "
+                  "откройте его как tcp://.",
+                  {networkAddressName(*address_)}));
+}
+
+// A Telnet server negotiates before anything else: when the line settings are
+// not waited for, a first byte that is no command shows a server that is not one.
+bool NetworkPort::notTelnetFromTheStart(const uint8_t* bytes, std::size_t n)
+{
+    if (!firstBytes_ || !engine_ || !address_->noWait || n == 0 || bytes[0] == Iac)
+        return false;
+    failNotTelnet();
+    return true;
+}
+
+void NetworkPort::failTelnetOnRaw()
+{
+    fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
+                  {networkAddressName(*address_)}));
 }
 
 // Takes the end of the connection attempt, and the end of the wait for the
@@ -153,10 +182,9 @@ void NetworkPort::release()
 {
     released_ = true;
     const std::string where = networkAddressName(*address_);
-    if (!engine_->sawTelnet()) {
-        fail(trFormat("%1 не отвечает по протоколу Telnet (RFC 2217). Если это простой TCP-порт, "
-                      "откройте его как tcp://.",
-                      {where}));
+    // Without the wait nothing may have come yet: the first bytes tell then.
+    if (!engine_->sawTelnet() && !address_->noWait) {
+        failNotTelnet();
         return;
     }
     rx_.insert(rx_.end(), held_.begin(), held_.end());
@@ -186,9 +214,8 @@ void NetworkPort::pump()
         }
         const auto n = static_cast<std::size_t>(got);
         if (!engine_) {
-            if (firstBytes_ && n >= 2 && scratch_[0] == Iac && scratch_[1] >= Will) {
-                fail(trFormat("%1 говорит по протоколу Telnet: откройте его как rfc2217://.",
-                              {networkAddressName(*address_)}));
+            if (firstBytes_ && looksLikeTelnet(scratch_.data(), n)) {
+                failTelnetOnRaw();
                 return;
             }
             firstBytes_ = false;
@@ -199,6 +226,8 @@ void NetworkPort::pump()
             rx_.insert(rx_.end(), scratch_.begin(), scratch_.begin() + static_cast<long>(n));
             continue;
         }
+        if (notTelnetFromTheStart(scratch_.data(), n))
+            return;
         firstBytes_ = false;
         if (rxPos_ == rx_.size()) {
             rx_.clear();
@@ -286,6 +315,9 @@ int64_t NetworkPort::readReceived(uint8_t* buffer, uint32_t n)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     settle();
+    if (waiting() == 0 && state_ == State::Connected && released_ && !peerClosed_ && held_.empty())
+        return readDirect(buffer, n);
+    drained_ = false;
     if (waiting() == 0)
         pump();
     if (waiting() > 0)
@@ -293,6 +325,49 @@ int64_t NetworkPort::readReceived(uint8_t* buffer, uint32_t n)
     if (state_ == State::Connecting || (state_ == State::Connected && !peerClosed_))
         return 0;
     return -1;
+}
+
+// Nothing is buffered: the socket is read straight into the caller's buffer,
+// and Telnet's own bytes are taken out of it in place.
+int64_t NetworkPort::readDirect(uint8_t* buffer, uint32_t n)
+{
+    for (;;) {
+        if (drained_) {
+            // The last read found less than it had room for: the socket was
+            // empty then, and a wait on the handle tells when it is not.
+            drained_ = false;
+            return 0;
+        }
+        const ssize_t got = ::recv(handle_, buffer, n, MSG_DONTWAIT);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return 0;
+        if (got <= 0) {
+            peerClosed_ = true;  // closed by the other end, or reset
+            return -1;
+        }
+        const auto count = static_cast<std::size_t>(got);
+        drained_ = count < n;
+        if (!engine_) {
+            if (firstBytes_ && looksLikeTelnet(buffer, count)) {
+                failTelnetOnRaw();
+                return -1;
+            }
+            firstBytes_ = false;
+            return got;
+        }
+        if (notTelnetFromTheStart(buffer, count))
+            return -1;
+        firstBytes_ = false;
+        const std::size_t data = engine_->receiveInPlace(buffer, count, clock_.monotonicNs());
+        flush();
+        settle();
+        if (data > 0)
+            return static_cast<int64_t>(data);
+        if (state_ != State::Connected)
+            return -1;
+    }
 }
 
 void NetworkPort::purge()
@@ -350,69 +425,6 @@ std::string NetworkPort::takeNotice()
     std::string notice;
     notice.swap(notice_);
     return notice;
-}
-
-bool NetworkPort::control(uint8_t value)
-{
-    if (!engine_ || state_ == State::Closed || state_ == State::Failed || engine_->comPortRefused())
-        return false;
-    engine_->setControl(value);
-    flush();
-    return true;
-}
-
-bool NetworkPort::setDtr(bool on)
-{
-    const std::lock_guard<std::mutex> lock(mutex_);
-    dtr_ = on;
-    return control(on ? comport::DtrOn : comport::DtrOff);
-}
-
-bool NetworkPort::setRts(bool on)
-{
-    const std::lock_guard<std::mutex> lock(mutex_);
-    rts_ = on;
-    return control(on ? comport::RtsOn : comport::RtsOff);
-}
-
-bool NetworkPort::setBreak(bool on)
-{
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return control(on ? comport::BreakOn : comport::BreakOff);
-}
-
-ModemLines NetworkPort::modemLines()
-{
-    const std::lock_guard<std::mutex> lock(mutex_);
-    settle();
-    if (!engine_ || state_ != State::Connected || !engine_->comPortAgreed())
-        return {};
-    pump();
-    const int64_t now = clock_.monotonicNs();
-    // A server that never tells is asked, once in a while.
-    if (now - engine_->modemStateAtNs() >= timing_.modemPollNs
-        && now - engine_->modemRequestAtNs() >= timing_.modemPollNs) {
-        engine_->requestModemState(now);
-        flush();
-    }
-    if (!engine_->modemState())
-        return {};
-    const uint8_t s = *engine_->modemState();
-    ModemLines lines;
-    lines.valid = true;
-    lines.cts = (s & comport::ModemCts) != 0;
-    lines.dsr = (s & comport::ModemDsr) != 0;
-    lines.dcd = (s & comport::ModemDcd) != 0;
-    lines.ri = (s & comport::ModemRi) != 0;
-    lines.dtr = dtr_;
-    lines.rts = rts_;
-    return lines;
-}
-
-std::optional<uint32_t> NetworkPort::serverBaud() const
-{
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return engine_ ? engine_->serverBaud() : std::nullopt;
 }
 
 }  // namespace comtrax

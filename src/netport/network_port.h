@@ -53,6 +53,10 @@ public:
     // What the server reported of its line (rfc2217:// only).
     std::optional<uint32_t> serverBaud() const;
 
+    // What the port holds in memory now (its buffers' capacity), for tests of
+    // hostile servers.
+    std::size_t bufferedBytes() const;
+
     // Data waiting at most this long is read from the socket at a time.
     static constexpr std::size_t MaxBuffered = 4u << 20;
     // Bytes taken to send but not yet sent at most.
@@ -67,6 +71,10 @@ private:
     void release();
     uint32_t waiting() const { return static_cast<uint32_t>(rx_.size() - rxPos_); }
     uint32_t take(uint8_t* buffer, uint32_t n);
+    int64_t readDirect(uint8_t* buffer, uint32_t n);
+    void failTelnetOnRaw();
+    void failNotTelnet();
+    bool notTelnetFromTheStart(const uint8_t* bytes, std::size_t n);
     bool control(uint8_t value);
 
     const Clock& clock_;
@@ -81,6 +89,7 @@ private:
     bool peerClosed_ = false;
     bool released_ = false;   // the line settings' wait is over
     bool firstBytes_ = true;  // nothing has arrived yet
+    bool drained_ = false;    // the last read emptied the socket
     std::vector<uint8_t> rx_;
     std::size_t rxPos_ = 0;
     std::vector<uint8_t> held_;  // data arriving before the line settings were acknowledged

@@ -54,6 +54,13 @@ struct ModemLines {
     bool ri = false;
     bool dtr = false;
     bool rts = false;
+    // Not known yet but may be told later (a device server still agreeing
+    // the line, or not yet asked): worth reading again.
+    bool later = false;
+    // The baud asked at connect and the one the far end reports having set
+    // (a device server); 0 when not reported.
+    uint32_t askedBaud = 0;
+    uint32_t reportedBaud = 0;
     bool operator==(const ModemLines&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "telnet/telnet_engine.h"
 
+#include <cstring>
+
 #include "telnet/telnet_codes.h"
 
 namespace comtrax {
@@ -123,8 +125,34 @@ void TelnetEngine::usChanged(uint8_t option)
 
 void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& data, int64_t nowNs)
 {
+    const std::size_t before = data.size();
+    data.resize(before + n);
+    data.resize(before + decode(bytes, n, data.data() + before, nowNs));
+}
+
+std::size_t TelnetEngine::receiveInPlace(uint8_t* bytes, std::size_t n, int64_t nowNs)
+{
+    return decode(bytes, n, bytes, nowNs);
+}
+
+// The data is never longer than what arrived, so out may be the very bytes
+// being read: each byte is written no later than where it was read.
+std::size_t TelnetEngine::decode(const uint8_t* bytes, std::size_t n, uint8_t* out, int64_t nowNs)
+{
     nowNs_ = nowNs;
+    std::size_t k = 0;
     for (std::size_t i = 0; i < n; ++i) {
+        if (parse_ == Parse::Data && binaryReceive()) {
+            // A binary line: the data runs up to the next IAC, copied whole.
+            const auto* iac = static_cast<const uint8_t*>(std::memchr(bytes + i, Iac, n - i));
+            const std::size_t run = (iac ? static_cast<std::size_t>(iac - bytes) : n) - i;
+            if (out + k != bytes + i)
+                std::memmove(out + k, bytes + i, run);
+            k += run;
+            i += run;
+            if (i == n)
+                break;
+        }
         const uint8_t b = bytes[i];
         switch (parse_) {
         case Parse::Cr:
@@ -137,7 +165,7 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
             if (b == Iac) {
                 parse_ = Parse::Iac;
             } else {
-                data.push_back(b);
+                out[k++] = b;
                 if (b == '\r' && !binaryReceive())
                     parse_ = Parse::Cr;
             }
@@ -145,7 +173,7 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
         case Parse::Iac:
             parse_ = Parse::Data;
             if (b == Iac) {
-                data.push_back(Iac);
+                out[k++] = Iac;
                 break;
             }
             sawTelnet_ = true;
@@ -193,11 +221,15 @@ void TelnetEngine::receive(const uint8_t* bytes, std::size_t n, std::vector<uint
             break;
         }
     }
+    return k;
 }
 
 void TelnetEngine::encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const
 {
-    const bool binary = us_[Binary] == State::Yes;
+    // Binary from the offer on: a server agreeing to it takes what follows
+    // the offer as binary, so a NUL added after a CR before its answer came
+    // would reach the device. Only a refusal makes the line a text one.
+    const bool binary = us_[Binary] != State::No;
     out.reserve(out.size() + n + n / 8);
     for (std::size_t i = 0; i < n; ++i) {
         out.push_back(bytes[i]);

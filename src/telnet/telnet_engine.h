@@ -29,8 +29,11 @@ public:
     // undoubled, commands and subnegotiations taken out); nowNs stamps the
     // notifications among them.
     void receive(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& data, int64_t nowNs);
+    // The same over the received bytes themselves: the data among them is
+    // moved to their front, and its length returned.
+    std::size_t receiveInPlace(uint8_t* bytes, std::size_t n, int64_t nowNs);
     // Appends n data bytes as they go on the wire: 0xFF doubled, and CR
-    // followed by NUL while the server has not agreed to binary.
+    // followed by NUL once the server has refused binary.
     void encodeData(const uint8_t* bytes, std::size_t n, std::vector<uint8_t>& out) const;
     // The protocol's own bytes waiting to be sent; the caller sends and clears them.
     std::vector<uint8_t>& output() { return output_; }
@@ -65,6 +68,11 @@ public:
     const std::string& signature() const { return signature_; }
     // Acknowledgements of SET-CONTROL received (DTR, RTS, break, flow).
     unsigned controlReplies() const { return controlReplies_; }
+    // What the engine holds in memory (its buffers' capacity).
+    std::size_t bufferedBytes() const
+    {
+        return sb_.capacity() + output_.capacity() + queuedComPort_.capacity() + signature_.capacity();
+    }
 
     // The most a subnegotiation keeps; a longer one is read past and dropped.
     static constexpr std::size_t MaxSubnegotiation = 512;
@@ -75,6 +83,7 @@ private:
     enum class State : uint8_t { No, Yes, WantNo, WantYes };
     enum class Parse : uint8_t { Data, Cr, Iac, Verb, Sb, SbIac };
 
+    std::size_t decode(const uint8_t* bytes, std::size_t n, uint8_t* out, int64_t nowNs);
     bool supportedLocally(uint8_t option) const;
     bool supportedRemotely(uint8_t option) const;
     void sendVerb(uint8_t verb, uint8_t option);

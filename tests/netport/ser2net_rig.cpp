@@ -93,18 +93,23 @@ bool Ser2netRig::available()
     return std::system("command -v ser2net >/dev/null 2>&1") == 0;
 }
 
-Ser2netRig::Ser2netRig() : raw_(makePty()), telnet_(makePty())
+Ser2netRig::Ser2netRig(int devToNetBuffer) : raw_(makePty()), telnet_(makePty())
 {
     rawPort_ = freeLoopbackPort();
     telnetPort_ = freeLoopbackPort();
     while (telnetPort_ == rawPort_)
         telnetPort_ = freeLoopbackPort();
+    const std::string options = devToNetBuffer > 0
+        ? "    options:\n      dev-to-net-bufsize: " + std::to_string(devToNetBuffer) + "\n"
+        : std::string();
     std::ofstream config(dir_.file("ser2net.yaml"));
     config << "%YAML 1.1\n---\n"
            << "connection: &raw\n    accepter: tcp,127.0.0.1," << rawPort_ << "\n"
            << "    connector: serialdev," << raw_.path << ",9600n81,local\n"
-           << "connection: &rfc2217\n    accepter: telnet(rfc2217),tcp,127.0.0.1," << telnetPort_ << "\n"
-           << "    connector: serialdev," << telnet_.path << ",9600n81,local\n";
+           << options << "connection: &rfc2217\n    accepter: telnet(rfc2217),tcp,127.0.0.1," << telnetPort_
+           << "\n"
+           << "    connector: serialdev," << telnet_.path << ",9600n81,local\n"
+           << options;
 }
 
 Ser2netRig::~Ser2netRig()

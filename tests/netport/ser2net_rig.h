@@ -20,7 +20,9 @@ struct PtyPair {
 
 class Ser2netRig {
 public:
-    Ser2netRig();
+    // devToNetBuffer: ser2net's buffer from the device to the network (its
+    // own default when 0), which sets how much each of its sends carries.
+    explicit Ser2netRig(int devToNetBuffer = 0);
     ~Ser2netRig();
     Ser2netRig(const Ser2netRig&) = delete;
     Ser2netRig& operator=(const Ser2netRig&) = delete;

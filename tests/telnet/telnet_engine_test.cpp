@@ -135,6 +135,29 @@ TEST(TelnetData, CrNulOnALineThatIsNotBinary)
     EXPECT_EQ(e.data, (Bytes{'a', '\r', 'b', '\r', '\n', '\r', 'c'}));
 }
 
+// Data sent before the server answered the offer of binary goes as binary:
+// a server that agrees takes it so, and a NUL after CR would reach the device.
+TEST(TelnetData, BinaryFromTheOfferUntilARefusal)
+{
+    const Bytes payload{'a', '\r', 'b'};
+    struct Case {
+        const char* name;
+        Bytes answer;
+        Bytes wire;
+    };
+    const Case cases[] = {{"no answer yet", {}, {'a', '\r', 'b'}},
+                          {"agreed", {Iac, Do, Binary}, {'a', '\r', 'b'}},
+                          {"refused", {Iac, Dont, Binary}, {'a', '\r', 0, 'b'}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Engine e;
+        e.feed(c.answer);
+        Bytes wire;
+        e.engine.encodeData(payload.data(), payload.size(), wire);
+        EXPECT_EQ(wire, c.wire);
+    }
+}
+
 TEST(TelnetData, CommandsAreTakenOutOfTheData)
 {
     Engine e;
@@ -168,6 +191,42 @@ TEST(TelnetData, ACutAtEveryPositionChangesNothing)
         EXPECT_EQ(split.engine.serverBaud(), 115200u);
         EXPECT_EQ(split.engine.modemState(), 0xb0);
         EXPECT_EQ(split.engine.signature(), "s\xffx");
+    }
+}
+
+// Decoding over the received bytes themselves gives what decoding into a
+// separate buffer gives, on a binary line (runs between IACs moved whole) and
+// on a line that is not, wherever the stream is cut.
+TEST(TelnetData, InPlaceDecodingMatchesCopying)
+{
+    const Bytes body = concat({{'a', 'b', Iac, Iac, Iac, Iac, 'c', '\r', 0, 'd'},
+                               comPortSb(101, {0, 0, 0x25, 0x80}),
+                               {Iac, Nop, 0, Iac, Iac},
+                               comPortSb(100, {'s', Iac, Iac}),
+                               {'e', 'f', 'g', Iac, Sb, 9, Iac, Iac, Iac, Se, 'h'}});
+    for (const bool binary : {true, false}) {
+        SCOPED_TRACE(binary);
+        const Bytes stream = concat({{Iac, binary ? Will : Wont, Binary}, body});
+        Engine copying;
+        const Bytes replies = copying.feed(stream);
+        for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            Engine e;
+            e.take();
+            Bytes first(stream.begin(), stream.begin() + static_cast<long>(cut));
+            Bytes second(stream.begin() + static_cast<long>(cut), stream.end());
+            Bytes data(first.begin(),
+                       first.begin()
+                           + static_cast<long>(e.engine.receiveInPlace(first.data(), first.size(), 0)));
+            data.insert(data.end(), second.begin(),
+                        second.begin()
+                            + static_cast<long>(e.engine.receiveInPlace(second.data(), second.size(), 0)));
+            EXPECT_EQ(data, copying.data);
+            EXPECT_EQ(e.engine.serverBaud(), 9600u);
+            EXPECT_EQ(e.engine.signature(), "s\xff");
+        }
+        // The two lines differ only in CR NUL.
+        EXPECT_EQ(copying.data.size(), binary ? 14u : 13u);
     }
 }
 

@@ -57,6 +57,11 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
     auto* lineForm = new QFormLayout(line);
     lineForm->addRow(uiText("Чётность:"), parity_);
     lineForm->addRow(uiText("Управление потоком:"), flow_);
+    noWait_ = checkBox(line, "NoWait", uiText("Не ждать подтверждений сервера"));
+    noWait_->setToolTip(uiText("Настройки линии и сигналы уходят на сервер RFC 2217 без ожидания ответа: "
+                               "для серверов, которые не подтверждают команды"));
+    noWait_->hide();
+    lineForm->addRow(noWait_);
 
     auto* modem = new QGroupBox(uiText("DTR и RTS"), this);
     dtrOnConnect_ = checkBox(modem, "DtrOnConnect", uiText("DTR включён при соединении"));
@@ -126,6 +131,10 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent)
     };
     connect(parity_, &QComboBox::currentIndexChanged, this, lineChanged);
     connect(flow_, &QComboBox::currentIndexChanged, this, lineChanged);
+    connect(noWait_, &QCheckBox::toggled, this, [this] {
+        if (!filling_)
+            emit noWaitChanged();
+    });
     auto modemChanged = [this] {
         if (!filling_)
             emit modemSettingsChanged();
@@ -183,6 +192,7 @@ void PortSettingsDialog::setConnected(bool connected)
 {
     parity_->setEnabled(!connected);
     flow_->setEnabled(!connected);
+    noWait_->setEnabled(!connected);
     pulse_->setEnabled(connected);
     break_->setEnabled(connected);
     note_->setText(connected ? uiText("Под управлением потоком RTS/CTS линией RTS управляет драйвер.")
@@ -195,6 +205,19 @@ void PortSettingsDialog::setUsbLatencyTimer(std::optional<int> ms)
     if (ms)
         usbLatency_->setText(uiText("Таймер задержки USB: %1 мс").arg(*ms));
     usbLatency_->setVisible(ms.has_value());
+}
+
+void PortSettingsDialog::setTelnetPort(bool rfc2217, bool noWait)
+{
+    filling_ = true;
+    noWait_->setVisible(rfc2217);
+    noWait_->setChecked(rfc2217 && noWait);
+    filling_ = false;
+}
+
+bool PortSettingsDialog::noWait() const
+{
+    return !noWait_->isHidden() && noWait_->isChecked();
 }
 
 }  // namespace comtrax

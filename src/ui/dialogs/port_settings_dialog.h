@@ -32,16 +32,22 @@ public:
     void setConnected(bool connected);
     // The port's USB latency timer, read-only; hidden for ports without one.
     void setUsbLatencyTimer(std::optional<int> ms);
+    // An rfc2217:// port shows whether the line settings' acknowledgements
+    // are waited for; other ports hide the choice.
+    void setTelnetPort(bool rfc2217, bool noWait);
+    bool noWait() const;
 
 signals:
     void lineOptionsChanged();
     void modemSettingsChanged();
     void resetPulseRequested();
     void breakRequested();
+    void noWaitChanged();
 
 private:
     QComboBox* parity_ = nullptr;
     QComboBox* flow_ = nullptr;
+    QCheckBox* noWait_ = nullptr;
     QCheckBox* dtrOnConnect_ = nullptr;
     QCheckBox* rtsOnConnect_ = nullptr;
     QSpinBox* pulseMs_ = nullptr;

@@ -23,6 +23,8 @@ public:
     QAction* parityAction(Parity p) const;
     QAction* flowAction(FlowControl f) const;
     QAction* settingsAction() const { return settings_; }
+    // ComPort itself, whose menu this is.
+    QWidget* portBox() const { return portBox_; }
 
 signals:
     void optionsChosen();  // the user picked an entry

@@ -68,6 +68,13 @@ LineStateStrip::LineStateStrip(QWidget* parent) : QWidget(parent)
         lamps_[i]->setTextFormat(Qt::PlainText);
         row->addWidget(lamps_[i]);
     }
+    // Quietly, beside the lamps: the baud a device server set instead of the
+    // one asked (its line may not do the asked one).
+    baud_ = new QLabel(this);
+    baud_->setObjectName(QStringLiteral("ReportedBaud"));
+    baud_->setTextFormat(Qt::PlainText);
+    baud_->hide();
+    row->addWidget(baud_);
     row->addStretch();
     setToolTip(uiText("Линии порта; правая кнопка мыши: сброс импульсом, Break, параметры порта"));
 
@@ -116,6 +123,28 @@ void LineStateStrip::showLines(bool dtr, bool rts, bool rtsOwnedByDriver, const 
     const bool on[] = {lines.cts, lines.dsr, lines.dcd, lines.ri};
     for (int i = 0; i < 4; ++i)
         showState(lamps_[i], LampNames[i], lines.valid, on[i]);
+    showBaud(lines.askedBaud, lines.reportedBaud);
+}
+
+void LineStateStrip::showBaud(uint32_t asked, uint32_t reported)
+{
+    const bool differs = reported != 0 && reported != asked;
+    baud_->setVisible(differs);
+    if (!differs) {
+        baud_->clear();
+        return;
+    }
+    const QString a = QString::number(asked);
+    const QString r = QString::number(reported);
+    baud_->setText(uiText("%1 (сервер: %2)").arg(a, r));
+    const QString said = uiText("Скорость: запрошена %1, сервер установил %2").arg(a, r);
+    baud_->setToolTip(said);
+    baud_->setAccessibleName(said);
+}
+
+QString LineStateStrip::baudText() const
+{
+    return baud_->text();
 }
 
 QString LineStateStrip::lampText(int index) const

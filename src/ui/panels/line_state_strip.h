@@ -22,6 +22,8 @@ public:
     QToolButton* rtsToggle() const { return rts_; }
     // The lamp's text: "CTS" with a dot when on, a circle when off, a dash when unknown.
     QString lampText(int index) const;
+    // The baud a device server reports when it is not the one asked, or empty.
+    QString baudText() const;
 
 signals:
     void dtrClicked(bool on);
@@ -31,9 +33,12 @@ signals:
     void settingsRequested();
 
 private:
+    void showBaud(uint32_t asked, uint32_t reported);
+
     QToolButton* dtr_ = nullptr;
     QToolButton* rts_ = nullptr;
     QLabel* lamps_[4]{};
+    QLabel* baud_ = nullptr;
     // What is shown: polled twenty times a second, the strip redraws only a change.
     struct Shown {
         bool dtr, rts, rtsOwnedByDriver;

@@ -1,5 +1,6 @@
 #include "ui/panels/port_controls.h"
 
+#include <QComboBox>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QTimer>
@@ -10,6 +11,7 @@
 #include "terminal/terminal.h"
 #include "ui/panels/line_options_menu.h"
 #include "ui/panels/line_state_strip.h"
+#include "ui/panels/telnet_port_name.h"
 #include "ui/dialogs/port_settings_dialog.h"
 #include "ui/kit/translation.h"
 
@@ -17,8 +19,8 @@ namespace comtrax {
 
 namespace {
 
-constexpr int StripLeft = 12;  // under the command line's left edge
-constexpr int StripWidth = 360;
+constexpr int StripLeft = 12;    // under the command line's left edge
+constexpr int StripWidth = 470;  // room for a device server's baud after the lamps
 constexpr int ButtonWidth = 130;
 constexpr int BandsRight = 4;  // the bands' right margin in the window
 
@@ -108,7 +110,7 @@ void PortControls::pollLines()
     strip_->showLines(terminal_.dtr(), terminal_.rts(), terminal_.rtsOwnedByDriver(), lines);
     // A device that cannot tell its lines (a pty) never will: no more reads
     // until the next connection.
-    if (!lines.valid && terminal_.portOpen()) {
+    if (!lines.valid && !lines.later && terminal_.portOpen()) {
         linesUnknown_ = true;
         poll_->stop();
     }
@@ -147,6 +149,9 @@ void PortControls::openDialog()
                 [this] { terminal_.setModemSettings(dialog_->modemSettings()); });
         connect(dialog_, &PortSettingsDialog::resetPulseRequested, this, &PortControls::resetPulse);
         connect(dialog_, &PortSettingsDialog::breakRequested, this, &PortControls::sendBreak);
+        connect(dialog_, &PortSettingsDialog::noWaitChanged, this, &PortControls::applyNoWait);
+        if (auto* box = portBox())
+            connect(box, &QComboBox::currentTextChanged, this, &PortControls::showTelnetPort);
     }
     showDialogState();
     dialog_->show();
@@ -160,6 +165,26 @@ void PortControls::showDialogState()
     dialog_->setModemSettings(terminal_.modemSettings());
     dialog_->setConnected(terminal_.portOpen());
     dialog_->setUsbLatencyTimer(usbLatencyTimerMs(terminal_.portName()));
+    showTelnetPort();
+}
+
+QComboBox* PortControls::portBox() const
+{
+    return qobject_cast<QComboBox*>(menu_.portBox());
+}
+
+void PortControls::showTelnetPort()
+{
+    const QString name = portBox() ? portBox()->currentText() : QString();
+    dialog_->setTelnetPort(isRfc2217PortName(name), hasNoWait(name));
+}
+
+// The choice is the port's name: it reaches the port at the next connect and
+// stays with the name among the recent network ports.
+void PortControls::applyNoWait()
+{
+    if (auto* box = portBox())
+        box->setEditText(withNoWait(box->currentText(), dialog_->noWait()));
 }
 
 }  // namespace comtrax

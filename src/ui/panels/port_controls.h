@@ -8,6 +8,7 @@
 
 #include "settings/line_settings.h"
 
+class QComboBox;
 class QTimer;
 class QToolButton;
 class QWidget;
@@ -51,6 +52,9 @@ private:
     void resetPulse();
     void sendBreak();
     void showDialogState();
+    QComboBox* portBox() const;
+    void showTelnetPort();
+    void applyNoWait();
 
     QWidget* form_;
     Terminal& terminal_;
