@@ -1,7 +1,9 @@
 #include "ui/kit/quiet_scroll_bar.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QStyleOptionSlider>
 #include <QTimer>
 
@@ -72,9 +74,14 @@ void QuietScrollBar::showState(QStyleOptionSlider& option) const
     }
 }
 
-void QuietScrollBar::paintEvent(QPaintEvent*)
+void QuietScrollBar::paintEvent(QPaintEvent* event)
 {
-    painted_ = look();
+    // Only a paint of the whole bar tells what it shows; after a part of it
+    // the next change paints again.
+    if ((QRegion(rect()) - event->region()).isEmpty())
+        painted_ = look();
+    else
+        painted_.reset();
     sincePaint_.start();
     pacedPaint_->stop();
     QStyleOptionSlider option;

@@ -33,6 +33,8 @@ public:
         bool operator==(const Look&) const = default;
     };
     Look look() const;
+    // Whether the last paint showed the bar as it stands (for tests).
+    bool showsCurrentState() const { return painted_ && *painted_ == look(); }
 
     // The longest stretch painted in one go.
     static constexpr int Band = 32;

@@ -1,5 +1,7 @@
 #include "ui/logview/log_text_view.h"
 
+#include "ui/kit/quiet_scroll_bar.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -332,4 +334,27 @@ TEST(LogTextView, AFontChangeThatLeavesTheViewAtTheEndMakesItFollowAsAResizeDoes
 }
 
 }  // namespace
+
+// Lines streaming in move the bars' ranges every frame; the bars may wait a
+// little before they repaint, but once the stream stops the picture on screen
+// is the bar as it stands: the handle small and at the end.
+TEST(LogTextView, TheBarsShowTheirStateOnceAStreamStops)
+{
+    ShownView v;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&v.view));
+    for (int i = 0; i < 40; ++i) {
+        v.view.appendLines(numberedLines(5, 5 * i));
+        QTest::qWait(10);
+    }
+    v.view.appendLines(QStringList{QString(300, QLatin1Char('x'))});
+    auto* down = dynamic_cast<QuietScrollBar*>(v.view.verticalScrollBar());
+    auto* across = dynamic_cast<QuietScrollBar*>(v.view.horizontalScrollBar());
+    ASSERT_TRUE(down && across);
+    EXPECT_TRUE(down->isVisible());
+    EXPECT_TRUE(across->isVisible());
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return down->showsCurrentState() && across->showsCurrentState(); }, 2000));
+    EXPECT_EQ(down->value(), down->maximum());
+}
+
 }  // namespace comtrax
