@@ -34,6 +34,10 @@ void DisplayFrame::addShower(std::function<void()> show)
 
 void DisplayFrame::request()
 {
+    if (gathering_ > 0) {
+        gathered_ = true;
+        return;
+    }
     // A pause of a frame's length means a flood of lines is over: what comes
     // now (the user's own command, say) shows at the usual pace, not after a
     // jump frame's wait, even when the frame that shows the flood's last
@@ -44,7 +48,12 @@ void DisplayFrame::request()
     if (paused)
         intervalMs_ = FrameMs;
     const int64_t sinceShown = lastShownMs_ ? now - *lastShownMs_ : 0;
-    if (!batch_ || !lastShownMs_ || sinceShown >= intervalMs_) {
+    // Changes that come at about the frame's pace (the receive thread hands
+    // over at most once a frame, on its own clock) show when they come:
+    // holding one back for the last few milliseconds of the frame would cost
+    // the window a second wake a frame for nothing the eye could see.
+    const int64_t early = intervalMs_ / 4;
+    if (!batch_ || !lastShownMs_ || sinceShown >= intervalMs_ - early) {
         show();
         if (paused)
             intervalMs_ = FrameMs;

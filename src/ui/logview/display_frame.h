@@ -38,11 +38,31 @@ public:
 
     // What showing a frame does; called in the order added.
     void addShower(std::function<void()> show);
-    // Something changed: shown now when the last frame is a frame ago or more,
-    // else at the end of this frame.
+    // Something changed: shown now when the last frame is about a frame ago
+    // or more (three quarters of the interval), else at the end of this frame.
     void request();
     // Shows what waits now.
     void show();
+
+    // Changes requested while one lives count as one request, made when the
+    // outermost ends: a hand-over's lines, counters and read-outs make one
+    // frame, not a frame and a second one at its end.
+    class Gather {
+    public:
+        explicit Gather(DisplayFrame& frame) : frame_(frame) { ++frame_.gathering_; }
+        ~Gather()
+        {
+            if (--frame_.gathering_ == 0 && frame_.gathered_) {
+                frame_.gathered_ = false;
+                frame_.request();
+            }
+        }
+        Gather(const Gather&) = delete;
+        Gather& operator=(const Gather&) = delete;
+
+    private:
+        DisplayFrame& frame_;
+    };
     // The shortest time from one frame to the next; a pause of a frame's
     // length in the changes sets it back to FrameMs.
     void setIntervalMs(int ms) { intervalMs_ = ms; }
@@ -57,6 +77,8 @@ private:
     std::optional<int64_t> lastShownMs_;
     std::optional<int64_t> lastRequestMs_;
     int intervalMs_ = FrameMs;
+    int gathering_ = 0;
+    bool gathered_ = false;
     std::vector<std::function<void()>> showers_;
 };
 

@@ -50,7 +50,10 @@ void TerminalTimers::start()
             // Off while the batch is shown: a modal box of the after-answer
             // step must not be woken again by the same batch.
             handOver_->setEnabled(false);
-            pollReceive();
+            if (handlers_.asOneFrame)
+                handlers_.asOneFrame([this] { pollReceive(); });
+            else
+                pollReceive();
             if (handOver_)
                 handOver_->setEnabled(true);
         });

@@ -26,6 +26,8 @@ public:
         std::function<void()> checkConnection;
         std::function<void()> period;
         std::function<bool()> housekeepingHasWork;  // a 10 ms watch is needed
+        // Runs what a hand-over brings as one display frame (may be empty).
+        std::function<void(const std::function<void()>&)> asOneFrame;
     };
     // With running false nothing is scheduled: tests run the handlers by hand,
     // through pollReceive and the three run calls below.

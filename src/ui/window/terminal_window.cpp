@@ -143,6 +143,10 @@ void TerminalWindow::makePanels()
     handlers.housekeeping = [this] { housekeepingTick(); };
     handlers.checkConnection = [this] { checkConnection(); };
     handlers.period = [this] { periodTick(); };
+    handlers.asOneFrame = [this](const std::function<void()>& run) {
+        const DisplayFrame::Gather together(*frame_);
+        run();
+    };
     handlers.housekeepingHasWork = [this] {
         return options_->cyclicPeriodChosen() || logView_->overCap() || !commandBand_->historyFitsLine();
     };

@@ -94,6 +94,58 @@ TEST(DisplayFrame, TheLogSetsTheFramePaceByHowFastItsLinesCome)
     EXPECT_EQ(frame.intervalMs(), DisplayFrame::FrameMs);
 }
 
+// What comes at about the frame's pace (a hand-over a frame, a little early
+// on the thread's clock) is shown when it comes, not held for a second wake at
+// the frame's end; what comes well within the frame still waits.
+TEST(DisplayFrame, ChangesAtAboutTheFramesPaceShowWhenTheyCome)
+{
+    ManualMs ms;
+    DisplayFrame frame(true, nullptr, ms.clock());
+    int shown = 0;
+    frame.addShower([&] { ++shown; });
+    frame.request();
+    EXPECT_EQ(shown, 1);
+    for (const int64_t after :
+         {DisplayFrame::FrameMs - 2, DisplayFrame::FrameMs * 3 / 4, DisplayFrame::FrameMs}) {
+        ms.now += after;
+        frame.request();
+        EXPECT_EQ(shown, 2) << after;
+        shown = 1;
+    }
+    ms.now += DisplayFrame::FrameMs / 2;
+    frame.request();
+    EXPECT_EQ(shown, 1);  // half a frame: waits for the frame's end
+}
+
+// A hand-over's lines and read-outs are one frame: requests inside a Gather
+// are one request at its end, shown then (not one frame now and another at the
+// frame's end, which would wake the window twice a frame).
+TEST(DisplayFrame, RequestsGatheredAreOneFrameAtTheEnd)
+{
+    ManualMs ms;
+    DisplayFrame frame(true, nullptr, ms.clock());
+    int shown = 0;
+    frame.addShower([&] { ++shown; });
+    frame.request();
+    ASSERT_EQ(shown, 1);
+    ms.now += DisplayFrame::FrameMs;
+    {
+        const DisplayFrame::Gather outer(frame);
+        frame.request();
+        {
+            const DisplayFrame::Gather inner(frame);
+            frame.request();
+        }
+        EXPECT_EQ(shown, 1);  // nothing shown inside
+        frame.request();
+    }
+    EXPECT_EQ(shown, 2);  // one frame at the end
+    {
+        const DisplayFrame::Gather nothing(frame);
+    }
+    EXPECT_EQ(shown, 2);  // no request, no frame
+}
+
 TEST(LogView, APortLineIsShownAsItsWindows1251Text)
 {
     // Plain ASCII takes a shorter way into the view than a line with
