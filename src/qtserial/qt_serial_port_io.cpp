@@ -21,6 +21,21 @@ namespace comtrax {
 
 #ifndef _WIN32
 
+namespace {
+
+// What poll() reports of fd at this moment, without waiting; a poll that
+// fails reports the descriptor as invalid.
+short eventsNow(int fd, short asked)
+{
+    pollfd p{fd, asked, 0};
+    int r = 0;
+    while ((r = ::poll(&p, 1, 0)) < 0 && errno == EINTR) {
+    }
+    return r < 0 ? static_cast<short>(POLLNVAL) : p.revents;
+}
+
+}  // namespace
+
 bool QtSerialPort::probe()
 {
     if (!port_->isOpen())
@@ -31,12 +46,7 @@ bool QtSerialPort::probe()
     // QSerialPort raises no error of its own when a pty's other end closes, nor
     // before the event loop has run after a USB adapter was pulled. Both hang
     // the line up, which poll reports whatever events are asked for.
-    pollfd p{fd, 0, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, 0);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+    if (eventsNow(fd, 0) & (POLLHUP | POLLERR | POLLNVAL))
         return false;
     // Every terminal request on a hung-up line fails. Reading the settings is
     // enough to see that; writing them back would reprogram the UART each second.
@@ -103,14 +113,11 @@ int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
         if (flags >= 0 && (flags & O_NONBLOCK)) {
             nonBlockingFd_.store(fd, std::memory_order_relaxed);
         } else {
-            pollfd ready{fd, POLLIN, 0};
-            int polled = 0;
-            while ((polled = ::poll(&ready, 1, 0)) < 0 && errno == EINTR) {
-            }
-            if (polled < 0 || (ready.revents & POLLNVAL))
+            const short ready = eventsNow(fd, POLLIN);
+            if (ready & POLLNVAL)
                 return -1;
-            if ((ready.revents & POLLIN) == 0)
-                return (ready.revents & (POLLHUP | POLLERR)) ? -1 : 0;
+            if ((ready & POLLIN) == 0)
+                return (ready & (POLLHUP | POLLERR)) ? -1 : 0;
         }
     }
     for (;;) {
@@ -125,10 +132,7 @@ int64_t QtSerialPort::readReceived(uint8_t* buffer, uint32_t n)
             // A terminal set to return at once gives 0 both when nothing
             // waits and when the line has hung up: only poll() tells them
             // apart.
-            pollfd line{fd, POLLIN, 0};
-            while (::poll(&line, 1, 0) < 0 && errno == EINTR) {
-            }
-            return (line.revents & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
+            return (eventsNow(fd, POLLIN) & (POLLHUP | POLLERR | POLLNVAL)) ? -1 : 0;
         }
         return -1;  // a hung-up line (EIO) or another failure
     }

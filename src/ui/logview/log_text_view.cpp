@@ -21,14 +21,10 @@ namespace {
 // updateScrollBars).
 QScrollBar* quietBars(QAbstractScrollArea* area)
 {
-    for (QScrollBar* bar : {static_cast<QScrollBar*>(new QuietScrollBar(Qt::Horizontal)),
-                            static_cast<QScrollBar*>(new QuietScrollBar(Qt::Vertical))}) {
-        if (bar->orientation() == Qt::Horizontal)
-            area->setHorizontalScrollBar(bar);
-        else
-            area->setVerticalScrollBar(bar);
+    area->setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal));
+    area->setVerticalScrollBar(new QuietScrollBar(Qt::Vertical));
+    for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
         QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), area, SLOT(_q_showOrHideScrollBars()));
-    }
     return area->verticalScrollBar();
 }
 
