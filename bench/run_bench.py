@@ -108,6 +108,16 @@ class Xvfb:
             self.proc.wait()
 
 
+def stop_process(p, timeout=10):
+    """Ends a child politely, and for good when it does not go in time."""
+    p.terminate()
+    try:
+        p.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        p.wait()
+
+
 class Device:
     """bench_device as a child; lines read as they come."""
 
@@ -199,12 +209,7 @@ class CuteCom:
         self.click(CUTECOM_OPEN_BUTTON)
 
     def close(self):
-        self.p.terminate()
-        try:
-            self.p.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.p.kill()
-            self.p.wait()
+        stop_process(self.p, timeout=5)
         shutil.rmtree(self.home, ignore_errors=True)
 
 
@@ -388,12 +393,7 @@ def comtrax_real_rx(build, xvfb, prepared, dev_args, count, pattern, limit_s=120
                        "finished": done_at is not None})
         return result
     finally:
-        p.terminate()
-        try:
-            p.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+        stop_process(p)
         dev.close()
         shutil.rmtree(work, ignore_errors=True)
 

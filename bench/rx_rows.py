@@ -177,12 +177,7 @@ def one_run(rb, build, xvfb, prepared, interval_ms, count, load):
     finally:
         if resizer:
             resizer.stop.set()
-        p.terminate()
-        try:
-            p.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+        rb.stop_process(p)
         dev.close()
         shutil.rmtree(work, ignore_errors=True)
 
@@ -288,12 +283,7 @@ def answer_run(rb, build, xvfb, timeout_ms, rounds):
                            "after_end_max_ms": q[-1]})
         return result
     finally:
-        p.terminate()
-        try:
-            p.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+        rb.stop_process(p)
         os.close(master)
         os.close(slave)
         shutil.rmtree(work, ignore_errors=True)
