@@ -369,8 +369,8 @@ def answer_row(runs):
     answered = sum(r["answered"] for r in ok)
     rounds = sum(r["rounds"] for r in runs)
     return [f"| Xvfb, answer after the packet's end, TimeRX {ANSWER_TIMEOUT_MS} (idle window; the device's last "
-            f"byte to the answer back at the device, minus T) | T + {med:.2f} ms, of which 1 ms is the silence itself "
-            f"(a packet ends after more than T, T + 1 ms, as TimeRX always counted) (p90 of the worst run {p90:.2f}; "
+            f"byte to the answer back at the device, minus T) | T + {med:.2f} ms, of which 0.5 ms is the silence itself "
+            f"(a packet ends once its silence, rounded to whole ms, is more than T) (p90 of the worst run {p90:.2f}; "
             f"{answered}/{rounds} answered) | T + ≤ 1 ms median | {'yes' if med <= 1 and answered == rounds else 'NO'} |"]
 
 

@@ -12,7 +12,7 @@ constexpr int64_t NsPerMs = 1000000;
 
 int64_t gapForTimeoutNs(int32_t timeoutMs)
 {
-    return timeoutMs < 0 ? 0 : (int64_t(timeoutMs) + 1) * NsPerMs;
+    return timeoutMs < 0 ? 0 : int64_t(timeoutMs) * NsPerMs + NsPerMs / 2;
 }
 
 int64_t gapForCharactersNs(int baud, int dataBits, bool parity, int stopBitsTimesTwo)

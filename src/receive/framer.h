@@ -24,9 +24,12 @@ struct FramedPacket {
 };
 
 // The silence that ends a packet, from the TimeRX setting in whole
-// milliseconds: a packet ends once the silence, counted in whole
-// milliseconds, exceeds it (0: the first millisecond of silence); a negative
-// setting makes every read a packet of its own.
+// milliseconds: a packet ends once the silence, rounded to whole
+// milliseconds, exceeds it, that is at TimeRX + 0.5 ms (0: half a millisecond
+// of silence); a negative setting makes every read a packet of its own.
+// A clock that counts whole milliseconds ends a packet somewhere between
+// TimeRX and TimeRX + 1 ms of silence, wherever the last byte fell within its
+// millisecond; stamped reads end it at the middle of that span, every time.
 int64_t gapForTimeoutNs(int32_t timeoutMs);
 // The "3.5 characters" gap of Modbus RTU: 3.5 character times at the baud
 // rate, a character being start, data, parity and stop bits; above 19200 baud

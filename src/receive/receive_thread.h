@@ -82,7 +82,7 @@ private:
     void run();
     void applySettings();
     bool readAll(std::vector<FramedPacket>& out, ReceiveBatch& batch);
-    int pollTimeoutMs(int64_t now) const;
+    int64_t waitNs(int64_t now) const;  // until the next deadline; -1: none
 
     SerialPort& port_;
     Framer& framer_;

@@ -50,21 +50,27 @@ TEST(Framer, SilencesJustUnderAndOverTheTimeout)
         int64_t gapNs;  // between the two reads
         V packets;
     } cases[] = {
-        // TimeRX 5: a silence of 5.999 ms is no end, 6 whole milliseconds are.
-        {5, 6 * Ms - 1, V{"AB"}},
-        {5, 6 * Ms, V{"A", "B"}},
-        // TimeRX 0: the first whole millisecond of silence ends a packet.
-        {0, Ms - 1, V{"AB"}},
-        {0, Ms, V{"A", "B"}},
+        // TimeRX 5: a silence that rounds to 5 ms is no end, one that
+        // rounds to 6 ms is.
+        {5, 5 * Ms + Ms / 2 - 1, V{"AB"}},
+        {5, 5 * Ms + Ms / 2, V{"A", "B"}},
+        {5, 5 * Ms, V{"AB"}},
+        // TimeRX 0: half a millisecond of silence ends a packet.
+        {0, Ms / 2 - 1, V{"AB"}},
+        {0, Ms / 2, V{"A", "B"}},
         // Negative: every read is a packet of its own, however close.
         {-1, 1, V{"A", "B"}},
-        {2, 3 * Ms - 1, V{"AB"}},
-        {2, 3 * Ms, V{"A", "B"}},
+        {2, 2 * Ms + Ms / 2 - 1, V{"AB"}},
+        {2, 2 * Ms + Ms / 2, V{"A", "B"}},
+        // The largest setting keeps the same half millisecond.
+        {100000, 100000 * Ms + Ms / 2 - 1, V{"AB"}},
+        {100000, 100000 * Ms + Ms / 2, V{"A", "B"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.timeout) + " " + std::to_string(c.gapNs));
         const int64_t t0 = 5000 * Ms;
-        EXPECT_EQ(frame({{"A", t0}, {"B", t0 + c.gapNs}}, c.timeout, t0 + c.gapNs + 1000 * Ms), c.packets);
+        EXPECT_EQ(frame({{"A", t0}, {"B", t0 + c.gapNs}}, c.timeout, t0 + 2 * c.gapNs + 1000 * Ms),
+                  c.packets);
     }
 }
 
@@ -74,10 +80,10 @@ TEST(Framer, APacketIsDueOnlyOnceItsSilenceHasRunOut)
     f.setGapNs(gapForTimeoutNs(5));
     std::vector<FramedPacket> out;
     f.feed(reinterpret_cast<const uint8_t*>("xy"), 2, 100 * Ms, out);
-    EXPECT_EQ(f.deadlineNs(), 106 * Ms);
-    f.due(106 * Ms - 1, true, out);
+    EXPECT_EQ(f.deadlineNs(), 105 * Ms + Ms / 2);
+    f.due(105 * Ms + Ms / 2 - 1, true, out);
     EXPECT_TRUE(out.empty());
-    f.due(106 * Ms, true, out);
+    f.due(105 * Ms + Ms / 2, true, out);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].bytes, "xy");
     EXPECT_EQ(out[0].firstByteNs, 100 * Ms);
