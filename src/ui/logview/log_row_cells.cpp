@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace comtrax {
 
@@ -62,6 +63,7 @@ void LogRowCells::makeCell(Set& set, uchar c, const Font& font)
         painter.drawGlyphRun(QPointF(0, font.ascent), run);
     }
     set.cells[c] = std::move(cell);
+    set.bits[c] = reinterpret_cast<const quint32*>(std::as_const(set.cells[c]).constBits());
     set.state[c] = State::Cell;
 }
 
@@ -80,12 +82,18 @@ bool LogRowCells::draw(QPainter& painter, int top, int width, QByteArrayView tex
     }
     if (row_.width() != width || row_.height() != font.height)
         row_ = QImage(width, font.height, QImage::Format_RGB32);
-    row_.fill(back);
     overhangGlyphs_.clear();
     overhangPlaces_.clear();
-    uchar* rowBits = row_.bits();
-    const qsizetype rowStride = row_.bytesPerLine();
-    constexpr int Bytes = 4;
+    auto* rowBits = reinterpret_cast<quint32*>(row_.bits());
+    const qsizetype rowStride = row_.bytesPerLine() / 4;
+    const quint32 backPixel = back.rgb();
+    // Only what no cell covers gets the background: the ends of the row and
+    // the places of glyphs drawn over it.
+    const auto fill = [&](int from, int to) {
+        for (int y = 0; y < font.height; ++y)
+            std::fill(rowBits + y * rowStride + from, rowBits + y * rowStride + to, backPixel);
+    };
+    int covered = 0;
     for (const char ch : text) {
         const uchar c = static_cast<uchar>(ch);
         const int advance = font.advances[c];
@@ -98,15 +106,19 @@ bool LogRowCells::draw(QPainter& painter, int top, int width, QByteArrayView tex
         const int from = std::max(x, 0);
         const int to = std::min(x + advance, width);
         if (to > from) {
-            const QImage& cell = set.cells[c];
-            const uchar* cellBits = cell.constBits();
-            const qsizetype cellStride = cell.bytesPerLine();
+            if (from > covered)
+                fill(covered, from);
+            covered = std::max(covered, to);
+            const quint32* cellBits = set.bits[c] + (from - x);
+            const int cellStride = advance > 0 ? advance : 1;
+            const auto n = std::size_t(to - from);
             for (int y = 0; y < font.height; ++y)
-                std::memcpy(rowBits + y * rowStride + from * Bytes,
-                            cellBits + y * cellStride + (from - x) * Bytes, std::size_t(to - from) * Bytes);
+                std::memcpy(rowBits + y * rowStride + from, cellBits + y * cellStride, n * sizeof(quint32));
         }
         x += advance;
     }
+    if (covered < width)
+        fill(covered, width);
     painter.drawImage(0, top, row_);
     if (!overhangGlyphs_.isEmpty()) {
         QGlyphRun run;

@@ -46,6 +46,9 @@ private:
         QRgb pen = 0;
         QRgb back = 0;
         std::array<QImage, 256> cells;
+        // Each cell's first pixel row, kept beside it: a row copies a cell
+        // line by line for every character it shows.
+        std::array<const quint32*, 256> bits{};
         std::array<State, 256> state{};
     };
     Set& setFor(const QColor& pen, const QColor& back);

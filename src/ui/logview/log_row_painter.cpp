@@ -82,7 +82,9 @@ void LogRowPainter::paint(QPainter& painter, const QPalette& palette, const Rows
     QColor matchColour = QColor(255, 200, 0);
     matchColour.setAlpha(150);
     const int linesBottom = std::max(0, last - first) * height;
-    fillInStrips(painter, QRect(0, linesBottom, right, std::max(0, rows.size.height() - linesBottom)), base);
+    const int fillTop = std::max(linesBottom, rows.clipTop);
+    const int fillBottom = std::min(rows.size.height(), rows.clipBottom);
+    fillInStrips(painter, QRect(0, fillTop, right, std::max(0, fillBottom - fillTop)), base);
     const bool cellsUsable = rows.cellsUsable;
     LogRowCells::Font cellFont;
     if (cellsUsable) {
@@ -94,6 +96,8 @@ void LogRowPainter::paint(QPainter& painter, const QPalette& palette, const Rows
     }
     for (int i = first; i < last; ++i) {
         const int top = (i - first) * height;
+        if (top + height <= rows.clipTop || top >= rows.clipBottom)
+            continue;
         const QColor back = lineBackground(base, textColour, lines_.direction(static_cast<std::size_t>(i)));
         const bool selected = from != to && i >= from.line && i <= to.line;
         const std::optional<QByteArrayView> bytes = cellsUsable && !selected && highlight.isEmpty()

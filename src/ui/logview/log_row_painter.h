@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include <limits>
+
 #include "common/terminal_view.h"
 #include "ui/logview/log_row_cells.h"
 #include "ui/logview/log_search.h"
@@ -38,6 +40,10 @@ public:
         QString highlight;  // the find marks' text (empty: none)
         Qt::CaseSensitivity highlightCase = Qt::CaseInsensitive;
         bool cellsUsable = true;  // false on a display that scales pixels
+        // Only rows that reach into these pixel rows are drawn (the rest of
+        // the picture is still on the screen).
+        int clipTop = 0;
+        int clipBottom = std::numeric_limits<int>::max();
     };
 
     LogRowPainter(const LogLineStore& lines, const LogFontMetrics& metrics) : lines_(lines), metrics_(metrics)

@@ -1,6 +1,7 @@
 #include "ui/logview/log_text_view.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -66,6 +67,7 @@ void LogTextView::appendLines(const QStringList& lines, const std::vector<LogDir
 
 void LogTextView::appendLines(LogLineStore&& lines, std::optional<int> widest)
 {
+    const Picture before = picture();
     const std::size_t first = lines_.size();
     lines_.append(std::move(lines));
     if (widest) {
@@ -82,13 +84,45 @@ void LogTextView::appendLines(LogLineStore&& lines, std::optional<int> widest)
         for (int i = 0; i < dropped; ++i)
             lines_.dropFirst();
         selection_.linesDropped(dropped);
+        droppedLines_ += static_cast<quint64>(dropped);
     }
     {
         const QuietScrollBar::Paced down(verticalScrollBar());
         const QuietScrollBar::Paced across(horizontalScrollBar());
+        adjusting_ = true;
         follow_.linesAdded(dropped, [this] { updateScrollBars(); });
+        adjusting_ = false;
     }
-    viewport()->update();
+    showAppended(before);
+}
+
+LogTextView::Picture LogTextView::picture() const
+{
+    return {droppedLines_ + static_cast<quint64>(verticalScrollBar()->value()), droppedLines_ + lines_.size(),
+            horizontalScrollBar()->value(), viewport()->size()};
+}
+
+// What the screen shows moves up by the lines that went past its top; only
+// the rows of lines it did not show yet are painted. A stream of short lines
+// then paints a few rows a frame instead of every row.
+void LogTextView::showAppended(const Picture& before)
+{
+    const Picture now = picture();
+    const int height = metrics_.lineHeight();
+    const int rows = viewport()->height() / height + 1;
+    if (now.top < before.top || now.top - before.top >= static_cast<quint64>(rows) || now.x != before.x
+        || now.size != before.size) {
+        viewport()->update();
+        return;
+    }
+    const int shift = static_cast<int>(now.top - before.top);
+    if (shift > 0)
+        viewport()->scroll(0, -shift * height);
+    const quint64 firstNew = before.end > now.top ? before.end - now.top : 0;
+    if (firstNew < static_cast<quint64>(rows)) {
+        const int top = static_cast<int>(firstNew) * height;
+        viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+    }
 }
 
 void LogTextView::clear()
@@ -146,7 +180,9 @@ void LogTextView::updateScrollBars()
 void LogTextView::scrollContentsBy(int, int)
 {
     follow_.scrolled();
-    viewport()->update();
+    // New lines move the picture themselves (showAppended).
+    if (!adjusting_)
+        viewport()->update();
 }
 
 void LogTextView::resizeEvent(QResizeEvent* event)
@@ -170,7 +206,7 @@ void LogTextView::changeEvent(QEvent* event)
     }
 }
 
-void LogTextView::paintEvent(QPaintEvent*)
+void LogTextView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const int first = verticalScrollBar()->value();
@@ -186,6 +222,8 @@ void LogTextView::paintEvent(QPaintEvent*)
     // Plain rows are put together from character cells on a display that
     // shows a pixel as a pixel.
     rows.cellsUsable = viewport()->devicePixelRatioF() == 1.0;
+    rows.clipTop = event->rect().top();
+    rows.clipBottom = event->rect().bottom() + 1;
     painter_.paint(painter, palette(), rows);
 }
 

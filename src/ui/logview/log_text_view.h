@@ -123,6 +123,16 @@ private:
     // Screen readers are told where the caret and the selection are.
     void announceSelection() { announcer_.announceSelection(selection_.anchor(), selection_.caret()); }
     void updateScrollBars();
+    // Where the picture on the screen stands: the lines counted from the
+    // first ever kept, so that lines dropped off the top do not move it.
+    struct Picture {
+        quint64 top = 0;  // the line on the top row
+        quint64 end = 0;  // one past the last line
+        int x = 0;        // the sideways scroll
+        QSize size;
+    };
+    Picture picture() const;
+    void showAppended(const Picture& before);
     void keepCaretVisible();
     // Moves the view so that a rectangle (viewport coordinates) over the
     // viewport's top no longer hides the characters at a place.
@@ -142,6 +152,8 @@ private:
     int widestLine_ = 0;           // in pixels, of all lines seen since the last clear
     bool mouseSelecting_ = false;  // a left button press is selecting
     quint64 revision_ = 0;
+    quint64 droppedLines_ = 0;  // dropped off the top since the view was made
+    bool adjusting_ = false;    // the view moves its own bar for new lines
     std::vector<QAction*> contextActions_;
 };
 

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -355,6 +357,90 @@ TEST(LogTextView, TheBarsShowTheirStateOnceAStreamStops)
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return down->showsCurrentState() && across->showsCurrentState(); }, 2000));
     EXPECT_EQ(down->value(), down->maximum());
+}
+
+}  // namespace comtrax
+
+namespace comtrax {
+namespace {
+
+// What the screen holds now for the view's viewport, and what a paint of
+// the whole viewport draws.
+std::pair<QImage, QImage> screenAndFreshPaint(LogTextView& view)
+{
+    QWidget* port = view.viewport();
+    const QPoint at = port->mapTo(port->window(), QPoint(0, 0));
+    const QImage screen =
+        QGuiApplication::primaryScreen()
+            ->grabWindow(port->window()->winId(), at.x(), at.y(), port->width(), port->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    return {screen, port->grab().toImage().convertToFormat(QImage::Format_RGB32)};
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(5);
+    }
+}
+
+}  // namespace
+
+TEST(LogTextView, NewLinesMoveThePictureAndPaintOnlyTheirRowsYetTheScreenShowsWhatAFullPaintDraws)
+{
+    // A stream moves what is on the screen up and paints only the new rows.
+    // Whatever comes in one frame or in several, with lines dropped by the
+    // cap, with a selection that moves with its lines, sent lines among
+    // received, a view scrolled up, and batches of more than a page, the
+    // screen must end up as a paint of the whole view would draw it.
+    ShownView v;
+    LogTextView& view = v.view;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.setMaximumLineCount(60);
+    int next = 0;
+    const auto add = [&](int count) {
+        QStringList lines = numberedLines(count, next);
+        std::vector<LogDirection> ways;
+        for (int i = 0; i < count; ++i)
+            ways.push_back((next + i) % 3 == 0 ? LogDirection::Sent : LogDirection::Received);
+        next += count;
+        view.appendLines(lines, ways);
+    };
+    const auto expectScreenIsFresh = [&](const char* step) {
+        SCOPED_TRACE(step);
+        settle();
+        const auto [screen, fresh] = screenAndFreshPaint(view);
+        ASSERT_FALSE(screen.isNull());
+        ASSERT_EQ(screen.size(), fresh.size());
+        EXPECT_TRUE(screen == fresh);
+    };
+    add(3);
+    expectScreenIsFresh("a few lines in an empty view");
+    for (int i = 0; i < 12; ++i) {
+        add(1 + i % 4);
+        if (i % 3 != 0)
+            settle();
+    }
+    expectScreenIsFresh("batches, some in one frame, past the cap");
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, v.pointOf(view.firstVisibleLine() + 2, 1));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      v.pointOf(view.firstVisibleLine() + 4, 3));
+    settle();
+    add(2);
+    expectScreenIsFresh("a selection moves with its lines");
+    add(40);
+    expectScreenIsFresh("more than a page at once");
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() - 5);
+    settle();
+    add(3);
+    add(2);
+    expectScreenIsFresh("scrolled up, the cap dropping lines");
+    view.verticalScrollBar()->setValue(0);
+    settle();
+    add(30);
+    expectScreenIsFresh("scrolled to the top, the shown lines dropped");
 }
 
 }  // namespace comtrax
