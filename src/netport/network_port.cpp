@@ -199,39 +199,55 @@ void NetworkPort::release()
                            {where, std::to_string(*engine_->serverBaud()), std::to_string(baud_)});
 }
 
+// One read of what the socket holds: its length, 0 when nothing waits, -1
+// when the other end has closed or reset the connection.
+int64_t NetworkPort::receiveSome(uint8_t* into, std::size_t room)
+{
+    for (;;) {
+        const ssize_t got = ::recv(handle_, into, room, MSG_DONTWAIT);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return 0;
+        if (got <= 0) {
+            peerClosed_ = true;
+            return -1;
+        }
+        return got;
+    }
+}
+
+// The first bytes tell a server that speaks the other protocol: Telnet on
+// tcp://, or none on rfc2217:// without the wait. False: the port has failed.
+bool NetworkPort::firstBytesFit(const uint8_t* bytes, std::size_t n)
+{
+    if (!engine_ && firstBytes_ && looksLikeTelnet(bytes, n)) {
+        failTelnetOnRaw();
+        return false;
+    }
+    if (engine_ && notTelnetFromTheStart(bytes, n))
+        return false;
+    firstBytes_ = false;
+    return true;
+}
+
 // Reads what the socket holds, as far as the buffer has room.
 void NetworkPort::pump()
 {
     while (state_ == State::Connected && !peerClosed_ && waiting() + held_.size() < MaxBuffered) {
-        const ssize_t got = ::recv(handle_, scratch_.data(), scratch_.size(), MSG_DONTWAIT);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        const int64_t got = receiveSome(scratch_.data(), scratch_.size());
+        if (got <= 0)
             break;
-        if (got <= 0) {
-            peerClosed_ = true;  // closed by the other end, or reset
-            break;
-        }
         const auto n = static_cast<std::size_t>(got);
-        if (!engine_) {
-            if (firstBytes_ && looksLikeTelnet(scratch_.data(), n)) {
-                failTelnetOnRaw();
-                return;
-            }
-            firstBytes_ = false;
-            if (rxPos_ == rx_.size()) {
-                rx_.clear();
-                rxPos_ = 0;
-            }
-            rx_.insert(rx_.end(), scratch_.begin(), scratch_.begin() + static_cast<long>(n));
-            continue;
-        }
-        if (notTelnetFromTheStart(scratch_.data(), n))
+        if (!firstBytesFit(scratch_.data(), n))
             return;
-        firstBytes_ = false;
         if (rxPos_ == rx_.size()) {
             rx_.clear();
             rxPos_ = 0;
+        }
+        if (!engine_) {
+            rx_.insert(rx_.end(), scratch_.begin(), scratch_.begin() + static_cast<long>(n));
+            continue;
         }
         engine_->receive(scratch_.data(), n, released_ ? rx_ : held_, clock_.monotonicNs());
         flush();
@@ -338,28 +354,15 @@ int64_t NetworkPort::readDirect(uint8_t* buffer, uint32_t n)
             drained_ = false;
             return 0;
         }
-        const ssize_t got = ::recv(handle_, buffer, n, MSG_DONTWAIT);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return 0;
-        if (got <= 0) {
-            peerClosed_ = true;  // closed by the other end, or reset
-            return -1;
-        }
+        const int64_t got = receiveSome(buffer, n);
+        if (got <= 0)
+            return got;
         const auto count = static_cast<std::size_t>(got);
         drained_ = count < n;
-        if (!engine_) {
-            if (firstBytes_ && looksLikeTelnet(buffer, count)) {
-                failTelnetOnRaw();
-                return -1;
-            }
-            firstBytes_ = false;
-            return got;
-        }
-        if (notTelnetFromTheStart(buffer, count))
+        if (!firstBytesFit(buffer, count))
             return -1;
-        firstBytes_ = false;
+        if (!engine_)
+            return got;
         const std::size_t data = engine_->receiveInPlace(buffer, count, clock_.monotonicNs());
         flush();
         settle();

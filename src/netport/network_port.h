@@ -72,6 +72,8 @@ private:
     uint32_t waiting() const { return static_cast<uint32_t>(rx_.size() - rxPos_); }
     uint32_t take(uint8_t* buffer, uint32_t n);
     int64_t readDirect(uint8_t* buffer, uint32_t n);
+    int64_t receiveSome(uint8_t* into, std::size_t room);
+    bool firstBytesFit(const uint8_t* bytes, std::size_t n);
     void failTelnetOnRaw();
     void failNotTelnet();
     bool notTelnetFromTheStart(const uint8_t* bytes, std::size_t n);
