@@ -59,16 +59,17 @@ int countThreads()
 }
 
 // A packet of 8 bytes every 20 ms from a thread of its own, each write
-// stamped before and after, so that a packet the writer itself sent late is
-// known. The spacing leaves 14.5 ms between the silence that ends a packet
-// (TimeRX 5 ms + 0.5) and the next packet: a machine that is merely busy
-// rarely delays the pty's delivery by that much, a window-thread reader held
-// by 30 ms of painting always does.
+// stamped before and after, so that a packet the writer itself sent late, or
+// sent close after the one before, is known. The spacing leaves 14.5 ms
+// between the silence that ends a packet (TimeRX 5 ms + 0.5) and the next
+// packet: a machine that is merely busy rarely delays the pty's delivery by
+// that much, a window-thread reader held by 30 ms of painting always does.
 struct PacedWriter {
     static constexpr int64_t SpacingNs = 20 * Ms;
     std::vector<std::string> packets;
     std::vector<int64_t> beforeNs;
     std::vector<int64_t> afterNs;
+    int64_t startNs = 0;
     std::thread thread;
 
     PacedWriter(int master, int count)
@@ -82,6 +83,7 @@ struct PacedWriter {
         afterNs.resize(packets.size());
         thread = std::thread([this, master] {
             auto next = std::chrono::steady_clock::now();
+            startNs = monotonicNowNs();
             for (std::size_t i = 0; i < packets.size(); ++i) {
                 std::this_thread::sleep_until(next);
                 beforeNs[i] = monotonicNowNs();
@@ -99,6 +101,9 @@ struct PacedWriter {
     // The shortest time there can have been between packets i - 1 and i
     // entering the pty.
     int64_t leastGapNs(int i) const { return beforeNs[i] - afterNs[i - 1]; }
+    // Packet i went out well after its time: the whole process was held (the
+    // machine stopped or starved it), and the reader with it.
+    bool late(int i) const { return beforeNs[i] - (startNs + i * SpacingNs) > 4 * Ms; }
 };
 
 // The window's thread kept busy 30 ms in every 50, as painting a resize or
@@ -133,8 +138,8 @@ TEST(ReceiveThread, ABusyWindowMergesNoPacketsAndLosesNoByte)
     // Every byte once, in order.
     ASSERT_EQ(withoutLineBreaks(log), expected);
     // Each packet its own line, but where the writer itself sent two within
-    // the silence that ends a packet (a late writer), or the machine kept the
-    // receive thread off the CPU (which the window cannot do).
+    // the silence that ends a packet or sent the second late, or the machine
+    // kept the receive thread off the CPU (which the window cannot do).
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < log.size();) {
         const std::size_t end = log.find("\r\n", at);
@@ -145,17 +150,21 @@ TEST(ReceiveThread, ABusyWindowMergesNoPacketsAndLosesNoByte)
     for (const std::string& line : lines) {
         for (std::size_t k = 8; k < line.size(); k += 8) {
             const int i = std::stoi(line.substr(k + 1, 3));
-            if (writer.leastGapNs(i) >= PacedWriter::SpacingNs - 4 * Ms)
+            if (writer.leastGapNs(i) >= PacedWriter::SpacingNs - 4 * Ms && !writer.late(i))
                 ++merged;
         }
     }
     const int64_t waited = otherThreadsWaitedNs() - waitedBefore;
     RecordProperty("lines", int(lines.size()));
     RecordProperty("mergedNotExcused", merged);
+    // On a loaded machine the pty's delivery, in a kernel worker no test can
+    // watch, is late as well; a reader on the window's thread merges over a
+    // third of these packets even on a quiet one.
     if (waited < 5 * Ms)
         EXPECT_EQ(merged, 0) << lines.size() << " lines";
     else
-        EXPECT_LE(merged, 5) << "the receive thread waited " << waited / Ms << " ms for a CPU";
+        EXPECT_LE(merged, int(writer.packets.size()) / 4)
+            << "the receive thread waited " << waited / Ms << " ms for a CPU";
 }
 
 TEST(ReceiveThread, DisconnectDeviceLossAndCloseDuringAStreamLeaveNoThread)
