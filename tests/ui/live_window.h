@@ -95,11 +95,12 @@ struct LiveWindow : BasicWindowRig<QtSerialPort, SystemClock> {
     }
 };
 
-// Nanoseconds the calling thread has spent runnable but waiting for a CPU,
-// as the scheduler counts them (0 where the kernel does not keep the count).
-inline int64_t waitedForCpuNs()
+// Nanoseconds a thread (the calling one unless another's schedstat file is
+// named) has spent runnable but waiting for a CPU, as the scheduler counts
+// them (0 where the kernel does not keep the count).
+inline int64_t waitedForCpuNs(const std::string& schedstat = "/proc/thread-self/schedstat")
 {
-    std::ifstream in("/proc/thread-self/schedstat");
+    std::ifstream in(schedstat);
     long long onCpu = 0, waiting = 0;
     return in >> onCpu >> waiting ? waiting : 0;
 }

@@ -359,9 +359,6 @@ TEST(LogTextView, TheBarsShowTheirStateOnceAStreamStops)
     EXPECT_EQ(down->value(), down->maximum());
 }
 
-}  // namespace comtrax
-
-namespace comtrax {
 namespace {
 
 // What the screen holds now for the view's viewport, and what a paint of

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,10 +37,7 @@ int64_t otherThreadsWaitedNs()
         const std::string tid = e->d_name;
         if (tid == "." || tid == ".." || tid == self)
             continue;
-        std::ifstream in("/proc/self/task/" + tid + "/schedstat");
-        long long onCpu = 0, waiting = 0;
-        if (in >> onCpu >> waiting)
-            total += waiting;
+        total += waitedForCpuNs("/proc/self/task/" + tid + "/schedstat");
     }
     ::closedir(dir);
     return total;
